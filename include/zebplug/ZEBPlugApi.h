@@ -1,0 +1,104 @@
+/*
+ * The plug-in's entry points as a host sees them. ELF has no ordinals, so the
+ * library exports ZEBPlugGetProcByOrdinal, which maps an ordinal to its
+ * function (null for an empty slot), plus five functions by name.
+ *
+ * A handle is void*; every other 32-bit argument or result is uint32_t
+ * (int32_t where the value is signed); records are passed by pointer.
+ */
+#ifndef ZEBPLUG_API_H
+#define ZEBPLUG_API_H
+
+#include <stdint.h>
+
+#include "ZEBPlugRecords.h"
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+#if defined(__GNUC__)
+#define ZEBPLUG_EXPORT __attribute__((visibility("default")))
+#else
+#define ZEBPLUG_EXPORT
+#endif
+
+typedef void* ZEBHandle;
+
+/* The record behind ordinal 602; lives as long as the library is loaded. */
+typedef struct LibInfoRecord {
+    uint32_t one;              /* always 1 */
+    const char* frameworkVersion; /* "3.0.18.0" */
+    const char* libraryVersion;   /* "3.0.2.0", as ordinal 600 reports */
+    const char* buildTime;     /* "hh:mm:ss" */
+    const char* buildDate;     /* "Mmm dd yyyy" */
+} LibInfoRecord;
+
+/* Named exports. */
+ZEBPLUG_EXPORT void* ZEBPlugGetProcByOrdinal(uint32_t ordinal);
+ZEBPLUG_EXPORT const LibInfoRecord* TQGetLibInfo(void);
+ZEBPLUG_EXPORT uint32_t EraseCustomSettingMemory(void* block);
+ZEBPLUG_EXPORT uint32_t GetVideoCodecCustomSetting(SPlugVideoStreamInfo* info, uint32_t a1,
+                                                   uint32_t a2, uint32_t* kind, void** block,
+                                                   uint32_t* size);
+ZEBPLUG_EXPORT uint32_t GetAudioCodecCustomSetting(SPlugAudioStreamInfo* info, uint32_t a1,
+                                                   uint32_t a2, uint32_t* kind, void** block,
+                                                   uint32_t* size);
+ZEBPLUG_EXPORT uint32_t LoadQuickTime(void);
+
+typedef void* (*PFN_ZEBPlugGetProcByOrdinal)(uint32_t ordinal);
+
+/* Library information. */
+typedef uint32_t (*PFN_QueryLibInfo)(const void* a0, uint32_t infoClass, uint32_t item,
+                                     uint32_t a3, uint32_t* length, void* out);
+typedef int32_t (*PFN_GetLibState)(void);
+typedef const LibInfoRecord* (*PFN_TQGetLibInfo)(void);
+typedef uint32_t (*PFN_LoadQuickTime)(void);
+typedef uint32_t (*PFN_EraseCustomSettingMemory)(void* block);
+
+/* Reader family (400..431). */
+typedef ZEBHandle (*PFN_CreateReader)(void);
+typedef uint32_t (*PFN_DestroyReader)(ZEBHandle reader);
+typedef uint32_t (*PFN_ReaderStub)(ZEBHandle reader);
+typedef uint32_t (*PFN_OpenReader)(ZEBHandle reader, const SPlugOpenParam* param, uint32_t a2,
+                                   uint32_t a3);
+typedef uint32_t (*PFN_GetProgramCount)(ZEBHandle reader);
+typedef uint32_t (*PFN_GetVideoStreamCount)(ZEBHandle reader, uint32_t program);
+typedef uint32_t (*PFN_GetVideoStreamInfo)(ZEBHandle reader, uint32_t program, uint32_t index,
+                                           SPlugStreamInfo* info);
+typedef uint32_t (*PFN_GetAudioStreamCount)(ZEBHandle reader, uint32_t program);
+typedef uint32_t (*PFN_GetAudioStreamInfo)(ZEBHandle reader, uint32_t program, uint32_t index,
+                                           SPlugStreamInfo* info);
+typedef uint32_t (*PFN_SelectStreams)(ZEBHandle reader, uint32_t program, uint32_t video,
+                                      uint32_t unused, uint32_t audio);
+typedef uint32_t (*PFN_GetReaderState)(ZEBHandle reader);
+typedef uint32_t (*PFN_GetMaxVideoFrameSize)(ZEBHandle reader);
+typedef uint32_t (*PFN_GetReservedSize)(ZEBHandle reader);
+typedef uint32_t (*PFN_Reserved416)(ZEBHandle reader, uint32_t a1, uint32_t a2, uint32_t a3);
+typedef uint32_t (*PFN_SetReadOptions)(ZEBHandle reader, const uint32_t* options);
+typedef uint32_t (*PFN_GetReadOptions)(ZEBHandle reader, uint32_t* options);
+typedef uint32_t (*PFN_ReadVideoFrame)(ZEBHandle reader, uint32_t index, uint8_t* buffer,
+                                       SPlugFrameInfo* info);
+typedef uint32_t (*PFN_ReadVideoFrameShared)(ZEBHandle reader, uint32_t index,
+                                             uint8_t** buffer, SPlugFrameInfo* info);
+typedef uint32_t (*PFN_ReadKeyFrameBefore)(ZEBHandle reader, uint32_t index, uint8_t** buffer,
+                                           SPlugFrameInfo* info);
+typedef uint32_t (*PFN_PeekKeyFrameBefore)(ZEBHandle reader, uint32_t index,
+                                           SPlugFrameInfo* info);
+typedef uint32_t (*PFN_ReadCurrentVideoFrame)(ZEBHandle reader, uint8_t** buffer,
+                                              SPlugFrameInfo* info);
+typedef uint32_t (*PFN_ReadCurrentFrameInfo)(ZEBHandle reader, SPlugFrameInfo* info);
+typedef uint32_t (*PFN_PeekNextReferenceFrame)(ZEBHandle reader, uint32_t index,
+                                               SPlugFrameInfo* info);
+typedef uint32_t (*PFN_Reserved427)(ZEBHandle reader, uint32_t a1, uint32_t a2, uint32_t a3,
+                                    uint32_t a4);
+typedef uint32_t (*PFN_ReadAudioSamples)(ZEBHandle reader, uint32_t start, uint32_t count,
+                                         uint8_t* buffer, SPlugFrameInfo* info);
+typedef uint32_t (*PFN_ReadAudioSamplesAlt)(ZEBHandle reader, uint32_t start, uint32_t count,
+                                            uint8_t** buffer, SPlugFrameInfo* info);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif
