@@ -1,0 +1,37 @@
+// The five functions the plug-in also exports by name.
+#include <cstdlib>
+
+#include "frame/LibInfo.h"
+#include "frame/LoadQuickTime.h"
+#include "zebplug/ZEBPlugApi.h"
+
+namespace {
+
+// Answer of the settings exports on a host where no dialog can be shown.
+constexpr uint32_t kDialogCannotBeShown = 1;
+
+}  // namespace
+
+extern "C" {
+
+const LibInfoRecord* TQGetLibInfo(void) { return GetLibInfoRecord(); }
+
+// Settings blocks come from malloc; a null block is accepted.
+uint32_t EraseCustomSettingMemory(void* block) {
+  std::free(block);
+  return 0;
+}
+
+uint32_t GetVideoCodecCustomSetting(SPlugVideoStreamInfo*, uint32_t, uint32_t, uint32_t*, void**,
+                                    uint32_t*) {
+  return kDialogCannotBeShown;
+}
+
+uint32_t GetAudioCodecCustomSetting(SPlugAudioStreamInfo*, uint32_t, uint32_t, uint32_t*, void**,
+                                    uint32_t*) {
+  return kDialogCannotBeShown;
+}
+
+uint32_t LoadQuickTime(void) { return LoadQuickTimeOnce(); }
+
+}  // extern "C"

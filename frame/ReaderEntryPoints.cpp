@@ -1,0 +1,57 @@
+#include "frame/ReaderEntryPoints.h"
+
+#include <new>
+
+#include "reader/CQuickTimeSpliter.h"
+#include "zebplug/ZEBPlugResults.h"
+
+namespace {
+
+CQuickTimeSpliter* Spliter(void* handle) { return static_cast<CQuickTimeSpliter*>(handle); }
+
+}  // namespace
+
+extern "C" {
+
+void* CreateReader() { return new (std::nothrow) CQuickTimeSpliter(); }
+
+uint32_t DestroyReader(void* reader) {
+  delete Spliter(reader);
+  return ZEB_OK;
+}
+
+uint32_t ReaderReturnZero(void*) { return 0; }
+uint32_t ReaderReturnOne(void*) { return 1; }
+uint32_t ReaderNotSupported(void*) { return ZEB_E_NOT_SUPPORTED; }
+
+uint32_t GetProgramCount(void* reader) { return Spliter(reader)->GetProgramCount(); }
+
+uint32_t GetVideoStreamCount(void* reader, uint32_t /*program*/) {
+  return Spliter(reader)->GetVideoStreamCount();
+}
+
+uint32_t GetVideoStreamInfo(void* reader, uint32_t program, uint32_t index,
+                            SPlugStreamInfo* info) {
+  return Spliter(reader)->GetVideoStreamInfo(program, index, info);
+}
+
+uint32_t GetAudioStreamCount(void* reader, uint32_t /*program*/) {
+  return Spliter(reader)->GetAudioStreamCount();
+}
+
+uint32_t SelectStreams(void* reader, uint32_t program, uint32_t video, uint32_t /*unused*/,
+                       uint32_t audio) {
+  return Spliter(reader)->SelectStreams(program, video, audio);
+}
+
+uint32_t GetReaderState(void* reader) { return Spliter(reader)->GetState(); }
+
+uint32_t GetMaxVideoFrameSize(void* reader) { return Spliter(reader)->GetMaxVideoFrameSize(); }
+
+uint32_t GetReservedSize(void* reader) { return Spliter(reader)->GetReservedSize(); }
+
+uint32_t GetReadOptions(void* reader, uint32_t* options) {
+  return Spliter(reader)->GetReadOptions(options);
+}
+
+}  // extern "C"

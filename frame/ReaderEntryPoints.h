@@ -1,0 +1,29 @@
+// The reader family's exported functions (ordinals 400..431). Each takes the
+// CQuickTimeSpliter handle first and forwards to one of its methods; the
+// stubs answer their constant without touching the handle.
+#pragma once
+
+#include <cstdint>
+
+#include "zebplug/ZEBPlugRecords.h"
+
+extern "C" {
+
+void* CreateReader();
+uint32_t DestroyReader(void* reader);
+uint32_t ReaderReturnZero(void* reader);
+uint32_t ReaderReturnOne(void* reader);
+uint32_t ReaderNotSupported(void* reader);
+uint32_t GetProgramCount(void* reader);
+uint32_t GetVideoStreamCount(void* reader, uint32_t program);
+uint32_t GetVideoStreamInfo(void* reader, uint32_t program, uint32_t index,
+                            SPlugStreamInfo* info);
+uint32_t GetAudioStreamCount(void* reader, uint32_t program);
+uint32_t SelectStreams(void* reader, uint32_t program, uint32_t video, uint32_t unused,
+                       uint32_t audio);
+uint32_t GetReaderState(void* reader);
+uint32_t GetMaxVideoFrameSize(void* reader);
+uint32_t GetReservedSize(void* reader);
+uint32_t GetReadOptions(void* reader, uint32_t* options);
+
+}  // extern "C"

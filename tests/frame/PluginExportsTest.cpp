@@ -1,0 +1,185 @@
+// The plug-in as a host drives it: the dynamic symbols, the ordinal table,
+// library information and the reader family's constants.
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <regex>
+#include <set>
+#include <string>
+
+#include "tests/host/TestPlugin.h"
+
+namespace {
+
+std::set<std::string> DynamicSymbols(const std::string& library) {
+  const std::string command = "nm -D --defined-only " + library;
+  std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
+  std::set<std::string> symbols;
+  char line[512];
+  while (pipe && std::fgets(line, sizeof line, pipe.get()) != nullptr) {
+    char address[64], type[8], name[400];
+    if (std::sscanf(line, "%63s %7s %399s", address, type, name) == 3) symbols.insert(name);
+  }
+  return symbols;
+}
+
+TEST(PluginExports, ExactlyTheLookupAndTheFiveNamedFunctions) {
+  const std::set<std::string> expected = {
+      "ZEBPlugGetProcByOrdinal",    "TQGetLibInfo",  "EraseCustomSettingMemory",
+      "GetVideoCodecCustomSetting", "GetAudioCodecCustomSetting", "LoadQuickTime"};
+  EXPECT_EQ(DynamicSymbols(TestPlugin::Path()), expected);
+}
+
+TEST(PluginExports, NamedExportsAreTheOrdinalSlots) {
+  TestPlugin plugin;
+  void* module = dlopen(TestPlugin::Path().c_str(), RTLD_NOW | RTLD_NOLOAD);
+  ASSERT_NE(module, nullptr);
+  const std::pair<const char*, uint32_t> named[] = {
+      {"TQGetLibInfo", 602},
+      {"EraseCustomSettingMemory", 700},
+      {"GetVideoCodecCustomSetting", 701},
+      {"GetAudioCodecCustomSetting", 702},
+      {"LoadQuickTime", 1000}};
+  for (const auto& [name, ordinal] : named) {
+    EXPECT_EQ(dlsym(module, name), plugin.Lookup(ordinal)) << name;
+  }
+  dlclose(module);
+}
+
+TEST(PluginExports, SlotsOutsideTheFamiliesAreEmpty) {
+  TestPlugin plugin;
+  for (const uint32_t ordinal : {0u, 12u, 100u, 112u, 199u, 212u, 312u, 399u, 432u, 499u, 512u,
+                                 599u, 603u, 699u, 703u, 999u, 1001u, 0xFFFFFFFFu}) {
+    EXPECT_EQ(plugin.Lookup(ordinal), nullptr) << ordinal;
+  }
+}
+
+TEST(LibInfo, QueryLibInfoAnswers) {
+  TestPlugin plugin;
+  const auto query = plugin.Get<PFN_QueryLibInfo>(ZEB_ORD_QueryLibInfo);
+  struct Case {
+    const char* name;
+    bool null_anchor;
+    uint32_t info_class;
+    uint32_t item;
+    uint32_t result;
+    uint32_t value;  // the first word of the output afterwards
+  };
+  constexpr uint32_t kUntouched = 0xA5A5A5A5;
+  const Case cases[] = {
+      {"null anchor before class", true, 1, 0, ZEB_E_NULL_POINTER, kUntouched},
+      {"class 1", false, 1, 0, ZEB_E_NOT_SUPPORTED, kUntouched},
+      {"class 3", false, 3, 0, ZEB_E_NOT_SUPPORTED, kUntouched},
+      {"item 0", false, 2, 0, ZEB_OK, 2},
+      {"item 1", false, 2, 1, ZEB_OK, 2},
+      {"item 5 leaves the output", false, 2, 5, ZEB_OK, kUntouched},
+  };
+  for (const Case& c : cases) {
+    uint32_t out[4];
+    std::fill(std::begin(out), std::end(out), kUntouched);
+    uint32_t length = sizeof out;
+    int anchor = 0;
+    EXPECT_EQ(query(c.null_anchor ? nullptr : &anchor, c.info_class, c.item, 0, &length, out),
+              c.result)
+        << c.name;
+    EXPECT_EQ(out[0], c.value) << c.name;
+    EXPECT_EQ(length, sizeof out) << c.name;
+  }
+}
+
+TEST(LibInfo, VersionTextClearsTheWholeBuffer) {
+  TestPlugin plugin;
+  const auto query = plugin.Get<PFN_QueryLibInfo>(ZEB_ORD_QueryLibInfo);
+  std::array<unsigned char, 16> out;
+  out.fill(0xEE);
+  uint32_t length = 16;
+  int anchor = 0;
+  ASSERT_EQ(query(&anchor, 2, 2, 0, &length, out.data()), ZEB_OK);
+  EXPECT_EQ(length, 7u);
+  std::array<unsigned char, 16> expected{};
+  std::memcpy(expected.data(), "3.0.2.0", 7);
+  EXPECT_EQ(out, expected);
+}
+
+TEST(LibInfo, RecordIsStaticAndStamped) {
+  TestPlugin plugin;
+  const auto get_info = plugin.Get<PFN_TQGetLibInfo>(ZEB_ORD_TQGetLibInfo);
+  const LibInfoRecord* record = get_info();
+  ASSERT_NE(record, nullptr);
+  EXPECT_EQ(get_info(), record);
+  EXPECT_EQ(record->one, 1u);
+  EXPECT_STREQ(record->frameworkVersion, "3.0.18.0");
+  EXPECT_STREQ(record->libraryVersion, "3.0.2.0");
+  EXPECT_TRUE(std::regex_match(record->buildTime, std::regex("[0-2][0-9]:[0-5][0-9]:[0-5][0-9]")))
+      << record->buildTime;
+  EXPECT_TRUE(std::regex_match(record->buildDate,
+                               std::regex("(Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec) "
+                                          "[ 123][0-9] [0-9]{4}")))
+      << record->buildDate;
+  EXPECT_EQ(plugin.Get<PFN_GetLibState>(ZEB_ORD_GetLibState)(), -1);
+}
+
+TEST(SettingsExports, WithoutDialogsTheyAnswerCannotBeShownAndEraseFrees) {
+  TestPlugin plugin;
+  const auto erase = plugin.Get<PFN_EraseCustomSettingMemory>(ZEB_ORD_EraseCustomSettingMemory);
+  EXPECT_EQ(erase(nullptr), 0u);
+  EXPECT_EQ(erase(std::malloc(4096)), 0u);  // leak checkers would flag a block left behind
+  using Dialog = uint32_t (*)(void*, uint32_t, uint32_t, uint32_t*, void**, uint32_t*);
+  for (const uint32_t ordinal : {ZEB_ORD_GetVideoCodecCustomSetting,
+                                 ZEB_ORD_GetAudioCodecCustomSetting}) {
+    void* block = nullptr;
+    uint32_t kind = 0, size = 0;
+    EXPECT_EQ(plugin.Get<Dialog>(ordinal)(nullptr, 0, 0, &kind, &block, &size), 1u) << ordinal;
+    EXPECT_EQ(block, nullptr);
+  }
+}
+
+TEST(ReaderFamily, StubsAnswerTheirConstantsWithoutTouchingTheHandle) {
+  TestPlugin plugin;
+  using Stub = uint32_t (*)(void*, uint32_t, uint32_t, uint32_t, uint32_t);
+  const std::pair<uint32_t, uint32_t> stubs[] = {
+      {402, 0}, {403, 0}, {405, 0}, {414, 0}, {415, 1}, {416, ZEB_E_NOT_SUPPORTED},
+      {419, ZEB_E_NOT_SUPPORTED}, {427, ZEB_E_NOT_SUPPORTED}, {430, ZEB_E_NOT_SUPPORTED},
+      {431, ZEB_E_NOT_SUPPORTED}};
+  for (const auto& [ordinal, result] : stubs) {
+    if (ordinal == 414) continue;  // an accessor: it reads the handle
+    EXPECT_EQ(plugin.Get<Stub>(ordinal)(nullptr, 1, 2, 3, 4), result) << ordinal;
+  }
+}
+
+TEST(ReaderFamily, CreateGivesTheDefaultsAndDestroyAcceptsNull) {
+  TestPlugin plugin;
+  const auto create = plugin.Get<PFN_CreateReader>(ZEB_ORD_CreateReader);
+  const auto destroy = plugin.Get<PFN_DestroyReader>(ZEB_ORD_DestroyReader);
+  EXPECT_EQ(destroy(nullptr), 0u);
+
+  ZEBHandle reader = create();
+  ASSERT_NE(reader, nullptr);
+  EXPECT_EQ(plugin.Get<PFN_GetProgramCount>(ZEB_ORD_GetProgramCount)(reader), 0u);
+  EXPECT_EQ(plugin.Get<PFN_GetVideoStreamCount>(ZEB_ORD_GetVideoStreamCount)(reader, 0), 0u);
+  EXPECT_EQ(plugin.Get<PFN_GetAudioStreamCount>(ZEB_ORD_GetAudioStreamCount)(reader, 0), 0u);
+  EXPECT_EQ(plugin.Get<PFN_GetReaderState>(ZEB_ORD_GetReaderState)(reader), 1u);
+  EXPECT_EQ(plugin.Get<PFN_GetMaxVideoFrameSize>(ZEB_ORD_GetMaxVideoFrameSize)(reader), 0u);
+  EXPECT_EQ(plugin.Get<PFN_GetReservedSize>(ZEB_ORD_GetReservedSize)(reader), 0u);
+
+  uint32_t options[PLUG_READ_OPTIONS_WORDS];
+  std::fill(std::begin(options), std::end(options), 0xDEADBEEF);
+  EXPECT_EQ(plugin.Get<PFN_GetReadOptions>(ZEB_ORD_GetReadOptions)(reader, options), 0u);
+  const uint32_t defaults[PLUG_READ_OPTIONS_WORDS] = {1, 1, 0, 0x100000, 0x20000080, 0, 0, 0, 0, 0};
+  EXPECT_TRUE(std::equal(std::begin(options), std::end(options), std::begin(defaults)));
+
+  // Nothing is open: no program, so every stream index is out of range.
+  SPlugStreamInfo info;
+  EXPECT_EQ(plugin.Get<PFN_GetVideoStreamInfo>(ZEB_ORD_GetVideoStreamInfo)(reader, 0, 0, &info),
+            ZEB_E_OUT_OF_RANGE);
+  EXPECT_EQ(plugin.Get<PFN_SelectStreams>(ZEB_ORD_SelectStreams)(reader, 0, 0, 0, 0),
+            ZEB_E_OUT_OF_RANGE);
+  EXPECT_EQ(destroy(reader), 0u);
+}
+
+}  // namespace

@@ -1,0 +1,32 @@
+// zebqt's parsed command line and the commands it can run.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "tools/zebqt/PluginLibrary.h"
+
+struct CommandLine {
+  std::string command;
+  std::vector<std::string> arguments;  // positional, after the command
+  std::string plugin_path;
+  bool json = false;
+};
+
+struct Command {
+  const char* name;
+  const char* usage;    // arguments, for --help
+  const char* summary;  // one line, for --help
+  // Returns the process exit code; throws std::runtime_error for a clear
+  // failure message.
+  std::function<int(const PluginLibrary&, const CommandLine&)> run;
+};
+
+// Every command zebqt knows, in the order --help lists them.
+const std::vector<Command>& AllCommands();
+
+int RunInfo(const PluginLibrary& plugin, const CommandLine& line);
+
+// Path of the movie bundled with zebqt, used when no file is given.
+std::string DefaultMoviePath();

@@ -1,0 +1,31 @@
+#include "tools/zebqt/PluginLibrary.h"
+
+#include "tools/zebqt/ExecutableFolder.h"
+
+#include <dlfcn.h>
+
+#include <stdexcept>
+
+PluginLibrary::PluginLibrary(const std::string& path) : path_(path) {
+  module_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (module_ == nullptr) throw std::runtime_error(std::string("cannot load plug-in: ") + dlerror());
+  lookup_ = reinterpret_cast<PFN_ZEBPlugGetProcByOrdinal>(dlsym(module_, "ZEBPlugGetProcByOrdinal"));
+  if (lookup_ == nullptr) {
+    dlclose(module_);
+    throw std::runtime_error(path + " has no ZEBPlugGetProcByOrdinal export");
+  }
+}
+
+PluginLibrary::~PluginLibrary() { dlclose(module_); }
+
+void* PluginLibrary::Lookup(uint32_t ordinal) const { return lookup_(ordinal); }
+
+void* PluginLibrary::RequireSlot(uint32_t ordinal) const {
+  void* function = Lookup(ordinal);
+  if (function == nullptr) {
+    throw std::runtime_error("the plug-in has no function at ordinal " + std::to_string(ordinal));
+  }
+  return function;
+}
+
+std::string DefaultPluginPath() { return ExecutableFolder() + "libZEBPlugQuickTimeLibU.so"; }
