@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# build.sh [build-dir] [extra cmake args...]: configures (once) and builds.
+# build.sh BUILD_DIR [cmake configure args...]: configures (once) and builds.
+# ZEB_TARGETS="a b" builds only those targets.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 dir=${1:-$root/build}
@@ -7,4 +8,6 @@ shift || true
 if [[ ! -f $dir/build.ninja ]]; then
   cmake -S "$root" -B "$dir" -G Ninja "$@" >/dev/null
 fi
-cmake --build "$dir"
+targets=()
+for t in ${ZEB_TARGETS:-}; do targets+=(--target "$t"); done
+cmake --build "$dir" "${targets[@]}"
