@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "frame/PlugRecords.h"
+#include "zebplug/ZEBPlugEnums.h"
 
 namespace {
 
