@@ -1,0 +1,299 @@
+#include "platform/sys/File.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "platform/sys/AlignedBuffer.h"
+#include "platform/sys/DriveType.h"
+
+namespace zeb::sys {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<std::uint8_t> RandomBytes(std::size_t size, unsigned seed) {
+  std::mt19937 random(seed);
+  std::vector<std::uint8_t> bytes(size);
+  for (auto& b : bytes) b = static_cast<std::uint8_t>(random());
+  return bytes;
+}
+
+std::vector<std::uint8_t> ReadWhole(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// A file of random bytes whose size is no multiple of any alignment, in a
+// folder of the build tree (a real disk) or of /dev/shm (tmpfs).
+class ScratchFile {
+ public:
+  ScratchFile(const fs::path& folder, std::size_t size)
+      : path_(folder / ("zeb-file-test-" + std::to_string(getpid()) + ".bin")),
+        bytes_(RandomBytes(size, 99)) {
+    std::ofstream(path_, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes_.data()), static_cast<std::streamsize>(size));
+  }
+  ~ScratchFile() { fs::remove(path_); }
+  const std::string path() const { return path_.string(); }
+  const std::vector<std::uint8_t>& bytes() const { return bytes_; }
+
+ private:
+  fs::path path_;
+  std::vector<std::uint8_t> bytes_;
+};
+
+constexpr std::size_t kFileSize = 3 * 65536 + 777;
+
+bool FileSystemAcceptsDirectIo(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECT);
+  if (fd >= 0) ::close(fd);
+  return fd >= 0;
+}
+
+struct OpenCase {
+  std::string name;
+  std::string path;
+  OpenMode wanted;
+  bool opens;
+  OpenMode granted;
+};
+
+TEST(File, OpenGrantsDirectIoOrFallsBackToBuffered) {
+  ScratchFile disk(fs::current_path(), kFileSize);
+  ASSERT_TRUE(FileSystemAcceptsDirectIo(disk.path())) << "the build folder should allow O_DIRECT";
+  const std::vector<OpenCase> cases = {
+      {"disk unbuffered", disk.path(), OpenMode::kUnbuffered, true, OpenMode::kUnbuffered},
+      {"disk buffered", disk.path(), OpenMode::kBufferedSequential, true, OpenMode::kBufferedSequential},
+      {"procfs refuses O_DIRECT", "/proc/version", OpenMode::kUnbuffered, true, OpenMode::kBufferedSequential},
+      {"missing", disk.path() + ".missing", OpenMode::kUnbuffered, false, {}},
+      {"missing buffered", disk.path() + ".missing", OpenMode::kBufferedSequential, false, {}},
+      {"folder", fs::current_path().string(), OpenMode::kUnbuffered, false, {}},
+      {"folder buffered", "/", OpenMode::kBufferedSequential, false, {}},
+      {"empty path", "", OpenMode::kUnbuffered, false, {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    File file;
+    EXPECT_EQ(file.OpenForReading(c.path, c.wanted), c.opens);
+    EXPECT_EQ(file.is_open(), c.opens);
+    if (c.opens) {
+      EXPECT_EQ(file.mode(), c.granted);
+    } else {
+      EXPECT_EQ(file.ReadAt(nullptr, 16, 0), 0u);
+    }
+  }
+}
+
+TEST(File, ProcfsFallbackDeliversTheSameText) {
+  File file;
+  ASSERT_TRUE(file.OpenForReading("/proc/version", OpenMode::kUnbuffered));
+  const auto expected = ReadWhole("/proc/version");
+  std::vector<std::uint8_t> got(4096);
+  got.resize(file.ReadAt(got.data(), got.size(), 0));
+  EXPECT_EQ(got, expected);
+}
+
+struct ReadCase {
+  std::string name;
+  std::uint64_t offset;
+  std::size_t count;
+  std::size_t expected;
+};
+
+// Unbuffered reads at the alignment the file system reports, up to and past
+// the end; every byte is compared with the file.
+void CheckAlignedReads(const std::string& folder) {
+  ScratchFile scratch(folder, kFileSize);
+  File file;
+  ASSERT_TRUE(file.OpenForReading(scratch.path(), OpenMode::kUnbuffered));
+  const std::uint32_t unit = file.alignment().offset;
+  ASSERT_TRUE(std::has_single_bit(unit));
+  ASSERT_TRUE(std::has_single_bit(file.alignment().memory));
+  const std::uint64_t last_unit = kFileSize / unit * unit;
+  const std::vector<ReadCase> cases = {
+      {"first unit", 0, unit, unit},
+      {"second unit", unit, unit, unit},
+      {"many units", unit, 16 * unit, 16 * unit},
+      {"crosses the end", last_unit - unit, 4 * unit, kFileSize - last_unit + unit},
+      {"last partial unit", last_unit, unit, kFileSize - last_unit},
+      {"starts past the end", last_unit + unit, unit, 0},
+      {"far past the end", std::uint64_t(1) << 40, unit, 0},
+      {"beyond off_t", ~std::uint64_t(0) - unit + 1, unit, 0},
+  };
+  AlignedBuffer buffer;
+  ASSERT_TRUE(buffer.Allocate(32 * unit, file.alignment().memory));
+  ASSERT_EQ(file.Size(), std::optional<std::uint64_t>(kFileSize));
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::size_t got = file.ReadAt(buffer.data(), c.count, c.offset);
+    ASSERT_EQ(got, c.expected);
+    if (got > 0) {
+      EXPECT_EQ(std::memcmp(buffer.data(), scratch.bytes().data() + c.offset, got), 0);
+    }
+  }
+}
+
+TEST(File, AlignedUnbufferedReadsOnDisk) { CheckAlignedReads(fs::current_path().string()); }
+TEST(File, AlignedUnbufferedReadsOnTmpfs) { CheckAlignedReads("/dev/shm"); }
+
+TEST(File, MisalignedUnbufferedReadDeliversNothingRatherThanGarbage) {
+  ScratchFile scratch(fs::current_path(), kFileSize);
+  File file;
+  ASSERT_TRUE(file.OpenForReading(scratch.path(), OpenMode::kUnbuffered));
+  ASSERT_GT(file.alignment().offset, 1u);
+  AlignedBuffer buffer;
+  ASSERT_TRUE(buffer.Allocate(65536, 4096));
+  EXPECT_EQ(file.ReadAt(buffer.data(), 100, 1000), 0u);
+}
+
+TEST(File, BufferedReadsTakeAnyOffsetAndLength) {
+  ScratchFile scratch("/dev/shm", kFileSize);
+  File file;
+  ASSERT_TRUE(file.OpenForReading(scratch.path(), OpenMode::kBufferedSequential));
+  const std::vector<ReadCase> cases = {
+      {"odd start", 1000, 100, 100},
+      {"one byte", 12345, 1, 1},
+      {"crosses the end", kFileSize - 5, 50, 5},
+      {"at the end", kFileSize, 50, 0},
+      {"nothing asked", 10, 0, 0},
+  };
+  std::vector<std::uint8_t> buffer(256);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_EQ(file.ReadAt(buffer.data(), c.count, c.offset), c.expected);
+    EXPECT_TRUE(std::equal(buffer.begin(), buffer.begin() + c.expected,
+                           scratch.bytes().begin() + c.offset));
+  }
+}
+
+// What a device may do to a read: deliver it in pieces, be interrupted, fail
+// part-way, or (a broken one) claim more than was asked.
+struct FaultCase {
+  std::string name;
+  PositionedRead read;
+  std::size_t expected;
+};
+
+TEST(File, ShortInterruptedAndFailingReadsDeliverExactlyWhatArrived) {
+  ScratchFile scratch(fs::current_path(), kFileSize);
+  constexpr std::uint64_t kOffset = 4096;
+  constexpr std::size_t kCount = 10000;
+  auto pieces = [](std::size_t most) {
+    return [most](int fd, void* dest, size_t count, off_t offset) {
+      return ::pread(fd, dest, std::min(count, most), offset);
+    };
+  };
+  int interruptions = 2;
+  auto interrupted = [&](int fd, void* dest, size_t count, off_t offset) -> ssize_t {
+    if (interruptions-- > 0) {
+      errno = EINTR;
+      return -1;
+    }
+    return ::pread(fd, dest, count, offset);
+  };
+  auto fails_after = [](off_t limit) {
+    return [limit](int fd, void* dest, size_t count, off_t offset) -> ssize_t {
+      if (offset >= limit) {
+        errno = EIO;
+        return -1;
+      }
+      return ::pread(fd, dest, std::min<size_t>(count, limit - offset), offset);
+    };
+  };
+  auto boasts = [](int fd, void* dest, size_t count, off_t offset) -> ssize_t {
+    return ::pread(fd, dest, count, offset) > 0 ? static_cast<ssize_t>(count + 100) : 0;
+  };
+  const std::vector<FaultCase> cases = {
+      {"one byte at a time", pieces(1), kCount},
+      {"odd pieces", pieces(999), kCount},
+      {"interrupted twice", interrupted, kCount},
+      {"fails part-way", fails_after(kOffset + 3000), 3000},
+      {"fails at once", fails_after(0), 0},
+      {"claims more than asked", boasts, kCount},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    File file(c.read);
+    ASSERT_TRUE(file.OpenForReading(scratch.path(), OpenMode::kBufferedSequential));
+    std::vector<std::uint8_t> buffer(kCount + 200, 0xEE);
+    ASSERT_EQ(file.ReadAt(buffer.data(), kCount, kOffset), c.expected);
+    EXPECT_TRUE(std::equal(buffer.begin(), buffer.begin() + c.expected,
+                           scratch.bytes().begin() + kOffset));
+    EXPECT_EQ(buffer[kCount], 0xEE);  // nothing written past what was asked
+  }
+}
+
+TEST(File, ClosedFileAnswersNothing) {
+  ScratchFile scratch(fs::current_path(), kFileSize);
+  File file;
+  EXPECT_EQ(file.Size(), std::nullopt);
+  ASSERT_TRUE(file.OpenForReading(scratch.path(), OpenMode::kUnbuffered));
+  file.Close();
+  file.Close();
+  std::uint8_t byte = 0;
+  EXPECT_FALSE(file.is_open());
+  EXPECT_EQ(file.Size(), std::nullopt);
+  EXPECT_EQ(file.ReadAt(&byte, 1, 0), 0u);
+}
+
+TEST(AlignedBuffer, AddressesHonourTheAlignmentAsked) {
+  for (std::size_t alignment : {0u, 1u, 3u, 16u, 512u, 4096u, 65536u}) {
+    SCOPED_TRACE(alignment);
+    AlignedBuffer buffer;
+    ASSERT_TRUE(buffer.Allocate(1000, alignment));
+    EXPECT_EQ(buffer.size(), 1000u);
+    EXPECT_TRUE(IsAligned(buffer.data(), std::bit_ceil(std::max<std::size_t>(alignment, 8))));
+    buffer.data()[999] = 1;  // the whole size is usable
+  }
+}
+
+TEST(AlignedBuffer, RefusedAllocationsLeaveItEmptyAndMovesTransferOwnership) {
+  AlignedBuffer buffer;
+  ASSERT_TRUE(buffer.Allocate(64, 64));
+  EXPECT_FALSE(buffer.Allocate(0, 64));
+  EXPECT_TRUE(buffer.empty());
+  EXPECT_FALSE(buffer.Allocate(SIZE_MAX / 2, 4096));
+  EXPECT_TRUE(buffer.empty());
+  EXPECT_EQ(buffer.size(), 0u);
+
+  ASSERT_TRUE(buffer.Allocate(128, 4096));
+  std::uint8_t* memory = buffer.data();
+  AlignedBuffer moved(std::move(buffer));
+  EXPECT_EQ(moved.data(), memory);
+  EXPECT_TRUE(buffer.empty());
+  AlignedBuffer assigned;
+  assigned = std::move(moved);
+  EXPECT_EQ(assigned.data(), memory);
+  EXPECT_EQ(assigned.size(), 128u);
+}
+
+TEST(DriveType, OpticalFileSystemsAreTheCdRomCase) {
+  const std::vector<std::pair<std::uint64_t, DriveType>> magic = {
+      {0x9660, DriveType::kCdRom},       // ISO 9660
+      {0x15013346, DriveType::kCdRom},   // UDF
+      {0xEF53, DriveType::kFixed},       // ext2/3/4
+      {0x01021994, DriveType::kFixed},   // tmpfs
+      {0x6969, DriveType::kFixed},       // NFS
+      {0, DriveType::kFixed},
+  };
+  for (const auto& [value, type] : magic) EXPECT_EQ(DriveTypeOfFileSystem(value), type) << value;
+
+  EXPECT_EQ(QueryDriveType(fs::current_path().string()), DriveType::kFixed);
+  EXPECT_EQ(QueryDriveType("/dev/shm"), DriveType::kFixed);
+  EXPECT_EQ(QueryDriveType("/no/such/folder/movie.mov"), DriveType::kUnknown);
+  EXPECT_EQ(QueryDriveType(""), DriveType::kUnknown);
+}
+
+}  // namespace
+}  // namespace zeb::sys

@@ -1,0 +1,103 @@
+#include "platform/sys/Utf.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace zeb::sys {
+namespace {
+
+struct SameText {
+  std::string name;
+  std::string utf8;
+  std::u16string utf16;
+  std::wstring wide;
+};
+
+TEST(Utf, WellFormedTextIsTheSameInEveryForm) {
+  const std::vector<SameText> cases = {
+      {"empty", "", u"", L""},
+      {"ascii path", "/media/clip 01.mov", u"/media/clip 01.mov", L"/media/clip 01.mov"},
+      {"two-byte", "caf\xC3\xA9", u"caf\u00E9", L"caf\u00E9"},
+      {"three-byte", "\xE2\x82\xAC\xE6\x98\xA0", u"\u20AC\u6620", L"\u20AC\u6620"},
+      {"astral pair", "\xF0\x9F\x98\x80", std::u16string{0xD83D, 0xDE00}, std::wstring{0x1F600}},
+      {"last code point", "\xF4\x8F\xBF\xBF", std::u16string{0xDBFF, 0xDFFF}, std::wstring{0x10FFFF}},
+      {"embedded nul", std::string("a\0b", 3), std::u16string(u"a\0b", 3), std::wstring(L"a\0b", 3)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(Utf8ToUtf16(c.utf8), c.utf16);
+    EXPECT_EQ(Utf8ToWide(c.utf8), c.wide);
+    EXPECT_EQ(Utf16ToUtf8(c.utf16), c.utf8);
+    EXPECT_EQ(Utf16ToWide(c.utf16), c.wide);
+    EXPECT_EQ(WideToUtf8(c.wide), c.utf8);
+    EXPECT_EQ(WideToUtf16(c.wide), c.utf16);
+    EXPECT_EQ(Utf16Length(c.utf8), c.utf16.size());
+  }
+}
+
+constexpr char16_t R = 0xFFFD;
+
+struct BadUtf8 {
+  std::string name;
+  std::string bytes;
+  std::u16string expected;
+};
+
+TEST(Utf, IllFormedUtf8BecomesOneReplacementPerMaximalSubpart) {
+  const std::vector<BadUtf8> cases = {
+      {"truncated at end", "a\xC3", {u'a', R}},
+      {"truncated three-byte before ascii", "\xE2\x82" "A", {R, u'A'}},
+      {"truncated four-byte at end", "\xF0\x9F\x98", {R}},
+      {"lone continuation", "a\x80" "b", {u'a', R, u'b'}},
+      {"overlong slash", "\xC0\xAF", {R, R}},
+      {"overlong three-byte", "\xE0\x80\xAF", {R, R, R}},
+      {"encoded surrogate", "\xED\xA0\x80", {R, R, R}},
+      {"above U+10FFFF", "\xF4\x90\x80\x80", {R, R, R, R}},
+      {"never-valid bytes", "\xFE\xFF", {R, R}},
+      {"valid after invalid", "\xFF\xC3\xA9", {R, 0x00E9}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(Utf8ToUtf16(c.bytes), c.expected);
+    EXPECT_EQ(Utf16Length(c.bytes), c.expected.size());
+  }
+}
+
+TEST(Utf, UnpairedSurrogatesAndOutOfRangeWideValuesAreReplaced) {
+  const std::vector<std::pair<std::u16string, std::wstring>> utf16 = {
+      {std::u16string{0xD800}, std::wstring{R}},
+      {std::u16string{0xDC00, u'x'}, std::wstring{R, L'x'}},
+      {std::u16string{0xD800, u'A'}, std::wstring{R, L'A'}},
+      {std::u16string{0xDC00, 0xD800}, std::wstring{R, R}},
+      {std::u16string{0xD83D, 0xDE00, 0xD83D}, std::wstring{0x1F600, R}},
+  };
+  for (const auto& [in, expected] : utf16) EXPECT_EQ(Utf16ToWide(in), expected);
+
+  const std::wstring wide = {wchar_t(0x110000), wchar_t(0xD800), wchar_t(-1), L'z'};
+  EXPECT_EQ(WideToUtf16(wide), (std::u16string{R, R, R, u'z'}));
+  EXPECT_EQ(WideToUtf8(wide), "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBDz");
+}
+
+TEST(Utf, PathLimitCountsUtf16Units) {
+  std::string at_limit;
+  for (int i = 0; i < 127; ++i) at_limit += "\xF0\x9F\x98\x80";  // two units each
+  at_limit += "a";
+  EXPECT_EQ(Utf16Length(at_limit), 255u);
+  EXPECT_EQ(Utf16Length(at_limit + "\xC3\xA9"), 256u);
+  EXPECT_EQ(at_limit.size(), 509u);  // bytes are not the measure
+}
+
+TEST(Utf, TerminatedViewStopsAtNulOrCapacity) {
+  const char16_t field[5] = {u'a', u'b', 0, u'c', u'd'};
+  const char16_t full[2] = {u'x', u'y'};
+  EXPECT_EQ(TerminatedView(field, 5), u"ab");
+  EXPECT_EQ(TerminatedView(full, 2), u"xy");
+  EXPECT_EQ(TerminatedView(field, 1), u"a");
+  EXPECT_EQ(TerminatedView(field, 0), u"");
+  EXPECT_EQ(TerminatedView(nullptr, 260), u"");
+}
+
+}  // namespace
+}  // namespace zeb::sys
