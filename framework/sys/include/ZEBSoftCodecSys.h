@@ -24,7 +24,11 @@ typedef enum INFOTYPE {
     ZEB_INFO_TRACE = 8  /* an informational trace */
 } INFOTYPE;
 
-/* Writes one diagnostic line; never fails. */
+/*
+ * Writes one diagnostic line; never fails. Lines longer than 16384 characters
+ * are cut to that length; a conversion the formatter does not know is copied
+ * through as written and %n stores nothing.
+ */
 ZEBSYS_API void ZEB_OutputW(const wchar_t* source, uint32_t level, const wchar_t* format, ...);
 
 /* Writes a trace message that the caller formatted already (delivered at level 8). */
@@ -33,8 +37,12 @@ ZEBSYS_API void ZEBMSGW(const wchar_t* source, const wchar_t* message);
 /*
  * Where lines go. The sink receives the source name and the line as UTF-8,
  * exactly as formatted (no newline added or removed), and may be called from
- * any thread, one call at a time. A null sink restores the default, which
- * writes level-1 lines to stderr as "<source>: <line>".
+ * any thread, one call at a time. Once ZEB_SetLogSink returns, the previous
+ * sink is no longer running nor called. A null sink restores the default,
+ * which writes level-1 lines to stderr as "<source>: <line>" plus a newline
+ * when the line has none, and drops level-8 traces.
+ * A sink that logs has those lines written to the default destination; a
+ * call of ZEB_SetLogSink made from inside the sink is ignored.
  */
 typedef void (*ZEBLogSink)(void* context, const char* source, uint32_t level, const char* line);
 ZEBSYS_API void ZEB_SetLogSink(ZEBLogSink sink, void* context);
