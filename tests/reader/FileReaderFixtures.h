@@ -1,0 +1,149 @@
+// Shared pieces of the direct file reader tests: the movie under test, a copy
+// of it on tmpfs, a fake device that serves the movie's bytes with faults,
+// and a log capture.
+#pragma once
+
+#include <errno.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "framework/sys/include/ZEBSoftCodecSys.h"
+#include "reader/CQTFileReader.h"
+
+namespace zeb::test {
+
+namespace fs = std::filesystem;
+
+// A ten-second MJPEG + PCM movie, about 7 MiB, made once per build tree. The
+// compressed picture data makes every offset look different, so a read from
+// the wrong place never compares equal by chance.
+inline const fs::path& MoviePath() {
+  static const fs::path path = [] {
+    const fs::path folder = ZEB_FIXTURE_DIR;
+    const fs::path movie = folder / "file_reader_mjpeg_pcm.mov";
+    if (fs::exists(movie)) return movie;
+    fs::create_directories(folder);
+    // Tests run as parallel processes: make it under a private name, then rename.
+    const fs::path scratch = folder / ("file_reader." + std::to_string(getpid()) + ".mov");
+    const std::string command =
+        "ffmpeg -nostdin -v error -y -f lavfi -i testsrc2=size=640x360:rate=25 "
+        "-f lavfi -i sine=frequency=440:sample_rate=48000 -t 10 -c:v mjpeg -q:v 2 "
+        "-c:a pcm_s16le -f mov '" + scratch.string() + "'";
+    if (std::system(command.c_str()) != 0) throw std::runtime_error("ffmpeg failed: " + command);
+    fs::rename(scratch, movie);
+    return movie;
+  }();
+  return path;
+}
+
+inline std::vector<uint8_t> ReadWholeFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+inline const std::vector<uint8_t>& MovieBytes() {
+  static const std::vector<uint8_t> bytes = ReadWholeFile(MoviePath());
+  return bytes;
+}
+
+inline std::u16string ToPath16(const fs::path& path) {
+  const std::string text = path.string();
+  return std::u16string(text.begin(), text.end());  // the test paths are ASCII
+}
+
+// The movie copied into a folder of another file system (tmpfs: /dev/shm).
+class MovieCopy {
+ public:
+  explicit MovieCopy(const fs::path& folder)
+      : path_(folder / ("zeb-file-reader-" + std::to_string(getpid()) + ".mov")) {
+    fs::copy_file(MoviePath(), path_, fs::copy_options::overwrite_existing);
+  }
+  ~MovieCopy() { fs::remove(path_); }
+  const fs::path& path() const { return path_; }
+
+ private:
+  fs::path path_;
+};
+
+// A device that serves the movie's bytes from memory in place of the real
+// file (which is still opened, so sizes agree), with a fault:
+//   piece:        at most this many bytes per call (0: no limit);
+//   interruptEvery: every n-th call fails with EINTR first (0: never);
+//   failFrom:     reads at or beyond this offset fail with EIO, and reads that
+//                 reach it stop there;
+//   endAt:        the data ends here, as if the file were cut short.
+struct FakeDevice {
+  uint64_t piece = 0;
+  uint64_t interruptEvery = 0;
+  uint64_t failFrom = UINT64_MAX;
+  uint64_t endAt = UINT64_MAX;
+  std::atomic<uint64_t> calls{0};
+  std::atomic<uint64_t> callerThreadCalls{0};
+  std::thread::id callerThread = std::this_thread::get_id();
+
+  // The bytes a caller can expect from [offset, offset + count).
+  uint64_t Deliverable(uint64_t offset, uint64_t count) const {
+    const uint64_t limit = std::min<uint64_t>({failFrom, endAt, MovieBytes().size()});
+    return offset >= limit ? 0 : std::min(count, limit - offset);
+  }
+
+  ssize_t Read(void* dest, size_t count, off_t offset) {
+    const uint64_t call = ++calls;
+    if (std::this_thread::get_id() == callerThread) ++callerThreadCalls;
+    if (interruptEvery != 0 && call % interruptEvery == 0) {
+      errno = EINTR;
+      return -1;
+    }
+    const auto at = static_cast<uint64_t>(offset);
+    if (at >= failFrom) {
+      errno = EIO;
+      return -1;
+    }
+    uint64_t n = Deliverable(at, count);
+    if (piece != 0) n = std::min(n, piece);
+    std::memcpy(dest, MovieBytes().data() + at, n);
+    return static_cast<ssize_t>(n);
+  }
+
+  CQTFileReaderServices Services() {
+    CQTFileReaderServices services;
+    services.read = [this](int, void* dest, size_t count, off_t offset) {
+      return Read(dest, count, offset);
+    };
+    return services;
+  }
+};
+
+struct LoggedLine {
+  std::string source;
+  uint32_t level;
+  std::string text;
+  bool operator==(const LoggedLine&) const = default;
+};
+
+// Installs itself as the log sink for its lifetime.
+class LogLines {
+ public:
+  LogLines() { ZEB_SetLogSink(&LogLines::Receive, this); }
+  ~LogLines() { ZEB_SetLogSink(nullptr, nullptr); }
+  const std::vector<LoggedLine>& lines() const { return lines_; }
+
+ private:
+  static void Receive(void* context, const char* source, uint32_t level, const char* line) {
+    static_cast<LogLines*>(context)->lines_.push_back({source, level, line});
+  }
+  std::vector<LoggedLine> lines_;
+};
+
+}  // namespace zeb::test

@@ -1,0 +1,263 @@
+// The direct file reader with read-ahead: the producer thread fills a ring of
+// 1 MiB blocks while the caller consumes them. Every delivered byte is
+// compared with the file; the fake device tells which reads ran on the
+// caller's thread (ring restarts) and which on the producer's.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "FileReaderFixtures.h"
+#include "reader/CQTFileReader.h"
+#include "zebplug/ZEBPlugResults.h"
+
+namespace zeb::test {
+namespace {
+
+constexpr uint32_t kMiB = 1048576;
+constexpr uint32_t kNoBuffering = CQTFileReader::kFileFlagNoBuffering;
+
+void Open(CQTFileReader& reader, const fs::path& path) {
+  ASSERT_EQ(reader.OpenFile(ToPath16(path).c_str(), kNoBuffering), ZEB_OK);
+}
+
+// Reads length bytes at the logical position and checks them against the file.
+void ExpectRead(CQTFileReader& reader, uint64_t position, uint32_t length) {
+  const std::vector<uint8_t>& file = MovieBytes();
+  const uint64_t expected = position >= file.size() ? 0 : std::min<uint64_t>(length, file.size() - position);
+  std::vector<uint8_t> buffer(length);
+  ASSERT_EQ(reader.Read(buffer.data(), length), expected) << "at " << position;
+  ASSERT_EQ(std::memcmp(buffer.data(), file.data() + std::min<uint64_t>(position, file.size()), expected), 0)
+      << "at " << position << " length " << length;
+}
+
+TEST(FileReaderRing, SizeIsRoundedToWholeBlocksWithAFloorOfTwo) {
+  struct Case { std::string name; uint32_t size, minimum; uint64_t ring; };
+  const std::vector<Case> cases = {
+      {"zero changes nothing", 0, 0, 0},
+      {"100 bytes", 100, 0, 2 * kMiB},
+      {"the reader's default, 1 MiB", kMiB, 0, 2 * kMiB},
+      {"1.5 MiB", kMiB + kMiB / 2, 0, 2 * kMiB},
+      {"3 MiB + 1", 3 * kMiB + 1, 0, 4 * kMiB},
+      {"below the minimum doubles it", 100, 3 * kMiB, 6 * kMiB},
+      {"at the minimum stays", 5 * kMiB, 5 * kMiB, 5 * kMiB},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    CQTFileReader reader;
+    Open(reader, MoviePath());
+    reader.EnableReadAhead(c.size, c.minimum);
+    EXPECT_EQ(reader.IsReadAheadActive(), c.ring != 0);
+    EXPECT_EQ(reader.GetRingSize(), c.ring);
+  }
+  CQTFileReader closed;
+  closed.EnableReadAhead(kMiB, 0);
+  EXPECT_FALSE(closed.IsReadAheadActive());
+}
+
+TEST(FileReaderRing, SequentialReadsDeliverTheWholeFile) {
+  MovieCopy onTmpfs("/dev/shm");
+  const std::vector<std::vector<uint32_t>> patterns = {
+      {4096}, {1000, 77777, 1, 333333}, {kMiB}, {2 * kMiB + kMiB / 2}};
+  for (const fs::path& path : {MoviePath(), onTmpfs.path()}) {
+    for (uint32_t ringSize : {kMiB, 3 * kMiB}) {
+      for (const auto& lengths : patterns) {
+        SCOPED_TRACE(path.string() + " ring " + std::to_string(ringSize) + " first length " +
+                     std::to_string(lengths[0]));
+        CQTFileReader reader;
+        Open(reader, path);
+        reader.EnableReadAhead(ringSize, 0);
+        uint64_t position = 0;
+        for (size_t i = 0; position < MovieBytes().size(); ++i) {
+          const uint32_t length = lengths[i % lengths.size()];
+          ExpectRead(reader, position, length);
+          position = std::min<uint64_t>(position + length, MovieBytes().size());
+        }
+        ExpectRead(reader, position, 10);  // at the end: nothing, and no hang
+        EXPECT_EQ(reader.Seek(0, CQTFileReader::kFromCurrent), MovieBytes().size());
+      }
+    }
+  }
+}
+
+TEST(FileReaderRing, ReadSpanningThreeBlocksIsServedByTheProducer) {
+  FakeDevice device;
+  CQTFileReader reader(device.Services());
+  Open(reader, MoviePath());
+  reader.EnableReadAhead(4 * kMiB, 0);
+  EXPECT_EQ(reader.Seek(kMiB + 100, CQTFileReader::kFromStart), kMiB + 100);
+  EXPECT_EQ(device.callerThreadCalls, 1u);  // the seek restarted the ring
+  ExpectRead(reader, kMiB + 100, 2 * kMiB + kMiB / 2);
+  ExpectRead(reader, 3 * kMiB + kMiB / 2 + 100, 1000);
+  EXPECT_EQ(device.callerThreadCalls, 1u);
+}
+
+TEST(FileReaderRing, OnlyReadsOutsideTheHeadBlockRestart) {
+  FakeDevice device;
+  CQTFileReader reader(device.Services());
+  Open(reader, MoviePath());
+  reader.EnableReadAhead(3 * kMiB, 0);
+  // restarts: synchronous reads on the caller's thread; -1 where the count of
+  // device calls at the end of the file is not the point.
+  struct Step { std::string name; uint64_t seekTo; uint32_t length; int restarts; };
+  const std::vector<Step> steps = {
+      {"first read restarts", 0, kMiB, 1},
+      {"inside the head", 500, 100, 0},
+      {"last byte of the head", kMiB - 1, 1, 0},
+      {"exactly at the head's end", kMiB, 1, 1},
+      {"behind the new head", kMiB - 1, 1, 1},
+      {"far ahead", 5 * kMiB + 3, 4096, 1},
+      {"past the end", MovieBytes().size() + 1, 10, -1},
+      {"past the end again", MovieBytes().size() + 1, 10, -1},
+      {"back at the start", 0, 10, 1},
+      {"and on from there", 10, 2 * kMiB, 0},
+  };
+  for (const auto& s : steps) {
+    SCOPED_TRACE(s.name);
+    const uint64_t before = device.callerThreadCalls;
+    reader.Seek(s.seekTo, CQTFileReader::kFromStart);
+    ExpectRead(reader, s.seekTo, s.length);
+    if (s.restarts >= 0) {
+      EXPECT_EQ(device.callerThreadCalls - before, uint64_t(s.restarts));
+    }
+  }
+}
+
+TEST(FileReaderRing, EnablingTheSameSizeAgainKeepsTheRing) {
+  FakeDevice device;
+  CQTFileReader reader(device.Services());
+  Open(reader, MoviePath());
+  reader.EnableReadAhead(kMiB, 0);
+  reader.Seek(0, CQTFileReader::kFromStart);
+  ExpectRead(reader, 0, 1000);
+  EXPECT_EQ(device.callerThreadCalls, 1u);
+
+  reader.EnableReadAhead(kMiB, 0);
+  reader.EnableReadAhead(0, 0);
+  reader.EnableReadAhead(2 * kMiB, 0);  // the same two blocks
+  ExpectRead(reader, 1000, 1000);
+  EXPECT_EQ(device.callerThreadCalls, 1u);
+
+  reader.EnableReadAhead(3 * kMiB, 0);  // a new ring starts empty
+  EXPECT_EQ(reader.GetRingSize(), 3u * kMiB);
+  ExpectRead(reader, 2000, 1000);
+  EXPECT_EQ(device.callerThreadCalls, 2u);
+}
+
+TEST(FileReaderRing, StopReturnsWhileTheProducerWaits) {
+  struct Case { std::string name; uint64_t primeAt; uint64_t producerReads; };
+  const std::vector<Case> cases = {
+      // Three blocks: after the restart the producer fills two and waits for the head.
+      {"waiting for a free block", 0, 2},
+      // Nothing past the end: the producer stays parked on its free event.
+      {"parked after an empty restart", MovieBytes().size() + kMiB, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeDevice device;
+    CQTFileReader reader(device.Services());
+    Open(reader, MoviePath());
+    reader.EnableReadAhead(3 * kMiB, 0);
+    reader.Seek(c.primeAt, CQTFileReader::kFromStart);
+    while (device.calls - device.callerThreadCalls < c.producerReads) std::this_thread::yield();
+    reader.StopReadAhead();
+    EXPECT_FALSE(reader.IsReadAheadActive());
+    EXPECT_EQ(reader.GetRingSize(), 0u);
+    EXPECT_EQ(device.calls - device.callerThreadCalls, c.producerReads);
+    // Without the ring, reading goes on from the caller's position.
+    reader.Seek(100, CQTFileReader::kFromStart);
+    ExpectRead(reader, 100, 5000);
+    ExpectRead(reader, 5100, 5000);
+  }
+}
+
+TEST(FileReaderRing, TogglingMidStreamLosesNoByte) {
+  CQTFileReader reader;
+  Open(reader, MoviePath());
+  const uint32_t sizes[] = {0, kMiB, 0, 3 * kMiB, 2 * kMiB, 0, 4 * kMiB};
+  uint64_t position = 0;
+  for (size_t i = 0; position < MovieBytes().size(); ++i) {
+    if (i % 3 == 0) {
+      const uint32_t size = sizes[(i / 3) % std::size(sizes)];
+      if (size == 0) reader.StopReadAhead();
+      else reader.EnableReadAhead(size, 0);
+    }
+    ExpectRead(reader, position, 300001);
+    position = std::min<uint64_t>(position + 300001, MovieBytes().size());
+  }
+}
+
+// Random seeks and lengths, with a bias to block boundaries and the end of
+// the file, where hand-offs and restarts meet.
+void SeekStorm(const fs::path& path, uint32_t ringSize, unsigned seed) {
+  std::mt19937 random(seed);
+  const uint64_t size = MovieBytes().size();
+  CQTFileReader reader;
+  Open(reader, path);
+  reader.EnableReadAhead(ringSize, 0);
+  uint64_t position = 0;
+  for (int i = 0; i < 300; ++i) {
+    switch (random() % 4) {
+      case 0: position = random() % (size + 2 * kMiB); break;
+      case 1: position = (random() % 8) * kMiB + (random() % 3) - 1; break;
+      case 2: position = size - random() % 5000; break;
+      default: break;  // go on from where the last read ended
+    }
+    if (position != reader.Seek(0, CQTFileReader::kFromCurrent)) {
+      ASSERT_EQ(reader.Seek(position, CQTFileReader::kFromStart), position);
+    }
+    const uint32_t length = random() % 4 == 0 ? random() % (3 * kMiB) : random() % 70000;
+    ExpectRead(reader, position, length);
+    if (position < size) position = std::min<uint64_t>(position + length, size);
+  }
+}
+
+TEST(FileReaderRing, SeekStormOnDisk) {
+  SeekStorm(MoviePath(), kMiB, 1);
+  SeekStorm(MoviePath(), 4 * kMiB, 2);
+}
+
+TEST(FileReaderRing, SeekStormOnTmpfs) {
+  MovieCopy onTmpfs("/dev/shm");
+  SeekStorm(onTmpfs.path(), 2 * kMiB, 3);
+}
+
+TEST(FileReaderRing, DeviceFaultsEndTheStreamWhereTheDataEnds) {
+  struct Case { std::string name; uint64_t piece, interruptEvery, failFrom, endAt; };
+  const std::vector<Case> cases = {
+      {"pieces of 1000 bytes", 1000, 0, UINT64_MAX, UINT64_MAX},
+      {"interrupted every third call", 0, 3, UINT64_MAX, UINT64_MAX},
+      {"fails inside a block", 0, 0, 2 * kMiB + 12345, UINT64_MAX},
+      {"fails at a block boundary", 0, 0, 3 * kMiB, UINT64_MAX},
+      {"data ends inside the second block", 4096, 0, UINT64_MAX, kMiB + 999},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeDevice device;
+    device.piece = c.piece;
+    device.interruptEvery = c.interruptEvery;
+    device.failFrom = c.failFrom;
+    device.endAt = c.endAt;
+    CQTFileReader reader(device.Services());
+    Open(reader, MoviePath());
+    reader.EnableReadAhead(3 * kMiB, 0);
+    for (int pass = 0; pass < 2; ++pass) {  // the second pass proves the ring recovers
+      reader.Seek(0, CQTFileReader::kFromStart);
+      uint64_t position = 0;
+      for (int i = 0; i < 60; ++i) {
+        const uint32_t length = 150001;
+        std::vector<uint8_t> buffer(length);
+        const uint32_t got = reader.Read(buffer.data(), length);
+        ASSERT_EQ(got, device.Deliverable(position, length)) << "at " << position;
+        ASSERT_EQ(std::memcmp(buffer.data(), MovieBytes().data() + position, got), 0);
+        position += got;
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace zeb::test

@@ -1,0 +1,257 @@
+// The direct file reader without read-ahead: opening, positioning and reads
+// of any offset and length on top of aligned unbuffered reads.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "FileReaderFixtures.h"
+#include "reader/CQTFileReader.h"
+#include "zebplug/ZEBPlugResults.h"
+
+namespace zeb::test {
+namespace {
+
+constexpr uint32_t kNoBuffering = CQTFileReader::kFileFlagNoBuffering;
+constexpr uint32_t kSequentialScan = CQTFileReader::kFileFlagSequentialScan;
+const std::string kCdRomLine =
+    "CQTReader::OpenFile--This is CDROM Path Name, Change to FILE_FLAG_SEQUENTIAL_SCAN";
+
+struct OpenCase {
+  std::string name;
+  std::u16string path;
+  uint32_t flags;
+  bool opticalDrive;
+  uint32_t result;
+  uint32_t openFlags;  // as recorded after a successful open
+  bool logsCdRom;
+};
+
+TEST(FileReaderOpen, FlagsFollowTheDriveAndWhatTheFileSystemGrants) {
+  const std::u16string movie = ToPath16(MoviePath());
+  const std::vector<OpenCase> cases = {
+      {"disk, unbuffered", movie, kNoBuffering, false, ZEB_OK, kNoBuffering, false},
+      {"disk, caller's other flags kept", movie, kNoBuffering | 0x80, false, ZEB_OK, kNoBuffering | 0x80, false},
+      {"disk, buffered", movie, 0, false, ZEB_OK, 0, false},
+      {"procfs refuses direct I/O", u"/proc/version", kNoBuffering, false, ZEB_OK, kSequentialScan, false},
+      {"optical disc", movie, kNoBuffering, true, ZEB_OK, kSequentialScan, true},
+      {"missing file", movie + u".missing", kNoBuffering, false, ZEB_E_FILE_OPEN, 0, false},
+      {"missing file on optical disc", movie + u".missing", kNoBuffering, true, ZEB_E_FILE_OPEN, 0, true},
+      {"folder", u"/tmp", kNoBuffering, false, ZEB_E_FILE_OPEN, 0, false},
+      {"empty path", u"", kNoBuffering, false, ZEB_E_FILE_OPEN, 0, false},
+      {"ill-formed UTF-16", std::u16string{0xD800, u'x'}, kNoBuffering, false, ZEB_E_FILE_OPEN, 0, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    CQTFileReaderServices services;
+    if (c.opticalDrive) services.driveType = [](const std::string&) { return zeb::sys::DriveType::kCdRom; };
+    LogLines log;
+    CQTFileReader reader(services);
+    ASSERT_EQ(reader.OpenFile(c.path.c_str(), c.flags), c.result);
+    if (c.result == ZEB_OK) {
+      EXPECT_EQ(reader.GetOpenFlags(), c.openFlags);
+    }
+    const std::vector<LoggedLine> expected =
+        c.logsCdRom ? std::vector<LoggedLine>{{"ZEBQTLib", 8, kCdRomLine}} : std::vector<LoggedLine>{};
+    EXPECT_EQ(log.lines(), expected);
+  }
+  CQTFileReader reader;
+  EXPECT_EQ(reader.OpenFile(nullptr, kNoBuffering), ZEB_E_FILE_OPEN);
+}
+
+struct ReadCase {
+  std::string name;
+  uint64_t offset;
+  uint32_t length;
+};
+
+// Offsets and lengths around every alignment boundary, the end of the file
+// and beyond it; each read is compared byte for byte with the file.
+std::vector<ReadCase> ReadCases(uint64_t size, uint32_t sector) {
+  return {
+      {"100 at 1000", 1000, 100},
+      {"one byte", 1, 1},
+      {"straddles a sector", sector - 1, 2},
+      {"aligned start, odd length", sector, sector + 1},
+      {"aligned start and length", sector, 8 * sector},
+      {"odd start, many MiB", 12345, 3 * 1048576 + 17},
+      {"exactly one MiB at an odd start", 77, 1048576},
+      {"empty", 500, 0},
+      {"crosses the end", size - 10, 100},
+      {"ends at the end", size - 100, 100},
+      {"starts at the end", size, 10},
+      {"just past the end", size + 1, 10},
+      {"far beyond the end", size + 5 * 1048576, 4096},
+      {"whole file", 0, static_cast<uint32_t>(size)},
+  };
+}
+
+void CheckReads(const fs::path& path, uint32_t flags, size_t misalign) {
+  CQTFileReader reader;
+  ASSERT_EQ(reader.OpenFile(ToPath16(path).c_str(), flags), ZEB_OK);
+  const std::vector<uint8_t>& file = MovieBytes();
+  ASSERT_EQ(reader.GetSize(), file.size());
+  for (const auto& c : ReadCases(file.size(), reader.GetSectorSize())) {
+    SCOPED_TRACE(c.name);
+    const uint64_t expected = c.offset >= file.size() ? 0 : std::min<uint64_t>(c.length, file.size() - c.offset);
+    // A guard byte on both sides catches writes outside the destination.
+    std::vector<uint8_t> buffer(c.length + misalign + 4096 + 1, 0xA5);
+    uint8_t* destination = buffer.data() + (4096 - reinterpret_cast<uintptr_t>(buffer.data()) % 4096) + misalign;
+    ASSERT_EQ(reader.Seek(c.offset, CQTFileReader::kFromStart), c.offset);
+    ASSERT_EQ(reader.Read(destination, c.length), expected);
+    EXPECT_EQ(std::memcmp(destination, file.data() + std::min<uint64_t>(c.offset, file.size()), expected), 0);
+    EXPECT_EQ(destination[-1], 0xA5);
+    EXPECT_EQ(destination[expected], 0xA5);
+    EXPECT_EQ(reader.Seek(0, CQTFileReader::kFromCurrent), c.offset + expected);
+  }
+}
+
+TEST(FileReaderRead, UnbufferedOnDiskAlignedDestination) { CheckReads(MoviePath(), kNoBuffering, 0); }
+TEST(FileReaderRead, UnbufferedOnDiskMisalignedDestination) { CheckReads(MoviePath(), kNoBuffering, 1); }
+TEST(FileReaderRead, BufferedOnDisk) { CheckReads(MoviePath(), 0, 3); }
+TEST(FileReaderRead, OnTmpfs) {
+  MovieCopy copy("/dev/shm");
+  CheckReads(copy.path(), kNoBuffering, 0);
+  CheckReads(copy.path(), kNoBuffering, 7);
+}
+
+// What reaches the device: an unaligned request becomes one aligned read of
+// the span around it, an aligned one goes straight to the destination, and a
+// buffered open passes requests through unchanged.
+struct DeviceCall {
+  uint64_t offset;
+  size_t count;
+  const void* dest;
+  bool operator==(const DeviceCall&) const = default;
+};
+
+TEST(FileReaderRead, DeviceSeesAlignedSpansOrTheRequestItself) {
+  std::mutex mutex;
+  std::vector<DeviceCall> calls;
+  CQTFileReaderServices services;
+  services.read = [&](int fd, void* dest, size_t count, off_t offset) {
+    std::lock_guard lock(mutex);
+    calls.push_back({static_cast<uint64_t>(offset), count, dest});
+    return ::pread(fd, dest, count, offset);
+  };
+  CQTFileReader reader(services);
+  ASSERT_EQ(reader.OpenFile(ToPath16(MoviePath()).c_str(), kNoBuffering), ZEB_OK);
+  const uint64_t s = reader.GetSectorSize();
+  auto roundDown = [s](uint64_t v) { return v / s * s; };
+  auto roundUp = [s](uint64_t v) { return (v + s - 1) / s * s; };
+
+  struct Case { std::string name; uint64_t offset; uint32_t length; size_t misalign; bool straight; };
+  const std::vector<Case> cases = {
+      {"100 at 1000", 1000, 100, 0, false},
+      {"aligned", 2 * s, static_cast<uint32_t>(4 * s), 0, true},
+      {"aligned, odd address", 2 * s, static_cast<uint32_t>(4 * s), 1, false},
+      {"aligned start, odd length", 2 * s, static_cast<uint32_t>(s + 3), 0, false},
+      {"odd start, aligned length", s + 1, static_cast<uint32_t>(s), 0, false},
+  };
+  alignas(65536) static uint8_t destination[65536 + 16];
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    calls.clear();
+    reader.Seek(c.offset, CQTFileReader::kFromStart);
+    ASSERT_EQ(reader.Read(destination + c.misalign, c.length), c.length);
+    ASSERT_EQ(calls.size(), 1u);
+    const uint64_t start = c.straight ? c.offset : roundDown(c.offset);
+    const uint64_t span = c.straight ? c.length : roundUp(c.offset - start + c.length);
+    EXPECT_EQ(calls[0].offset, start);
+    EXPECT_EQ(calls[0].count, span);
+    EXPECT_EQ(calls[0].dest == destination + c.misalign, c.straight);
+    EXPECT_EQ(std::memcmp(destination + c.misalign, MovieBytes().data() + c.offset, c.length), 0);
+  }
+
+  // On an optical disc the request goes through unchanged.
+  services.driveType = [](const std::string&) { return zeb::sys::DriveType::kCdRom; };
+  CQTFileReader disc(services);
+  ASSERT_EQ(disc.OpenFile(ToPath16(MoviePath()).c_str(), kNoBuffering), ZEB_OK);
+  calls.clear();
+  disc.Seek(1000, CQTFileReader::kFromStart);
+  ASSERT_EQ(disc.Read(destination + 1, 100), 100u);
+  EXPECT_EQ(calls, (std::vector<DeviceCall>{{1000, 100, destination + 1}}));
+}
+
+TEST(FileReaderRead, DeviceFaultsDeliverOnlyWhatArrived) {
+  struct Case { std::string name; uint64_t piece, interruptEvery, failFrom, endAt; };
+  const std::vector<Case> cases = {
+      {"pieces of 1000 bytes", 1000, 0, UINT64_MAX, UINT64_MAX},
+      {"interrupted every other call", 0, 2, UINT64_MAX, UINT64_MAX},
+      {"fails from an odd offset", 0, 0, 3000001, UINT64_MAX},
+      {"fails from an aligned offset", 0, 0, 2 * 1048576, UINT64_MAX},
+      {"data ends early", 4096, 0, UINT64_MAX, 1048576 + 999},
+  };
+  const std::vector<std::pair<uint64_t, uint32_t>> reads = {
+      {0, 100}, {1000, 100}, {2999990, 50}, {3000001, 10}, {1048576 + 990, 20},
+      {2 * 1048576 - 5, 10}, {2 * 1048576, 4096}, {10, 3500000}, {5000000, 10},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeDevice device;
+    device.piece = c.piece;
+    device.interruptEvery = c.interruptEvery;
+    device.failFrom = c.failFrom;
+    device.endAt = c.endAt;
+    CQTFileReader reader(device.Services());
+    ASSERT_EQ(reader.OpenFile(ToPath16(MoviePath()).c_str(), kNoBuffering), ZEB_OK);
+    for (const auto& [offset, length] : reads) {
+      SCOPED_TRACE(offset);
+      std::vector<uint8_t> buffer(length);
+      reader.Seek(offset, CQTFileReader::kFromStart);
+      const uint32_t got = reader.Read(buffer.data(), length);
+      ASSERT_EQ(got, device.Deliverable(offset, length));
+      EXPECT_EQ(std::memcmp(buffer.data(), MovieBytes().data() + offset, got), 0);
+    }
+  }
+}
+
+TEST(FileReaderSeek, OriginsMoveTheLogicalPosition) {
+  CQTFileReader reader;
+  ASSERT_EQ(reader.OpenFile(ToPath16(MoviePath()).c_str(), kNoBuffering), ZEB_OK);
+  const uint64_t size = MovieBytes().size();
+  struct Case { std::string name; uint64_t offset; uint32_t origin; uint64_t expected; };
+  const std::vector<Case> cases = {
+      {"from start", 5000, CQTFileReader::kFromStart, 5000},
+      {"from current", 250, CQTFileReader::kFromCurrent, 5250},
+      {"backwards from current", uint64_t(-1000), CQTFileReader::kFromCurrent, 4250},
+      {"unknown origin 0 stays", 77, 0, 4250},
+      {"unknown origin 4 stays", 77, 4, 4250},
+      {"from end, backwards", uint64_t(-300), CQTFileReader::kFromEnd, size - 300},
+      {"from end", 0, CQTFileReader::kFromEnd, size},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_EQ(reader.Seek(c.offset, c.origin), c.expected);
+    uint8_t bytes[16] = {};
+    const uint32_t got = reader.Read(bytes, sizeof bytes);
+    ASSERT_EQ(got, std::min<uint64_t>(sizeof bytes, size - c.expected));
+    EXPECT_EQ(std::memcmp(bytes, MovieBytes().data() + c.expected, got), 0);
+    reader.Seek(c.expected, CQTFileReader::kFromStart);
+  }
+}
+
+TEST(FileReaderLifecycle, CloseIsRepeatableAndReopenWorks) {
+  CQTFileReader reader;
+  uint8_t byte = 0;
+  EXPECT_EQ(reader.Read(&byte, 1), 0u);  // never opened
+  EXPECT_EQ(reader.GetSize(), 0u);
+  ASSERT_EQ(reader.OpenFile(ToPath16(MoviePath()).c_str(), kNoBuffering), ZEB_OK);
+  reader.Seek(10, CQTFileReader::kFromStart);
+  EXPECT_EQ(reader.Read(nullptr, 10), 0u);
+  EXPECT_EQ(reader.Close(), ZEB_OK);
+  EXPECT_EQ(reader.Close(), ZEB_OK);
+  EXPECT_EQ(reader.GetSize(), 0u);
+  EXPECT_EQ(reader.Read(&byte, 1), 0u);
+  EXPECT_EQ(reader.Seek(0, CQTFileReader::kFromCurrent), 0u);
+  ASSERT_EQ(reader.OpenFile(ToPath16(MoviePath()).c_str(), kNoBuffering), ZEB_OK);
+  ASSERT_EQ(reader.OpenFile(ToPath16(MoviePath()).c_str(), kNoBuffering), ZEB_OK);  // reopen closes first
+  EXPECT_EQ(reader.Read(&byte, 1), 1u);
+  EXPECT_EQ(byte, MovieBytes()[0]);
+}
+
+}  // namespace
+}  // namespace zeb::test
