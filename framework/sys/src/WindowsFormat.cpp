@@ -187,6 +187,7 @@ intmax_t Formatter::FetchSigned(Length length) {
     case Length::kH: return static_cast<short>(va_arg(args_, int));
     case Length::kL: return va_arg(args_, long);
     case Length::kLL:
+    case Length::kBigL:
     case Length::kI64: return va_arg(args_, long long);
     case Length::kJ: return va_arg(args_, intmax_t);
     case Length::kZ:
@@ -201,6 +202,7 @@ uintmax_t Formatter::FetchUnsigned(Length length) {
     case Length::kH: return static_cast<unsigned short>(va_arg(args_, unsigned int));
     case Length::kL: return va_arg(args_, unsigned long);
     case Length::kLL:
+    case Length::kBigL:
     case Length::kI64: return va_arg(args_, unsigned long long);
     case Length::kJ: return va_arg(args_, uintmax_t);
     case Length::kZ:
