@@ -23,7 +23,7 @@
 
 #include "platform/movie/FileSink.h"
 #include "platform/movie/Handle.h"
-#include "platform/movie/MovieAtoms.h"
+#include "platform/movie/MovieAtomWriter.h"
 #include "platform/movie/Status.h"
 #include "platform/movie/WriterMedia.h"
 #include "platform/movie/WriterTrack.h"
@@ -84,7 +84,7 @@ private:
     Status Remember(Status status);
 
     FileSink sink_;
-    MovieHeader header_;
+    WriterMovieHeader header_;
     std::vector<std::unique_ptr<WriterTrack>> tracks_;
     std::vector<std::unique_ptr<WriterMedia>> media_;
     uint64_t wideOffset_ = 0;  // file offset of the 'wide' reserve; 'mdat' follows it

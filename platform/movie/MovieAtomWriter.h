@@ -15,7 +15,7 @@ namespace zeb::movie {
 using MovieMatrix = std::array<int32_t, 9>;
 inline constexpr MovieMatrix kIdentityMatrix = {0x10000, 0, 0, 0, 0x10000, 0, 0, 0, 0x40000000};
 
-struct MovieHeader {
+struct WriterMovieHeader {
     uint32_t timeScale = 600;
     uint64_t macTime = 0;  // creation and modification, seconds since 1904-01-01 UTC
     MovieMatrix matrix = kIdentityMatrix;
@@ -24,7 +24,7 @@ struct MovieHeader {
 // Every track with a media goes into the movie, in the order given; a track
 // without media has nothing to show and is left out. The result is checked
 // against PredictMovieAtomSize() before it is returned.
-Status BuildMovieAtom(const MovieHeader& header, std::span<const WriterTrack* const> tracks,
+Status BuildMovieAtom(const WriterMovieHeader& header, std::span<const WriterTrack* const> tracks,
                       std::vector<uint8_t>& out);
 uint64_t PredictMovieAtomSize(std::span<const WriterTrack* const> tracks, uint64_t macTime);
 

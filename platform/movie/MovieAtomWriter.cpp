@@ -1,4 +1,4 @@
-#include "platform/movie/MovieAtoms.h"
+#include "platform/movie/MovieAtomWriter.h"
 
 #include <algorithm>
 #include <limits>
@@ -81,7 +81,7 @@ void PutPascalString(ByteWriter& out, std::string_view text) {
     out.PutBytes({reinterpret_cast<const uint8_t*>(text.data()), text.size()});
 }
 
-void WriteMvhd(ByteWriter& out, const MovieHeader& header, uint64_t duration, uint32_t nextTrackId) {
+void WriteMvhd(ByteWriter& out, const WriterMovieHeader& header, uint64_t duration, uint32_t nextTrackId) {
     const uint8_t version = TimeVersion(header.macTime, duration);
     out.BeginFull(FourCC("mvhd"), version, 0);
     PutTimes(out, version, header.macTime);
@@ -254,7 +254,7 @@ uint64_t PredictMovieAtomSize(std::span<const WriterTrack* const> tracks, uint64
     return size;
 }
 
-Status BuildMovieAtom(const MovieHeader& header, std::span<const WriterTrack* const> tracks,
+Status BuildMovieAtom(const WriterMovieHeader& header, std::span<const WriterTrack* const> tracks,
                       std::vector<uint8_t>& out) {
     const uint64_t predicted = PredictMovieAtomSize(tracks, header.macTime);
     if (predicted > kU32Max) return Status::Error(StatusCode::kUnsupported, "movie atom larger than 4 GiB");
