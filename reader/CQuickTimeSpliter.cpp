@@ -11,47 +11,12 @@ namespace {
 constexpr uint32_t kDefaultReadOptions[PLUG_READ_OPTIONS_WORDS] = {
     1, 1, 0, 0x100000, 0x20000080, 0, 0, 0, 0, 0};
 
-// The record defaults a fresh stream record starts from.
-void InitStreamRecord(SPlugStreamInfo& record) {
-  std::memset(&record, 0, sizeof(record));
-  record.structVersion = 1;
-  SPlugVideoStreamInfo& video = record.video;
-  video.size = sizeof(SPlugVideoStreamInfo);
-  video.width = 720;
-  video.height = 576;
-  video.aspectX = 4;
-  video.aspectY = 3;
-  video.frameRateNum = 25;
-  video.frameRateDen = 1;
-  video.colorFormat = 23;
-  video.colorPrimaries = 5;
-  video.transferFunction = 5;
-  video.matrix = 5;
-  video.componentDepth = -1;
-  video.gopSize = 12;
-  video.gopReserved = 2;
-  video.videoRange = 1;
-  video.reserved18 = 1;
-  SPlugAudioStreamInfo& audio = record.audio;
-  audio.size = sizeof(SPlugAudioStreamInfo);
-  audio.audioType = 1;
-  audio.channels = 2;
-  audio.bitsPerSample = 16;
-  audio.sampleRate = 48000;
-  audio.bitRate = 1536000;
-  audio.blockAlign = 2;
-  audio.reserved8 = 1;
-  audio.reserved9 = 1;
-  audio.reserved10 = 1;
-  record.framesPerPacket = 1;
-}
-
 }  // namespace
 
 CQuickTimeSpliter::CQuickTimeSpliter() {
   std::memcpy(readOptions_, kDefaultReadOptions, sizeof(readOptions_));
-  InitStreamRecord(videoStream_);
-  InitStreamRecord(audioStream_);
+  PlugRecords::Init(videoStream_);
+  PlugRecords::Init(audioStream_);
 }
 
 CQuickTimeSpliter::~CQuickTimeSpliter() { Close(); }

@@ -4,16 +4,10 @@
 
 #include <cstdint>
 
+#include "frame/PlugRecords.h"
 #include "zebplug/ZEBPlugRecords.h"
 
 class CQTReader;
-
-// {kind, address, size}: the private description the records carry.
-struct PrivateDescTriple {
-  uint32_t kind = 0;
-  void* address = nullptr;
-  uint32_t size = 0;
-};
 
 class CQuickTimeSpliter {
  public:
@@ -48,8 +42,8 @@ class CQuickTimeSpliter {
   uint32_t audioPacketCount_ = 0;
   uint32_t nextAudio_ = 0;
   uint8_t* frameBuffer_ = nullptr;
-  PrivateDescTriple videoDesc_;
-  PrivateDescTriple audioDesc_;
+  PlugRecords::PrivateDesc videoDesc_;
+  PlugRecords::PrivateDesc audioDesc_;
   SPlugStreamInfo videoStream_;
   SPlugStreamInfo audioStream_;
   uint32_t state_ = 1;
