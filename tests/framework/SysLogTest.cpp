@@ -19,7 +19,7 @@ constexpr wchar_t kSource[] = L"ZEBQTLib";
 struct FormatCase {
     const char* name;
     std::function<void()> log;
-    const char* expected;
+    std::string expected;
 };
 
 TEST(SysLog, FormatsReadAsWindowsMeant) {
@@ -48,6 +48,8 @@ TEST(SysLog, FormatsReadAsWindowsMeant) {
          }, "4000000000 BEEF 10 18446744073709551615 -5 12 44 4464"},
         {"star width and precision", [] { ZEB_OutputW(kSource, 8, L"[%*d][%-*d][%.*s]", 4, 1, -3, 2, 2, L"abc"); },
          "[   1][2  ][ab]"},
+        {"extreme star width", [] { ZEB_OutputW(kSource, 8, L"[%*d]", INT32_MIN, 1); },
+         "[1" + std::string(4095, ' ') + "]"},
         {"string width and precision", [] { ZEB_OutputW(kSource, 8, L"[%6s][%-6s][%.2s]", L"ab", L"cd", L"xyz"); },
          "[    ab][cd    ][xy]"},
         {"floating point", [] { ZEB_OutputW(kSource, 8, L"%.2f %e %g", 3.14159, 1500.0, 0.5); },

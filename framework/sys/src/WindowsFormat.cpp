@@ -130,7 +130,7 @@ bool Formatter::Parse(const wchar_t*& p, Conversion& conv) {
     conv.width = ReadFieldValue(p);
     if (conv.width < 0) {
         conv.flags.push_back('-');
-        conv.width = -conv.width;
+        conv.width = conv.width < -kMaxField ? kMaxField : -conv.width;
     }
     conv.width = std::min(conv.width, kMaxField);
     if (*p == L'.') {
