@@ -22,7 +22,7 @@ constexpr uint64_t kSmhdSize = 16;
 constexpr uint64_t kDinfSize = 36;
 constexpr uint64_t kAtomHeader = 8;
 constexpr uint64_t kFullAtomHeader = 12;
-constexpr uint64_t kHdlrFixed = kFullAtomHeader + 20;  // up to the name's length byte
+constexpr uint64_t kHdlrFixed = kFullAtomHeader + 21;  // all but the name, with its length byte
 
 // tkhd flags: enabled, used in the movie, in the preview, in the poster.
 constexpr uint32_t kTrackEnabledEverywhere = 0xF;

@@ -1,0 +1,278 @@
+#include "tests/platform_movie/MovieWriterTestSupport.h"
+
+#include <sys/stat.h>
+
+#include <array>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "platform/movie/FourCC.h"
+#include "platform/movie/SampleDescriptionOrder.h"
+
+namespace zeb::movie::test {
+namespace {
+
+std::map<std::string, std::string> SplitFields(const std::string& line) {
+    std::map<std::string, std::string> fields;
+    std::stringstream stream(line);
+    std::string field;
+    while (std::getline(stream, field, '|')) {
+        const size_t equals = field.find('=');
+        if (equals != std::string::npos) fields[field.substr(0, equals)] = field.substr(equals + 1);
+    }
+    return fields;
+}
+
+int64_t ToInt(const std::map<std::string, std::string>& fields, const std::string& key) {
+    const auto found = fields.find(key);
+    if (found == fields.end() || found->second.empty() || found->second == "N/A") return 0;
+    return std::stoll(found->second);
+}
+
+std::vector<std::map<std::string, std::string>> ProbeLines(const std::string& path, const std::string& options) {
+    int exit_code = 0;
+    const std::string out = RunCommand("ffprobe -v error " + options + " -of compact=p=0 '" + path + "'", exit_code);
+    std::vector<std::map<std::string, std::string>> lines;
+    std::stringstream stream(out);
+    std::string line;
+    while (std::getline(stream, line)) lines.push_back(SplitFields(line));
+    return lines;
+}
+
+uint32_t CodeOf(const std::string& name) {
+    uint32_t code = 0;
+    for (size_t i = 0; i < 4; ++i) code = code << 8 | static_cast<uint8_t>(i < name.size() ? name[i] : ' ');
+    return code;
+}
+
+Handle HandleWithNativeDescription(uint32_t mediaType, Bytes entry) {
+    SampleDescriptionToNative(mediaType, entry);
+    Handle handle = NewHandle(entry.size());
+    std::memcpy(*handle, entry.data(), entry.size());
+    return handle;
+}
+
+}  // namespace
+
+std::string RunCommand(const std::string& command, int& exitCode) {
+    std::string out;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr) {
+        exitCode = -1;
+        return out;
+    }
+    std::array<char, 65536> buffer;
+    size_t got = 0;
+    while ((got = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0) out.append(buffer.data(), got);
+    const int status = ::pclose(pipe);
+    exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return out;
+}
+
+std::string FixturePath(const std::string& name) {
+    ::mkdir("fixtures", 0777);
+    ::mkdir("fixtures/movie_writer", 0777);
+    return "fixtures/movie_writer/" + name;
+}
+
+std::string MakeFixture(const std::string& name, const std::string& ffmpegArgs) {
+    const std::string path = FixturePath(name);
+    struct stat info;
+    if (::stat(path.c_str(), &info) == 0 && info.st_size > 0) return path;
+    const std::string partial = path + ".part.mov";
+    int exit_code = 0;
+    RunCommand("ffmpeg -y -v error " + ffmpegArgs + " '" + partial + "' 2>&1", exit_code);
+    if (exit_code == 0) std::rename(partial.c_str(), path.c_str());
+    return path;
+}
+
+Bytes ReadBytes(const std::string& path, uint64_t offset, uint64_t size) {
+    std::ifstream file(path, std::ios::binary);
+    file.seekg(static_cast<std::streamoff>(offset));
+    Bytes bytes(size);
+    file.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size));
+    bytes.resize(static_cast<size_t>(file.gcount()));
+    return bytes;
+}
+
+std::vector<ProbedStream> ProbeStreams(const std::string& path) {
+    std::vector<ProbedStream> streams;
+    for (const auto& fields : ProbeLines(path, "-show_entries stream=codec_type,time_base,width,height,channels,"
+                                               "bits_per_sample")) {
+        ProbedStream stream;
+        stream.type = fields.at("codec_type");
+        const std::string time_base = fields.at("time_base");
+        stream.timeScale = static_cast<uint32_t>(std::stoul(time_base.substr(time_base.find('/') + 1)));
+        stream.width = static_cast<uint32_t>(ToInt(fields, "width"));
+        stream.height = static_cast<uint32_t>(ToInt(fields, "height"));
+        stream.bytesPerFrame = static_cast<uint32_t>(ToInt(fields, "channels") * ToInt(fields, "bits_per_sample") / 8);
+        streams.push_back(stream);
+    }
+    return streams;
+}
+
+std::vector<ProbedPacket> ProbePackets(const std::string& path) {
+    std::vector<ProbedPacket> packets;
+    for (const auto& fields :
+         ProbeLines(path, "-show_data_hash sha256 -show_entries "
+                          "packet=stream_index,pts,dts,duration,size,pos,flags,data_hash")) {
+        ProbedPacket packet;
+        packet.stream = static_cast<int>(ToInt(fields, "stream_index"));
+        packet.pts = ToInt(fields, "pts");
+        packet.dts = ToInt(fields, "dts");
+        packet.duration = ToInt(fields, "duration");
+        packet.size = static_cast<uint64_t>(ToInt(fields, "size"));
+        packet.pos = static_cast<uint64_t>(ToInt(fields, "pos"));
+        packet.key = fields.count("flags") != 0 && fields.at("flags").find('K') != std::string::npos;
+        packet.hash = fields.count("data_hash") != 0 ? fields.at("data_hash") : "";
+        packets.push_back(packet);
+    }
+    return packets;
+}
+
+std::string DecodeErrors(const std::string& path) {
+    int exit_code = 0;
+    const std::string errors = RunCommand("ffmpeg -v error -i '" + path + "' -f null - 2>&1", exit_code);
+    return errors.empty() && exit_code != 0 ? "exit " + std::to_string(exit_code) : errors;
+}
+
+uint32_t BeU32(const Bytes& bytes, size_t at) {
+    return static_cast<uint32_t>(bytes[at]) << 24 | static_cast<uint32_t>(bytes[at + 1]) << 16 |
+           static_cast<uint32_t>(bytes[at + 2]) << 8 | bytes[at + 3];
+}
+
+uint64_t BeU64(const Bytes& bytes, size_t at) { return uint64_t{BeU32(bytes, at)} << 32 | BeU32(bytes, at + 4); }
+
+std::vector<Atom> TopLevelAtoms(const std::string& path) {
+    struct stat info;
+    if (::stat(path.c_str(), &info) != 0) return {};
+    std::vector<Atom> atoms;
+    uint64_t offset = 0;
+    const auto file_size = static_cast<uint64_t>(info.st_size);
+    while (offset + 8 <= file_size) {
+        const Bytes header = ReadBytes(path, offset, 16);
+        Atom atom{BeU32(header, 4), offset, BeU32(header, 0), 8};
+        if (atom.size == 1) {
+            atom.size = BeU64(header, 8);
+            atom.headerSize = 16;
+        }
+        if (atom.size == 0) atom.size = file_size - offset;
+        if (atom.size < atom.headerSize) break;
+        atoms.push_back(atom);
+        offset += atom.size;
+    }
+    return atoms;
+}
+
+std::vector<Atom> ChildAtoms(const Bytes& bytes, uint64_t begin, uint64_t end) {
+    std::vector<Atom> atoms;
+    while (begin + 8 <= end) {
+        Atom atom{BeU32(bytes, begin + 4), begin, BeU32(bytes, begin), 8};
+        if (atom.size < 8 || atom.size > end - begin) break;
+        atoms.push_back(atom);
+        begin += atom.size;
+    }
+    return atoms;
+}
+
+Bytes MoovBytes(const std::string& path) {
+    for (const Atom& atom : TopLevelAtoms(path)) {
+        if (atom.type == FourCC("moov")) return ReadBytes(path, atom.offset, atom.size);
+    }
+    return {};
+}
+
+std::vector<Bytes> AtomPayloads(const Bytes& moov, const std::string& path) {
+    std::vector<std::pair<uint64_t, uint64_t>> level = {{8, moov.size()}};  // payload ranges
+    std::stringstream names(path);
+    std::string name;
+    std::vector<Bytes> found;
+    while (std::getline(names, name, '/')) {
+        const uint32_t code = CodeOf(name);
+        std::vector<std::pair<uint64_t, uint64_t>> next;
+        for (const auto& [begin, end] : level) {
+            for (const Atom& atom : ChildAtoms(moov, begin, end)) {
+                if (atom.type == code) next.emplace_back(atom.offset + 8, atom.offset + atom.size);
+            }
+        }
+        level = std::move(next);
+    }
+    for (const auto& [begin, end] : level) found.emplace_back(moov.begin() + begin, moov.begin() + end);
+    return found;
+}
+
+std::vector<Bytes> StsdEntries(const std::string& path) {
+    std::vector<Bytes> entries;
+    for (const Bytes& stsd : AtomPayloads(MoovBytes(path), "trak/mdia/minf/stbl/stsd")) {
+        const uint32_t size = BeU32(stsd, 8);  // after version, flags and entry count
+        entries.emplace_back(stsd.begin() + 8, stsd.begin() + 8 + size);
+    }
+    return entries;
+}
+
+MovieCopier::MovieCopier(const std::string& source)
+    : source_(source), streams_(ProbeStreams(source)), packets_(ProbePackets(source)) {
+    const std::vector<Bytes> entries = StsdEntries(source);
+    for (size_t i = 0; i < streams_.size() && i < entries.size(); ++i) {
+        const uint32_t type = streams_[i].type == "video" ? FourCC("vide") : FourCC("soun");
+        descriptions_.push_back(HandleWithNativeDescription(type, entries[i]));
+    }
+}
+
+MovieCopier::~MovieCopier() {
+    for (Handle handle : descriptions_) DisposeHandle(handle);
+}
+
+Status MovieCopier::Open(const std::string& target) {
+    if (streams_.empty() || descriptions_.size() != streams_.size()) {
+        return Status::Error(StatusCode::kNotFound, "source streams not probed: " + source_);
+    }
+    ZEB_MOVIE_TRY(MovieWriter::CreateMovieFile(target, writer_));
+    for (const ProbedStream& stream : streams_) {
+        const bool video = stream.type == "video";
+        WriterTrack* track = nullptr;
+        WriterMedia* media = nullptr;
+        ZEB_MOVIE_TRY(writer_->NewTrack(static_cast<int32_t>(stream.width << 16),
+                                        static_cast<int32_t>(stream.height << 16), video ? 0 : 0x100, track));
+        ZEB_MOVIE_TRY(writer_->NewMedia(track, video ? FourCC("vide") : FourCC("soun"), stream.timeScale, media));
+        ZEB_MOVIE_TRY(writer_->BeginMediaEdits(media));
+        tracks_.push_back(track);
+        media_.push_back(media);
+    }
+    return Status::Ok();
+}
+
+Status MovieCopier::AddPacket(size_t index) {
+    const ProbedPacket& packet = packets_.at(index);
+    const ProbedStream& stream = streams_.at(static_cast<size_t>(packet.stream));
+    const Bytes data = ReadBytes(source_, packet.pos, packet.size);
+    const bool video = stream.type == "video";
+    const uint32_t count = video ? 1 : static_cast<uint32_t>(data.size() / stream.bytesPerFrame);
+    return writer_->AddMediaSample2(media_[packet.stream], data.data(), static_cast<uint32_t>(data.size()),
+                                    video ? packet.duration : 1, video ? packet.pts - packet.dts : 0,
+                                    descriptions_[packet.stream], count, packet.key ? 0 : MovieWriter::kSampleNotSync,
+                                    nullptr);
+}
+
+Status MovieCopier::Finish() {
+    for (size_t i = 0; i < media_.size(); ++i) {
+        uint64_t duration = 0;
+        ZEB_MOVIE_TRY(writer_->EndMediaEdits(media_[i]));
+        ZEB_MOVIE_TRY(writer_->MediaDuration(media_[i], duration));
+        ZEB_MOVIE_TRY(writer_->InsertMediaIntoTrack(tracks_[i], 0, 0, static_cast<int64_t>(duration), kFixedOne));
+    }
+    ZEB_MOVIE_TRY(writer_->AddMovieResource());
+    return writer_->CloseMovieFile();
+}
+
+Status CopyMovie(const std::string& source, const std::string& target) {
+    MovieCopier copier(source);
+    ZEB_MOVIE_TRY(copier.Open(target));
+    for (size_t i = 0; i < copier.PacketCount(); ++i) ZEB_MOVIE_TRY(copier.AddPacket(i));
+    return copier.Finish();
+}
+
+}  // namespace zeb::movie::test

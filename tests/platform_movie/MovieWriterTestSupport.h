@@ -1,0 +1,93 @@
+// Helpers of the movie-writer tests: fixtures made with the ffmpeg tool,
+// ffprobe's view of a file, a minimal atom walker for checking written bytes,
+// and a copy of every stream of a movie through MovieWriter.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/movie/MovieWriter.h"
+
+namespace zeb::movie::test {
+
+using Bytes = std::vector<uint8_t>;
+
+// Runs a shell command; its standard output, and its exit code in `exitCode`.
+std::string RunCommand(const std::string& command, int& exitCode);
+// fixtures/movie_writer/<name> under the build folder (the tests' working folder).
+std::string FixturePath(const std::string& name);
+// Makes the fixture with `ffmpeg -y -v error <ffmpegArgs> <path>` unless it exists.
+std::string MakeFixture(const std::string& name, const std::string& ffmpegArgs);
+Bytes ReadBytes(const std::string& path, uint64_t offset, uint64_t size);
+
+struct ProbedStream {
+    std::string type;  // "video", "audio"
+    uint32_t timeScale = 0;
+    uint32_t width = 0;
+    uint32_t height = 0;
+    uint32_t bytesPerFrame = 0;  // audio: channels × bytes per sample
+};
+struct ProbedPacket {
+    int stream = 0;
+    int64_t pts = 0;
+    int64_t dts = 0;
+    int64_t duration = 0;
+    uint64_t size = 0;
+    uint64_t pos = 0;
+    bool key = false;
+    std::string hash;  // sha256 of the packet's data
+};
+std::vector<ProbedStream> ProbeStreams(const std::string& path);
+std::vector<ProbedPacket> ProbePackets(const std::string& path);
+// Errors that `ffmpeg -v error` prints while decoding every stream, or
+// "exit N" when it fails without printing.
+std::string DecodeErrors(const std::string& path);
+
+// Atoms of the file (top level) or of an atom's payload, in order.
+struct Atom {
+    uint32_t type = 0;
+    uint64_t offset = 0;      // of the header, from the start of the parsed bytes or file
+    uint64_t size = 0;        // whole atom
+    uint64_t headerSize = 0;  // 8, or 16 for a 64-bit size
+};
+std::vector<Atom> TopLevelAtoms(const std::string& path);
+std::vector<Atom> ChildAtoms(const Bytes& bytes, uint64_t begin, uint64_t end);
+// Payloads (after the atom header) of every atom at `path` below the bytes
+// of 'moov' ("trak/mdia/minf/stbl/stsd"), in file order.
+std::vector<Bytes> AtomPayloads(const Bytes& moov, const std::string& path);
+Bytes MoovBytes(const std::string& path);
+uint32_t BeU32(const Bytes& bytes, size_t at);
+uint64_t BeU64(const Bytes& bytes, size_t at);
+// The first entry of each track's 'stsd', as stored.
+std::vector<Bytes> StsdEntries(const std::string& path);
+
+// Copies every stream of a source movie into a new movie through
+// MovieWriter, sample by sample in the source's file order, as the system's
+// writer would: each sample with its description handle, decode duration,
+// display offset and sync flag; sound one sample per audio frame.
+class MovieCopier {
+public:
+    explicit MovieCopier(const std::string& source);
+    ~MovieCopier();
+
+    // Creates the target with one track and media per source stream.
+    Status Open(const std::string& target);
+    size_t PacketCount() const { return packets_.size(); }
+    Status AddPacket(size_t index);
+    // Ends the edits, inserts each whole media at track time 0, adds the movie, closes.
+    Status Finish();
+
+private:
+    std::string source_;
+    std::vector<ProbedStream> streams_;
+    std::vector<ProbedPacket> packets_;
+    std::vector<Handle> descriptions_;
+    std::unique_ptr<MovieWriter> writer_;
+    std::vector<WriterTrack*> tracks_;
+    std::vector<WriterMedia*> media_;
+};
+
+Status CopyMovie(const std::string& source, const std::string& target);
+
+}  // namespace zeb::movie::test
