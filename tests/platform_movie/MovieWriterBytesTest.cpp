@@ -8,12 +8,15 @@
 
 #include "platform/movie/ByteWriter.h"
 #include "platform/movie/FourCC.h"
+#include "platform/movie/MovieAtomWriter.h"
 #include "platform/movie/SampleTableBuilder.h"
+#include "tests/platform_movie/MovieWriterTestSupport.h"
 
 namespace zeb::movie {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
+using test::AtomPayloads;
 
 // Expected bytes are spelled out with these, independently of ByteWriter.
 void Be(Bytes& out, uint64_t value, int width) {
@@ -198,6 +201,99 @@ TEST(MovieWriterBytes, SampleCountStopsAt32Bits) {
     EXPECT_TRUE(table.CanAppend(0xF));
     EXPECT_FALSE(table.CanAppend(0x10));
     EXPECT_FALSE(table.CanAppend(0));
+}
+
+// One track's media and the edits inserted into it, as the movie atom shows them.
+struct EditCase {
+    const char* name;
+    uint32_t timeScale;
+    std::vector<SampleRun> samples;
+    std::vector<TrackEdit> inserts;  // trackDuration unused: {start, mediaTime, mediaDuration, rate}
+    Bytes expectedEdts;              // payload of 'edts', empty when none is written
+    uint8_t mdhdVersion;
+    uint8_t tkhdVersion;
+};
+
+Bytes Elst(uint8_t version, std::initializer_list<Bytes> entries) {
+    Bytes payload = U32(static_cast<uint32_t>(entries.size()));
+    for (const Bytes& entry : entries) payload = Cat({payload, entry});
+    return Full("elst", version, payload);
+}
+
+// Movie time scale 600 throughout.
+TEST(MovieWriterBytes, MovieAtomEditsAndVersions) {
+    const EditCase cases[] = {
+        {"WholeMediaFromZeroNeedsNoEditList", 30000, {{30, 10, 1001, 0, true}}, {{0, 0, 30030, kFixedOne}},
+         {}, 0, 0},
+        {"NothingInsertedIsAnEmptyEditList", 30000, {{30, 10, 1001, 0, true}}, {},
+         Elst(0, {}), 0, 0},
+        {"StartPastTheEndLeavesAnEmptyEdit", 25, {{25, 10, 1, 0, true}}, {{1200, 0, 25, kFixedOne}},
+         Elst(0, {Cat({U32(1200), U32(0xFFFFFFFF), U32(kFixedOne)}), Cat({U32(600), U32(0), U32(kFixedOne)})}),
+         0, 0},
+        {"MediaTimeOffsetIsKept", 25, {{25, 10, 1, 0, true}}, {{0, 5, 20, kFixedOne}},
+         Elst(0, {Cat({U32(480), U32(5), U32(kFixedOne)})}), 0, 0},
+        {"HalfRateDoublesTrackTime", 25, {{25, 10, 1, 0, true}}, {{0, 0, 25, kFixedOne / 2}},
+         Elst(0, {Cat({U32(1200), U32(0), U32(kFixedOne / 2)})}), 0, 0},
+        {"DurationsPast32BitsUseVersion1", 1, {{3, 10, 0xF0000000u, 0, true}}, {{0, 0, 0x2D0000000ull, kFixedOne}},
+         {}, 1, 1},
+        {"LongEditUsesElstVersion1", 1, {{3, 10, 0xF0000000u, 0, true}}, {{0, 1, 0x2CFFFFFFFull, kFixedOne}},
+         Elst(1, {Cat({U64(0x2CFFFFFFFull * 600), U64(1), U32(kFixedOne)})}), 1, 1},
+    };
+    for (const EditCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriterMedia media(FourCC("vide"), c.timeScale);
+        media.UseDescription(Cat({U32(86), Code("avc1"), Bytes(78, 0)}));
+        media.StartChunk(36, 1);
+        for (const SampleRun& run : c.samples) media.Append(run);
+        WriterTrack track(1, 160 << 16, 120 << 16, 0);
+        track.SetMedia(&media);
+        for (const TrackEdit& insert : c.inserts) {
+            const Status inserted = track.InsertMedia(insert.trackDuration, insert.mediaTime,
+                                                      insert.mediaDuration, insert.rate, 600);
+            ASSERT_TRUE(inserted.IsOk()) << inserted.ToString();
+        }
+        const WriterTrack* tracks[] = {&track};
+        std::vector<uint8_t> moov;
+        const Status built = BuildMovieAtom({}, tracks, moov);
+        ASSERT_TRUE(built.IsOk()) << built.ToString();
+        ASSERT_EQ(moov.size(), PredictMovieAtomSize(tracks, 0));
+
+        const std::vector<Bytes> edts = AtomPayloads(moov, "trak/edts");
+        EXPECT_EQ(edts.empty() ? Bytes{} : edts.front(), c.expectedEdts);
+        EXPECT_EQ(AtomPayloads(moov, "trak/mdia/mdhd").at(0).at(0), c.mdhdVersion);
+        EXPECT_EQ(AtomPayloads(moov, "trak/tkhd").at(0).at(0), c.tkhdVersion);
+        EXPECT_EQ(AtomPayloads(moov, "mvhd").at(0).at(0), c.tkhdVersion);
+    }
+}
+
+TEST(MovieWriterBytes, RefusedEdits) {
+    WriterMedia media(FourCC("soun"), 48000);
+    media.StartChunk(36, 1);
+    media.Append({48000, 4, 1, 0, true});
+    WriterTrack track(1, 0, 0, 0x100);
+    track.SetMedia(&media);
+    ASSERT_TRUE(track.InsertMedia(0, 0, 24000, kFixedOne, 600).IsOk());
+    struct Refused {
+        const char* name;
+        uint64_t start;
+        int64_t mediaTime;
+        uint64_t mediaDuration;
+        int32_t rate;
+        StatusCode code;
+    };
+    const Refused cases[] = {
+        {"BeforeTheTrackEnd", 100, 0, 10, kFixedOne, StatusCode::kUnsupported},
+        {"PastTheMediaEnd", 300, 24000, 24001, kFixedOne, StatusCode::kOutOfRange},
+        {"MediaTimePastTheEnd", 300, 48001, 0, kFixedOne, StatusCode::kOutOfRange},
+        {"NegativeRate", 300, 0, 10, -kFixedOne, StatusCode::kOutOfRange},
+        {"ZeroRate", 300, 0, 10, 0, StatusCode::kOutOfRange},
+        {"MediaTimeBelowEmpty", 300, -2, 10, kFixedOne, StatusCode::kOutOfRange},
+    };
+    for (const Refused& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(track.InsertMedia(c.start, c.mediaTime, c.mediaDuration, c.rate, 600).Code(), c.code);
+        EXPECT_EQ(track.Duration(), 300u);
+    }
 }
 
 }  // namespace
