@@ -92,10 +92,12 @@ uint32_t CQTFileReader::OpenFile(const char16_t* path, uint32_t flags) {
   return ZEB_OK;
 }
 
+// The thread stops before the positions clear: the file position is the
+// producer's until it has ended.
 uint32_t CQTFileReader::Close() {
+  StopReadAhead();
   logicalPosition_ = 0;
   filePosition_ = 0;
-  StopReadAhead();
   alignmentBuffer_.Free();
   seekBuffer_.Free();
   file_.Close();
