@@ -1,0 +1,17 @@
+#ifndef ZEB_FRAMEWORK_PROXY_ANALYSIS_BYTE_VIEW_H
+#define ZEB_FRAMEWORK_PROXY_ANALYSIS_BYTE_VIEW_H
+
+#include <cstdint>
+#include <span>
+
+namespace zeb::analysis {
+
+// The checked view of a caller's (address, size) pair that every C entry point
+// hands to the parsers; a null address counts as no bytes.
+inline std::span<const uint8_t> ByteView(const uint8_t* data, uint32_t size) {
+  return data ? std::span<const uint8_t>(data, size) : std::span<const uint8_t>();
+}
+
+}  // namespace zeb::analysis
+
+#endif

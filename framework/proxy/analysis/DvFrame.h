@@ -1,0 +1,17 @@
+#ifndef ZEB_FRAMEWORK_PROXY_ANALYSIS_DV_FRAME_H
+#define ZEB_FRAMEWORK_PROXY_ANALYSIS_DV_FRAME_H
+
+#include <cstdint>
+#include <span>
+
+#include "zebplug/ZEBPlugRecords.h"
+
+namespace zeb::analysis {
+
+// GetDVVideoInfo over a checked view of one DIF frame; ZEBStreamAnalysis.h
+// states what it fills and returns.
+uint32_t DescribeDvFrame(std::span<const uint8_t> frame, SPlugVideoStreamInfo* info);
+
+}  // namespace zeb::analysis
+
+#endif

@@ -1,0 +1,85 @@
+#ifndef ZEB_TESTS_ANALYSIS_ANALYSIS_TEST_SUPPORT_H
+#define ZEB_TESTS_ANALYSIS_ANALYSIS_TEST_SUPPORT_H
+
+#include <cstdint>
+#include <map>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "framework/h264dec/include/ZEBPlugH264Dec.h"
+
+namespace zeb::analysis::test {
+
+// A movie made once with the ffmpeg tool from its test pattern into the build
+// folder's fixtures-analysis directory (kept between runs):
+//   ffmpeg -f lavfi -i testsrc2=size=<size>:rate=<rate> -frames:v <frames> <args> <file>
+struct FixtureSpec {
+  std::string file;  // name inside the fixture folder; its extension picks the container
+  std::string size;
+  std::string rate;
+  int frames = 0;
+  std::string args;
+};
+std::string MakeFixture(const FixtureSpec& spec);
+
+std::vector<uint8_t> ReadFileBytes(const std::string& path);
+
+// ffprobe's key=value description of the first video stream.
+std::map<std::string, std::string> ProbeStream(const std::string& path);
+
+// One coded frame as ffprobe splits the stream, in decode order, with the
+// picture type of the frame decoded from it ("I", "P", "B").
+struct ProbedFrame {
+  uint64_t pos = 0;
+  uint32_t size = 0;
+  std::string pictType;
+  bool keyFrame = false;
+};
+std::vector<ProbedFrame> ProbeFrames(const std::string& path);
+
+std::span<const uint8_t> FrameBytes(const std::vector<uint8_t>& file, const ProbedFrame& frame);
+
+// "a:b" or "a/b" of ffprobe, as {a, b}; {0, 0} for "N/A", "0:1" and the like.
+std::pair<uint32_t, uint32_t> ParseRatio(const std::string& text);
+
+// The H.264 analyser plug-in loaded the way the reader loads it: by path,
+// from the folder of the running program, functions looked up by name.
+class H264AnalyzerPlugin {
+ public:
+  H264AnalyzerPlugin();
+  ~H264AnalyzerPlugin();
+  H264AnalyzerPlugin(const H264AnalyzerPlugin&) = delete;
+  H264AnalyzerPlugin& operator=(const H264AnalyzerPlugin&) = delete;
+
+  bool Loaded() const { return create_ && destroy_ && reset_ && analyse_; }
+  static std::string Path();
+
+  ZEBCreateH264AnalyzerFn create_ = nullptr;
+  ZEBDestroyH264AnalyzerFn destroy_ = nullptr;
+  ZEBResetH264AnalyzerFn reset_ = nullptr;
+  ZEBGetH264VideoStreamInfoFn analyse_ = nullptr;
+
+ private:
+  void* module_ = nullptr;
+};
+
+// Writes H.264 syntax for byte-built streams: bits, Exp-Golomb codes and
+// finished NAL units with start code and emulation prevention.
+class H264BitWriter {
+ public:
+  H264BitWriter& Bits(uint32_t value, unsigned count);
+  H264BitWriter& Flag(bool value) { return Bits(value ? 1 : 0, 1); }
+  H264BitWriter& Ue(uint32_t value);
+  H264BitWriter& Se(int32_t value);
+  // Appends 00 00 00 01, the NAL header and the escaped RBSP (with its stop bit).
+  std::vector<uint8_t> Nal(uint8_t refIdc, uint8_t type);
+
+ private:
+  std::vector<uint8_t> bytes_;
+  unsigned bitCount_ = 0;
+};
+
+}  // namespace zeb::analysis::test
+
+#endif
