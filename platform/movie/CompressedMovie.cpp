@@ -1,0 +1,77 @@
+#include "platform/movie/CompressedMovie.h"
+
+#include <zlib.h>
+
+#include <limits>
+#include <span>
+
+#include "platform/movie/AtomTable.h"
+#include "platform/movie/FourCC.h"
+
+namespace zeb::movie {
+
+namespace {
+
+// zlib's densest output is a little over 1032 bytes for each input byte.
+constexpr uint64_t kMaxDeflateRatio = 1040;
+
+struct CmovAtoms {
+    uint32_t compressor = 0;
+    uint32_t inflatedSize = 0;
+    std::span<const uint8_t> compressed;
+    uint64_t compressedOffset = 0;
+    bool hasData = false;
+};
+
+Status ParseDcom(ByteReader& atom, CmovAtoms& cmov) { return atom.ReadU32(cmov.compressor); }
+
+Status ParseCmvd(ByteReader& atom, CmovAtoms& cmov) {
+    ZEB_MOVIE_TRY(atom.ReadU32(cmov.inflatedSize));
+    cmov.compressedOffset = atom.CursorFileOffset();
+    cmov.hasData = true;
+    return atom.ReadBytes(atom.Remaining(), cmov.compressed);
+}
+
+constexpr AtomHandler<CmovAtoms> kCmovTable[] = {
+    {FourCC("dcom"), ParseDcom},
+    {FourCC("cmvd"), ParseCmvd},
+};
+
+Status Inflate(std::span<const uint8_t> compressed, std::vector<uint8_t>& out, const ByteReader& where) {
+    z_stream stream{};
+    if (inflateInit(&stream) != Z_OK) return where.Invalid("zlib refused to start");
+    stream.next_in = const_cast<Bytef*>(compressed.data());
+    stream.avail_in = static_cast<uInt>(compressed.size());
+    stream.next_out = out.data();
+    stream.avail_out = static_cast<uInt>(out.size());
+    const int result = inflate(&stream, Z_FINISH);
+    const uint64_t produced = stream.total_out;
+    inflateEnd(&stream);
+    if (result == Z_STREAM_END && produced == out.size()) return Status::Ok();
+    if (result == Z_BUF_ERROR && stream.avail_in == 0) return where.Truncated("compressed movie header ends early");
+    return where.Invalid("compressed movie header does not inflate to its stated " + std::to_string(out.size()) +
+                         " bytes");
+}
+
+}  // namespace
+
+Status InflateCmov(ByteReader& cmov, std::vector<uint8_t>& moovAtom) {
+    CmovAtoms atoms;
+    ZEB_MOVIE_TRY(ParseChildren<CmovAtoms>(cmov, kCmovTable, atoms));
+    if (atoms.compressor != FourCC("zlib")) {
+        return Status::Error(StatusCode::kUnsupported,
+                             "movie header compressed with '" + FourCCToString(atoms.compressor) + "'", cmov.Path());
+    }
+    if (!atoms.hasData) return cmov.Invalid("compressed movie header without 'cmvd'");
+    const ByteReader where(atoms.compressed, atoms.compressedOffset, cmov.Path() + "/cmvd");
+    if (atoms.inflatedSize < 8 || atoms.inflatedSize > kMaxInflatedMovieSize ||
+        atoms.inflatedSize > atoms.compressed.size() * kMaxDeflateRatio ||
+        atoms.compressed.size() > std::numeric_limits<uInt>::max()) {
+        return where.Invalid("compressed movie header claims " + std::to_string(atoms.inflatedSize) +
+                             " bytes from " + std::to_string(atoms.compressed.size()));
+    }
+    moovAtom.assign(atoms.inflatedSize, 0);
+    return Inflate(atoms.compressed, moovAtom, where);
+}
+
+}  // namespace zeb::movie

@@ -1,0 +1,41 @@
+// An open movie file: its tracks with their media, parsed once at open and
+// immutable afterwards. Tracks and media belong to the movie and live as
+// long as it does; nothing needs releasing but the movie itself. Reads may
+// run on several threads at once (the file is read with pread, no cursor).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/movie/ByteSource.h"
+#include "platform/movie/Track.h"
+
+namespace zeb::movie {
+
+class Movie {
+public:
+    // Opens the movie file at `path` (UTF-8).
+    static Status Open(const std::string& path, std::unique_ptr<Movie>& movie);
+    // Opens a movie from any source, such as bytes in memory.
+    static Status Open(std::shared_ptr<const ByteSource> source, std::unique_ptr<Movie>& movie);
+
+    uint32_t TimeScale() const { return header_.timeScale; }
+    uint64_t Duration() const { return header_.duration; }  // movie time units
+    uint64_t FileSize() const { return source_->Size(); }
+    // True when the movie header was stored compressed ('cmov').
+    bool HasCompressedHeader() const { return compressed_; }
+
+    uint32_t TrackCount() const { return static_cast<uint32_t>(tracks_.size()); }
+    // Track `index`, 1-based in file order; null outside 1..TrackCount().
+    const Track* GetTrack(uint32_t index) const;
+
+private:
+    std::shared_ptr<const ByteSource> source_;
+    MovieHeader header_;
+    bool compressed_ = false;
+    std::vector<Track> tracks_;
+};
+
+}  // namespace zeb::movie
