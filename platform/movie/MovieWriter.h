@@ -24,6 +24,7 @@
 #include "platform/movie/FileSink.h"
 #include "platform/movie/Handle.h"
 #include "platform/movie/MovieAtomWriter.h"
+#include "platform/movie/SampleReference.h"
 #include "platform/movie/Status.h"
 #include "platform/movie/WriterMedia.h"
 #include "platform/movie/WriterTrack.h"
@@ -33,8 +34,6 @@ namespace zeb::movie {
 class MovieWriter {
 public:
     static constexpr uint32_t kMovieTimeScale = 600;
-    // Sample flag: the sample is not a sync sample. Flags 0 mark a sync sample.
-    static constexpr uint32_t kSampleNotSync = 1;
 
     // Creates the file at `utf8Path`, replacing an existing one, and writes
     // the file header.
@@ -55,7 +54,7 @@ public:
     // each lasting `decodeDuration` media ticks and shown `displayOffset`
     // ticks after its decode time. `description` holds a sample description
     // with native header fields (extension atoms big-endian) or is null to
-    // keep the previous one. `sampleFlags` 0 marks sync samples. The decode
+    // keep the previous one. `sampleFlags` 0 marks sync samples, kSampleNotSync others. The decode
     // time of the first sample goes to `sampleTime` when it is not null.
     // Uncompressed sound is added one sample per audio frame.
     Status AddMediaSample2(WriterMedia* media, const uint8_t* data, uint32_t size, int64_t decodeDuration,

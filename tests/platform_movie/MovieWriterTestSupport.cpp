@@ -253,7 +253,7 @@ Status MovieCopier::AddPacket(size_t index) {
     const uint32_t count = video ? 1 : static_cast<uint32_t>(data.size() / stream.bytesPerFrame);
     return writer_->AddMediaSample2(media_[packet.stream], data.data(), static_cast<uint32_t>(data.size()),
                                     video ? packet.duration : 1, video ? packet.pts - packet.dts : 0,
-                                    descriptions_[packet.stream], count, packet.key ? 0 : MovieWriter::kSampleNotSync,
+                                    descriptions_[packet.stream], count, packet.key ? 0 : kSampleNotSync,
                                     nullptr);
 }
 
