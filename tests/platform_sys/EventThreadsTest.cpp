@@ -59,27 +59,6 @@ TEST(EventThreads, PingPongLosesNoWakeUp) {
   EXPECT_EQ(ball, 2 * kRounds);
 }
 
-TEST(EventThreads, PingPongAcrossDomainsOfTheProcess) {
-  Event ping(ResetMode::kAuto, false);
-  Event pong(ResetMode::kAuto, false);
-  int ball = 0;
-  Thread partner;
-  ASSERT_TRUE(partner.Start([&] {
-    for (int i = 0; i < kRounds / 10; ++i) {
-      ping.Wait();
-      ball += 2;
-      pong.Set();
-    }
-  }));
-  for (int i = 0; i < kRounds / 10; ++i) {
-    ping.Set();
-    pong.Wait();
-    --ball;
-  }
-  partner.Join();
-  EXPECT_EQ(ball, kRounds / 10);
-}
-
 // A slot ring driven the way the frame reader drives its ring: free/filled
 // hand-offs, a stop that outranks everything, and seeks that park the
 // producer with pause/paused/resume while the consumer re-targets the slots.

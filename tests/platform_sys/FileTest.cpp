@@ -157,26 +157,6 @@ TEST(File, MisalignedUnbufferedReadDeliversNothingRatherThanGarbage) {
   EXPECT_EQ(file.ReadAt(buffer.data(), 100, 1000), 0u);
 }
 
-TEST(File, BufferedReadsTakeAnyOffsetAndLength) {
-  ScratchFile scratch("/dev/shm", kFileSize);
-  File file;
-  ASSERT_TRUE(file.OpenForReading(scratch.path(), OpenMode::kBufferedSequential));
-  const std::vector<ReadCase> cases = {
-      {"odd start", 1000, 100, 100},
-      {"one byte", 12345, 1, 1},
-      {"crosses the end", kFileSize - 5, 50, 5},
-      {"at the end", kFileSize, 50, 0},
-      {"nothing asked", 10, 0, 0},
-  };
-  std::vector<std::uint8_t> buffer(256);
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    ASSERT_EQ(file.ReadAt(buffer.data(), c.count, c.offset), c.expected);
-    EXPECT_TRUE(std::equal(buffer.begin(), buffer.begin() + c.expected,
-                           scratch.bytes().begin() + c.offset));
-  }
-}
-
 // What a device may do to a read: deliver it in pieces, be interrupted, fail
 // part-way, or (a broken one) claim more than was asked.
 struct FaultCase {
@@ -247,33 +227,24 @@ TEST(File, ClosedFileAnswersNothing) {
   EXPECT_EQ(file.ReadAt(&byte, 1, 0), 0u);
 }
 
-TEST(AlignedBuffer, AddressesHonourTheAlignmentAsked) {
-  for (std::size_t alignment : {0u, 1u, 3u, 16u, 512u, 4096u, 65536u}) {
-    SCOPED_TRACE(alignment);
+TEST(AlignedBuffer, AlignmentRefusalAndMove) {
+  for (std::size_t alignment : {0u, 3u, 512u, 65536u}) {
     AlignedBuffer buffer;
     ASSERT_TRUE(buffer.Allocate(1000, alignment));
-    EXPECT_EQ(buffer.size(), 1000u);
     EXPECT_TRUE(IsAligned(buffer.data(), std::bit_ceil(std::max<std::size_t>(alignment, 8))));
     buffer.data()[999] = 1;  // the whole size is usable
   }
-}
-
-TEST(AlignedBuffer, RefusedAllocationsLeaveItEmptyAndMovesTransferOwnership) {
   AlignedBuffer buffer;
   ASSERT_TRUE(buffer.Allocate(64, 64));
   EXPECT_FALSE(buffer.Allocate(0, 64));
   EXPECT_TRUE(buffer.empty());
-  EXPECT_EQ(buffer.size(), 0u);
-
   ASSERT_TRUE(buffer.Allocate(128, 4096));
   std::uint8_t* memory = buffer.data();
-  AlignedBuffer moved(std::move(buffer));
+  AlignedBuffer moved;
+  moved = std::move(buffer);
   EXPECT_EQ(moved.data(), memory);
+  EXPECT_EQ(moved.size(), 128u);
   EXPECT_TRUE(buffer.empty());
-  AlignedBuffer assigned;
-  assigned = std::move(moved);
-  EXPECT_EQ(assigned.data(), memory);
-  EXPECT_EQ(assigned.size(), 128u);
 }
 
 TEST(DriveType, OpticalFileSystemsAreTheCdRomCase) {

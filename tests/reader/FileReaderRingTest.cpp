@@ -215,16 +215,14 @@ void SeekStorm(const fs::path& path, uint32_t ringSize, unsigned seed) {
   }
 }
 
-TEST(FileReaderRing, SeekStormOnDisk) {
+TEST(FileReaderRing, SeekStorm) {
+  MovieCopy onTmpfs("/dev/shm");
   SeekStorm(MoviePath(), kMiB, 1);
   SeekStorm(MoviePath(), 4 * kMiB, 2);
-}
-
-TEST(FileReaderRing, SeekStormOnTmpfs) {
-  MovieCopy onTmpfs("/dev/shm");
   SeekStorm(onTmpfs.path(), 2 * kMiB, 3);
 }
 
+// With the ring (3 MiB) and without it (0).
 TEST(FileReaderRing, DeviceFaultsEndTheStreamWhereTheDataEnds) {
   struct Case { std::string name; uint64_t piece, interruptEvery, failFrom, endAt; };
   const std::vector<Case> cases = {
@@ -234,26 +232,24 @@ TEST(FileReaderRing, DeviceFaultsEndTheStreamWhereTheDataEnds) {
       {"fails at a block boundary", 0, 0, 3 * kMiB, UINT64_MAX},
       {"data ends inside the second block", 4096, 0, UINT64_MAX, kMiB + 999},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    FakeDevice device;
-    device.piece = c.piece;
-    device.interruptEvery = c.interruptEvery;
-    device.failFrom = c.failFrom;
-    device.endAt = c.endAt;
-    CQTFileReader reader(device.Services());
-    Open(reader, MoviePath());
-    reader.EnableReadAhead(3 * kMiB, 0);
-    for (int pass = 0; pass < 2; ++pass) {  // the second pass proves the ring recovers
-      reader.Seek(0, CQTFileReader::kFromStart);
-      uint64_t position = 0;
-      for (int i = 0; i < 60; ++i) {
-        const uint32_t length = 150001;
-        std::vector<uint8_t> buffer(length);
-        const uint32_t got = reader.Read(buffer.data(), length);
-        ASSERT_EQ(got, device.Deliverable(position, length)) << "at " << position;
-        ASSERT_EQ(std::memcmp(buffer.data(), MovieBytes().data() + position, got), 0);
-        position += got;
+  for (uint32_t ringSize : {0u, 3 * kMiB}) {
+    for (const auto& c : cases) {
+      SCOPED_TRACE(c.name + " ring " + std::to_string(ringSize));
+      FakeDevice device{c.piece, c.interruptEvery, c.failFrom, c.endAt};
+      CQTFileReader reader(device.Services());
+      Open(reader, MoviePath());
+      reader.EnableReadAhead(ringSize, 0);
+      for (int pass = 0; pass < 2; ++pass) {  // the second pass proves the reader recovers
+        reader.Seek(0, CQTFileReader::kFromStart);
+        uint64_t position = 0;
+        for (int i = 0; i < 60; ++i) {
+          const uint32_t length = 150001;
+          std::vector<uint8_t> buffer(length);
+          const uint32_t got = reader.Read(buffer.data(), length);
+          ASSERT_EQ(got, device.Deliverable(position, length)) << "at " << position;
+          ASSERT_EQ(std::memcmp(buffer.data(), MovieBytes().data() + position, got), 0);
+          position += got;
+        }
       }
     }
   }

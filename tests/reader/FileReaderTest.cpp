@@ -176,39 +176,6 @@ TEST(FileReaderRead, DeviceSeesAlignedSpansOrTheRequestItself) {
   EXPECT_EQ(calls, (std::vector<DeviceCall>{{1000, 100, destination + 1}}));
 }
 
-TEST(FileReaderRead, DeviceFaultsDeliverOnlyWhatArrived) {
-  struct Case { std::string name; uint64_t piece, interruptEvery, failFrom, endAt; };
-  const std::vector<Case> cases = {
-      {"pieces of 1000 bytes", 1000, 0, UINT64_MAX, UINT64_MAX},
-      {"interrupted every other call", 0, 2, UINT64_MAX, UINT64_MAX},
-      {"fails from an odd offset", 0, 0, 3000001, UINT64_MAX},
-      {"fails from an aligned offset", 0, 0, 2 * 1048576, UINT64_MAX},
-      {"data ends early", 4096, 0, UINT64_MAX, 1048576 + 999},
-  };
-  const std::vector<std::pair<uint64_t, uint32_t>> reads = {
-      {0, 100}, {1000, 100}, {2999990, 50}, {3000001, 10}, {1048576 + 990, 20},
-      {2 * 1048576 - 5, 10}, {2 * 1048576, 4096}, {10, 3500000}, {5000000, 10},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    FakeDevice device;
-    device.piece = c.piece;
-    device.interruptEvery = c.interruptEvery;
-    device.failFrom = c.failFrom;
-    device.endAt = c.endAt;
-    CQTFileReader reader(device.Services());
-    ASSERT_EQ(reader.OpenFile(ToPath16(MoviePath()).c_str(), kNoBuffering), ZEB_OK);
-    for (const auto& [offset, length] : reads) {
-      SCOPED_TRACE(offset);
-      std::vector<uint8_t> buffer(length);
-      reader.Seek(offset, CQTFileReader::kFromStart);
-      const uint32_t got = reader.Read(buffer.data(), length);
-      ASSERT_EQ(got, device.Deliverable(offset, length));
-      EXPECT_EQ(std::memcmp(buffer.data(), MovieBytes().data() + offset, got), 0);
-    }
-  }
-}
-
 TEST(FileReaderSeek, OriginsMoveTheLogicalPosition) {
   CQTFileReader reader;
   ASSERT_EQ(reader.OpenFile(ToPath16(MoviePath()).c_str(), kNoBuffering), ZEB_OK);
