@@ -1,0 +1,191 @@
+// Calls the writer must refuse with a clear status, leaving the movie as it
+// was: the samples before and after a refused one are all that is written.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/movie/FourCC.h"
+#include "platform/movie/Movie.h"
+#include "platform/movie/MovieWriter.h"
+#include "platform/movie/SampleDescriptionOrder.h"
+#include "tests/platform_movie/MovieWriterTestSupport.h"
+
+namespace zeb::movie::test {
+namespace {
+
+Handle HandleOf(const Bytes& bytes) {
+    Handle handle = NewHandle(bytes.size());
+    std::copy(bytes.begin(), bytes.end(), *handle);
+    return handle;
+}
+
+// A native image description of `length` bytes claiming `claimed` in its first word.
+Bytes ImageDescription(size_t length, uint32_t claimed) {
+    Bytes entry(length, 0);
+    entry[4] = 'r', entry[5] = 'a', entry[6] = 'w', entry[7] = ' ';
+    SampleDescriptionToNative(FourCC("vide"), entry);
+    std::memcpy(entry.data(), &claimed, sizeof claimed);
+    return entry;
+}
+
+// Everything a refused call can touch.
+struct Scene {
+    std::unique_ptr<MovieWriter> writer;
+    WriterTrack* track = nullptr;
+    WriterMedia* media = nullptr;
+    Handle description = nullptr;
+    Bytes data = Bytes(64, 0x5A);
+};
+
+struct RefusalCase {
+    const char* name;
+    bool afterFirstSample;
+    std::function<Status(Scene&)> call;
+    StatusCode code;
+};
+
+Status AddGood(Scene& s, Handle description) {
+    return s.writer->AddMediaSample2(s.media, s.data.data(), 64, 100, 0, description, 1, 0, nullptr);
+}
+
+TEST(MovieWriterArguments, RefusedCallsLeaveTheMovieIntact) {
+    std::unique_ptr<MovieWriter> other;
+    ASSERT_TRUE(MovieWriter::CreateMovieFile(FixturePath("other.mov"), other).IsOk());
+    WriterTrack* other_track = nullptr;
+    WriterMedia* other_media = nullptr;
+    ASSERT_TRUE(other->NewTrack(0, 0, 0, other_track).IsOk());
+    ASSERT_TRUE(other->NewMedia(other_track, FourCC("vide"), 600, other_media).IsOk());
+
+    const auto add = [](int64_t duration, int64_t offset, uint32_t size, uint32_t count) {
+        return [=](Scene& s) {
+            return s.writer->AddMediaSample2(s.media, s.data.data(), size, duration, offset, nullptr, count, 0,
+                                             nullptr);
+        };
+    };
+    const auto with_description = [](Bytes description) {
+        return [description](Scene& s) {
+            Handle handle = HandleOf(description);
+            const Status status = AddGood(s, handle);
+            DisposeHandle(handle);
+            return status;
+        };
+    };
+    const RefusalCase cases[] = {
+        {"NoDescriptionForTheFirstSample", false, add(100, 0, 64, 1), StatusCode::kOutOfRange},
+        {"NullData", true,
+         [](Scene& s) { return s.writer->AddMediaSample2(s.media, nullptr, 64, 100, 0, nullptr, 1, 0, nullptr); },
+         StatusCode::kOutOfRange},
+        {"ZeroSize", true, add(100, 0, 0, 1), StatusCode::kOutOfRange},
+        {"ZeroCount", true, add(100, 0, 64, 0), StatusCode::kOutOfRange},
+        {"SizeNotAWholeNumberOfSamples", true, add(100, 0, 64, 3), StatusCode::kOutOfRange},
+        {"NegativeDuration", true, add(-1, 0, 64, 1), StatusCode::kOutOfRange},
+        {"DurationPast32Bits", true, add(int64_t{1} << 32, 0, 64, 1), StatusCode::kOutOfRange},
+        {"DisplayOffsetPast32Bits", true, add(100, int64_t{1} << 31, 64, 1), StatusCode::kOutOfRange},
+        {"DescriptionShorterThanItsHeader", true, with_description(ImageDescription(60, 60)),
+         StatusCode::kOutOfRange},
+        {"DescriptionLongerThanItsHandle", true, with_description(ImageDescription(86, 200)),
+         StatusCode::kOutOfRange},
+        {"MediaOfAnotherMovie", true,
+         [&](Scene& s) {
+             return s.writer->AddMediaSample2(other_media, s.data.data(), 64, 100, 0, s.description, 1, 0, nullptr);
+         },
+         StatusCode::kOutOfRange},
+        {"NullMedia", true,
+         [](Scene& s) { return s.writer->AddMediaSample2(nullptr, s.data.data(), 64, 100, 0, nullptr, 1, 0, nullptr); },
+         StatusCode::kOutOfRange},
+        {"MediaNotInEditing", true,
+         [](Scene& s) {
+             EXPECT_TRUE(s.writer->EndMediaEdits(s.media).IsOk());
+             const Status status = AddGood(s, nullptr);
+             EXPECT_TRUE(s.writer->BeginMediaEdits(s.media).IsOk());
+             return status;
+         },
+         StatusCode::kInvalid},
+        {"SecondMediaForATrack",  true,
+         [](Scene& s) {
+             WriterMedia* media = nullptr;
+             return s.writer->NewMedia(s.track, FourCC("soun"), 48000, media);
+         },
+         StatusCode::kInvalid},
+        {"TextMedia", true,
+         [](Scene& s) {
+             WriterTrack* track = nullptr;
+             WriterMedia* media = nullptr;
+             EXPECT_TRUE(s.writer->NewTrack(0, 0, 0, track).IsOk());
+             return s.writer->NewMedia(track, FourCC("text"), 600, media);
+         },
+         StatusCode::kUnsupported},
+        {"TrackOfAnotherMovie", true,
+         [&](Scene& s) { return s.writer->InsertMediaIntoTrack(other_track, 0, 0, 100, kFixedOne); },
+         StatusCode::kOutOfRange},
+    };
+    const std::string path = FixturePath("refusals.mov");
+    for (const RefusalCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        Scene s;
+        ASSERT_TRUE(MovieWriter::CreateMovieFile(path, s.writer).IsOk());
+        ASSERT_TRUE(s.writer->NewTrack(16 << 16, 16 << 16, 0, s.track).IsOk());
+        ASSERT_TRUE(s.writer->NewMedia(s.track, FourCC("vide"), 600, s.media).IsOk());
+        ASSERT_TRUE(s.writer->BeginMediaEdits(s.media).IsOk());
+        s.description = HandleOf(ImageDescription(86, 86));
+        const int good_before = c.afterFirstSample ? 1 : 0;
+        if (good_before == 1) {
+            ASSERT_TRUE(AddGood(s, s.description).IsOk());
+        }
+
+        EXPECT_EQ(c.call(s).Code(), c.code);
+
+        ASSERT_TRUE(AddGood(s, s.description).IsOk());
+        ASSERT_TRUE(s.writer->InsertMediaIntoTrack(s.track, 0, 0, 100 * (good_before + 1), kFixedOne).IsOk());
+        ASSERT_TRUE(s.writer->AddMovieResource().IsOk());
+        ASSERT_TRUE(s.writer->CloseMovieFile().IsOk());
+        DisposeHandle(s.description);
+
+        std::unique_ptr<Movie> movie;
+        ASSERT_TRUE(Movie::Open(path, movie).IsOk());
+        EXPECT_EQ(movie->GetTrack(1)->GetMedia().SampleCount(), static_cast<uint64_t>(good_before + 1));
+        EXPECT_EQ(movie->GetTrack(1)->GetMedia().SampleDescriptionCount(), 1u);
+    }
+}
+
+TEST(MovieWriterArguments, FileLevelRefusals) {
+    std::unique_ptr<MovieWriter> writer;
+    EXPECT_EQ(MovieWriter::CreateMovieFile("/nonexistent-folder/a.mov", writer).Code(), StatusCode::kIoError);
+    EXPECT_EQ(MovieWriter::CreateMovieFile(FixturePath(""), writer).Code(), StatusCode::kIoError);
+    EXPECT_EQ(writer, nullptr);
+
+    // An existing file is replaced, not appended to or partly overwritten.
+    const std::string path = FixturePath("replaced.mov");
+    {
+        FILE* file = std::fopen(path.c_str(), "wb");
+        const Bytes junk(1 << 20, 0x77);
+        std::fwrite(junk.data(), 1, junk.size(), file);
+        std::fclose(file);
+    }
+    ASSERT_TRUE(MovieWriter::CreateMovieFile(path, writer).IsOk());
+    WriterTrack* track = nullptr;
+    WriterMedia* media = nullptr;
+    ASSERT_TRUE(writer->NewTrack(0, 0, 0x100, track).IsOk());
+    ASSERT_TRUE(writer->NewMedia(track, FourCC("soun"), 48000, media).IsOk());
+    EXPECT_EQ(writer->NewMedia(track, FourCC("soun"), 0, media).Code(), StatusCode::kInvalid);
+    ASSERT_TRUE(writer->AddMovieResource().IsOk());
+    EXPECT_EQ(writer->AddMovieResource().Code(), StatusCode::kInvalid);
+    ASSERT_TRUE(writer->BeginMediaEdits(media).IsOk());
+    const Bytes data(8, 1);
+    EXPECT_EQ(writer->AddMediaSample2(media, data.data(), 8, 1, 0, nullptr, 2, 0, nullptr).Code(),
+              StatusCode::kInvalid);
+    ASSERT_TRUE(writer->CloseMovieFile().IsOk());
+    const std::vector<Atom> atoms = TopLevelAtoms(path);
+    ASSERT_EQ(atoms.size(), 4u);  // ftyp, wide, empty mdat, moov
+    EXPECT_EQ(atoms[2].size, 8u);
+    EXPECT_EQ(atoms[3].offset + atoms[3].size, ReadBytes(path, 0, 1 << 21).size());
+    std::unique_ptr<Movie> movie;
+    EXPECT_TRUE(Movie::Open(path, movie).IsOk());
+}
+
+}  // namespace
+}  // namespace zeb::movie::test
