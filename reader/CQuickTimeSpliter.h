@@ -1,13 +1,21 @@
 // The reader family's object: one per source file. Owns the CQTReader of the
-// open movie and the two stream records the host reads back.
+// open movie, the H.264 analyser of its open and the two stream records the
+// host reads back. The host drives one object from one thread at a time.
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
 
 #include "frame/PlugRecords.h"
 #include "zebplug/ZEBPlugRecords.h"
 
 class CQTReader;
+class H264AnalyzerModule;
+struct SoundTrack;
+struct AudioTrackDesc;
+struct VideoTrackDesc;
 
 class CQuickTimeSpliter {
  public:
@@ -19,6 +27,8 @@ class CQuickTimeSpliter {
   // Releases the open movie and the H.264 analyser; also the first step of
   // every open and of destruction.
   void Close();
+  // Opens the one file that `param` names (ordinal 404).
+  uint32_t Open(const SPlugOpenParam* param);
 
   uint32_t GetProgramCount() const { return programCount_; }
   uint32_t GetVideoStreamCount() const { return videoStreamCount_; }
@@ -27,21 +37,62 @@ class CQuickTimeSpliter {
   uint32_t GetMaxVideoFrameSize() const { return maxVideoFrameSize_; }
   uint32_t GetReservedSize() const { return reservedSize_; }
 
-  // Copies the video stream record (nothing when `info` is null).
+  // Copy the stream record (nothing when `info` is null).
   uint32_t GetVideoStreamInfo(uint32_t program, uint32_t index, SPlugStreamInfo* info) const;
-  // Stores the selection only when every index is in range.
+  uint32_t GetAudioStreamInfo(uint32_t program, uint32_t index, SPlugStreamInfo* info);
+  // Stores the selection only when every index is in range. The audio
+  // selection chooses the track that audio reads come from.
   uint32_t SelectStreams(uint32_t program, uint32_t video, uint32_t audio);
-  // Fills the ten ReadOptions words as they stand.
+  // The ten ReadOptions words; setting them switches read-ahead (word 3) with
+  // word 4 as the read-ahead size in bytes.
+  uint32_t SetReadOptions(const uint32_t* options);
   uint32_t GetReadOptions(uint32_t* options) const;
 
+  // Video frames by decode index (ordinals 420 to 426). Shared-buffer reads
+  // hand out the object's own buffer, valid until the next call.
+  uint32_t ReadVideoFrame(uint32_t index, uint8_t* buffer, SPlugFrameInfo* info);
+  uint32_t ReadVideoFrameShared(uint32_t index, uint8_t** buffer, SPlugFrameInfo* info);
+  uint32_t ReadKeyFrameBefore(uint32_t index, uint8_t** buffer, SPlugFrameInfo* info);
+  uint32_t PeekKeyFrameBefore(uint32_t index, SPlugFrameInfo* info);
+  uint32_t ReadCurrentVideoFrame(uint8_t** buffer, SPlugFrameInfo* info);
+  uint32_t ReadCurrentFrameInfo(SPlugFrameInfo* info);
+  uint32_t PeekNextReferenceFrame(uint32_t index, SPlugFrameInfo* info);
+
+  // Audio blocks of `count` packets from `start` (ordinals 428, 429).
+  uint32_t ReadAudioSamples(uint32_t start, uint32_t count, uint8_t* buffer, SPlugFrameInfo* info);
+  uint32_t ReadAudioSamplesAlt(uint32_t start, uint32_t count, uint8_t** buffer,
+                               SPlugFrameInfo* info);
+
  private:
+  uint32_t CheckSourceFile(const char16_t* path);
+  void FillVideoRecord(const VideoTrackDesc& track);
+  void CompleteVideoRecord(uint32_t frameCount);
+  void FillAudioRecord(const SoundTrack& track, const AudioTrackDesc& desc, uint32_t packets);
+
+  // Settles videoType, videoSubType and colorFormat by the compressor code.
+  // A value ends the open with that result.
+  std::optional<uint32_t> SettleVideoType(uint32_t fourcc);
+  void ProbeDvStream();
+  void ProbeMpegStream();
+  std::optional<uint32_t> ProbeH264Stream();
+  std::optional<uint32_t> SettleDnxhd();
+  // Reads frames from 0 into a scratch buffer, after clearing the video
+  // record, and hands each to `feed` until it returns true, a read fails or
+  // `maxFrames` have been read.
+  void ProbeFrames(uint32_t maxFrames, const std::function<bool(const uint8_t*, uint32_t)>& feed);
+
+  // The frame-walks of ordinals 422/423 and 426.
+  uint32_t WalkToKeyFrame(uint32_t index, uint8_t** buffer, SPlugFrameInfo* info);
+  uint8_t* SharedFrameBuffer();
+
   CQTReader* reader_ = nullptr;
   uint32_t readOptions_[PLUG_READ_OPTIONS_WORDS];
   uint32_t frameCount_ = 0;
   uint32_t nextFrame_ = 0;
   uint32_t audioPacketCount_ = 0;
   uint32_t nextAudio_ = 0;
-  uint8_t* frameBuffer_ = nullptr;
+  std::unique_ptr<uint8_t[]> frameBuffer_;  // allocated at its first use
+  uint32_t frameBufferSize_ = 0;
   PlugRecords::PrivateDesc videoDesc_;
   PlugRecords::PrivateDesc audioDesc_;
   SPlugStreamInfo videoStream_;
@@ -55,6 +106,6 @@ class CQuickTimeSpliter {
   uint32_t currentVideoStream_ = 0;
   uint32_t audioStreamCount_ = 0;
   uint32_t currentAudioStream_ = 0;
-  void* analyzerModule_ = nullptr;
-  void* analyzer_ = nullptr;
+  uint64_t fileSize_ = 0;
+  std::unique_ptr<H264AnalyzerModule> analyzer_;
 };

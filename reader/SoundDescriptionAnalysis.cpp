@@ -6,6 +6,7 @@
 #include "reader/ByteView.h"
 #include "reader/FourCC.h"
 #include "frame/QtLog.h"
+#include "platform/movie/CompressionInfo.h"
 
 namespace {
 
@@ -76,17 +77,17 @@ void NormaliseFormat(MutableDescription& d) {
 
 // Version 0 becomes version 1: the 16 bytes of version-1 fields go in after
 // the 36-byte header, so extension atoms (an 'esds', say) keep their bytes.
-void UpgradeVersion0(std::vector<uint8_t>& bytes, const CompressionInfoQuery& query) {
+void UpgradeVersion0(std::vector<uint8_t>& bytes) {
   const size_t extensionBytes = bytes.size() - kVersion0HeaderSize;
   bytes.insert(bytes.begin() + kVersion0HeaderSize, kVersion1HeaderSize - kVersion0HeaderSize, 0);
   MutableDescription d(bytes);
   d.Put<uint16_t>(kVersionAt, 1);
   d.Put<uint32_t>(kSizeAt, static_cast<uint32_t>(kVersion1HeaderSize + extensionBytes));
-  SoundCompressionFields info;
-  if (!query(d.Get<uint32_t>(kFormatAt), d.Get<uint16_t>(kChannelsAt),
-             d.Get<uint16_t>(kSampleSizeAt), info)) {
-    return;
-  }
+  // An unknown format still gets the query's variable-size answer.
+  zeb::movie::CompressionInfo info;
+  (void)zeb::movie::GetCompressionInfo(d.Get<int16_t>(kCompressionIdAt),
+                                       d.Get<uint32_t>(kFormatAt), d.Get<uint16_t>(kChannelsAt),
+                                       d.Get<uint16_t>(kSampleSizeAt), info);
   d.Put<int16_t>(kCompressionIdAt, info.compressionId == 0 ? int16_t{-1} : info.compressionId);
   d.Put(kSamplesPerPacketAt, info.samplesPerPacket);
   d.Put(kBytesPerPacketAt, info.bytesPerPacket);
@@ -152,13 +153,12 @@ void SettleFormatAndBits(const MutableDescription& d, AudioTrackDesc& desc) {
 
 }  // namespace
 
-AudioTrackDesc AnalyseSoundDescription(std::vector<uint8_t>& bytes,
-                                       const CompressionInfoQuery& query) {
+AudioTrackDesc AnalyseSoundDescription(std::vector<uint8_t>& bytes) {
   if (bytes.size() < kVersion0HeaderSize) bytes.resize(kVersion0HeaderSize, 0);
   {
     MutableDescription d(bytes);
     NormaliseFormat(d);
-    if (d.Get<uint16_t>(kVersionAt) == 0) UpgradeVersion0(bytes, query);
+    if (d.Get<uint16_t>(kVersionAt) == 0) UpgradeVersion0(bytes);
   }
   if (bytes.size() < kVersion1HeaderSize) bytes.resize(kVersion1HeaderSize, 0);
   const MutableDescription d(bytes);

@@ -1,0 +1,151 @@
+// What the video stream is: videoType, videoSubType and colorFormat by the
+// compressor code, completed for DV, MPEG and H.264 by the framework's stream
+// parsers fed with the movie's first frames.
+#include <cstring>
+
+#include "framework/proxy/analysis/include/ZEBStreamAnalysis.h"
+#include "framework/proxy/include/ZEBProxyCodec.h"
+#include "reader/ByteView.h"
+#include "reader/CQTReader.h"
+#include "reader/CQuickTimeSpliter.h"
+#include "reader/DnxhdVariant.h"
+#include "reader/FourCC.h"
+#include "frame/QtLog.h"
+#include "reader/H264AnalyzerModule.h"
+#include "zebplug/ZEBPlugEnums.h"
+#include "zebplug/ZEBPlugResults.h"
+
+namespace {
+
+// Image description byte holding the low byte of the DNxHD compression id.
+constexpr size_t kDnxhdIdByteAt = 153;
+
+bool IsDvStandardDefinition(uint32_t code) {
+  return IsOneOf(code, {FourCC("dvc "), FourCC("dvcp"), FourCC("dvpp"), FourCC("dv5p"),
+                        FourCC("dv5n")});
+}
+
+bool IsMpegFamily(uint32_t code) {
+  if (IsOneOf(code, {FourCC("AVmp"), FourCC("AVmn"), FourCC("mx5p"), FourCC("mx5n"),
+                     FourCC("mx4p"), FourCC("mx4n"), FourCC("mx3p"), FourCC("mx3n"),
+                     FourCC("mpeg"), FourCC("hdv1"), FourCC("hdv2"), FourCC("hdv3"),
+                     FourCC("hdv5"), FourCC("hdv6"), FourCC("hdv7"), FourCC("hdv8")})) {
+    return true;
+  }
+  // 'xdv1'…'xdv9', 'xdva'…'xdvf' and 'xd59'…'xd5f'.
+  const uint32_t prefix = code & 0xFFFFFF00u;
+  const char last = static_cast<char>(code & 0xFF);
+  const bool hexDigit = (last >= '1' && last <= '9') || (last >= 'a' && last <= 'f');
+  return (prefix == (FourCC("xdv1") & 0xFFFFFF00u) && hexDigit) ||
+         (prefix == (FourCC("xd59") & 0xFFFFFF00u) && (last == '9' || (last >= 'a' && last <= 'f')));
+}
+
+bool IsStillImageOrRgb(uint32_t code) {
+  return IsOneOf(code, {FourCC("8BPS"), FourCC("b64a"), FourCC("b48r"), FourCC("b32a"),
+                        FourCC("b16g"), FourCC("jpeg"), FourCC("mjpa"), FourCC("mjpb"),
+                        FourCC("PNTG"), FourCC("gif "), FourCC("kpcd"), FourCC("avr "),
+                        FourCC("dmb1"), FourCC("WRLE"), FourCC("tga "), FourCC("png "),
+                        FourCC("flic"), FourCC("tiff"), FourCC("rle ")});
+}
+
+void SetHdDvSize(SPlugVideoStreamInfo& video, uint32_t width, uint32_t height) {
+  video.colorFormat = PLUG_COLOR_FORMAT_YUV422_13_;
+  video.width = width;
+  video.height = height;
+}
+
+}  // namespace
+
+std::optional<uint32_t> CQuickTimeSpliter::SettleVideoType(uint32_t fourcc) {
+  SPlugVideoStreamInfo& video = videoStream_.video;
+  uint32_t colorFormat = 0;
+  if (IsQuickTimeUnCompressVideoType(fourcc, &colorFormat) != 0) {
+    video.colorFormat = colorFormat;
+    return std::nullopt;
+  }
+  if (IsDvStandardDefinition(fourcc)) {
+    ProbeDvStream();
+  } else if (IsOneOf(fourcc, {FourCC("dv1p"), FourCC("dvh5")})) {
+    SetHdDvSize(video, 1440, 1080);
+  } else if (IsOneOf(fourcc, {FourCC("dv1n"), FourCC("dvh6")})) {
+    SetHdDvSize(video, 1280, 1080);
+  } else if (fourcc == FourCC("dvhp")) {
+    SetHdDvSize(video, 1280, 720);
+  } else if (IsMpegFamily(fourcc)) {
+    ProbeMpegStream();
+  } else if (fourcc == FourCC("avc1")) {
+    return ProbeH264Stream();
+  } else if (fourcc == FourCC("AVdn")) {
+    return SettleDnxhd();
+  } else if (IsStillImageOrRgb(fourcc)) {
+    video.colorFormat = PLUG_COLOR_FORMAT_ARGB32_;
+  } else {
+    video.colorFormat = PLUG_COLOR_FORMAT_UYVY_;
+  }
+  return std::nullopt;
+}
+
+void CQuickTimeSpliter::ProbeFrames(uint32_t maxFrames,
+                                    const std::function<bool(const uint8_t*, uint32_t)>& feed) {
+  const uint32_t bufferSize = reader_->FrameBufferSize();
+  std::unique_ptr<uint8_t[]> buffer(new uint8_t[bufferSize]);
+  std::memset(&videoStream_.video, 0, sizeof(videoStream_.video));
+  for (uint32_t i = 0; i < frameCount_ && i < maxFrames; ++i) {
+    SPlugFrameInfo info;
+    PlugRecords::Init(info);
+    if (ReadVideoFrame(i, buffer.get(), &info) != ZEB_OK) return;
+    if (feed(buffer.get(), info.dataSize)) return;
+  }
+}
+
+void CQuickTimeSpliter::ProbeDvStream() {
+  const uint32_t subType = videoStream_.video.videoSubType;
+  ProbeFrames(1, [this](const uint8_t* data, uint32_t size) {
+    GetDVVideoInfo(data, size, &videoStream_.video);
+    return true;
+  });
+  videoStream_.video.videoType = PLUG_VIDEO_TYPE_QUICKTIME_;
+  videoStream_.video.videoSubType = subType;
+}
+
+void CQuickTimeSpliter::ProbeMpegStream() {
+  const uint32_t subType = videoStream_.video.videoSubType;
+  ProbeFrames(frameCount_, [this](const uint8_t* data, uint32_t size) {
+    return GetMpegVideoInfo(data, size, &videoStream_.video) == ZEB_ANALYSIS_COMPLETE;
+  });
+  videoStream_.video.videoType = PLUG_VIDEO_TYPE_QUICKTIME_;
+  videoStream_.video.videoSubType = subType;
+}
+
+std::optional<uint32_t> CQuickTimeSpliter::ProbeH264Stream() {
+  analyzer_ = H264AnalyzerModule::Load();
+  if (analyzer_ == nullptr) {
+    QtLogTrace(L"Creat H264Analyzer Error，can get H264 videinfo from H264Dec Plug!");
+    return ZEB_OK;
+  }
+  const uint32_t rateNum = videoStream_.video.frameRateNum;
+  const uint32_t rateDen = videoStream_.video.frameRateDen;
+  ProbeFrames(frameCount_, [this](const uint8_t* data, uint32_t size) {
+    return analyzer_->GetStreamInfo(&videoStream_.video, data, size) == ZEB_ANALYSIS_COMPLETE;
+  });
+  videoStream_.video.videoType = PLUG_VIDEO_TYPE_H264_;
+  videoStream_.video.frameRateNum = rateNum;
+  videoStream_.video.frameRateDen = rateDen;
+  return std::nullopt;
+}
+
+std::optional<uint32_t> CQuickTimeSpliter::SettleDnxhd() {
+  SPlugVideoStreamInfo& video = videoStream_.video;
+  video.videoType = PLUG_VIDEO_TYPE_DNXHD_;
+  video.colorFormat = PLUG_COLOR_FORMAT_UYVY_;
+  const std::vector<uint8_t>& description = reader_->ImageDescription();
+  uint8_t idByte = 0;
+  if (!ByteView(description.data(), description.size()).U8(kDnxhdIdByteAt, idByte)) {
+    return ZEB_E_UNSUPPORTED_VARIANT;
+  }
+  const auto variant = FindDnxhdVariant(idByte, video.frameRateNum, video.frameRateDen);
+  if (!variant) return ZEB_E_UNSUPPORTED_VARIANT;
+  video.fieldOrder = variant->fieldOrder;
+  video.videoSubType = variant->subType;
+  return std::nullopt;
+}
