@@ -19,7 +19,7 @@ bool IsFileUnreachable(const zeb::movie::Status& status) {
 
 }  // namespace
 
-CQTReader::CQTReader() { LoadQuickTimeOnce(); }
+CQTReader::CQTReader(DirectRead directRead) : directRead_(directRead) { LoadQuickTimeOnce(); }
 
 CQTReader::~CQTReader() { Close(); }
 
@@ -28,7 +28,7 @@ uint32_t CQTReader::Open(const char16_t* path, OpenResult& result) {
   const std::u16string_view units = zeb::sys::TerminatedView(path, kMaxPathUnits + 1);
   if (units.size() > kMaxPathUnits) return ZEB_E_PATH_TOO_LONG;
   path_.assign(units);
-  const uint32_t opened = OpenMovie(path_.c_str());
+  const uint32_t opened = OpenMovie();
   if (opened != ZEB_OK) return opened;
 
   hasVideo_ = 0;
@@ -61,13 +61,13 @@ uint32_t CQTReader::Open(const char16_t* path, OpenResult& result) {
   return ZEB_OK;
 }
 
-uint32_t CQTReader::OpenMovie(const char16_t* path) {
+uint32_t CQTReader::OpenMovie() {
   const zeb::movie::Status status =
       zeb::movie::Movie::Open(zeb::sys::Utf16ToUtf8(path_), movie_);
   if (status.IsOk()) return ZEB_OK;
   if (IsFileUnreachable(status)) {
     QtLogMessage(L"CQTReader::Open--OpenMovieFile() Error(");
-    QtLogMessage(L"%ls", zeb::sys::Utf16ToWide(path).c_str());
+    QtLogMessage(L"%ls", zeb::sys::Utf16ToWide(path_).c_str());
   } else {
     QtLogMessage(L"OpenMovieFile() Error\n ");
   }

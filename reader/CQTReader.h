@@ -38,6 +38,11 @@ struct SoundTrack {
   uint32_t bufferSize = 0;
 };
 
+// Whether the open may set up direct read mode. Hosts always get it; the
+// media-layer roads (threaded and plain) are then taken only for movies whose
+// sample table or file refuses it, so tests can ask for them outright.
+enum class DirectRead { kAllowed, kRefused };
+
 class CQTReader {
  public:
   // Bytes of audio buffer per channel: the bound of one audio read.
@@ -45,7 +50,7 @@ class CQTReader {
   // At most this many sound tracks are described; later ones are ignored.
   static constexpr size_t kMaxSoundTracks = 16;
 
-  CQTReader();
+  explicit CQTReader(DirectRead directRead = DirectRead::kAllowed);
   virtual ~CQTReader();
   CQTReader(const CQTReader&) = delete;
   CQTReader& operator=(const CQTReader&) = delete;
@@ -92,7 +97,7 @@ class CQTReader {
 
  private:
   // Open, by concern.
-  uint32_t OpenMovie(const char16_t* path);
+  uint32_t OpenMovie();
   void DescribeVideoTrack(const zeb::movie::Media& media);
   void MeasureVideoTiming(const zeb::movie::Media& media);
   uint32_t MeasureGopSize();
@@ -114,6 +119,7 @@ class CQTReader {
   uint32_t ReadMergedTracks(int32_t time, uint32_t maxSamples, uint8_t* destination,
                             uint32_t* bytes, uint32_t* samples);
 
+  const DirectRead directRead_;
   std::u16string path_;
   std::unique_ptr<zeb::movie::Movie> movie_;
 

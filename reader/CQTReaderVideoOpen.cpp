@@ -88,7 +88,7 @@ uint32_t CQTReader::MeasureGopSize() {
 }
 
 void CQTReader::SetUpDirectRead() {
-  if (!BuildSampleRefTable()) return;
+  if (directRead_ == DirectRead::kRefused || !BuildSampleRefTable()) return;
   if (videoMedia_->HasDisplayOffsets()) BuildDisplayOffsetTable();
   fileReader_ = std::make_unique<CQTFileReader>();
   if (fileReader_->OpenFile(path_.c_str(), CQTFileReader::kFileFlagNoBuffering) != 0) {

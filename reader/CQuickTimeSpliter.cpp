@@ -33,7 +33,7 @@ PlugRecords::PrivateDesc DescriptionTriple(uint32_t kind, std::vector<uint8_t>& 
 
 }  // namespace
 
-CQuickTimeSpliter::CQuickTimeSpliter() {
+CQuickTimeSpliter::CQuickTimeSpliter(DirectRead directRead) : directRead_(directRead) {
   std::memcpy(readOptions_, kDefaultReadOptions, sizeof(readOptions_));
   PlugRecords::Init(videoStream_);
   PlugRecords::Init(audioStream_);
@@ -66,7 +66,7 @@ uint32_t CQuickTimeSpliter::Open(const SPlugOpenParam* param) {
   PlugRecords::Init(audioStream_);
   videoDesc_ = {};
   audioDesc_ = {};
-  reader_ = new CQTReader();
+  reader_ = new CQTReader(directRead_);
   if (param == nullptr || param->count != 1 || param->source == nullptr ||
       param->source->kind != 0) {
     return ZEB_E_NOT_SUPPORTED;

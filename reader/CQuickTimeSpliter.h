@@ -11,15 +11,13 @@
 #include "frame/PlugRecords.h"
 #include "zebplug/ZEBPlugRecords.h"
 
-class CQTReader;
+#include "reader/CQTReader.h"
+
 class H264AnalyzerModule;
-struct SoundTrack;
-struct AudioTrackDesc;
-struct VideoTrackDesc;
 
 class CQuickTimeSpliter {
  public:
-  CQuickTimeSpliter();
+  explicit CQuickTimeSpliter(DirectRead directRead = DirectRead::kAllowed);
   ~CQuickTimeSpliter();
   CQuickTimeSpliter(const CQuickTimeSpliter&) = delete;
   CQuickTimeSpliter& operator=(const CQuickTimeSpliter&) = delete;
@@ -85,6 +83,7 @@ class CQuickTimeSpliter {
   uint32_t WalkToKeyFrame(uint32_t index, uint8_t** buffer, SPlugFrameInfo* info);
   uint8_t* SharedFrameBuffer();
 
+  const DirectRead directRead_;
   CQTReader* reader_ = nullptr;
   uint32_t readOptions_[PLUG_READ_OPTIONS_WORDS];
   uint32_t frameCount_ = 0;
