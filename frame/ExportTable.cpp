@@ -77,32 +77,32 @@ const ExportSlot kExportTable[] = {
     {401, Entry(DestroyReader)},
     {402, Entry(ReaderReturnZero)},  // Reserved402
     {403, Entry(ReaderReturnZero)},  // Reserved403
-    {404, nullptr},                  // OpenReader
+    {404, Entry(OpenReader)},
     {405, Entry(ReaderReturnZero)},  // Reserved405
     {406, Entry(GetProgramCount)},
     {407, Entry(GetVideoStreamCount)},
     {408, Entry(GetVideoStreamInfo)},
     {409, Entry(GetAudioStreamCount)},
-    {410, nullptr},  // GetAudioStreamInfo
+    {410, Entry(GetAudioStreamInfo)},
     {411, Entry(SelectStreams)},
     {412, Entry(GetReaderState)},
     {413, Entry(GetMaxVideoFrameSize)},
     {414, Entry(GetReservedSize)},
     {415, Entry(ReaderReturnOne)},     // Reserved415
     {416, Entry(ReaderNotSupported)},  // Reserved416
-    {417, nullptr},                    // SetReadOptions
+    {417, Entry(SetReadOptions)},
     {418, Entry(GetReadOptions)},
     {419, Entry(ReaderNotSupported)},  // Reserved419
-    {420, nullptr},                    // ReadVideoFrame
-    {421, nullptr},                    // ReadVideoFrameShared
-    {422, nullptr},                    // ReadKeyFrameBefore
-    {423, nullptr},                    // PeekKeyFrameBefore
-    {424, nullptr},                    // ReadCurrentVideoFrame
-    {425, nullptr},                    // ReadCurrentFrameInfo
-    {426, nullptr},                    // PeekNextReferenceFrame
+    {420, Entry(ReadVideoFrame)},
+    {421, Entry(ReadVideoFrameShared)},
+    {422, Entry(ReadKeyFrameBefore)},
+    {423, Entry(PeekKeyFrameBefore)},
+    {424, Entry(ReadCurrentVideoFrame)},
+    {425, Entry(ReadCurrentFrameInfo)},
+    {426, Entry(PeekNextReferenceFrame)},
     {427, Entry(ReaderNotSupported)},  // Reserved427
-    {428, nullptr},                    // ReadAudioSamples
-    {429, nullptr},                    // ReadAudioSamplesAlt
+    {428, Entry(ReadAudioSamples)},
+    {429, Entry(ReadAudioSamplesAlt)},
     {430, Entry(ReaderNotSupported)},  // Reserved430
     {431, Entry(ReaderNotSupported)},  // Reserved431
     // Muxer family.

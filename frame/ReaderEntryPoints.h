@@ -24,6 +24,22 @@ uint32_t SelectStreams(void* reader, uint32_t program, uint32_t video, uint32_t 
 uint32_t GetReaderState(void* reader);
 uint32_t GetMaxVideoFrameSize(void* reader);
 uint32_t GetReservedSize(void* reader);
+uint32_t OpenReader(void* reader, const SPlugOpenParam* param, uint32_t unused1, uint32_t unused2);
+uint32_t GetAudioStreamInfo(void* reader, uint32_t program, uint32_t index,
+                            SPlugStreamInfo* info);
+uint32_t SetReadOptions(void* reader, const uint32_t* options);
 uint32_t GetReadOptions(void* reader, uint32_t* options);
+uint32_t ReadVideoFrame(void* reader, uint32_t index, uint8_t* buffer, SPlugFrameInfo* info);
+uint32_t ReadVideoFrameShared(void* reader, uint32_t index, uint8_t** buffer,
+                              SPlugFrameInfo* info);
+uint32_t ReadKeyFrameBefore(void* reader, uint32_t index, uint8_t** buffer, SPlugFrameInfo* info);
+uint32_t PeekKeyFrameBefore(void* reader, uint32_t index, SPlugFrameInfo* info);
+uint32_t ReadCurrentVideoFrame(void* reader, uint8_t** buffer, SPlugFrameInfo* info);
+uint32_t ReadCurrentFrameInfo(void* reader, SPlugFrameInfo* info);
+uint32_t PeekNextReferenceFrame(void* reader, uint32_t index, SPlugFrameInfo* info);
+uint32_t ReadAudioSamples(void* reader, uint32_t start, uint32_t count, uint8_t* buffer,
+                          SPlugFrameInfo* info);
+uint32_t ReadAudioSamplesAlt(void* reader, uint32_t start, uint32_t count, uint8_t** buffer,
+                             SPlugFrameInfo* info);
 
 }  // extern "C"
