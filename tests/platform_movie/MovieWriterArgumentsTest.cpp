@@ -158,8 +158,9 @@ TEST(MovieWriterArguments, FileLevelRefusals) {
     EXPECT_EQ(MovieWriter::CreateMovieFile(FixturePath(""), writer).Code(), StatusCode::kIoError);
     EXPECT_EQ(writer, nullptr);
 
-    // An existing file is replaced, not appended to or partly overwritten.
-    const std::string path = FixturePath("replaced.mov");
+    // An existing file is replaced, not appended to or partly overwritten;
+    // the path is UTF-8 and reaches the file system unchanged.
+    const std::string path = FixturePath("replaced \xC3\xA9t\xC3\xA9 \xE5\x90\x8D.mov");
     {
         FILE* file = std::fopen(path.c_str(), "wb");
         const Bytes junk(1 << 20, 0x77);
