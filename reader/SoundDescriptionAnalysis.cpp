@@ -53,9 +53,10 @@ class MutableDescription {
   std::vector<uint8_t>& bytes_;
 };
 
-// 'in24' stored little-endian: version 1, a 'wave' atom at byte 52 whose
-// first atom is 'frma', followed inside 'wave' by 'enda' with a nonzero flag.
-bool IsLittleEndian24(const MutableDescription& d) {
+// Integers stored little-endian under a big-endian code: version 1, a 'wave'
+// atom at byte 52 whose first atom is 'frma', followed inside 'wave' by
+// 'enda' with a nonzero flag.
+bool IsMarkedLittleEndian(const MutableDescription& d) {
   const ByteView view = d.View();
   uint32_t waveType = 0, frmaSize = 0, frmaType = 0, endaType = 0;
   uint16_t littleEndian = 0;
@@ -69,9 +70,12 @@ bool IsLittleEndian24(const MutableDescription& d) {
          view.Be16(enda + 8, littleEndian) && littleEndian != 0;
 }
 
+// The little-endian integers get their own codes ('42ni', and '23ni' for
+// 32-bit samples, which would otherwise be byte-reversed as big-endian).
 void NormaliseFormat(MutableDescription& d) {
   const uint32_t format = d.Get<uint32_t>(kFormatAt);
-  if (format == FourCC("in24") && IsLittleEndian24(d)) d.Put(kFormatAt, FourCC("42ni"));
+  if (format == FourCC("in24") && IsMarkedLittleEndian(d)) d.Put(kFormatAt, FourCC("42ni"));
+  if (format == FourCC("in32") && IsMarkedLittleEndian(d)) d.Put(kFormatAt, FourCC("23ni"));
   if (format == FourCC("ni24")) d.Put(kFormatAt, FourCC("in24"));
 }
 

@@ -89,12 +89,22 @@ void CQuickTimeSpliter::ProbeFrames(uint32_t maxFrames,
                                     const std::function<bool(const uint8_t*, uint32_t)>& feed) {
   const uint32_t bufferSize = reader_->FrameBufferSize();
   std::unique_ptr<uint8_t[]> buffer(new uint8_t[bufferSize]);
-  std::memset(&videoStream_.video, 0, sizeof(videoStream_.video));
+  SPlugVideoStreamInfo& video = videoStream_.video;
+  const SPlugVideoStreamInfo measured = video;
+  std::memset(&video, 0, sizeof(video));
   for (uint32_t i = 0; i < frameCount_ && i < maxFrames; ++i) {
     SPlugFrameInfo info;
     PlugRecords::Init(info);
-    if (ReadVideoFrame(i, buffer.get(), &info) != ZEB_OK) return;
-    if (feed(buffer.get(), info.dataSize)) return;
+    if (ReadVideoFrame(i, buffer.get(), &info) != ZEB_OK || feed(buffer.get(), info.dataSize)) {
+      break;
+    }
+  }
+  // The parsers describe the picture; what the movie measured (the distance
+  // between key frames, the data rate) stays where they leave nothing.
+  for (uint32_t SPlugVideoStreamInfo::*word :
+       {&SPlugVideoStreamInfo::gopSize, &SPlugVideoStreamInfo::bitRate,
+        &SPlugVideoStreamInfo::reserved18}) {
+    if (video.*word == 0) video.*word = measured.*word;
   }
 }
 
