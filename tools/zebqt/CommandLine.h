@@ -10,8 +10,13 @@
 struct CommandLine {
   std::string command;
   std::vector<std::string> arguments;  // positional, after the command
+  std::vector<std::string> flags;      // "--name" or "--name=value" after the command
   std::string plugin_path;
   bool json = false;
+
+  bool HasFlag(const std::string& name) const;
+  // The value of "--name=value", or `fallback`.
+  std::string FlagValue(const std::string& name, const std::string& fallback) const;
 };
 
 struct Command {
@@ -27,6 +32,13 @@ struct Command {
 const std::vector<Command>& AllCommands();
 
 int RunInfo(const PluginLibrary& plugin, const CommandLine& line);
+int RunProbe(const PluginLibrary& plugin, const CommandLine& line);
+int RunFrames(const PluginLibrary& plugin, const CommandLine& line);
+int RunAudio(const PluginLibrary& plugin, const CommandLine& line);
+int RunDemo(const PluginLibrary& plugin, const CommandLine& line);
+
+// The movie a command works on: its first argument, else the bundled movie.
+std::string MovieArgument(const CommandLine& line);
 
 // Path of the movie bundled with zebqt, used when no file is given.
 std::string DefaultMoviePath();

@@ -1,22 +1,37 @@
 #include "tools/zebqt/CommandLine.h"
 #include "tools/zebqt/ExecutableFolder.h"
 
-namespace {
-
-// The demonstration: what the plug-in is, then what it makes of a movie.
-int RunDemo(const PluginLibrary& plugin, const CommandLine& line) {
-  return RunInfo(plugin, line);
-}
-
-}  // namespace
-
 const std::vector<Command>& AllCommands() {
   static const std::vector<Command> commands = {
-      {"demo", "", "library information and a probe of the bundled movie (the default)", RunDemo},
+      {"demo", "[FILE]", "library information, then probe, frames and audio of a movie (the default)",
+       RunDemo},
       {"info", "", "library information, media-layer start-up and the filled export slots",
        RunInfo},
+      {"probe", "[FILE]", "the video and audio stream records of a movie", RunProbe},
+      {"frames", "[FILE] [--read-ahead]", "every video frame: type, positions, size", RunFrames},
+      {"audio", "[FILE] [--stream=N] [--out=RAW]",
+       "every audio block of a stream: sizes and a checksum, optionally the bytes", RunAudio},
   };
   return commands;
 }
 
 std::string DefaultMoviePath() { return ExecutableFolder() + "zebqt-default.mov"; }
+
+std::string MovieArgument(const CommandLine& line) {
+  return line.arguments.empty() ? DefaultMoviePath() : line.arguments.front();
+}
+
+bool CommandLine::HasFlag(const std::string& name) const {
+  for (const std::string& flag : flags) {
+    if (flag == name) return true;
+  }
+  return false;
+}
+
+std::string CommandLine::FlagValue(const std::string& name, const std::string& fallback) const {
+  const std::string prefix = name + "=";
+  for (const std::string& flag : flags) {
+    if (flag.rfind(prefix, 0) == 0) return flag.substr(prefix.size());
+  }
+  return fallback;
+}

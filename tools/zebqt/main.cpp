@@ -36,6 +36,8 @@ CommandLine Parse(int argc, char** argv) {
       line.command = "help";
     } else if (line.command.empty()) {
       line.command = argument;
+    } else if (argument.rfind("--", 0) == 0) {
+      line.flags.push_back(argument);
     } else {
       line.arguments.push_back(argument);
     }
