@@ -23,11 +23,12 @@ uint32_t H264StreamAnalyzer::Analyse(std::span<const uint8_t> bytes, SPlugVideoS
     analysis::WriteVideoFacts(*description_, info);
     return ZEB_ANALYSIS_COMPLETE;
   }
+  if (!readAny) return ZEB_ANALYSIS_INVALID;
   if (latestSpsId_) {
     const analysis::H264Sps& sps = *sps_[*latestSpsId_];
     analysis::WriteVideoFacts(H264StreamFacts(sps, H264ProvisionalFieldOrder(sps)), info);
   }
-  return readAny ? ZEB_ANALYSIS_NEED_MORE : ZEB_ANALYSIS_INVALID;
+  return ZEB_ANALYSIS_NEED_MORE;
 }
 
 void H264StreamAnalyzer::Reset() { *this = H264StreamAnalyzer(); }

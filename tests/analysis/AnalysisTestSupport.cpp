@@ -33,10 +33,11 @@ std::string Unquote(const std::string& value) {
   return value;
 }
 
-// ffprobe -of flat lines "<section>.<kind>.<index>.<key>=<value>", keys
-// without further dots only (side data is skipped).
+// ffprobe -of flat lines "<section>.<kind>.<index>.<key>=<value>". Nested keys
+// (side data: "side_data_list.side_data.0.max_bitrate") are kept when asked.
 std::map<size_t, std::map<std::string, std::string>> ParseFlat(const std::string& text,
-                                                               const std::string& prefix) {
+                                                               const std::string& prefix,
+                                                               bool keepNested) {
   std::map<size_t, std::map<std::string, std::string>> entries;
   size_t lineStart = 0;
   while (lineStart < text.size()) {
@@ -49,7 +50,7 @@ std::map<size_t, std::map<std::string, std::string>> ParseFlat(const std::string
     const size_t equals = line.find('=');
     if (indexEnd == std::string::npos || equals == std::string::npos || equals < indexEnd) continue;
     const std::string key = line.substr(indexEnd + 1, equals - indexEnd - 1);
-    if (key.find('.') != std::string::npos) continue;
+    if (!keepNested && key.find('.') != std::string::npos) continue;
     const size_t index = std::stoul(line.substr(prefix.size(), indexEnd - prefix.size()));
     entries[index][key] = Unquote(line.substr(equals + 1));
   }
@@ -90,7 +91,7 @@ std::vector<uint8_t> ReadFileBytes(const std::string& path) {
 std::map<std::string, std::string> ProbeStream(const std::string& path) {
   const std::string text = RunCommand("ffprobe -v error -select_streams v:0 -show_streams -of flat " +
                                       Quote(path));
-  auto streams = ParseFlat(text, "streams.stream.");
+  auto streams = ParseFlat(text, "streams.stream.", true);
   return streams.empty() ? std::map<std::string, std::string>{} : streams.begin()->second;
 }
 
@@ -101,11 +102,11 @@ std::vector<ProbedFrame> ProbeFrames(const std::string& path) {
       "ffprobe -v error -select_streams v:0 -show_entries frame=pkt_pos,pict_type,key_frame "
       "-of flat " + Quote(path));
   std::map<uint64_t, std::map<std::string, std::string>> framesByPosition;
-  for (auto& [index, frame] : ParseFlat(frames, "frames.frame.")) {
+  for (auto& [index, frame] : ParseFlat(frames, "frames.frame.", false)) {
     framesByPosition[std::stoull(frame["pkt_pos"])] = frame;
   }
   std::vector<ProbedFrame> result;
-  for (auto& [index, packet] : ParseFlat(packets, "packets.packet.")) {
+  for (auto& [index, packet] : ParseFlat(packets, "packets.packet.", false)) {
     ProbedFrame probed;
     probed.pos = std::stoull(packet["pos"]);
     probed.size = static_cast<uint32_t>(std::stoul(packet["size"]));
@@ -133,6 +134,12 @@ std::pair<uint32_t, uint32_t> ParseRatio(const std::string& text) {
   return {num, den};
 }
 
+std::vector<uint8_t> Join(std::initializer_list<std::vector<uint8_t>> parts) {
+  std::vector<uint8_t> joined;
+  for (const auto& part : parts) joined.insert(joined.end(), part.begin(), part.end());
+  return joined;
+}
+
 std::string H264AnalyzerPlugin::Path() { return ProgramFolder() + "libZEBPlugH264Dec.so"; }
 
 H264AnalyzerPlugin::H264AnalyzerPlugin() : module_(dlopen(Path().c_str(), RTLD_NOW | RTLD_LOCAL)) {
@@ -148,7 +155,7 @@ H264AnalyzerPlugin::~H264AnalyzerPlugin() {
   if (module_ != nullptr) dlclose(module_);
 }
 
-H264BitWriter& H264BitWriter::Bits(uint32_t value, unsigned count) {
+BitWriter& BitWriter::Bits(uint32_t value, unsigned count) {
   for (unsigned i = count; i-- > 0;) {
     if (bitCount_ % 8 == 0) bytes_.push_back(0);
     bytes_.back() = static_cast<uint8_t>(bytes_.back() | (((value >> i) & 1u) << (7 - bitCount_ % 8)));
@@ -157,7 +164,7 @@ H264BitWriter& H264BitWriter::Bits(uint32_t value, unsigned count) {
   return *this;
 }
 
-H264BitWriter& H264BitWriter::Ue(uint32_t value) {
+BitWriter& BitWriter::Ue(uint32_t value) {
   const uint64_t code = uint64_t{value} + 1;
   unsigned length = 0;
   while ((code >> length) > 1) ++length;
@@ -165,11 +172,11 @@ H264BitWriter& H264BitWriter::Ue(uint32_t value) {
   return Bits(1, 1).Bits(static_cast<uint32_t>(code - (uint64_t{1} << length)), length);
 }
 
-H264BitWriter& H264BitWriter::Se(int32_t value) {
+BitWriter& BitWriter::Se(int32_t value) {
   return Ue(value > 0 ? static_cast<uint32_t>(value) * 2 - 1 : static_cast<uint32_t>(-int64_t{value}) * 2);
 }
 
-std::vector<uint8_t> H264BitWriter::Nal(uint8_t refIdc, uint8_t type) {
+std::vector<uint8_t> BitWriter::Nal(uint8_t refIdc, uint8_t type) {
   Bits(1, 1);
   while (bitCount_ % 8 != 0) Bits(0, 1);
   std::vector<uint8_t> nal = {0, 0, 0, 1, static_cast<uint8_t>((refIdc << 5) | type)};
@@ -185,6 +192,14 @@ std::vector<uint8_t> H264BitWriter::Nal(uint8_t refIdc, uint8_t type) {
   bytes_.clear();
   bitCount_ = 0;
   return nal;
+}
+
+std::vector<uint8_t> BitWriter::MpegUnit(uint8_t startCode) {
+  std::vector<uint8_t> unit = {0, 0, 1, startCode};
+  unit.insert(unit.end(), bytes_.begin(), bytes_.end());
+  bytes_.clear();
+  bitCount_ = 0;
+  return unit;
 }
 
 }  // namespace zeb::analysis::test

@@ -2,6 +2,7 @@
 #define ZEB_TESTS_ANALYSIS_ANALYSIS_TEST_SUPPORT_H
 
 #include <cstdint>
+#include <initializer_list>
 #include <map>
 #include <span>
 #include <string>
@@ -25,7 +26,8 @@ std::string MakeFixture(const FixtureSpec& spec);
 
 std::vector<uint8_t> ReadFileBytes(const std::string& path);
 
-// ffprobe's key=value description of the first video stream.
+// ffprobe's key=value description of the first video stream; side data keys
+// keep their path ("side_data_list.side_data.0.max_bitrate").
 std::map<std::string, std::string> ProbeStream(const std::string& path);
 
 // One coded frame as ffprobe splits the stream, in decode order, with the
@@ -64,16 +66,20 @@ class H264AnalyzerPlugin {
   void* module_ = nullptr;
 };
 
-// Writes H.264 syntax for byte-built streams: bits, Exp-Golomb codes and
-// finished NAL units with start code and emulation prevention.
-class H264BitWriter {
+std::vector<uint8_t> Join(std::initializer_list<std::vector<uint8_t>> parts);
+
+// Writes syntax for byte-built streams: bits, Exp-Golomb codes, and finished
+// units behind a start code (H.264 NAL units escaped, MPEG units as written).
+class BitWriter {
  public:
-  H264BitWriter& Bits(uint32_t value, unsigned count);
-  H264BitWriter& Flag(bool value) { return Bits(value ? 1 : 0, 1); }
-  H264BitWriter& Ue(uint32_t value);
-  H264BitWriter& Se(int32_t value);
+  BitWriter& Bits(uint32_t value, unsigned count);
+  BitWriter& Flag(bool value) { return Bits(value ? 1 : 0, 1); }
+  BitWriter& Ue(uint32_t value);
+  BitWriter& Se(int32_t value);
   // Appends 00 00 00 01, the NAL header and the escaped RBSP (with its stop bit).
   std::vector<uint8_t> Nal(uint8_t refIdc, uint8_t type);
+  // Appends 00 00 01, the start-code value and the bits, zero-padded to a byte.
+  std::vector<uint8_t> MpegUnit(uint8_t startCode);
 
  private:
   std::vector<uint8_t> bytes_;

@@ -28,8 +28,6 @@ constexpr std::array<uint32_t, 15> kMpeg1PelAspect = {
 
 // MPEG-2 display aspect ratios by aspect_ratio_information 2 to 4.
 constexpr std::array<Ratio, 5> kMpeg2DisplayAspect = {{{0, 0}, {0, 0}, {4, 3}, {16, 9}, {221, 100}}};
-constexpr Ratio kFourThree{4, 3};
-constexpr Ratio kSixteenNine{16, 9};
 
 Ratio SquarePixels(uint32_t width, uint32_t height) {
   return ReduceRatio(width, height, kExactRatioLimit);
@@ -43,19 +41,13 @@ Ratio Mpeg1DisplayAspect(uint32_t width, uint32_t height, uint32_t code) {
                      kExactRatioLimit);
 }
 
-// The code is the ratio of the display rectangle (display extension) or of the
-// whole picture. Streams often carry a pan-scan rectangle there instead (540 of
-// 720 columns for 4:3 sets), so the rectangle counts only when the picture then
-// comes out at 4:3 or 16:9.
-Ratio Mpeg2DisplayAspect(uint32_t width, uint32_t height, uint32_t code,
-                         const std::optional<MpegDisplayExtension>& display) {
+// aspect_ratio_information gives the picture's ratio. The display size of a
+// sequence display extension is, in the streams met in practice, a pan-scan
+// window (540 of 720 columns for 4:3 sets, 1920 for 1440-sample HDV) and does
+// not change the ratio of the coded picture.
+Ratio Mpeg2DisplayAspect(uint32_t width, uint32_t height, uint32_t code) {
   if (code < 2 || code >= kMpeg2DisplayAspect.size()) return SquarePixels(width, height);
-  const Ratio coded = kMpeg2DisplayAspect[code];
-  if (!display || display->displayWidth == 0 || display->displayHeight == 0) return coded;
-  const Ratio picture =
-      ReduceRatio(uint64_t{coded.num} * display->displayHeight * width,
-                  uint64_t{coded.den} * display->displayWidth * height, kExactRatioLimit);
-  return picture == kFourThree || picture == kSixteenNine ? picture : coded;
+  return kMpeg2DisplayAspect[code];
 }
 
 Ratio FrameRate(uint32_t code, const std::optional<MpegSequenceExtension>& extension) {
@@ -109,8 +101,7 @@ VideoFacts FactsOf(const MpegFrameHeaders& headers) {
   facts.height = sequence.height | (extension ? extension->heightExtension << 12 : 0);
   facts.videoType = extension ? PLUG_VIDEO_TYPE_MPEG2_ : PLUG_VIDEO_TYPE_MPEG1_;
   facts.displayAspect =
-      extension ? Mpeg2DisplayAspect(facts.width, facts.height, sequence.aspectCode,
-                                     headers.displayExtension)
+      extension ? Mpeg2DisplayAspect(facts.width, facts.height, sequence.aspectCode)
                 : Mpeg1DisplayAspect(facts.width, facts.height, sequence.aspectCode);
   facts.frameRate = FrameRate(sequence.frameRateCode, extension);
   facts.fieldOrder = FieldOrder(headers);
@@ -123,7 +114,7 @@ VideoFacts FactsOf(const MpegFrameHeaders& headers) {
 }
 
 bool DecidesEveryWord(const MpegFrameHeaders& headers) {
-  return headers.sequenceFollowed && (IsProgressiveSequence(headers) || headers.pictureCoding);
+  return IsProgressiveSequence(headers) || headers.pictureCoding;
 }
 
 uint32_t PictureType(MpegPictureCodingType codingType) {
@@ -139,7 +130,11 @@ uint32_t PictureType(MpegPictureCodingType codingType) {
 uint32_t DescribeMpegVideo(std::span<const uint8_t> frame, SPlugVideoStreamInfo* info) {
   const MpegFrameHeaders headers = ScanMpegFrame(frame);
   if (!headers.sequence) return headers.picture ? ZEB_ANALYSIS_NEED_MORE : ZEB_ANALYSIS_INVALID;
-  WriteVideoFacts(FactsOf(headers), info);
+  // Whether a sequence extension follows decides MPEG-1 or MPEG-2.
+  if (!headers.sequenceFollowed) return ZEB_ANALYSIS_NEED_MORE;
+  const VideoFacts facts = FactsOf(headers);
+  if (facts.width == 0 || facts.height == 0) return ZEB_ANALYSIS_INVALID;
+  WriteVideoFacts(facts, info);
   return DecidesEveryWord(headers) ? ZEB_ANALYSIS_COMPLETE : ZEB_ANALYSIS_NEED_MORE;
 }
 

@@ -38,10 +38,7 @@ std::optional<MpegSequenceHeader> ParseMpegSequenceHeader(std::span<const uint8_
       !SkipQuantiserMatrixIfLoaded(reader) || !SkipQuantiserMatrixIfLoaded(reader)) {
     return std::nullopt;
   }
-  if (header.width == 0 || header.height == 0 || header.frameRateCode == 0 ||
-      header.frameRateCode > kMaxFrameRateCode) {
-    return std::nullopt;
-  }
+  if (header.frameRateCode == 0 || header.frameRateCode > kMaxFrameRateCode) return std::nullopt;
   return header;
 }
 
@@ -83,10 +80,6 @@ std::optional<MpegDisplayExtension> ParseMpegDisplayExtension(std::span<const ui
     }
     extension.colour = colour;
   }
-  if (!reader.ReadBits(14, &extension.displayWidth) || !reader.ReadBits(1, &skipped) ||
-      !reader.ReadBits(14, &extension.displayHeight)) {
-    return std::nullopt;
-  }
   return extension;
 }
 
@@ -121,14 +114,13 @@ std::optional<MpegPictureCodingExtension> ParseMpegPictureCodingExtension(
   BitReader reader(body);
   MpegPictureCodingExtension extension;
   uint32_t skipped = 0;
-  bool flag = false;
   if (!ReadExtensionId(reader, MpegExtensionId::kPictureCoding) ||
       !reader.ReadBits(16 + 2, &skipped) ||  // four f_codes, intra DC precision
       !reader.ReadBits(2, &extension.pictureStructure) ||
       !reader.ReadFlag(&extension.topFieldFirst) ||
       !reader.ReadBits(6, &skipped) ||  // frame_pred_frame_dct ... alternate_scan
       !reader.ReadFlag(&extension.repeatFirstField) ||
-      !reader.ReadFlag(&flag) ||  // chroma_420_type
+      !reader.ReadBits(1, &skipped) ||  // chroma_420_type
       !reader.ReadFlag(&extension.progressiveFrame)) {
     return std::nullopt;
   }

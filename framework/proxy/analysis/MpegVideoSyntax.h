@@ -42,10 +42,10 @@ struct MpegSequenceExtension {
   uint32_t frameRateExtensionD = 0;
 };
 
+// Only the colour description is read; the display size that follows it is a
+// pan-scan window (see the aspect ratio rule of GetMpegVideoInfo).
 struct MpegDisplayExtension {
   std::optional<ColourDescription> colour;
-  uint32_t displayWidth = 0;
-  uint32_t displayHeight = 0;
 };
 
 struct MpegGroupHeader {

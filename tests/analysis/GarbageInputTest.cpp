@@ -1,0 +1,130 @@
+// Every analyser entry point on bytes it cannot trust: each prefix of real
+// frames, frames with flipped header bits, and random bytes strewn with start
+// codes. Results must stay within their defined sets, a refused record must
+// stay as it was, and (under AddressSanitizer) nothing may be read outside
+// the buffer.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+
+#include "framework/proxy/analysis/include/ZEBStreamAnalysis.h"
+#include "tests/analysis/AnalysisTestSupport.h"
+
+namespace zeb::analysis::test {
+namespace {
+
+const FixtureSpec kSources[] = {
+    {"m2_tff.m2v", "720x576", "25", 8,
+     "-c:v mpeg2video -flags +ilme+ildct -top 1 -aspect 16:9 -b:v 5M -maxrate 8M -bufsize 2M "
+     "-g 6 -bf 2 -color_primaries bt709 -color_trc bt709 -colorspace bt709"},
+    {"m1_wide.m1v", "352x288", "25", 6, "-c:v mpeg1video -aspect 16:9 -g 6 -bf 2"},
+    {"bff_hrd.h264", "720x480", "30000/1001", 6,
+     "-flags +ildct+ilme -c:v libx264 -b:v 1M -maxrate 1M -bufsize 2M "
+     "-x264-params bff=1:nal-hrd=vbr"},
+    {"high422.h264", "352x288", "25", 3, "-pix_fmt yuv422p -c:v libx264"},
+    {"pal.dv", "720x576", "25", 2, "-c:v dvvideo -pix_fmt yuv420p -f dv"},
+    {"hd720p50.dv", "960x720", "50", 2, "-c:v dvvideo -pix_fmt yuv422p -f dv"},
+};
+
+constexpr size_t kDvFrames = 2;
+constexpr uint8_t kStartCodeValues[] = {0x00, 0x01, 0xB3, 0xB5, 0xB8, 0x67, 0x68,
+                                        0x65, 0x41, 0x06, 0x09, 0x27, 0x25};
+
+// The first coded frame of a fixture (DV: the first DIF frame).
+std::vector<uint8_t> FirstFrame(const FixtureSpec& spec) {
+  const std::string path = MakeFixture(spec);
+  auto file = ReadFileBytes(path);
+  if (spec.file.ends_with(".dv")) {
+    file.resize(file.size() / kDvFrames);
+    return file;
+  }
+  const auto bytes = FrameBytes(file, ProbeFrames(path).front());
+  return {bytes.begin(), bytes.end()};
+}
+
+std::vector<std::vector<uint8_t>> HostileInputs() {
+  std::vector<std::vector<uint8_t>> inputs;
+  std::mt19937 random(20240611);
+  for (const auto& spec : kSources) {
+    const auto frame = FirstFrame(spec);
+    for (size_t length = 0; length <= frame.size(); length += length < 600 ? 1 : 997) {
+      inputs.emplace_back(frame.begin(), frame.begin() + static_cast<ptrdiff_t>(length));
+    }
+    const size_t headerBytes = std::min<size_t>(frame.size(), 600);
+    for (int variant = 0; variant < 300; ++variant) {
+      auto flipped = frame;
+      for (int flip = 0; flip < 1 + variant % 4; ++flip) {
+        flipped[random() % headerBytes] ^= static_cast<uint8_t>(1u << (random() % 8));
+      }
+      inputs.push_back(std::move(flipped));
+    }
+  }
+  for (int variant = 0; variant < 400; ++variant) {
+    std::vector<uint8_t> bytes(1 + random() % 3000);
+    for (auto& byte : bytes) byte = static_cast<uint8_t>(random());
+    for (size_t at = random() % 16; at + 4 <= bytes.size(); at += 3 + random() % 40) {
+      bytes[at] = 0;
+      bytes[at + 1] = 0;
+      bytes[at + 2] = 1;
+      bytes[at + 3] = kStartCodeValues[random() % std::size(kStartCodeValues)];
+    }
+    inputs.push_back(std::move(bytes));
+  }
+  return inputs;
+}
+
+// A record that a refusing analyser must leave as it found it.
+SPlugVideoStreamInfo Sentinel() {
+  SPlugVideoStreamInfo info;
+  std::memset(&info, 0xA5, sizeof info);
+  return info;
+}
+
+void ExpectDefinedRecordResult(uint32_t status, const SPlugVideoStreamInfo& info,
+                               const char* analyser, size_t input) {
+  const SPlugVideoStreamInfo untouched = Sentinel();
+  ASSERT_LE(status, uint32_t{ZEB_ANALYSIS_COMPLETE}) << analyser << " input " << input;
+  if (status == ZEB_ANALYSIS_INVALID) {
+    EXPECT_EQ(std::memcmp(&info, &untouched, sizeof info), 0) << analyser << " input " << input;
+  }
+  if (status == ZEB_ANALYSIS_COMPLETE) {
+    EXPECT_EQ(info.size, 108u) << analyser << " input " << input;
+    EXPECT_NE(info.width, 0u) << analyser << " input " << input;
+    EXPECT_NE(info.height, 0u) << analyser << " input " << input;
+  }
+}
+
+TEST(GarbageInputTest, EveryAnalyserStaysWithinItsDefinedResults) {
+  H264AnalyzerPlugin plugin;
+  ASSERT_TRUE(plugin.Loaded());
+  void* analyzer = plugin.create_(0);
+  const auto inputs = HostileInputs();
+  for (size_t i = 0; i < inputs.size(); ++i) {
+    const uint8_t* data = inputs[i].data();
+    const auto size = static_cast<uint32_t>(inputs[i].size());
+
+    SPlugVideoStreamInfo info = Sentinel();
+    ExpectDefinedRecordResult(GetMpegVideoInfo(data, size, &info), info, "mpeg", i);
+    info = Sentinel();
+    ExpectDefinedRecordResult(GetDVVideoInfo(data, size, &info), info, "dv", i);
+    info = Sentinel();
+    ExpectDefinedRecordResult(plugin.analyse_(analyzer, &info, data, size), info, "h264", i);
+    if (i % 50 == 49) plugin.reset_(analyzer);  // let parameter sets of earlier inputs linger
+
+    MpegVideoInfo picture;
+    const uint32_t pictureStatus = GetMpegVideoRef(data, size, &picture);
+    EXPECT_TRUE(pictureStatus == ZEB_ANALYSIS_INVALID || pictureStatus == ZEB_ANALYSIS_COMPLETE);
+    EXPECT_GE(picture.pictureType, 1u) << "input " << i;
+    EXPECT_LE(picture.pictureType, 3u) << "input " << i;
+
+    const uint32_t frameType = GetH264FrameType(data, size);
+    EXPECT_TRUE(frameType == 1 || frameType == 2 || frameType == 3 || frameType == 9 ||
+                frameType == 100)
+        << "input " << i << " gave " << frameType;
+  }
+  plugin.destroy_(analyzer);
+}
+
+}  // namespace
+}  // namespace zeb::analysis::test
