@@ -1,7 +1,6 @@
 #include "platform/movie/MovieWriter.h"
 
 #include <algorithm>
-#include <array>
 #include <cstring>
 #include <ctime>
 #include <limits>
