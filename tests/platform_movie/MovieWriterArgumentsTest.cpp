@@ -11,11 +11,18 @@
 #include "platform/movie/FourCC.h"
 #include "platform/movie/Movie.h"
 #include "platform/movie/MovieWriter.h"
-#include "platform/movie/SampleDescriptionOrder.h"
 #include "tests/platform_movie/MovieWriterTestSupport.h"
 
 namespace zeb::movie::test {
 namespace {
+
+// A native image description of `length` bytes claiming `claimed` in its first word.
+Bytes ImageDescription(size_t length, uint32_t claimed) {
+    Bytes entry = NativeDescription(FourCC("vide"), ImageEntry("raw ", 16, 16)).Native();
+    entry.resize(length);
+    std::memcpy(entry.data(), &claimed, sizeof claimed);
+    return entry;
+}
 
 Handle HandleOf(const Bytes& bytes) {
     Handle handle = NewHandle(bytes.size());
@@ -23,22 +30,14 @@ Handle HandleOf(const Bytes& bytes) {
     return handle;
 }
 
-// A native image description of `length` bytes claiming `claimed` in its first word.
-Bytes ImageDescription(size_t length, uint32_t claimed) {
-    Bytes entry(length, 0);
-    entry[4] = 'r', entry[5] = 'a', entry[6] = 'w', entry[7] = ' ';
-    SampleDescriptionToNative(FourCC("vide"), entry);
-    std::memcpy(entry.data(), &claimed, sizeof claimed);
-    return entry;
-}
-
 // Everything a refused call can touch.
 struct Scene {
-    std::unique_ptr<MovieWriter> writer;
-    WriterTrack* track = nullptr;
-    WriterMedia* media = nullptr;
-    Handle description = nullptr;
+    TestMovie movie;
+    NativeDescription description{FourCC("vide"), ImageEntry("raw ", 16, 16)};
     Bytes data = Bytes(64, 0x5A);
+
+    MovieWriter& Writer() { return movie.Writer(); }
+    WriterMedia* Media() const { return movie.Media(0); }
 };
 
 struct RefusalCase {
@@ -49,20 +48,18 @@ struct RefusalCase {
 };
 
 Status AddGood(Scene& s, Handle description) {
-    return s.writer->AddMediaSample2(s.media, s.data.data(), 64, 100, 0, description, 1, 0, nullptr);
+    return s.Writer().AddMediaSample2(s.Media(), s.data.data(), 64, 100, 0, description, 1, 0, nullptr);
 }
 
 TEST(MovieWriterArguments, RefusedCallsLeaveTheMovieIntact) {
-    std::unique_ptr<MovieWriter> other;
-    ASSERT_TRUE(MovieWriter::CreateMovieFile(FixturePath("other.mov"), other).IsOk());
-    WriterTrack* other_track = nullptr;
-    WriterMedia* other_media = nullptr;
-    ASSERT_TRUE(other->NewTrack(0, 0, 0, other_track).IsOk());
-    ASSERT_TRUE(other->NewMedia(other_track, FourCC("vide"), 600, other_media).IsOk());
+    TestMovie other;
+    ASSERT_TRUE(other.Create(FixturePath("other.mov"), {{FourCC("vide"), 600}}).IsOk());
+    WriterTrack* other_track = other.Track(0);
+    WriterMedia* other_media = other.Media(0);
 
     const auto add = [](int64_t duration, int64_t offset, uint32_t size, uint32_t count) {
         return [=](Scene& s) {
-            return s.writer->AddMediaSample2(s.media, s.data.data(), size, duration, offset, nullptr, count, 0,
+            return s.Writer().AddMediaSample2(s.Media(), s.data.data(), size, duration, offset, nullptr, count, 0,
                                              nullptr);
         };
     };
@@ -77,7 +74,7 @@ TEST(MovieWriterArguments, RefusedCallsLeaveTheMovieIntact) {
     const RefusalCase cases[] = {
         {"NoDescriptionForTheFirstSample", false, add(100, 0, 64, 1), StatusCode::kOutOfRange},
         {"NullData", true,
-         [](Scene& s) { return s.writer->AddMediaSample2(s.media, nullptr, 64, 100, 0, nullptr, 1, 0, nullptr); },
+         [](Scene& s) { return s.Writer().AddMediaSample2(s.Media(), nullptr, 64, 100, 0, nullptr, 1, 0, nullptr); },
          StatusCode::kOutOfRange},
         {"ZeroSize", true, add(100, 0, 0, 1), StatusCode::kOutOfRange},
         {"ZeroCount", true, add(100, 0, 64, 0), StatusCode::kOutOfRange},
@@ -91,59 +88,52 @@ TEST(MovieWriterArguments, RefusedCallsLeaveTheMovieIntact) {
          StatusCode::kOutOfRange},
         {"MediaOfAnotherMovie", true,
          [&](Scene& s) {
-             return s.writer->AddMediaSample2(other_media, s.data.data(), 64, 100, 0, s.description, 1, 0, nullptr);
+             return s.Writer().AddMediaSample2(other_media, s.data.data(), 64, 100, 0, s.description.Get(), 1, 0, nullptr);
          },
          StatusCode::kOutOfRange},
         {"NullMedia", true,
-         [](Scene& s) { return s.writer->AddMediaSample2(nullptr, s.data.data(), 64, 100, 0, nullptr, 1, 0, nullptr); },
+         [](Scene& s) { return s.Writer().AddMediaSample2(nullptr, s.data.data(), 64, 100, 0, nullptr, 1, 0, nullptr); },
          StatusCode::kOutOfRange},
         {"MediaNotInEditing", true,
          [](Scene& s) {
-             EXPECT_TRUE(s.writer->EndMediaEdits(s.media).IsOk());
+             EXPECT_TRUE(s.Writer().EndMediaEdits(s.Media()).IsOk());
              const Status status = AddGood(s, nullptr);
-             EXPECT_TRUE(s.writer->BeginMediaEdits(s.media).IsOk());
+             EXPECT_TRUE(s.Writer().BeginMediaEdits(s.Media()).IsOk());
              return status;
          },
          StatusCode::kInvalid},
         {"SecondMediaForATrack",  true,
          [](Scene& s) {
              WriterMedia* media = nullptr;
-             return s.writer->NewMedia(s.track, FourCC("soun"), 48000, media);
+             return s.Writer().NewMedia(s.movie.Track(0), FourCC("soun"), 48000, media);
          },
          StatusCode::kInvalid},
         {"TextMedia", true,
          [](Scene& s) {
              WriterTrack* track = nullptr;
              WriterMedia* media = nullptr;
-             EXPECT_TRUE(s.writer->NewTrack(0, 0, 0, track).IsOk());
-             return s.writer->NewMedia(track, FourCC("text"), 600, media);
+             EXPECT_TRUE(s.Writer().NewTrack(0, 0, 0, track).IsOk());
+             return s.Writer().NewMedia(track, FourCC("text"), 600, media);
          },
          StatusCode::kUnsupported},
         {"TrackOfAnotherMovie", true,
-         [&](Scene& s) { return s.writer->InsertMediaIntoTrack(other_track, 0, 0, 100, kFixedOne); },
+         [&](Scene& s) { return s.Writer().InsertMediaIntoTrack(other_track, 0, 0, 100, kFixedOne); },
          StatusCode::kOutOfRange},
     };
     const std::string path = FixturePath("refusals.mov");
     for (const RefusalCase& c : cases) {
         SCOPED_TRACE(c.name);
         Scene s;
-        ASSERT_TRUE(MovieWriter::CreateMovieFile(path, s.writer).IsOk());
-        ASSERT_TRUE(s.writer->NewTrack(16 << 16, 16 << 16, 0, s.track).IsOk());
-        ASSERT_TRUE(s.writer->NewMedia(s.track, FourCC("vide"), 600, s.media).IsOk());
-        ASSERT_TRUE(s.writer->BeginMediaEdits(s.media).IsOk());
-        s.description = HandleOf(ImageDescription(86, 86));
+        ASSERT_TRUE(s.movie.Create(path, {{FourCC("vide"), 600, 16 << 16, 16 << 16}}).IsOk());
         const int good_before = c.afterFirstSample ? 1 : 0;
         if (good_before == 1) {
-            ASSERT_TRUE(AddGood(s, s.description).IsOk());
+            ASSERT_TRUE(AddGood(s, s.description.Get()).IsOk());
         }
 
         EXPECT_EQ(c.call(s).Code(), c.code);
 
-        ASSERT_TRUE(AddGood(s, s.description).IsOk());
-        ASSERT_TRUE(s.writer->InsertMediaIntoTrack(s.track, 0, 0, 100 * (good_before + 1), kFixedOne).IsOk());
-        ASSERT_TRUE(s.writer->AddMovieResource().IsOk());
-        ASSERT_TRUE(s.writer->CloseMovieFile().IsOk());
-        DisposeHandle(s.description);
+        ASSERT_TRUE(AddGood(s, s.description.Get()).IsOk());
+        ASSERT_TRUE(s.movie.Finish().IsOk());
 
         std::unique_ptr<Movie> movie;
         ASSERT_TRUE(Movie::Open(path, movie).IsOk());

@@ -13,7 +13,6 @@
 #include "platform/movie/FourCC.h"
 #include "platform/movie/Movie.h"
 #include "platform/movie/MovieWriter.h"
-#include "platform/movie/SampleDescriptionOrder.h"
 #include "tests/platform_movie/MovieWriterTestSupport.h"
 
 namespace zeb::movie::test {
@@ -23,72 +22,23 @@ constexpr uint64_t k4GiB = uint64_t{1} << 32;
 constexpr uint64_t kDataStart = 36;   // ftyp 20, wide 8, mdat header 8
 constexpr uint64_t kSoundBytes = 16;  // the sound sample that follows the video
 
-Handle DescriptionHandle(uint32_t mediaType, Bytes fileOrder) {
-    Handle handle = NewHandle(fileOrder.size());
-    SampleDescriptionToNative(mediaType, fileOrder);
-    std::copy(fileOrder.begin(), fileOrder.end(), *handle);
-    return handle;
-}
-
-Bytes RawVideoEntry() {
-    Bytes entry(86, 0);
-    entry[3] = 86;
-    entry[4] = 'r', entry[5] = 'a', entry[6] = 'w', entry[7] = ' ';
-    entry[15] = 1;  // data reference index
-    entry[33] = 16, entry[35] = 16;  // 16 x 16
-    entry[83] = 24;                  // depth
-    return entry;
-}
-
-Bytes TwosEntry() {
-    Bytes entry(36, 0);
-    entry[3] = 36;
-    entry[4] = 't', entry[5] = 'w', entry[6] = 'o', entry[7] = 's';
-    entry[15] = 1;
-    entry[25] = 2, entry[27] = 16;  // stereo, 16 bits
-    entry[32] = 0xBB, entry[33] = 0x80;  // 48000.0 in 16.16
-    return entry;
-}
-
 // Writes `videoBytes` of zero video samples, then one sound sample, then the movie.
 Status WriteLargeMovie(const std::string& path, uint64_t videoBytes, const Bytes& sound) {
     static const Bytes zeros(size_t{64} << 20, 0);
-    std::unique_ptr<MovieWriter> writer;
-    ZEB_MOVIE_TRY(MovieWriter::CreateMovieFile(path, writer));
-    WriterTrack* video_track = nullptr;
-    WriterTrack* sound_track = nullptr;
-    WriterMedia* video = nullptr;
-    WriterMedia* audio = nullptr;
-    ZEB_MOVIE_TRY(writer->NewTrack(16 << 16, 16 << 16, 0, video_track));
-    ZEB_MOVIE_TRY(writer->NewMedia(video_track, FourCC("vide"), 25, video));
-    ZEB_MOVIE_TRY(writer->NewTrack(0, 0, 0x100, sound_track));
-    ZEB_MOVIE_TRY(writer->NewMedia(sound_track, FourCC("soun"), 48000, audio));
-    ZEB_MOVIE_TRY(writer->BeginMediaEdits(video));
-    ZEB_MOVIE_TRY(writer->BeginMediaEdits(audio));
-
-    Handle video_description = DescriptionHandle(FourCC("vide"), RawVideoEntry());
-    Handle sound_description = DescriptionHandle(FourCC("soun"), TwosEntry());
-    Status status;
-    for (uint64_t left = videoBytes; left > 0 && status.IsOk();) {
+    TestMovie movie;
+    ZEB_MOVIE_TRY(movie.Create(path, {{FourCC("vide"), 25, 16 << 16, 16 << 16}, {FourCC("soun"), 48000}}));
+    const NativeDescription video(FourCC("vide"), ImageEntry("raw ", 16, 16));
+    const NativeDescription sound_description(FourCC("soun"), SoundEntry("twos", 2, 16, 0));
+    for (uint64_t left = videoBytes; left > 0;) {
         const auto size = static_cast<uint32_t>(std::min<uint64_t>(left, zeros.size()));
-        status = writer->AddMediaSample2(video, zeros.data(), size, 1, 0, video_description, 1, 0, nullptr);
+        ZEB_MOVIE_TRY(movie.Writer().AddMediaSample2(movie.Media(0), zeros.data(), size, 1, 0, video.Get(), 1, 0,
+                                                     nullptr));
         left -= size;
     }
-    if (status.IsOk()) {
-        status = writer->AddMediaSample2(audio, sound.data(), static_cast<uint32_t>(sound.size()), 1, 0,
-                                         sound_description, static_cast<uint32_t>(sound.size() / 4), 0, nullptr);
-    }
-    DisposeHandle(video_description);
-    DisposeHandle(sound_description);
-    ZEB_MOVIE_TRY(status);
-    for (auto [track, media] : {std::pair{video_track, video}, std::pair{sound_track, audio}}) {
-        uint64_t duration = 0;
-        ZEB_MOVIE_TRY(writer->EndMediaEdits(media));
-        ZEB_MOVIE_TRY(writer->MediaDuration(media, duration));
-        ZEB_MOVIE_TRY(writer->InsertMediaIntoTrack(track, 0, 0, static_cast<int64_t>(duration), kFixedOne));
-    }
-    ZEB_MOVIE_TRY(writer->AddMovieResource());
-    return writer->CloseMovieFile();
+    ZEB_MOVIE_TRY(movie.Writer().AddMediaSample2(movie.Media(1), sound.data(), static_cast<uint32_t>(sound.size()), 1,
+                                                 0, sound_description.Get(),
+                                                 static_cast<uint32_t>(sound.size() / 4), 0, nullptr));
+    return movie.Finish();
 }
 
 // Whether the fixture folder keeps zero blocks as holes; without that each

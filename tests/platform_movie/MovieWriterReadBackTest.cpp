@@ -9,7 +9,6 @@
 #include "platform/movie/FourCC.h"
 #include "platform/movie/Movie.h"
 #include "platform/movie/MovieWriter.h"
-#include "platform/movie/SampleDescriptionOrder.h"
 #include "tests/platform_movie/MovieWriterTestSupport.h"
 
 namespace zeb::movie::test {
@@ -53,69 +52,35 @@ Bytes UnitBytes(size_t index, uint32_t size) {
     return bytes;
 }
 
-// Native-order descriptions as a host hands them in; the two of a track
-// differ in a header field and in an extension atom.
-Bytes NativeDescription(size_t track, int variant) {
-    Bytes entry;
-    if (track == kVideo) {
-        entry.assign(86 + 12, 0);
-        entry[3] = 98, entry[4] = 'a', entry[5] = 'v', entry[6] = 'c', entry[7] = '1';
-        entry[15] = 1, entry[33] = static_cast<uint8_t>(160 + variant), entry[35] = 120, entry[83] = 24;
-        const Bytes extension = {0, 0, 0, 12, 'x', 't', 'r', 'a', 1, 2, 3, static_cast<uint8_t>(variant)};
-        std::copy(extension.begin(), extension.end(), entry.begin() + 86);
-        SampleDescriptionToNative(FourCC("vide"), entry);
-    } else {
-        entry.assign(52, 0);
-        entry[3] = 52, entry[4] = 's', entry[5] = 'o', entry[6] = 'w', entry[7] = 't';
-        entry[15] = 1, entry[17] = 1, entry[25] = 2, entry[27] = 16, entry[32] = 0xBB, entry[33] = 0x80;
-        entry[39] = 1, entry[43] = 2, entry[47] = 4, entry[51] = 2;  // v1: 1 sample a packet, 4 bytes a frame
-        SampleDescriptionToNative(FourCC("soun"), entry);
-    }
-    return entry;
+// File-order descriptions, two a track; the two differ in a header field
+// and in an extension atom.
+Bytes Description(size_t track, int variant) {
+    if (track == kSound) return SoundEntry("sowt", 2, 16, 1);
+    return ImageEntry("avc1", static_cast<uint16_t>(160 + variant), 120,
+                      {0, 0, 0, 12, 'x', 't', 'r', 'a', 1, 2, 3, static_cast<uint8_t>(variant)});
 }
 
-Status WriteUnits(const std::string& path, const std::vector<Unit>& units) {
-    std::unique_ptr<MovieWriter> writer;
-    ZEB_MOVIE_TRY(MovieWriter::CreateMovieFile(path, writer));
-    WriterTrack* tracks[2] = {};
-    WriterMedia* media[2] = {};
-    ZEB_MOVIE_TRY(writer->NewTrack(160 << 16, 120 << 16, 0, tracks[kVideo]));
-    ZEB_MOVIE_TRY(writer->NewMedia(tracks[kVideo], FourCC("vide"), 30000, media[kVideo]));
-    ZEB_MOVIE_TRY(writer->NewTrack(0, 0, 0x100, tracks[kSound]));
-    ZEB_MOVIE_TRY(writer->NewMedia(tracks[kSound], FourCC("soun"), 48000, media[kSound]));
-    for (WriterMedia* one : media) ZEB_MOVIE_TRY(writer->BeginMediaEdits(one));
+uint32_t MediaType(size_t track) { return track == kVideo ? FourCC("vide") : FourCC("soun"); }
 
-    std::vector<Handle> handles;
-    for (size_t track : {kVideo, kSound}) {
-        for (int variant : {0, 1}) {
-            const Bytes native = NativeDescription(track, variant);
-            handles.push_back(NewHandle(native.size()));
-            std::copy(native.begin(), native.end(), *handles.back());
-        }
-    }
-    Status status;
+Status WriteUnits(const std::string& path, const std::vector<Unit>& units) {
+    TestMovie movie;
+    ZEB_MOVIE_TRY(movie.Create(path, {{FourCC("vide"), 30000, 160 << 16, 120 << 16}, {FourCC("soun"), 48000}}));
+    const NativeDescription descriptions[2][2] = {
+        {{MediaType(kVideo), Description(kVideo, 0)}, {MediaType(kVideo), Description(kVideo, 1)}},
+        {{MediaType(kSound), Description(kSound, 0)}, {MediaType(kSound), Description(kSound, 1)}}};
     int last_description[2] = {-1, -1};
-    for (size_t i = 0; i < units.size() && status.IsOk(); ++i) {
+    for (size_t i = 0; i < units.size(); ++i) {
         const Unit& unit = units[i];
         const Bytes bytes = UnitBytes(i, unit.size);
         // Like the system's writer, pass the description only when it changes.
         const bool changed = last_description[unit.track] != unit.description;
         last_description[unit.track] = unit.description;
-        int64_t decode_time = -1;
-        status = writer->AddMediaSample2(media[unit.track], bytes.data(), unit.size, unit.duration,
-                                         unit.displayOffset, changed ? handles[unit.track * 2 + unit.description] : nullptr,
-                                         unit.count, unit.sync ? 0 : kSampleNotSync, &decode_time);
+        ZEB_MOVIE_TRY(movie.Writer().AddMediaSample2(
+            movie.Media(unit.track), bytes.data(), unit.size, unit.duration, unit.displayOffset,
+            changed ? descriptions[unit.track][unit.description].Get() : nullptr, unit.count,
+            unit.sync ? 0 : kSampleNotSync, nullptr));
     }
-    for (Handle handle : handles) DisposeHandle(handle);
-    ZEB_MOVIE_TRY(status);
-    for (size_t track : {kVideo, kSound}) {
-        uint64_t duration = 0;
-        ZEB_MOVIE_TRY(writer->EndMediaEdits(media[track]));
-        ZEB_MOVIE_TRY(writer->MediaDuration(media[track], duration));
-        ZEB_MOVIE_TRY(writer->InsertMediaIntoTrack(tracks[track], 0, 0, static_cast<int64_t>(duration), kFixedOne));
-    }
-    ZEB_MOVIE_TRY(writer->AddMovieResource());
-    return writer->CloseMovieFile();
+    return movie.Finish();
 }
 
 // Reads the unit back as one request and compares everything the reader reports.
@@ -180,7 +145,7 @@ TEST(MovieWriterReadBack, SamplesComeBackAsWritten) {
                 Handle description = NewHandle(0);
                 ASSERT_TRUE(media.GetSampleDescription(index, description).IsOk());
                 EXPECT_EQ(Bytes(*description, *description + GetHandleSize(description)),
-                          NativeDescription(track, static_cast<int>(index - 1)));
+                          NativeDescription(MediaType(track), Description(track, static_cast<int>(index - 1))).Native());
                 DisposeHandle(description);
             }
         }

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstring>
@@ -48,11 +49,8 @@ uint32_t CodeOf(const std::string& name) {
     return code;
 }
 
-Handle HandleWithNativeDescription(uint32_t mediaType, Bytes entry) {
-    SampleDescriptionToNative(mediaType, entry);
-    Handle handle = NewHandle(entry.size());
-    std::memcpy(*handle, entry.data(), entry.size());
-    return handle;
+void PutBe(Bytes& bytes, size_t at, uint64_t value, int width) {
+    for (int i = 0; i < width; ++i) bytes[at + i] = static_cast<uint8_t>(value >> (8 * (width - 1 - i)));
 }
 
 }  // namespace
@@ -213,31 +211,53 @@ std::vector<Bytes> StsdEntries(const std::string& path) {
     return entries;
 }
 
-MovieCopier::MovieCopier(const std::string& source)
-    : source_(source), streams_(ProbeStreams(source)), packets_(ProbePackets(source)) {
-    const std::vector<Bytes> entries = StsdEntries(source);
-    for (size_t i = 0; i < streams_.size() && i < entries.size(); ++i) {
-        const uint32_t type = streams_[i].type == "video" ? FourCC("vide") : FourCC("soun");
-        descriptions_.push_back(HandleWithNativeDescription(type, entries[i]));
-    }
+Bytes ImageEntry(const char (&format)[5], uint16_t width, uint16_t height, const Bytes& extensions) {
+    Bytes entry(86 + extensions.size(), 0);
+    PutBe(entry, 0, entry.size(), 4);
+    PutBe(entry, 4, FourCC(format), 4);
+    PutBe(entry, 14, 1, 2);  // data reference index
+    PutBe(entry, 32, width, 2);
+    PutBe(entry, 34, height, 2);
+    PutBe(entry, 36, 0x480000, 4);  // 72 dpi
+    PutBe(entry, 40, 0x480000, 4);
+    PutBe(entry, 48, 1, 2);   // frame count
+    PutBe(entry, 82, 24, 2);  // depth
+    PutBe(entry, 84, 0xFFFF, 2);
+    std::copy(extensions.begin(), extensions.end(), entry.begin() + 86);
+    return entry;
 }
 
-MovieCopier::~MovieCopier() {
-    for (Handle handle : descriptions_) DisposeHandle(handle);
+Bytes SoundEntry(const char (&format)[5], uint16_t channels, uint16_t bits, uint16_t version) {
+    Bytes entry(version == 1 ? 52 : 36, 0);
+    PutBe(entry, 0, entry.size(), 4);
+    PutBe(entry, 4, FourCC(format), 4);
+    PutBe(entry, 14, 1, 2);  // data reference index
+    PutBe(entry, 16, version, 2);
+    PutBe(entry, 24, channels, 2);
+    PutBe(entry, 26, bits, 2);
+    PutBe(entry, 32, 48000u << 16, 4);
+    if (version == 1) {
+        PutBe(entry, 36, 1, 4);                     // samples per packet
+        PutBe(entry, 40, bits / 8u, 4);             // bytes per packet
+        PutBe(entry, 44, channels * (bits / 8u), 4);  // bytes per frame
+        PutBe(entry, 48, bits / 8u, 4);             // bytes per sample
+    }
+    return entry;
 }
 
-Status MovieCopier::Open(const std::string& target) {
-    if (streams_.empty() || descriptions_.size() != streams_.size()) {
-        return Status::Error(StatusCode::kNotFound, "source streams not probed: " + source_);
-    }
-    ZEB_MOVIE_TRY(MovieWriter::CreateMovieFile(target, writer_));
-    for (const ProbedStream& stream : streams_) {
-        const bool video = stream.type == "video";
+NativeDescription::NativeDescription(uint32_t mediaType, Bytes fileOrder) : handle_(NewHandle(fileOrder.size())) {
+    SampleDescriptionToNative(mediaType, fileOrder);
+    std::copy(fileOrder.begin(), fileOrder.end(), *handle_);
+}
+
+Status TestMovie::Create(const std::string& path, const std::vector<TrackSpec>& tracks) {
+    ZEB_MOVIE_TRY(MovieWriter::CreateMovieFile(path, writer_));
+    for (const TrackSpec& spec : tracks) {
         WriterTrack* track = nullptr;
         WriterMedia* media = nullptr;
-        ZEB_MOVIE_TRY(writer_->NewTrack(static_cast<int32_t>(stream.width << 16),
-                                        static_cast<int32_t>(stream.height << 16), video ? 0 : 0x100, track));
-        ZEB_MOVIE_TRY(writer_->NewMedia(track, video ? FourCC("vide") : FourCC("soun"), stream.timeScale, media));
+        const int16_t volume = spec.mediaType == FourCC("soun") ? 0x100 : 0;
+        ZEB_MOVIE_TRY(writer_->NewTrack(spec.width, spec.height, volume, track));
+        ZEB_MOVIE_TRY(writer_->NewMedia(track, spec.mediaType, spec.timeScale, media));
         ZEB_MOVIE_TRY(writer_->BeginMediaEdits(media));
         tracks_.push_back(track);
         media_.push_back(media);
@@ -245,19 +265,7 @@ Status MovieCopier::Open(const std::string& target) {
     return Status::Ok();
 }
 
-Status MovieCopier::AddPacket(size_t index) {
-    const ProbedPacket& packet = packets_.at(index);
-    const ProbedStream& stream = streams_.at(static_cast<size_t>(packet.stream));
-    const Bytes data = ReadBytes(source_, packet.pos, packet.size);
-    const bool video = stream.type == "video";
-    const uint32_t count = video ? 1 : static_cast<uint32_t>(data.size() / stream.bytesPerFrame);
-    return writer_->AddMediaSample2(media_[packet.stream], data.data(), static_cast<uint32_t>(data.size()),
-                                    video ? packet.duration : 1, video ? packet.pts - packet.dts : 0,
-                                    descriptions_[packet.stream], count, packet.key ? 0 : kSampleNotSync,
-                                    nullptr);
-}
-
-Status MovieCopier::Finish() {
+Status TestMovie::Finish() {
     for (size_t i = 0; i < media_.size(); ++i) {
         uint64_t duration = 0;
         ZEB_MOVIE_TRY(writer_->EndMediaEdits(media_[i]));
@@ -266,6 +274,40 @@ Status MovieCopier::Finish() {
     }
     ZEB_MOVIE_TRY(writer_->AddMovieResource());
     return writer_->CloseMovieFile();
+}
+
+MovieCopier::MovieCopier(const std::string& source)
+    : source_(source), streams_(ProbeStreams(source)), packets_(ProbePackets(source)) {
+    const std::vector<Bytes> entries = StsdEntries(source);
+    for (size_t i = 0; i < streams_.size() && i < entries.size(); ++i) {
+        const uint32_t type = streams_[i].type == "video" ? FourCC("vide") : FourCC("soun");
+        descriptions_.push_back(std::make_unique<NativeDescription>(type, entries[i]));
+    }
+}
+
+Status MovieCopier::Open(const std::string& target) {
+    if (streams_.empty() || descriptions_.size() != streams_.size()) {
+        return Status::Error(StatusCode::kNotFound, "source streams not probed: " + source_);
+    }
+    std::vector<TrackSpec> tracks;
+    for (const ProbedStream& stream : streams_) {
+        const bool video = stream.type == "video";
+        tracks.push_back({video ? FourCC("vide") : FourCC("soun"), stream.timeScale,
+                          static_cast<int32_t>(stream.width << 16), static_cast<int32_t>(stream.height << 16)});
+    }
+    return target_.Create(target, tracks);
+}
+
+Status MovieCopier::AddPacket(size_t index) {
+    const ProbedPacket& packet = packets_.at(index);
+    const ProbedStream& stream = streams_.at(static_cast<size_t>(packet.stream));
+    const Bytes data = ReadBytes(source_, packet.pos, packet.size);
+    const bool video = stream.type == "video";
+    const uint32_t count = video ? 1 : static_cast<uint32_t>(data.size() / stream.bytesPerFrame);
+    return target_.Writer().AddMediaSample2(
+        target_.Media(static_cast<size_t>(packet.stream)), data.data(), static_cast<uint32_t>(data.size()),
+        video ? packet.duration : 1, video ? packet.pts - packet.dts : 0, descriptions_[packet.stream]->Get(), count,
+        packet.key ? 0 : kSampleNotSync, nullptr);
 }
 
 Status CopyMovie(const std::string& source, const std::string& target) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -62,6 +63,50 @@ uint64_t BeU64(const Bytes& bytes, size_t at);
 // The first entry of each track's 'stsd', as stored.
 std::vector<Bytes> StsdEntries(const std::string& path);
 
+// Sample descriptions as stored in a file (big-endian): an 86-byte image
+// description followed by `extensions`, and a sound description of version
+// 0 (36 bytes) or 1 (52 bytes, one frame a packet).
+Bytes ImageEntry(const char (&format)[5], uint16_t width, uint16_t height, const Bytes& extensions = {});
+Bytes SoundEntry(const char (&format)[5], uint16_t channels, uint16_t bits, uint16_t version);
+
+// A handle that frees itself, holding a description with its header fields
+// turned to native order, as hosts hand descriptions to the writer.
+class NativeDescription {
+public:
+    NativeDescription(uint32_t mediaType, Bytes fileOrder);
+    ~NativeDescription() { DisposeHandle(handle_); }
+    NativeDescription(const NativeDescription&) = delete;
+    NativeDescription& operator=(const NativeDescription&) = delete;
+    Handle Get() const { return handle_; }
+    Bytes Native() const { return Bytes(*handle_, *handle_ + GetHandleSize(handle_)); }
+
+private:
+    Handle handle_;
+};
+
+// A movie being written with one track and media per entry, every media
+// already in editing.
+struct TrackSpec {
+    uint32_t mediaType;
+    uint32_t timeScale;
+    int32_t width = 0;   // 16.16
+    int32_t height = 0;  // 16.16
+};
+class TestMovie {
+public:
+    Status Create(const std::string& path, const std::vector<TrackSpec>& tracks);
+    MovieWriter& Writer() { return *writer_; }
+    WriterTrack* Track(size_t index) const { return tracks_.at(index); }
+    WriterMedia* Media(size_t index) const { return media_.at(index); }
+    // Ends the edits, inserts each whole media at track time 0, adds the movie, closes.
+    Status Finish();
+
+private:
+    std::unique_ptr<MovieWriter> writer_;
+    std::vector<WriterTrack*> tracks_;
+    std::vector<WriterMedia*> media_;
+};
+
 // Copies every stream of a source movie into a new movie through
 // MovieWriter, sample by sample in the source's file order, as the system's
 // writer would: each sample with its description handle, decode duration,
@@ -69,23 +114,19 @@ std::vector<Bytes> StsdEntries(const std::string& path);
 class MovieCopier {
 public:
     explicit MovieCopier(const std::string& source);
-    ~MovieCopier();
 
     // Creates the target with one track and media per source stream.
     Status Open(const std::string& target);
     size_t PacketCount() const { return packets_.size(); }
     Status AddPacket(size_t index);
-    // Ends the edits, inserts each whole media at track time 0, adds the movie, closes.
-    Status Finish();
+    Status Finish() { return target_.Finish(); }
 
 private:
     std::string source_;
     std::vector<ProbedStream> streams_;
     std::vector<ProbedPacket> packets_;
-    std::vector<Handle> descriptions_;
-    std::unique_ptr<MovieWriter> writer_;
-    std::vector<WriterTrack*> tracks_;
-    std::vector<WriterMedia*> media_;
+    std::vector<std::unique_ptr<NativeDescription>> descriptions_;
+    TestMovie target_;
 };
 
 Status CopyMovie(const std::string& source, const std::string& target);
