@@ -1,0 +1,264 @@
+// Stream records of real movies, read through the ordinal table, checked
+// field by field against ffprobe's view of the same files.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstring>
+#include <numeric>
+
+#include "tests/reader/ReaderTestSupport.h"
+#include "tests/support/Ffprobe.h"
+#include "zebplug/ZEBPlug.h"
+
+namespace zeb::test {
+namespace {
+
+uint32_t Code(const std::string& tag) {
+  uint32_t code = 0;
+  for (char c : tag) code = (code << 8) | static_cast<uint8_t>(c);
+  return code;
+}
+
+// "4:3" or "30000/1001" as a reduced pair.
+std::pair<uint64_t, uint64_t> Ratio(const std::string& text) {
+  const size_t cut = text.find_first_of(":/");
+  uint64_t num = std::stoull(text.substr(0, cut));
+  uint64_t den = std::stoull(text.substr(cut + 1));
+  const uint64_t g = std::gcd(num, den);
+  return {num / g, den / g};
+}
+
+std::pair<uint64_t, uint64_t> Ratio(uint32_t num, uint32_t den) {
+  const uint64_t g = std::gcd<uint64_t>(num, den);
+  return {num / g, den / g};
+}
+
+// The reader's group-of-pictures rule over ffprobe's key flags in decode
+// order: the frames before the first key frame, or from it to the next.
+uint32_t GopOf(const std::vector<ProbePacket>& packets) {
+  uint32_t run = 0;
+  uint32_t best = 0;
+  for (size_t i = 0; i < packets.size(); ++i, ++run) {
+    if (!packets[i].key) continue;
+    best = std::max(best, run);
+    run = 0;
+    if (best != 0) break;
+  }
+  return best;
+}
+
+uint64_t FileSize(const std::string& path) {
+  struct stat status {};
+  return ::stat(path.c_str(), &status) == 0 ? uint64_t(status.st_size) : 0;
+}
+
+struct VideoCase {
+  const char* fixture;
+  uint32_t videoType;
+  uint32_t subType;     // 0: the codec tag itself
+  uint32_t colorFormat;
+  uint32_t fieldOrder;
+  bool measuredBitRate;  // the movie's data rate, not the stream header's
+  bool streamAspect;     // the display ratio comes from the DV stream, not the movie
+};
+
+class ReaderStreams : public testing::Test {
+ protected:
+  TestPlugin plugin_;
+};
+
+TEST_F(ReaderStreams, VideoRecordsAgreeWithFfprobe) {
+  const VideoCase cases[] = {
+      {"avc1_bframes.mov", PLUG_VIDEO_TYPE_H264_, 100, 23, 2, true, false},
+      {"prores.mov", 13, 0, 14, 2, true, false},
+      {"dvvideo.mov", 13, 0, 23, 1, false, true},
+      {"dv_ntsc.mov", 13, 0, 24, 1, false, true},
+      {"dnxhd.mov", PLUG_VIDEO_TYPE_DNXHD_, 29, 14, 2, true, false},
+      {"dnxhd_1253.mov", PLUG_VIDEO_TYPE_DNXHD_, 10, 14, 2, true, false},
+      {"dnxhd_1242.mov", PLUG_VIDEO_TYPE_DNXHD_, 1, 14, 0, true, false},
+      {"mpeg2_xd5c.mov", 13, 0, 23, 2, false, false},
+      {"mpeg2_mx5p.mov", 13, 0, 22, 2, false, false},
+      {"mjpeg.mov", 13, 0, 1, 2, true, false},
+      {"uyvy_2vuy.mov", 13, 0, 14, 2, true, false},
+  };
+  for (const VideoCase& c : cases) {
+    SCOPED_TRACE(c.fixture);
+    const std::string path = Fixture(c.fixture);
+    const ProbeResult probe = ProbeFile(path, {"-ignore_editlist", "1"});
+    ASSERT_TRUE(probe.ok) << probe.error;
+    const auto fields = ProbeStreamFields(path, 0);
+    const auto packets = probe.PacketsOf(0);
+
+    HostReader reader(plugin_);
+    ASSERT_EQ(reader.Open(path), 0u);
+    EXPECT_EQ(reader.ProgramCount(), 1u);
+    EXPECT_EQ(reader.VideoStreamCount(), 1u);
+    EXPECT_EQ(reader.State(), 1u);
+    SPlugStreamInfo info;
+    std::memset(&info, 0xAB, sizeof(info));
+    ASSERT_EQ(reader.VideoInfo(0, &info), 0u);
+    const SPlugVideoStreamInfo& video = info.video;
+
+    EXPECT_EQ(info.structVersion, 1u);
+    EXPECT_EQ(info.containerType, 26u);
+    EXPECT_EQ(info.streamId, 0u);
+    EXPECT_EQ(info.streamType, 1u);
+    EXPECT_EQ(info.fileSize, FileSize(path));
+    EXPECT_EQ(info.frameCount, packets.size());
+    EXPECT_EQ(video.size, sizeof(SPlugVideoStreamInfo));
+    EXPECT_EQ(video.videoType, c.videoType);
+    EXPECT_EQ(video.videoSubType, c.subType != 0 ? c.subType : Code(Field(fields, "codec_tag_string")));
+    EXPECT_EQ(video.colorFormat, c.colorFormat);
+    EXPECT_EQ(video.fieldOrder, c.fieldOrder);
+    EXPECT_EQ(video.componentDepth, -1);
+    EXPECT_EQ(video.gopSize, GopOf(packets));
+    EXPECT_EQ(reader.MaxVideoFrameSize(), video.width * video.height * 4);
+
+    const bool hdDv = Field(fields, "codec_tag_string") == "dvhp";
+    if (!hdDv) {
+      EXPECT_EQ(video.width, std::stoul(Field(fields, "width")));
+      EXPECT_EQ(video.height, std::stoul(Field(fields, "height")));
+    }
+    EXPECT_EQ(Ratio(video.frameRateNum, video.frameRateDen), Ratio(Field(fields, "r_frame_rate")));
+    const std::string dar = Field(fields, "display_aspect_ratio");
+    if (!dar.empty() && dar != "N/A" && !hdDv && !c.streamAspect) {
+      EXPECT_EQ(Ratio(video.aspectX, video.aspectY), Ratio(dar));
+    }
+    if (c.measuredBitRate) {
+      const double expected = std::stod(Field(fields, "bit_rate"));
+      EXPECT_NEAR(video.bitRate, expected, expected * 0.02);
+    }
+
+    // The private description: the image description's own bytes.
+    ASSERT_EQ(info.privateKind, 5u);
+    ASSERT_NE(info.privateAddress, nullptr);
+    uint32_t size = 0, format = 0;
+    std::memcpy(&size, info.privateAddress, 4);
+    std::memcpy(&format, static_cast<const uint8_t*>(info.privateAddress) + 4, 4);
+    EXPECT_EQ(info.privateSize, size);
+    EXPECT_GE(size, 86u);
+    EXPECT_EQ(format, Code(Field(fields, "codec_tag_string")));
+  }
+}
+
+TEST_F(ReaderStreams, DvcproHdSizesReplaceTheStoredOnes) {
+  struct Case {
+    const char* fixture;
+    uint32_t width, height;
+  };
+  for (const Case& c : {Case{"dv_hd_1080.mov", 1280, 1080}, Case{"dv_hd_720.mov", 1280, 720}}) {
+    SCOPED_TRACE(c.fixture);
+    HostReader reader(plugin_);
+    ASSERT_EQ(reader.Open(Fixture(c.fixture)), 0u);
+    SPlugStreamInfo info;
+    ASSERT_EQ(reader.VideoInfo(0, &info), 0u);
+    EXPECT_EQ(info.video.width, c.width);
+    EXPECT_EQ(info.video.height, c.height);
+    EXPECT_EQ(info.video.colorFormat, 13u);
+    // Every stored frame still fits the buffer the host is told to supply.
+    uint8_t* frame = nullptr;
+    SPlugFrameInfo frameInfo = NewFrameInfo();
+    EXPECT_EQ(reader.ReadShared(0, &frame, &frameInfo), 0u);
+    EXPECT_LE(frameInfo.dataSize, reader.MaxVideoFrameSize());
+  }
+}
+
+struct AudioCase {
+  const char* fixture;
+  const char* format;  // after normalisation
+  uint32_t bits;
+  uint32_t streams;
+  uint32_t channels;  // of stream 0
+};
+
+TEST_F(ReaderStreams, AudioRecordsAgreeWithFfprobe) {
+  const AudioCase cases[] = {
+      {"pcm_twos.mov", "twos", 16, 1, 2},      {"pcm_sowt.mov", "sowt", 16, 1, 2},
+      {"pcm_in24_be.mov", "in24", 24, 1, 1},   {"pcm_in24_le.mov", "42ni", 24, 1, 1},
+      {"pcm_in32.mov", "in32", 32, 1, 1},      {"pcm_in32_le.mov", "23ni", 32, 1, 1},
+      {"pcm_fl32.mov", "fl32", 32, 1, 1},      {"pcm_lpcm_96k.mov", "lpcm", 24, 1, 1},
+      {"pcm_raw_u8.mov", "raw ", 16, 1, 1},    {"pcm_mono_tracks.mov", "sowt", 16, 1, 3},
+      {"pcm_unequal_tracks.mov", "sowt", 16, 2, 1}, {"pcm_mixed_formats.mov", "twos", 16, 2, 1},
+      {"aac.mov", "mp4a", 16, 1, 1},
+  };
+  for (const AudioCase& c : cases) {
+    SCOPED_TRACE(c.fixture);
+    const std::string path = Fixture(c.fixture);
+    HostReader reader(plugin_);
+    ASSERT_EQ(reader.Open(path), 0u);
+    EXPECT_EQ(reader.VideoStreamCount(), 0u);
+    EXPECT_EQ(reader.MaxVideoFrameSize(), 0u);
+    ASSERT_EQ(reader.AudioStreamCount(), c.streams);
+    for (uint32_t s = 0; s < c.streams; ++s) {
+      SCOPED_TRACE(s);
+      const auto fields = ProbeStreamFields(path, int(s));
+      SPlugStreamInfo info;
+      ASSERT_EQ(reader.AudioInfo(s, &info), 0u);
+      const SPlugAudioStreamInfo& audio = info.audio;
+      const uint32_t channels = s == 0 ? c.channels : std::stoul(Field(fields, "channels"));
+      EXPECT_EQ(audio.audioType, 12u);
+      EXPECT_EQ(audio.channels, channels);
+      EXPECT_EQ(audio.bitsPerSample, c.bits);
+      EXPECT_EQ(audio.sampleRate, std::stoul(Field(fields, "sample_rate")));
+      EXPECT_EQ(audio.blockAlign, channels * c.bits / 8);
+      EXPECT_EQ(info.streamId, 1u);
+      EXPECT_EQ(info.streamType, 2u);
+      EXPECT_EQ(info.containerType, 26u);
+      EXPECT_EQ(info.privateKind, 7u);
+      if (s == 0) {
+        EXPECT_EQ(audio.audioSubType, Code(c.format));
+      }
+      if (std::string(c.format) != "mp4a") {
+        // One packet per sample frame.
+        EXPECT_EQ(info.framesPerPacket, 1u);
+        EXPECT_EQ(info.packetCount, std::stoul(Field(fields, "duration_ts")));
+      } else {
+        EXPECT_EQ(info.framesPerPacket, 1024u);
+        EXPECT_EQ(info.packetCount, ProbeFile(path).PacketsOf(0).size());
+      }
+    }
+  }
+}
+
+TEST_F(ReaderStreams, IndexChecksAndSelection) {
+  HostReader reader(plugin_);
+  SPlugStreamInfo info;
+  // Nothing open: no program.
+  EXPECT_EQ(reader.VideoInfo(0, &info), 0x80000006u);
+  EXPECT_EQ(reader.Select(0, 0), 0x80000006u);
+  ASSERT_EQ(reader.Open(Fixture("avc1_pcm.mov")), 0u);
+  EXPECT_EQ(reader.VideoInfo(0, nullptr), 0u);
+  EXPECT_EQ(reader.VideoInfo(1, &info), 0x80000006u);
+  EXPECT_EQ(reader.VideoInfo(0, &info, 1), 0x80000006u);
+  EXPECT_EQ(reader.AudioInfo(1, &info), 0x80000006u);
+  EXPECT_EQ(reader.AudioInfo(0, nullptr), 0u);
+  EXPECT_EQ(reader.Select(0, 1), 0x80000006u);
+  EXPECT_EQ(reader.Select(1, 0), 0x80000006u);
+  EXPECT_EQ(reader.Select(0, 0), 0u);
+  uint32_t options[PLUG_READ_OPTIONS_WORDS];
+  EXPECT_EQ(reader.GetReadOptions(options), 0u);
+  const uint32_t defaults[PLUG_READ_OPTIONS_WORDS] = {1, 1, 0, 0x100000, 0x20000080, 0, 0, 0, 0, 0};
+  EXPECT_EQ(std::memcmp(options, defaults, sizeof(options)), 0);
+}
+
+TEST_F(ReaderStreams, ReopenReleasesTheFirstMovie) {
+  HostReader reader(plugin_);
+  ASSERT_EQ(reader.Open(Fixture("avc1_bframes.mov")), 0u);
+  SPlugStreamInfo first;
+  ASSERT_EQ(reader.VideoInfo(0, &first), 0u);
+  ASSERT_EQ(reader.Open(Fixture("pcm_twos.mov")), 0u);
+  EXPECT_EQ(reader.VideoStreamCount(), 0u);
+  EXPECT_EQ(reader.MaxVideoFrameSize(), 0u);
+  EXPECT_EQ(reader.AudioStreamCount(), 1u);
+  uint8_t* frame = nullptr;
+  SPlugFrameInfo info = NewFrameInfo();
+  EXPECT_EQ(reader.ReadShared(0, &frame, &info), 0x80000006u);
+  ASSERT_EQ(reader.Open(Fixture("prores.mov")), 0u);
+  SPlugStreamInfo again;
+  ASSERT_EQ(reader.VideoInfo(0, &again), 0u);
+  EXPECT_EQ(again.video.videoSubType, Code("apcn"));
+  EXPECT_EQ(reader.ReadShared(0, &frame, &info), 0u);
+}
+
+}  // namespace
+}  // namespace zeb::test

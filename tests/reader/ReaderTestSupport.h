@@ -1,0 +1,88 @@
+// What the reader's tests share: a reader driven through the plug-in's
+// ordinal table as a host drives it, the reference views of a movie that the
+// ffmpeg tools give, and the inverse of the 'avc1' start-code rewrite.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "tests/host/TestPlugin.h"
+#include "zebplug/ZEBPlug.h"
+
+namespace zeb::test {
+
+// One CQuickTimeSpliter behind its handle, created by ordinal 400 and
+// destroyed by 401.
+class HostReader {
+ public:
+  explicit HostReader(const TestPlugin& plugin);
+  ~HostReader();
+  HostReader(const HostReader&) = delete;
+  HostReader& operator=(const HostReader&) = delete;
+
+  uint32_t Open(const std::string& utf8Path);
+  uint32_t OpenUnits(const std::u16string& path);
+  uint32_t OpenParam(const SPlugOpenParam* param);
+
+  uint32_t ProgramCount();
+  uint32_t VideoStreamCount();
+  uint32_t AudioStreamCount();
+  uint32_t State();
+  uint32_t MaxVideoFrameSize();
+  uint32_t VideoInfo(uint32_t index, SPlugStreamInfo* info, uint32_t program = 0);
+  uint32_t AudioInfo(uint32_t index, SPlugStreamInfo* info, uint32_t program = 0);
+  uint32_t Select(uint32_t video, uint32_t audio, uint32_t program = 0);
+  uint32_t SetReadOptions(const uint32_t* options);
+  uint32_t GetReadOptions(uint32_t* options);
+  // Word 3 on or off, word 4 the size; the other words as they stand.
+  uint32_t SetReadAhead(bool on, uint32_t size = 0x100000);
+
+  uint32_t Read(uint32_t index, uint8_t* buffer, SPlugFrameInfo* info);
+  uint32_t ReadShared(uint32_t index, uint8_t** buffer, SPlugFrameInfo* info);
+  uint32_t ReadKeyFrameBefore(uint32_t index, uint8_t** buffer, SPlugFrameInfo* info);
+  uint32_t PeekKeyFrameBefore(uint32_t index, SPlugFrameInfo* info);
+  uint32_t ReadCurrent(uint8_t** buffer, SPlugFrameInfo* info);
+  uint32_t ReadCurrentInfo(SPlugFrameInfo* info);
+  uint32_t PeekNextReference(uint32_t index, SPlugFrameInfo* info);
+  uint32_t ReadAudio(uint32_t start, uint32_t count, uint8_t* buffer, SPlugFrameInfo* info);
+  uint32_t ReadAudioAlt(uint32_t start, uint32_t count, uint8_t** buffer, SPlugFrameInfo* info);
+
+ private:
+  const TestPlugin& plugin_;
+  void* handle_ = nullptr;
+};
+
+// A frame-information record with its defaults.
+SPlugFrameInfo NewFrameInfo();
+
+// The fixture's path; fails the test (and returns "") when ffmpeg cannot
+// make it.
+std::string Fixture(const std::string& name);
+
+// Standard output of a shell command, as bytes.
+std::vector<uint8_t> CommandOutput(const std::string& command);
+std::string Quoted(const std::string& text);
+
+// The picture types of a video stream as ffprobe's decoder sees them, by the
+// file offset of each frame's packet.
+struct ProbeFrameType {
+  int64_t packetPos = -1;
+  char pictType = '?';  // 'I', 'P', 'B'
+};
+std::vector<ProbeFrameType> ProbeVideoFrameTypes(const std::string& path);
+
+// ffprobe's fields of one stream ("width", "sample_rate", ...) by index.
+std::vector<std::pair<std::string, std::string>> ProbeStreamFields(const std::string& path,
+                                                                   int streamIndex);
+std::string Field(const std::vector<std::pair<std::string, std::string>>& fields,
+                  const std::string& key);
+
+// An Annex B access unit as the reader delivers 'avc1' frames, back in the
+// file's form: the parameter sets in front of a key frame dropped and each
+// 4-byte start code replaced by a big-endian length of `lengthSize` bytes.
+std::vector<uint8_t> ToLengthPrefixed(std::span<const uint8_t> annexB, uint32_t lengthSize,
+                                      bool dropLeadingParameterSets);
+
+}  // namespace zeb::test
