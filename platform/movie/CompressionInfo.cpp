@@ -24,8 +24,6 @@ constexpr std::array kRows = {
     FormatRow{FourCC("sowt"), true, kFixedCompression, 1, 0, 0},
     FormatRow{FourCC("NONE"), true, kFixedCompression, 1, 0, 0},
     FormatRow{FourCC("lpcm"), true, kFixedCompression, 1, 0, 0},
-    FormatRow{FourCC("ipcm"), true, kFixedCompression, 1, 0, 0},
-    FormatRow{FourCC("fpcm"), true, kFixedCompression, 1, 0, 0},
     FormatRow{FourCC("in24"), true, kFixedCompression, 1, 3, 3},
     FormatRow{FourCC("42ni"), true, kFixedCompression, 1, 3, 3},
     FormatRow{FourCC("in32"), true, kFixedCompression, 1, 4, 4},

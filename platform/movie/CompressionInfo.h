@@ -26,7 +26,9 @@ struct CompressionInfo {
 // `compressionId` is the description's own (0 means "not said"). PCM codes
 // give 1 sample per packet and bytes per frame = channels × bytes per sample.
 // An unknown format gives kUnsupported with a variable-size answer, which is
-// what a caller that goes on regardless should assume.
+// what a caller that goes on regardless should assume. ISO PCM ('ipcm',
+// 'fpcm') is not listed: its sample size lives in its 'pcmC' atom, and its
+// files store one frame per sample with the true size in 'stsz'.
 Status GetCompressionInfo(int16_t compressionId, uint32_t format, uint16_t channels, uint16_t sampleSize,
                           CompressionInfo& info);
 

@@ -29,6 +29,7 @@ Status Movie::Open(std::shared_ptr<const ByteSource> source, std::unique_ptr<Mov
     result->source_ = source;
     result->header_ = atoms.header;
     result->compressed_ = atoms.compressed;
+    result->fragmented_ = atoms.fragmented;
     result->tracks_.resize(atoms.tracks.size());
     for (size_t i = 0; i < atoms.tracks.size(); ++i) {
         ZEB_MOVIE_TRY(Track::Build(source, std::move(atoms.tracks[i]), result->tracks_[i]));

@@ -26,6 +26,10 @@ public:
     uint64_t FileSize() const { return source_->Size(); }
     // True when the movie header was stored compressed ('cmov').
     bool HasCompressedHeader() const { return compressed_; }
+    // True for a fragmented movie ('mvex'). Only the samples of the movie
+    // header's own tables are read; those of the fragments ('moof') are not,
+    // so such tracks may have no samples at all.
+    bool IsFragmented() const { return fragmented_; }
 
     uint32_t TrackCount() const { return static_cast<uint32_t>(tracks_.size()); }
     // Track `index`, 1-based in file order; null outside 1..TrackCount().
@@ -35,6 +39,7 @@ private:
     std::shared_ptr<const ByteSource> source_;
     MovieHeader header_;
     bool compressed_ = false;
+    bool fragmented_ = false;
     std::vector<Track> tracks_;
 };
 

@@ -63,6 +63,11 @@ constexpr AtomHandler<MovieAtoms> kMoovTable[] = {
     {FourCC("mvhd"), [](ByteReader& atom, MovieAtoms& movie) { return ParseMvhd(atom, movie.header); }},
     {FourCC("trak"), ParseTrak},
     {FourCC("cmov"), ParseCmov},
+    {FourCC("mvex"),
+     [](ByteReader&, MovieAtoms& movie) {
+         movie.fragmented = true;
+         return Status::Ok();
+     }},
 };
 
 // The inflated 'moov' takes the place of the compressed one; its atoms join

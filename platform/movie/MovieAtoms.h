@@ -30,6 +30,7 @@ struct MovieAtoms {
     MovieHeader header;
     std::vector<TrackAtoms> tracks;
     bool compressed = false;  // the atoms came out of a 'cmov'
+    bool fragmented = false;  // 'mvex': samples also lie in movie fragments ('moof')
 };
 
 // Parses the payload of a 'moov' atom.

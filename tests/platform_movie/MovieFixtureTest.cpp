@@ -1,0 +1,126 @@
+// Movies made by ffmpeg, read through our layer and compared with ffprobe
+// sample by sample; a compressed movie header made from one of them.
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+#include "platform/movie/FourCC.h"
+#include "tests/platform_movie/MovieBytes.h"
+#include "tests/platform_movie/ProbeComparison.h"
+#include "tests/support/Fixtures.h"
+
+namespace zeb::movie::test {
+namespace {
+
+std::string Fixture(const std::string& name) {
+    std::string error;
+    const std::string path = zeb::test::FixturePath(name, error);
+    EXPECT_FALSE(path.empty()) << error;
+    return path;
+}
+
+std::string Join(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines) text += line + "\n";
+    return text;
+}
+
+class MovieFixtureTest : public testing::TestWithParam<const char*> {};
+
+TEST_P(MovieFixtureTest, SamplesMatchFfprobe) {
+    const std::string path = Fixture(GetParam());
+    ASSERT_FALSE(path.empty());
+    std::unique_ptr<Movie> movie;
+    const Status status = Movie::Open(path, movie);
+    ASSERT_TRUE(status.IsOk()) << status.ToString();
+    const zeb::test::ProbeResult probe = ProbeIgnoringEdits(path);
+    ASSERT_TRUE(probe.ok) << probe.error;
+    ASSERT_EQ(probe.streams.size(), movie->TrackCount());
+    EXPECT_EQ(Join(CompareWithProbe(*movie, probe)), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Fixtures, MovieFixtureTest,
+                         testing::Values("avc1_bframes.mov", "prores.mov", "dvvideo.mov", "dnxhd.mov",
+                                         "mpeg2_xd5c.mov", "mpeg2_mx5p.mov", "mjpeg.mov", "uyvy_2vuy.mov",
+                                         "pcm_twos.mov", "pcm_sowt.mov", "pcm_in24_be.mov", "pcm_in24_le.mov",
+                                         "pcm_in32.mov", "pcm_fl32.mov", "pcm_lpcm_96k.mov", "pcm_mono_tracks.mov",
+                                         "ima4.mov", "aac.mov", "avc1_aac.mp4", "avc1_pcm.mov"),
+                         [](const testing::TestParamInfo<const char*>& info) {
+                             std::string name = info.param;
+                             for (char& c : name) c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+                             return name;
+                         });
+
+uint16_t SoundVersion(const Media& media) {
+    Handle description = NewHandle(0);
+    uint16_t version = 0xFFFF;
+    if (media.GetSampleDescription(1, description).IsOk()) std::memcpy(&version, *description + 16, 2);
+    DisposeHandle(description);
+    return version;
+}
+
+TEST(MovieFixtureTest, SoundLayoutsOfThePcmFlavours) {
+    struct Case {
+        const char* fixture;
+        uint32_t tracks;
+        uint16_t version;
+    };
+    const Case cases[] = {{"pcm_twos.mov", 1, 0}, {"pcm_in24_le.mov", 1, 1}, {"pcm_lpcm_96k.mov", 1, 2},
+                          {"pcm_mono_tracks.mov", 3, 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.fixture);
+        std::unique_ptr<Movie> movie;
+        ASSERT_TRUE(Movie::Open(Fixture(c.fixture), movie).IsOk());
+        ASSERT_EQ(movie->TrackCount(), c.tracks);
+        for (uint32_t t = 1; t <= c.tracks; ++t) {
+            const Media& media = movie->GetTrack(t)->GetMedia();
+            EXPECT_EQ(media.Type(), FourCC("soun"));
+            EXPECT_EQ(SoundVersion(media), c.version);
+            EXPECT_EQ(media.SampleCount(), media.TimeScale()) << "one second, one media sample per frame";
+        }
+    }
+}
+
+Bytes ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+// The movie header of a real movie (at the end of the file) stored again as
+// 'cmov': 'dcom' = 'zlib', 'cmvd' = inflated size + deflated 'moov'.
+TEST(MovieFixtureTest, CompressedMovieHeaderReadsLikeThePlainOne) {
+    const std::string path = Fixture("avc1_pcm.mov");
+    const Bytes file = ReadFile(path);
+    const Bytes moovType = Be32s({FourCC("moov")});
+    const auto type = std::find_end(file.begin(), file.end(), moovType.begin(), moovType.end());
+    const auto moov = type - 4;
+    ASSERT_EQ(static_cast<uint64_t>(file.end() - moov),
+              uint64_t{moov[0]} << 24 | uint64_t{moov[1]} << 16 | uint64_t{moov[2]} << 8 | moov[3])
+        << "ffmpeg puts the movie header last";
+
+    const Bytes plain(moov, file.end());
+    uLongf packedSize = compressBound(plain.size());
+    Bytes packed(packedSize);
+    ASSERT_EQ(compress2(packed.data(), &packedSize, plain.data(), plain.size(), 9), Z_OK);
+    packed.resize(packedSize);
+    const Bytes cmov = Atom(FourCC("cmov"), Concat({Atom(FourCC("dcom"), Be32s({FourCC("zlib")})),
+                                                    Atom(FourCC("cmvd"), Concat({Be32s({static_cast<uint32_t>(plain.size())}), packed}))}));
+    const Bytes compressed = Concat({Bytes(file.begin(), moov), Atom(FourCC("moov"), cmov)});
+
+    std::unique_ptr<Movie> movie;
+    const Status status = OpenBytes(compressed, movie);
+    ASSERT_TRUE(status.IsOk()) << status.ToString();
+    EXPECT_TRUE(movie->HasCompressedHeader());
+    EXPECT_EQ(Join(CompareWithProbe(*movie, ProbeIgnoringEdits(path))), "");
+
+    Bytes lying = compressed;
+    const size_t sizeAt = static_cast<size_t>(moov - file.begin()) + 8 + 8 + 12 + 8;
+    lying[sizeAt] = 0x7F;  // the inflated size now claims about 2 GiB
+    EXPECT_EQ(OpenBytes(lying, movie).Code(), StatusCode::kInvalid);
+}
+
+}  // namespace
+}  // namespace zeb::movie::test

@@ -1,0 +1,380 @@
+// Sample tables read from byte-built movies: sync flags, display offsets,
+// sample-to-chunk quirks, references, multi-sample reads, packed sound.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <optional>
+
+#include "platform/movie/FourCC.h"
+#include "platform/movie/MemorySource.h"
+#include "tests/platform_movie/MovieBytes.h"
+#include "tests/platform_movie/MovieTestUtil.h"
+
+namespace zeb::movie::test {
+namespace {
+
+const Media& OnlyMedia(const std::unique_ptr<Movie>& movie) { return movie->GetTrack(1)->GetMedia(); }
+
+// Four 10-byte video samples of 100 ticks in one chunk, plus `tables`.
+Bytes FourSampleMovie(const Bytes& tables) {
+    MovieBytes file;
+    const uint32_t at = file.AddData(40, 0x11);
+    return file.Build({TrackBytes{FourCC("vide"), 600, 1,
+                                  Concat({Stsd({ImageDescription(FourCC("avc1"), 16, 16)}), Stts({{4, 100}}),
+                                          Stsc({{1, 4, 1}}), Stsz(10, 4), Stco({at}), tables})}});
+}
+
+struct SyncCase {
+    const char* name;
+    Bytes tables;
+    std::vector<uint16_t> flags;
+};
+
+TEST(SampleTableTest, SyncFlagsFromStssAndStps) {
+    const SyncCase cases[] = {
+        {"no stss: every sample is sync", {}, {0, 0, 0, 0}},
+        {"empty stss: no sample is sync", Stss({}), {1, 1, 1, 1}},
+        {"stss 1 and 3", Stss({1, 3}), {0, 1, 0, 1}},
+        {"unsorted stss", Stss({3, 1}), {0, 1, 0, 1}},
+        {"stps adds open-GOP sync samples", Concat({Stss({1}), FullAtom(FourCC("stps"), 0, 0, Be32s({1, 3}))}),
+         {0, 1, 0, 1}},
+    };
+    for (const SyncCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::unique_ptr<Movie> movie;
+        ASSERT_TRUE(OpenBytes(FourSampleMovie(c.tables), movie).IsOk());
+        const Media& media = OnlyMedia(movie);
+        for (uint32_t i = 0; i < 4; ++i) {
+            SampleReadResult result;
+            std::vector<uint8_t> data;
+            ASSERT_TRUE(ReadAt(media, i * 100, 1, result, data).IsOk());
+            EXPECT_EQ(result.flags, c.flags[i]) << "sample " << i + 1;
+        }
+        std::vector<uint16_t> referenceFlags;
+        for (const SampleReference64& record : AllReferences(media)) {
+            referenceFlags.insert(referenceFlags.end(), record.numberOfSamples, record.sampleFlags);
+        }
+        EXPECT_EQ(referenceFlags, c.flags);
+    }
+}
+
+struct OffsetCase {
+    const char* name;
+    Bytes ctts;
+    bool hasOffsets;
+    std::vector<int64_t> offsets;
+};
+
+TEST(SampleTableTest, DisplayOffsetsFromCttsBothVersions) {
+    const OffsetCase cases[] = {
+        {"version 1, negative", Ctts(1, {{1, 200}, {1, -100}, {2, 0}}), true, {200, -100, 0, 0}},
+        {"version 0 read as signed", Ctts(0, {{2, -100}, {2, 300}}), true, {-100, -100, 300, 300}},
+        {"all zero", Ctts(0, {{4, 0}}), false, {0, 0, 0, 0}},
+        {"short table: the rest get 0", Ctts(0, {{1, 50}}), true, {50, 0, 0, 0}},
+        {"no ctts", {}, false, {0, 0, 0, 0}},
+    };
+    for (const OffsetCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::unique_ptr<Movie> movie;
+        ASSERT_TRUE(OpenBytes(FourSampleMovie(c.ctts), movie).IsOk());
+        const Media& media = OnlyMedia(movie);
+        EXPECT_EQ(media.HasDisplayOffsets(), c.hasOffsets);
+        for (uint32_t i = 0; i < 4; ++i) {
+            SampleReadResult result;
+            ASSERT_TRUE(media.ReadSamples(SampleReadRequest{i * 100, nullptr, 0, 1}, result).IsOk());
+            EXPECT_EQ(result.displayOffset, c.offsets[i]) << "sample " << i + 1;
+            EXPECT_EQ(result.decodeDuration, 100);
+        }
+    }
+}
+
+// Two chunks whose bytes differ, so that a wrong chunk shows in the data.
+TEST(SampleTableTest, StscFirstChunkZero) {
+    MovieBytes file;
+    const uint32_t first = file.AddData(20, 0xAA);
+    const uint32_t second = file.AddData(20, 0xBB);
+    const Bytes bytes = file.Build({TrackBytes{
+        FourCC("vide"), 600, 1,
+        Concat({Stsd({ImageDescription(FourCC("avc1"), 16, 16)}), Stts({{4, 100}}), Stsc({{0, 2, 1}}),
+                Stsz(10, 4), Stco({first, second})})}});
+    std::unique_ptr<Movie> movie;
+    ASSERT_TRUE(OpenBytes(bytes, movie).IsOk());
+    const Media& media = OnlyMedia(movie);
+    ASSERT_EQ(media.SampleCount(), 4u);
+    SampleReadResult result;
+    std::vector<uint8_t> data;
+    ASSERT_TRUE(ReadAt(media, 200, 1, result, data).IsOk());
+    EXPECT_EQ(data, Bytes(10, 0xBB));
+}
+
+TEST(SampleTableTest, SamplesReferToTheirDescriptionThroughStsc) {
+    MovieBytes file;
+    const uint32_t at = file.AddData(40, 0x22);
+    const Bytes bytes = file.Build({TrackBytes{
+        FourCC("vide"), 600, 1,
+        Concat({Stsd({ImageDescription(FourCC("avc1"), 16, 16), ImageDescription(FourCC("hvc1"), 32, 32)}),
+                Stts({{4, 100}}), Stsc({{1, 2, 1}, {2, 2, 2}}), Stsz(10, 4), Stco({at, at + 20})})}});
+    std::unique_ptr<Movie> movie;
+    ASSERT_TRUE(OpenBytes(bytes, movie).IsOk());
+    const Media& media = OnlyMedia(movie);
+    ASSERT_EQ(media.SampleDescriptionCount(), 2u);
+
+    SampleReadResult result;
+    std::vector<uint8_t> data;
+    ASSERT_TRUE(ReadAt(media, 0, 0, result, data).IsOk());
+    EXPECT_EQ(result.sampleCount, 2u) << "a read stops where the description changes";
+    EXPECT_EQ(result.descriptionIndex, 1u);
+    ASSERT_TRUE(ReadAt(media, 250, 0, result, data).IsOk());
+    EXPECT_EQ(result.sampleCount, 2u);
+    EXPECT_EQ(result.descriptionIndex, 2u);
+    EXPECT_EQ(result.decodeTime, 200);
+
+    Handle description = NewHandle(86);
+    ASSERT_TRUE(media.GetSampleDescription(2, description).IsOk());
+    uint32_t format = 0;
+    std::memcpy(&format, *description + 4, 4);
+    EXPECT_EQ(format, FourCC("hvc1"));
+    EXPECT_EQ(media.GetSampleDescription(3, description).Code(), StatusCode::kOutOfRange);
+    DisposeHandle(description);
+}
+
+struct ReferenceCase {
+    const char* name;
+    Bytes tables;  // sizes, times, sync
+    std::vector<std::array<uint32_t, 5>> records;  // {offset from chunk 1, size, duration, count, flags}
+};
+
+// Six samples: four in chunk 1 (at 8), two in chunk 2 (at 8 + 100).
+TEST(SampleTableTest, ReferencesGroupSamplesThatAreAlike) {
+    const ReferenceCase cases[] = {
+        {"split by size, chunk and duration",
+         Concat({Stts({{5, 100}, {1, 40}}), Stsz(0, 6, {10, 10, 10, 20, 20, 20})}),
+         {{{0, 10, 100, 3, 0}}, {{30, 20, 100, 1, 0}}, {{100, 20, 100, 1, 0}}, {{120, 20, 40, 1, 0}}}},
+        {"split by sync-ness",
+         Concat({Stts({{6, 100}}), Stsz(10, 6), Stss({1, 2, 5})}),
+         {{{0, 10, 100, 2, 0}}, {{20, 10, 100, 2, 1}}, {{100, 10, 100, 1, 0}}, {{110, 10, 100, 1, 1}}}},
+    };
+    for (const ReferenceCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        MovieBytes file;
+        const uint32_t at = file.AddData(160, 0);
+        const Bytes bytes = file.Build({TrackBytes{
+            FourCC("vide"), 600, 1,
+            Concat({Stsd({ImageDescription(FourCC("avc1"), 16, 16)}), Stsc({{1, 4, 1}, {2, 2, 1}}),
+                    Stco({at, at + 100}), c.tables})}});
+        std::unique_ptr<Movie> movie;
+        ASSERT_TRUE(OpenBytes(bytes, movie).IsOk());
+        const std::vector<SampleReference64> records = AllReferences(OnlyMedia(movie));
+        ASSERT_EQ(records.size(), c.records.size());
+        for (size_t i = 0; i < records.size(); ++i) {
+            const auto& expected = c.records[i];
+            EXPECT_EQ(records[i].dataOffset, at + expected[0]) << "record " << i;
+            EXPECT_EQ(records[i].dataSize, expected[1]) << "record " << i;
+            EXPECT_EQ(records[i].durationPerSample, expected[2]) << "record " << i;
+            EXPECT_EQ(records[i].numberOfSamples, expected[3]) << "record " << i;
+            EXPECT_EQ(records[i].sampleFlags, expected[4]) << "record " << i;
+        }
+    }
+}
+
+struct GatherCase {
+    uint32_t maxSamples;
+    uint32_t maxBytes;
+    uint32_t samples;
+    uint32_t bytes;
+    int reads;
+};
+
+// Nine 4-byte samples in three chunks: chunks 1 and 2 back to back, chunk 3 apart.
+TEST(SampleTableTest, MultiSampleReadsGatherAcrossChunksWithOneReadPerRange) {
+    MovieBytes file;
+    Bytes pattern(36);
+    for (size_t i = 0; i < pattern.size(); ++i) pattern[i] = static_cast<uint8_t>(i);
+    const uint32_t first = file.AddData(std::span(pattern).first(24));
+    file.AddData(50, 0xEE);
+    const uint32_t third = file.AddData(std::span(pattern).subspan(24));
+    const Bytes bytes = file.Build({TrackBytes{
+        FourCC("soun"), 48000, 1,
+        Concat({Stsd({SoundDescription(FourCC("mp4a"), 0, 1, 16, 48000)}), Stts({{9, 1024}}), Stsc({{1, 3, 1}}),
+                Stsz(4, 9), Stco({first, first + 12, third})})}});
+
+    const GatherCase cases[] = {
+        {0, 1000, 9, 36, 2}, {4, 1000, 4, 16, 1}, {0, 20, 5, 20, 1}, {0, 30, 7, 28, 2}, {1, 4, 1, 4, 1},
+    };
+    for (const GatherCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << "max samples " << c.maxSamples << ", max bytes " << c.maxBytes);
+        auto source = std::make_shared<CountingSource>(std::make_shared<MemorySource>(bytes));
+        std::unique_ptr<Movie> movie;
+        ASSERT_TRUE(Movie::Open(source, movie).IsOk());
+        const int readsAtOpen = source->Reads();
+        SampleReadResult result;
+        std::vector<uint8_t> data;
+        ASSERT_TRUE(ReadAt(OnlyMedia(movie), 0, c.maxSamples, result, data, c.maxBytes).IsOk());
+        EXPECT_EQ(result.sampleCount, c.samples);
+        EXPECT_EQ(result.dataSize, c.bytes);
+        EXPECT_EQ(source->Reads() - readsAtOpen, c.reads);
+        EXPECT_EQ(data, Bytes(pattern.begin(), pattern.begin() + c.bytes));
+    }
+
+    std::unique_ptr<Movie> movie;
+    ASSERT_TRUE(OpenBytes(bytes, movie).IsOk());
+    SampleReadResult result;
+    std::vector<uint8_t> data;
+    EXPECT_EQ(ReadAt(OnlyMedia(movie), 0, 1, result, data, 3).Code(), StatusCode::kOutOfRange)
+        << "a first sample larger than the room is refused";
+}
+
+// QuickTime's original sound layout: 'ima4' stored one frame per media
+// sample (stsz 1, stts 1 tick); 64 frames of a stereo packet take 68 bytes.
+TEST(SampleTableTest, PackedSoundCountsFramesAndReadsWholePackets) {
+    MovieBytes file;
+    Bytes packets(3 * 68);
+    for (size_t i = 0; i < packets.size(); ++i) packets[i] = static_cast<uint8_t>(i / 68 + 1);
+    const uint32_t first = file.AddData(std::span(packets).first(136));
+    file.AddData(10, 0);
+    const uint32_t second = file.AddData(std::span(packets).subspan(136));
+    const Bytes bytes = file.Build({TrackBytes{
+        FourCC("soun"), 44100, 1,
+        Concat({Stsd({SoundDescription(FourCC("ima4"), 0, 2, 16, 44100)}), Stts({{192, 1}}),
+                Stsc({{1, 128, 1}, {2, 64, 1}}), Stsz(1, 192), Stco({first, second})})}});
+    std::unique_ptr<Movie> movie;
+    ASSERT_TRUE(OpenBytes(bytes, movie).IsOk());
+    const Media& media = OnlyMedia(movie);
+    EXPECT_EQ(media.SampleCount(), 192u);
+
+    int64_t time = 0;
+    int64_t duration = 0;
+    ASSERT_TRUE(media.GetSampleDecodeTime(65, time, duration).IsOk());
+    EXPECT_EQ(time, 64);
+    EXPECT_EQ(duration, 1);
+
+    SampleReadResult result;
+    std::vector<uint8_t> data;
+    ASSERT_TRUE(ReadAt(media, 70, 128, result, data).IsOk());
+    EXPECT_EQ(result.decodeTime, 64) << "a read starts at its packet";
+    EXPECT_EQ(result.sampleCount, 128u);
+    EXPECT_EQ(result.dataSize, 136u);
+    EXPECT_EQ(data, Bytes(packets.begin() + 68, packets.end()));
+
+    const std::vector<SampleReference64> records = AllReferences(media);
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[0].dataOffset, first);
+    EXPECT_EQ(records[0].dataSize, 68u);
+    EXPECT_EQ(records[0].durationPerSample, 64u);
+    EXPECT_EQ(records[0].numberOfSamples, 2u);
+    EXPECT_EQ(records[1].dataOffset, second);
+
+    int64_t total = 0;
+    ASSERT_TRUE(media.GetDataSize(0, 192, total).IsOk());
+    EXPECT_EQ(total, 204);
+}
+
+// 172.8 million samples stay a handful of runs: opening, counting, timing
+// and referencing never walk the samples one by one.
+TEST(SampleTableTest, HourOfPcmStaysCompact) {
+    constexpr uint32_t kFrames = 48000u * 3600u;
+    std::vector<uint32_t> chunkOffsets;
+    for (uint32_t second = 0; second < 3600; ++second) chunkOffsets.push_back(8 + second * 96000u);
+    MovieBytes file;
+    const Bytes bytes = file.Build({TrackBytes{
+        FourCC("soun"), 48000, 1,
+        Concat({Stsd({SoundDescription(FourCC("sowt"), 0, 1, 16, 48000)}), Stts({{kFrames, 1}}),
+                Stsc({{1, 48000, 1}}), Stsz(2, kFrames), Stco(chunkOffsets)})}});
+    std::unique_ptr<Movie> movie;
+    ASSERT_TRUE(OpenBytes(bytes, movie).IsOk());
+    const Media& media = OnlyMedia(movie);
+    EXPECT_EQ(media.SampleCount(), kFrames);
+
+    int64_t time = 0;
+    int64_t duration = 0;
+    ASSERT_TRUE(media.GetSampleDecodeTime(kFrames, time, duration).IsOk());
+    EXPECT_EQ(time, kFrames - 1);
+
+    std::vector<SampleReference64> records(4000);
+    uint32_t filled = 0;
+    ASSERT_TRUE(media.GetSampleReferences(0, 4000, records.data(), filled).IsOk());
+    ASSERT_EQ(filled, 3600u) << "one record per chunk";
+    EXPECT_EQ(records[3599].dataOffset, 8 + 3599 * 96000);
+    EXPECT_EQ(records[3599].numberOfSamples, 48000u);
+
+    int64_t total = 0;
+    ASSERT_TRUE(media.GetDataSize(0, kFrames, total).IsOk());
+    EXPECT_EQ(total, int64_t{kFrames} * 2);
+
+    SampleReadResult result;
+    ASSERT_TRUE(media.ReadSamples(SampleReadRequest{int64_t{kFrames} - 10, nullptr, 0, 0}, result).IsOk());
+    EXPECT_EQ(result.sampleCount, 10u);
+    EXPECT_EQ(result.dataSize, 20u);
+}
+
+TEST(SampleTableTest, ZeroDurationSampleIsFoundAtItsTime) {
+    MovieBytes file;
+    const uint32_t at = file.AddData(8, 0x33);
+    const Bytes bytes = file.Build({TrackBytes{
+        FourCC("meta"), 1000, 1,
+        Concat({Stsd({Concat({Be32s({16, FourCC("mebx"), 0}), Be16(0), Be16(1)})}), Stts({{1, 0}}),
+                Stsc({{1, 1, 1}}), Stsz(8, 1), Stco({at})})}});
+    std::unique_ptr<Movie> movie;
+    ASSERT_TRUE(OpenBytes(bytes, movie).IsOk());
+    SampleReadResult result;
+    std::vector<uint8_t> data;
+    ASSERT_TRUE(ReadAt(OnlyMedia(movie), 0, 1, result, data).IsOk());
+    EXPECT_EQ(data, Bytes(8, 0x33));
+    EXPECT_EQ(ReadAt(OnlyMedia(movie), 1, 1, result, data).Code(), StatusCode::kOutOfRange);
+}
+
+TEST(SampleTableTest, TimeQueriesAndDataSizeOverRanges) {
+    MovieBytes file;
+    const uint32_t at = file.AddData(100, 0);
+    const Bytes bytes = file.Build({TrackBytes{
+        FourCC("vide"), 600, 1,
+        Concat({Stsd({ImageDescription(FourCC("avc1"), 16, 16)}), Stts({{2, 0x7FFFFFFF}, {1, 10}}),
+                Stsc({{1, 3, 1}}), Stsz(0, 3, {10, 20, 30}), Stco({at})})}});
+    std::unique_ptr<Movie> movie;
+    ASSERT_TRUE(OpenBytes(bytes, movie).IsOk());
+    const Media& media = OnlyMedia(movie);
+
+    int32_t time32 = 0;
+    int32_t duration32 = 0;
+    ASSERT_TRUE(media.SampleNumToMediaTime(2, time32, duration32).IsOk());
+    EXPECT_EQ(time32, 0x7FFFFFFF);
+    EXPECT_EQ(media.SampleNumToMediaTime(3, time32, duration32).Code(), StatusCode::kOutOfRange)
+        << "a time past 32 bits is refused, not truncated";
+    int64_t time = 0;
+    int64_t duration = 0;
+    ASSERT_TRUE(media.GetSampleDecodeTime(3, time, duration).IsOk());
+    EXPECT_EQ(time, 2 * int64_t{0x7FFFFFFF});
+    EXPECT_EQ(duration, 10);
+    EXPECT_EQ(media.GetSampleDecodeTime(0, time, duration).Code(), StatusCode::kOutOfRange);
+    EXPECT_EQ(media.GetSampleDecodeTime(4, time, duration).Code(), StatusCode::kOutOfRange);
+
+    const std::array<std::array<int64_t, 3>, 4> ranges = {{
+        {0, 1, 10}, {1, 0x7FFFFFFF, 20}, {0, 3 * int64_t{0x7FFFFFFF}, 60}, {5, 0, 0},
+    }};
+    for (const auto& [start, length, expected] : ranges) {
+        int64_t total = -1;
+        ASSERT_TRUE(media.GetDataSize(start, length, total).IsOk());
+        EXPECT_EQ(total, expected) << "range " << start << " + " << length;
+    }
+}
+
+TEST(SampleTableTest, DataInAnotherFileIsRefusedOnRead) {
+    MovieBytes file;
+    const uint32_t at = file.AddData(10, 0);
+    // One 'alis' reference without the self-contained flag: the data is elsewhere.
+    const TrackBytes track(FourCC("vide"), 600, 1,
+                           Concat({Stsd({ImageDescription(FourCC("jpeg"), 16, 16)}), Stts({{1, 1}}),
+                                   Stsc({{1, 1, 1}}), Stsz(10, 1), Stco({at})}),
+                           FullAtom(FourCC("dref"), 0, 0, Concat({Be32s({1}), FullAtom(FourCC("alis"), 0, 0, {})})));
+    std::unique_ptr<Movie> movie;
+    ASSERT_TRUE(OpenBytes(file.Build({track}), movie).IsOk());
+    SampleReadResult result;
+    std::vector<uint8_t> data;
+    EXPECT_EQ(ReadAt(OnlyMedia(movie), 0, 1, result, data).Code(), StatusCode::kUnsupported);
+    EXPECT_TRUE(OnlyMedia(movie).ReadSamples(SampleReadRequest{0, nullptr, 0, 1}, result).IsOk())
+        << "describing the sample needs no data";
+}
+
+}  // namespace
+}  // namespace zeb::movie::test

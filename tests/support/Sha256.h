@@ -1,0 +1,13 @@
+// SHA-256 (FIPS 180-4), to compare sample bytes with ffprobe's data hashes.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace zeb::test {
+
+// Lower-case hex digest of `bytes`.
+std::string Sha256Hex(std::span<const uint8_t> bytes);
+
+}  // namespace zeb::test
