@@ -53,7 +53,7 @@ Status AddGood(Scene& s, Handle description) {
 
 TEST(MovieWriterArguments, RefusedCallsLeaveTheMovieIntact) {
     TestMovie other;
-    ASSERT_TRUE(other.Create(FixturePath("other.mov"), {{FourCC("vide"), 600}}).IsOk());
+    ASSERT_TRUE(other.Create(OutputPath("other.mov"), {{FourCC("vide"), 600}}).IsOk());
     WriterTrack* other_track = other.Track(0);
     WriterMedia* other_media = other.Media(0);
 
@@ -120,7 +120,7 @@ TEST(MovieWriterArguments, RefusedCallsLeaveTheMovieIntact) {
          [&](Scene& s) { return s.Writer().InsertMediaIntoTrack(other_track, 0, 0, 100, kFixedOne); },
          StatusCode::kOutOfRange},
     };
-    const std::string path = FixturePath("refusals.mov");
+    const std::string path = OutputPath("refusals.mov");
     for (const RefusalCase& c : cases) {
         SCOPED_TRACE(c.name);
         Scene s;
@@ -145,12 +145,12 @@ TEST(MovieWriterArguments, RefusedCallsLeaveTheMovieIntact) {
 TEST(MovieWriterArguments, FileLevelRefusals) {
     std::unique_ptr<MovieWriter> writer;
     EXPECT_EQ(MovieWriter::CreateMovieFile("/nonexistent-folder/a.mov", writer).Code(), StatusCode::kIoError);
-    EXPECT_EQ(MovieWriter::CreateMovieFile(FixturePath(""), writer).Code(), StatusCode::kIoError);
+    EXPECT_EQ(MovieWriter::CreateMovieFile(OutputPath(""), writer).Code(), StatusCode::kIoError);
     EXPECT_EQ(writer, nullptr);
 
     // An existing file is replaced, not appended to or partly overwritten;
     // the path is UTF-8 and reaches the file system unchanged.
-    const std::string path = FixturePath("replaced \xC3\xA9t\xC3\xA9 \xE5\x90\x8D.mov");
+    const std::string path = OutputPath("replaced \xC3\xA9t\xC3\xA9 \xE5\x90\x8D.mov");
     {
         FILE* file = std::fopen(path.c_str(), "wb");
         const Bytes junk(1 << 20, 0x77);

@@ -46,7 +46,7 @@ TEST(MovieWriterFileSink, ReadsBackAsAppended) {
         {"PatchAcrossFlushedAndBuffered", {{kBuffer - 2, 3}, {kBuffer - 10, 4}, {40, 5}}, kBuffer - 4},
         {"PatchOverAHole", {{kBlock, 1}, {2 * kBlock, 0}, {8, 1}}, kBlock + 100},
     };
-    const std::string path = FixturePath("sink.bin");
+    const std::string path = OutputPath("sink.bin");
     for (const SinkCase& c : cases) {
         SCOPED_TRACE(c.name);
         FileSink sink;
@@ -67,7 +67,7 @@ TEST(MovieWriterFileSink, ReadsBackAsAppended) {
 
 // 64 MiB of zeros after a little data should occupy almost no disk.
 TEST(MovieWriterFileSink, ZeroRegionsTakeNoDisk) {
-    const std::string path = FixturePath("sparse.bin");
+    const std::string path = OutputPath("sparse.bin");
     FileSink sink;
     ASSERT_TRUE(sink.Open(path).IsOk());
     ASSERT_TRUE(sink.Append(Bytes(100, 7)).IsOk());
@@ -84,13 +84,13 @@ TEST(MovieWriterFileSink, RefusesWhatItCannotDo) {
     FileSink sink;
     EXPECT_EQ(sink.Append(Bytes(4, 1)).Code(), StatusCode::kInvalid);  // not open
     EXPECT_EQ(sink.Open("/nonexistent-folder/x.mov").Code(), StatusCode::kIoError);
-    EXPECT_EQ(sink.Open(FixturePath("")).Code(), StatusCode::kIoError);  // a folder
-    ASSERT_TRUE(sink.Open(FixturePath("refuse.bin")).IsOk());
+    EXPECT_EQ(sink.Open(OutputPath("")).Code(), StatusCode::kIoError);  // a folder
+    ASSERT_TRUE(sink.Open(OutputPath("refuse.bin")).IsOk());
     ASSERT_TRUE(sink.Append(Bytes(10, 1)).IsOk());
     EXPECT_EQ(sink.Overwrite(8, Bytes(4, 2)).Code(), StatusCode::kOutOfRange);
     EXPECT_EQ(sink.Overwrite(11, Bytes{}).Code(), StatusCode::kOutOfRange);
     EXPECT_TRUE(sink.Close().IsOk());
-    EXPECT_EQ(ReadBytes(FixturePath("refuse.bin"), 0, 20), Bytes(10, 1));
+    EXPECT_EQ(ReadBytes(OutputPath("refuse.bin"), 0, 20), Bytes(10, 1));
 }
 
 }  // namespace

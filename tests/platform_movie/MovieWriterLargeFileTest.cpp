@@ -44,7 +44,7 @@ Status WriteLargeMovie(const std::string& path, uint64_t videoBytes, const Bytes
 // Whether the fixture folder keeps zero blocks as holes; without that each
 // case would write gigabytes.
 bool FolderHasSparseFiles() {
-    const std::string probe = FixturePath("sparse_probe.bin");
+    const std::string probe = OutputPath("sparse_probe.bin");
     FileSink sink;
     const bool written = sink.Open(probe).IsOk() && sink.Append(Bytes(size_t{8} << 20, 0)).IsOk() &&
                          sink.Append(Bytes(1, 1)).IsOk() && sink.Close().IsOk();
@@ -74,7 +74,7 @@ TEST(MovieWriterLargeFile, OffsetsAndMdatSizeSwitchTo64BitAtTheBoundary) {
         {"FiveGiB", 5 * (k4GiB / 4), true, true, true},
     };
     const Bytes sound = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
-    const std::string path = FixturePath("large.mov");
+    const std::string path = OutputPath("large.mov");
     for (const LargeCase& c : cases) {
         SCOPED_TRACE(c.name);
         const Status written = WriteLargeMovie(path, c.videoBytes, sound);

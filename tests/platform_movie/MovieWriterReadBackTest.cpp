@@ -113,7 +113,7 @@ TEST(MovieWriterReadBack, SamplesComeBackAsWritten) {
           Frame(14, 0, true)},
          {3, 0}},
     };
-    const std::string path = FixturePath("read_back.mov");
+    const std::string path = OutputPath("read_back.mov");
     for (const ReadBackCase& c : cases) {
         SCOPED_TRACE(c.name);
         const Status written = WriteUnits(path, c.units);

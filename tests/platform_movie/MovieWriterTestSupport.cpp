@@ -7,41 +7,15 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
-#include <map>
+#include <filesystem>
 #include <sstream>
 
 #include "platform/movie/FourCC.h"
 #include "platform/movie/SampleDescriptionOrder.h"
+#include "tests/support/Fixtures.h"
 
 namespace zeb::movie::test {
 namespace {
-
-std::map<std::string, std::string> SplitFields(const std::string& line) {
-    std::map<std::string, std::string> fields;
-    std::stringstream stream(line);
-    std::string field;
-    while (std::getline(stream, field, '|')) {
-        const size_t equals = field.find('=');
-        if (equals != std::string::npos) fields[field.substr(0, equals)] = field.substr(equals + 1);
-    }
-    return fields;
-}
-
-int64_t ToInt(const std::map<std::string, std::string>& fields, const std::string& key) {
-    const auto found = fields.find(key);
-    if (found == fields.end() || found->second.empty() || found->second == "N/A") return 0;
-    return std::stoll(found->second);
-}
-
-std::vector<std::map<std::string, std::string>> ProbeLines(const std::string& path, const std::string& options) {
-    int exit_code = 0;
-    const std::string out = RunCommand("ffprobe -v error " + options + " -of compact=p=0 '" + path + "'", exit_code);
-    std::vector<std::map<std::string, std::string>> lines;
-    std::stringstream stream(out);
-    std::string line;
-    while (std::getline(stream, line)) lines.push_back(SplitFields(line));
-    return lines;
-}
 
 uint32_t CodeOf(const std::string& name) {
     uint32_t code = 0;
@@ -51,6 +25,14 @@ uint32_t CodeOf(const std::string& name) {
 
 void PutBe(Bytes& bytes, size_t at, uint64_t value, int width) {
     for (int i = 0; i < width; ++i) bytes[at + i] = static_cast<uint8_t>(value >> (8 * (width - 1 - i)));
+}
+
+// Version 1 stores bytes per frame at 44; version 0 has channels at 24 and
+// bits per sample at 26.
+uint32_t SoundBytesPerFrame(const Bytes& entry) {
+    if (BeU32(entry, 16) >> 16 == 1) return BeU32(entry, 44);
+    const uint32_t format = BeU32(entry, 24);
+    return (format >> 16) * ((format & 0xFFFF) / 8);
 }
 
 }  // namespace
@@ -70,21 +52,10 @@ std::string RunCommand(const std::string& command, int& exitCode) {
     return out;
 }
 
-std::string FixturePath(const std::string& name) {
-    ::mkdir("fixtures", 0777);
-    ::mkdir("fixtures/movie_writer", 0777);
-    return "fixtures/movie_writer/" + name;
-}
-
-std::string MakeFixture(const std::string& name, const std::string& ffmpegArgs) {
-    const std::string path = FixturePath(name);
-    struct stat info;
-    if (::stat(path.c_str(), &info) == 0 && info.st_size > 0) return path;
-    const std::string partial = path + ".part.mov";
-    int exit_code = 0;
-    RunCommand("ffmpeg -y -v error " + ffmpegArgs + " '" + partial + "' 2>&1", exit_code);
-    if (exit_code == 0) std::rename(partial.c_str(), path.c_str());
-    return path;
+std::string OutputPath(const std::string& name) {
+    const std::string folder = zeb::test::FixtureDir() + "/movie_writer";
+    std::filesystem::create_directories(folder);
+    return folder + "/" + name;
 }
 
 Bytes ReadBytes(const std::string& path, uint64_t offset, uint64_t size) {
@@ -96,39 +67,13 @@ Bytes ReadBytes(const std::string& path, uint64_t offset, uint64_t size) {
     return bytes;
 }
 
-std::vector<ProbedStream> ProbeStreams(const std::string& path) {
-    std::vector<ProbedStream> streams;
-    for (const auto& fields : ProbeLines(path, "-show_entries stream=codec_type,time_base,width,height,channels,"
-                                               "bits_per_sample")) {
-        ProbedStream stream;
-        stream.type = fields.at("codec_type");
-        const std::string time_base = fields.at("time_base");
-        stream.timeScale = static_cast<uint32_t>(std::stoul(time_base.substr(time_base.find('/') + 1)));
-        stream.width = static_cast<uint32_t>(ToInt(fields, "width"));
-        stream.height = static_cast<uint32_t>(ToInt(fields, "height"));
-        stream.bytesPerFrame = static_cast<uint32_t>(ToInt(fields, "channels") * ToInt(fields, "bits_per_sample") / 8);
-        streams.push_back(stream);
+Bytes PacketBytes(const std::string& path, const std::vector<zeb::test::ProbePacket>& packets) {
+    Bytes all;
+    for (const zeb::test::ProbePacket& packet : packets) {
+        const Bytes data = ReadBytes(path, static_cast<uint64_t>(packet.pos), packet.size);
+        all.insert(all.end(), data.begin(), data.end());
     }
-    return streams;
-}
-
-std::vector<ProbedPacket> ProbePackets(const std::string& path) {
-    std::vector<ProbedPacket> packets;
-    for (const auto& fields :
-         ProbeLines(path, "-show_data_hash sha256 -show_entries "
-                          "packet=stream_index,pts,dts,duration,size,pos,flags,data_hash")) {
-        ProbedPacket packet;
-        packet.stream = static_cast<int>(ToInt(fields, "stream_index"));
-        packet.pts = ToInt(fields, "pts");
-        packet.dts = ToInt(fields, "dts");
-        packet.duration = ToInt(fields, "duration");
-        packet.size = static_cast<uint64_t>(ToInt(fields, "size"));
-        packet.pos = static_cast<uint64_t>(ToInt(fields, "pos"));
-        packet.key = fields.count("flags") != 0 && fields.at("flags").find('K') != std::string::npos;
-        packet.hash = fields.count("data_hash") != 0 ? fields.at("data_hash") : "";
-        packets.push_back(packet);
-    }
-    return packets;
+    return all;
 }
 
 std::string DecodeErrors(const std::string& path) {
@@ -276,38 +221,39 @@ Status TestMovie::Finish() {
     return writer_->CloseMovieFile();
 }
 
-MovieCopier::MovieCopier(const std::string& source)
-    : source_(source), streams_(ProbeStreams(source)), packets_(ProbePackets(source)) {
-    const std::vector<Bytes> entries = StsdEntries(source);
-    for (size_t i = 0; i < streams_.size() && i < entries.size(); ++i) {
-        const uint32_t type = streams_[i].type == "video" ? FourCC("vide") : FourCC("soun");
-        descriptions_.push_back(std::make_unique<NativeDescription>(type, entries[i]));
+MovieCopier::MovieCopier(const std::string& source) : source_(source), probe_(zeb::test::ProbeFile(source)) {
+    entries_ = StsdEntries(source);
+    for (size_t i = 0; i < probe_.streams.size() && i < entries_.size(); ++i) {
+        const bool video = probe_.streams[i].codecType == "video";
+        descriptions_.push_back(std::make_unique<NativeDescription>(video ? FourCC("vide") : FourCC("soun"), entries_[i]));
+        bytesPerFrame_.push_back(video ? 0 : SoundBytesPerFrame(entries_[i]));
     }
 }
 
 Status MovieCopier::Open(const std::string& target) {
-    if (streams_.empty() || descriptions_.size() != streams_.size()) {
-        return Status::Error(StatusCode::kNotFound, "source streams not probed: " + source_);
+    if (!probe_.ok || probe_.streams.empty() || descriptions_.size() != probe_.streams.size()) {
+        return Status::Error(StatusCode::kNotFound, "source not probed: " + source_ + " " + probe_.error);
     }
     std::vector<TrackSpec> tracks;
-    for (const ProbedStream& stream : streams_) {
-        const bool video = stream.type == "video";
-        tracks.push_back({video ? FourCC("vide") : FourCC("soun"), stream.timeScale,
-                          static_cast<int32_t>(stream.width << 16), static_cast<int32_t>(stream.height << 16)});
+    for (size_t i = 0; i < probe_.streams.size(); ++i) {
+        const bool video = bytesPerFrame_[i] == 0;
+        const uint32_t size = video ? BeU32(entries_[i], 32) : 0;  // image description: width, height
+        tracks.push_back({video ? FourCC("vide") : FourCC("soun"), probe_.streams[i].timeBaseDen,
+                          static_cast<int32_t>(size & 0xFFFF0000), static_cast<int32_t>(size << 16)});
     }
     return target_.Create(target, tracks);
 }
 
 Status MovieCopier::AddPacket(size_t index) {
-    const ProbedPacket& packet = packets_.at(index);
-    const ProbedStream& stream = streams_.at(static_cast<size_t>(packet.stream));
-    const Bytes data = ReadBytes(source_, packet.pos, packet.size);
-    const bool video = stream.type == "video";
-    const uint32_t count = video ? 1 : static_cast<uint32_t>(data.size() / stream.bytesPerFrame);
-    return target_.Writer().AddMediaSample2(
-        target_.Media(static_cast<size_t>(packet.stream)), data.data(), static_cast<uint32_t>(data.size()),
-        video ? packet.duration : 1, video ? packet.pts - packet.dts : 0, descriptions_[packet.stream]->Get(), count,
-        packet.key ? 0 : kSampleNotSync, nullptr);
+    const zeb::test::ProbePacket& packet = probe_.packets.at(index);
+    const auto stream = static_cast<size_t>(packet.streamIndex);
+    const Bytes data = ReadBytes(source_, static_cast<uint64_t>(packet.pos), packet.size);
+    const bool video = bytesPerFrame_.at(stream) == 0;
+    const uint32_t count = video ? 1 : static_cast<uint32_t>(data.size() / bytesPerFrame_[stream]);
+    return target_.Writer().AddMediaSample2(target_.Media(stream), data.data(), static_cast<uint32_t>(data.size()),
+                                            video ? packet.duration : 1, video ? packet.pts - packet.dts : 0,
+                                            descriptions_[stream]->Get(), count, packet.key ? 0 : kSampleNotSync,
+                                            nullptr);
 }
 
 Status CopyMovie(const std::string& source, const std::string& target) {

@@ -1,6 +1,7 @@
-// Helpers of the movie-writer tests: fixtures made with the ffmpeg tool,
-// ffprobe's view of a file, a minimal atom walker for checking written bytes,
-// and a copy of every stream of a movie through MovieWriter.
+// Helpers of the movie-writer tests: a minimal atom walker for checking
+// written bytes, descriptions as hosts hand them in, a movie written through
+// MovieWriter, and a copy of every stream of a movie (a fixture of
+// tests/support) through MovieWriter.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "platform/movie/MovieWriter.h"
+#include "tests/support/Ffprobe.h"
 
 namespace zeb::movie::test {
 
@@ -16,31 +18,11 @@ using Bytes = std::vector<uint8_t>;
 
 // Runs a shell command; its standard output, and its exit code in `exitCode`.
 std::string RunCommand(const std::string& command, int& exitCode);
-// fixtures/movie_writer/<name> under the build folder (the tests' working folder).
-std::string FixturePath(const std::string& name);
-// Makes the fixture with `ffmpeg -y -v error <ffmpegArgs> <path>` unless it exists.
-std::string MakeFixture(const std::string& name, const std::string& ffmpegArgs);
+// <fixture folder>/movie_writer/<name>: where these tests write their movies.
+std::string OutputPath(const std::string& name);
 Bytes ReadBytes(const std::string& path, uint64_t offset, uint64_t size);
-
-struct ProbedStream {
-    std::string type;  // "video", "audio"
-    uint32_t timeScale = 0;
-    uint32_t width = 0;
-    uint32_t height = 0;
-    uint32_t bytesPerFrame = 0;  // audio: channels × bytes per sample
-};
-struct ProbedPacket {
-    int stream = 0;
-    int64_t pts = 0;
-    int64_t dts = 0;
-    int64_t duration = 0;
-    uint64_t size = 0;
-    uint64_t pos = 0;
-    bool key = false;
-    std::string hash;  // sha256 of the packet's data
-};
-std::vector<ProbedStream> ProbeStreams(const std::string& path);
-std::vector<ProbedPacket> ProbePackets(const std::string& path);
+// The bytes of ffprobe's `packets` of the file, concatenated in packet order.
+Bytes PacketBytes(const std::string& path, const std::vector<zeb::test::ProbePacket>& packets);
 // Errors that `ffmpeg -v error` prints while decoding every stream, or
 // "exit N" when it fails without printing.
 std::string DecodeErrors(const std::string& path);
@@ -117,14 +99,15 @@ public:
 
     // Creates the target with one track and media per source stream.
     Status Open(const std::string& target);
-    size_t PacketCount() const { return packets_.size(); }
+    size_t PacketCount() const { return probe_.packets.size(); }
     Status AddPacket(size_t index);
     Status Finish() { return target_.Finish(); }
 
 private:
     std::string source_;
-    std::vector<ProbedStream> streams_;
-    std::vector<ProbedPacket> packets_;
+    zeb::test::ProbeResult probe_;
+    std::vector<Bytes> entries_;           // each stream's description, as stored
+    std::vector<uint32_t> bytesPerFrame_;  // per stream; 0 for video
     std::vector<std::unique_ptr<NativeDescription>> descriptions_;
     TestMovie target_;
 };
