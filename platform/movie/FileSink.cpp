@@ -16,9 +16,7 @@ bool IsAllZero(std::span<const uint8_t> bytes) {
 
 }  // namespace
 
-FileSink::~FileSink() {
-    if (fd_ >= 0) ::close(fd_);
-}
+FileSink::~FileSink() { static_cast<void>(Close()); }
 
 Status FileSink::Open(const std::string& utf8Path) {
     if (fd_ >= 0) return Status::Error(StatusCode::kInvalid, "output file already open", {}, 0);

@@ -21,7 +21,7 @@ public:
     FileSink() = default;
     FileSink(const FileSink&) = delete;
     FileSink& operator=(const FileSink&) = delete;
-    ~FileSink();  // closes without reporting; call Close() to learn of failures
+    ~FileSink();  // writes what is buffered and closes; call Close() to learn of failures
 
     // Creates `utf8Path`, replacing (truncating) an existing file.
     Status Open(const std::string& utf8Path);

@@ -80,7 +80,7 @@ TEST(MovieWriterFileSink, ZeroRegionsTakeNoDisk) {
     EXPECT_LT(static_cast<uint64_t>(info.st_blocks) * 512, uint64_t{4} << 20);
 }
 
-TEST(MovieWriterFileSink, RefusesWhatItCannotDo) {
+TEST(MovieWriterFileSink, MisuseAndEarlyDestruction) {
     FileSink sink;
     EXPECT_EQ(sink.Append(Bytes(4, 1)).Code(), StatusCode::kInvalid);  // not open
     EXPECT_EQ(sink.Open("/nonexistent-folder/x.mov").Code(), StatusCode::kIoError);
@@ -91,6 +91,14 @@ TEST(MovieWriterFileSink, RefusesWhatItCannotDo) {
     EXPECT_EQ(sink.Overwrite(11, Bytes{}).Code(), StatusCode::kOutOfRange);
     EXPECT_TRUE(sink.Close().IsOk());
     EXPECT_EQ(ReadBytes(OutputPath("refuse.bin"), 0, 20), Bytes(10, 1));
+
+    // A sink destroyed without Close() still writes what it buffered.
+    {
+        FileSink dropped;
+        ASSERT_TRUE(dropped.Open(OutputPath("dropped.bin")).IsOk());
+        ASSERT_TRUE(dropped.Append(Bytes(10, 3)).IsOk());
+    }
+    EXPECT_EQ(ReadBytes(OutputPath("dropped.bin"), 0, 20), Bytes(10, 3));
 }
 
 }  // namespace
