@@ -28,7 +28,7 @@ public:
 
     // Whether samples must open a new chunk instead of joining the open one:
     // none is open, another media's data follows it in the file, the
-    // description changes, or it already holds kChunkSeconds of media.
+    // description changes, or it already holds half a second of media.
     bool NeedsNewChunk(uint32_t descriptionIndex, bool dataFollowsChunk) const;
     void StartChunk(uint64_t fileOffset, uint32_t descriptionIndex);
     void Append(const SampleRun& run);
