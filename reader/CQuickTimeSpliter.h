@@ -75,8 +75,8 @@ class CQuickTimeSpliter {
   std::optional<uint32_t> ProbeH264Stream();
   std::optional<uint32_t> SettleDnxhd();
   // Reads frames from 0 into a scratch buffer, after clearing the video
-  // record, and hands each to `feed` until it returns true, a read fails or
-  // `maxFrames` have been read.
+  // record, and hands each to `feed` until it reports the record complete, a
+  // read fails or `maxFrames` have been read.
   void ProbeFrames(uint32_t maxFrames, const std::function<bool(const uint8_t*, uint32_t)>& feed);
 
   // The frame-walks of ordinals 422/423 and 426.

@@ -186,13 +186,27 @@ void ScanExtensions(const ByteView& description, VideoTrackDesc& track, ScanStat
   } while (at + 4 < end);
 }
 
+// The extension list of an image description ends with a 32-bit zero, as the
+// media layer's descriptions have it; an entry stored without one gets it, so
+// that its last atom is examined like every other.
+std::vector<uint8_t> Terminated(const ByteView& description) {
+  std::vector<uint8_t> bytes(description.data(), description.data() + description.size());
+  uint32_t last = 1;
+  if (bytes.size() < kFirstAtom || (description.Be32(bytes.size() - 4, last) && last == 0)) {
+    return bytes;
+  }
+  bytes.insert(bytes.end(), 4, 0);
+  return bytes;
+}
+
 }  // namespace
 
 void AnalyseImageDescription(const ByteView& bytes, VideoTrackDesc& track,
                              std::unique_ptr<AvcConfigRecord>& avcConfig) {
   // The declared size bounds the scan, and the bytes that exist bound it too.
-  const ByteView description =
-      bytes.Sub(0, std::min<size_t>(ReadNative32(bytes, kSizeAt), bytes.size()));
+  const std::vector<uint8_t> terminated =
+      Terminated(bytes.Sub(0, std::min<size_t>(ReadNative32(bytes, kSizeAt), bytes.size())));
+  const ByteView description(terminated.data(), terminated.size());
   track.fourcc = ReadNative32(bytes, kFormatAt);
   track.width = ReadDimension(bytes, kWidthAt);
   track.height = ReadDimension(bytes, kHeightAt);

@@ -92,12 +92,17 @@ void CQuickTimeSpliter::ProbeFrames(uint32_t maxFrames,
   SPlugVideoStreamInfo& video = videoStream_.video;
   const SPlugVideoStreamInfo measured = video;
   std::memset(&video, 0, sizeof(video));
-  for (uint32_t i = 0; i < frameCount_ && i < maxFrames; ++i) {
+  bool complete = false;
+  for (uint32_t i = 0; i < frameCount_ && i < maxFrames && !complete; ++i) {
     SPlugFrameInfo info;
     PlugRecords::Init(info);
-    if (ReadVideoFrame(i, buffer.get(), &info) != ZEB_OK || feed(buffer.get(), info.dataSize)) {
-      break;
-    }
+    if (ReadVideoFrame(i, buffer.get(), &info) != ZEB_OK) break;
+    complete = feed(buffer.get(), info.dataSize);
+  }
+  // A stream the parser could not describe keeps what the movie says of it.
+  if (!complete) {
+    video = measured;
+    return;
   }
   // The parsers describe the picture; what the movie measured (the distance
   // between key frames, the data rate) stays where they leave nothing.
@@ -111,8 +116,7 @@ void CQuickTimeSpliter::ProbeFrames(uint32_t maxFrames,
 void CQuickTimeSpliter::ProbeDvStream() {
   const uint32_t subType = videoStream_.video.videoSubType;
   ProbeFrames(1, [this](const uint8_t* data, uint32_t size) {
-    GetDVVideoInfo(data, size, &videoStream_.video);
-    return true;
+    return GetDVVideoInfo(data, size, &videoStream_.video) == ZEB_ANALYSIS_COMPLETE;
   });
   videoStream_.video.videoType = PLUG_VIDEO_TYPE_QUICKTIME_;
   videoStream_.video.videoSubType = subType;

@@ -1,0 +1,186 @@
+// Every refusal of the reader family: its result code and its log lines, on
+// bad requests, unreadable or damaged files and a missing analyser plug-in.
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+
+#include "tests/host/LogCapture.h"
+#include "tests/reader/ReaderTestSupport.h"
+#include "tests/support/Fixtures.h"
+#include "zebplug/ZEBPlugOrdinals.h"
+
+namespace zeb::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<uint8_t> Bytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Offset of the n-th (0-based) occurrence of `text`.
+size_t Find(const std::vector<uint8_t>& bytes, const std::string& text, int n = 0) {
+  auto at = bytes.begin();
+  for (int i = 0;; ++i) {
+    at = std::search(at, bytes.end(), text.begin(), text.end());
+    if (at == bytes.end() || i == n) break;
+    ++at;
+  }
+  EXPECT_NE(at, bytes.end()) << text;
+  return size_t(at - bytes.begin());
+}
+
+// A copy of a fixture with some bytes changed, beside the fixtures.
+std::string PatchedCopy(const std::string& fixture, const std::string& name,
+                        const std::function<void(std::vector<uint8_t>&)>& patch) {
+  std::vector<uint8_t> bytes = Bytes(Fixture(fixture));
+  patch(bytes);
+  const std::string path = FixtureDir() + "/" + name + "." + std::to_string(::getpid()) + ".mov";
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                              std::streamsize(bytes.size()));
+  return path;
+}
+
+class ReaderFailures : public testing::Test {
+ protected:
+  TestPlugin plugin_;
+  LogCapture log_;
+};
+
+TEST_F(ReaderFailures, BadOpenRequestsAndPaths) {
+  const std::string missing = FixtureDir() + "/no such movie.mov";
+  const std::string text = FixtureDir() + "/not-a-movie.txt";
+  std::ofstream(text) << "plain text, not a movie\n";
+  // A path of exactly 255 units opens; one more unit is refused before the
+  // media layer looks at it.
+  const fs::path deep = fs::path(FixtureDir()) / "deep";
+  const std::string base = deep.string() + "/";
+  const std::string name255 = base + std::string(255 - base.size() - 4, 'a') + ".mov";
+  const std::string name256 = base + std::string(256 - base.size() - 4, 'b') + ".mov";
+  fs::create_directories(deep);
+  for (const std::string& name : {name255, name256}) {
+    fs::copy_file(Fixture("pcm_twos.mov"), name, fs::copy_options::overwrite_existing);
+  }
+  SPlugSourceDesc source{};
+  SPlugSourceDesc otherKind{};
+  otherKind.kind = 1;
+  const SPlugOpenParam twoSources{2, &source};
+  const SPlugOpenParam fileOfOtherKind{1, &otherKind};
+
+  struct Case {
+    const char* name;
+    std::function<uint32_t(HostReader&)> open;
+    uint32_t result;
+    std::vector<std::string> log;
+  };
+  const Case cases[] = {
+      {"two sources", [&](HostReader& r) { return r.OpenParam(&twoSources); }, 0x80000002, {}},
+      {"not a file", [&](HostReader& r) { return r.OpenParam(&fileOfOtherKind); }, 0x80000002, {}},
+      {"missing file", [&](HostReader& r) { return r.Open(missing); }, 0x80000100,
+       {"CQuickTimeSpliter: CreateFile() of " + missing + " error\n"}},
+      {"a folder", [&](HostReader& r) { return r.Open(FixtureDir()); }, 0x80000100,
+       {"CQuickTimeSpliter: CreateFile() of " + FixtureDir() + " error\n"}},
+      {"not a movie", [&](HostReader& r) { return r.Open(text); }, 0x80000100,
+       {"OpenMovieFile() Error\n "}},
+      {"255 units", [&](HostReader& r) { return r.Open(name255); }, 0, {}},
+      {"256 units", [&](HostReader& r) { return r.Open(name256); }, 0x8000000B, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    HostReader reader(plugin_);
+    log_.Clear();
+    EXPECT_EQ(c.open(reader), c.result);
+    std::vector<std::string> reported;
+    for (const std::string& line : log_.Texts()) {
+      if (line.find("CreateFile") != std::string::npos || line.find("OpenMovieFile") != std::string::npos) {
+        reported.push_back(line);
+      }
+    }
+    EXPECT_EQ(reported, c.log);
+    // A refused open leaves nothing to read.
+    if (c.result != 0) {
+      EXPECT_EQ(reader.VideoStreamCount(), 0u);
+      EXPECT_EQ(reader.AudioStreamCount(), 0u);
+    }
+  }
+}
+
+TEST_F(ReaderFailures, DamagedMoviesGiveDefinedResults) {
+  // The DNxHD compression id's low byte is the fourth after "0001" in 'ARES'.
+  const std::string unknownDnxhd = PatchedCopy("dnxhd.mov", "dnxhd-unknown-id", [](auto& bytes) {
+    bytes[Find(bytes, "ARES0001") + 11] = 212;
+  });
+  // The last video sample's size becomes 0.
+  const std::string emptyFrame = PatchedCopy("prores.mov", "prores-empty-frame", [](auto& bytes) {
+    const size_t stsz = Find(bytes, "stsz");
+    const size_t count = (size_t(bytes[stsz + 12]) << 24) | (size_t(bytes[stsz + 13]) << 16) |
+                         (size_t(bytes[stsz + 14]) << 8) | bytes[stsz + 15];
+    std::fill_n(bytes.begin() + long(stsz + 16 + 4 * (count - 1)), 4, 0);
+  });
+  // The second track's ID becomes 3, as after a deleted track.
+  const std::string gapInIds = PatchedCopy("avc1_pcm.mov", "track-id-gap", [](auto& bytes) {
+    const size_t tkhd = Find(bytes, "tkhd", 1);
+    bytes[tkhd + (bytes[tkhd + 4] == 1 ? 27 : 19)] = 3;
+  });
+
+  HostReader reader(plugin_);
+  EXPECT_EQ(reader.Open(unknownDnxhd), 0x80000302u);
+
+  ASSERT_EQ(reader.Open(emptyFrame), 0u);
+  SPlugStreamInfo info;
+  ASSERT_EQ(reader.VideoInfo(0, &info), 0u);
+  uint8_t* frame = nullptr;
+  SPlugFrameInfo frameInfo = NewFrameInfo();
+  EXPECT_EQ(reader.ReadShared(info.frameCount - 2, &frame, &frameInfo), 0u);
+  EXPECT_EQ(reader.ReadShared(info.frameCount - 1, &frame, &frameInfo), 0x80000306u);
+
+  log_.Clear();
+  ASSERT_EQ(reader.Open(gapInIds), 0u);
+  EXPECT_TRUE(log_.Contains("CQTReader::Open()--TrackIndex:2, TackID:3\n"));
+  EXPECT_EQ(reader.AudioStreamCount(), 1u);
+  for (const std::string& path : {unknownDnxhd, emptyFrame, gapInIds}) fs::remove(path);
+}
+
+// A plug-in whose folder lacks the H.264 analyser still opens 'avc1' movies,
+// but ends the open before it describes any stream.
+TEST_F(ReaderFailures, Avc1WithoutTheAnalyserPlugIn) {
+  const fs::path folder = fs::path(FixtureDir()) / ("no-analyser." + std::to_string(::getpid()));
+  fs::create_directories(folder);
+  const fs::path bin = fs::path(TestPlugin::Path()).parent_path();
+  fs::copy_file(TestPlugin::Path(), folder / "libZEBPlugQuickTimeLibU.so",
+                fs::copy_options::overwrite_existing);
+  for (const char* sibling : {"libZEBSoftCodecSysU.so", "libZEBProxyCodecU.so"}) {
+    if (!fs::exists(folder / sibling)) fs::create_symlink(bin / sibling, folder / sibling);
+  }
+  void* module = dlopen((folder / "libZEBPlugQuickTimeLibU.so").c_str(), RTLD_NOW | RTLD_LOCAL);
+  ASSERT_NE(module, nullptr) << dlerror();
+  const auto lookup = reinterpret_cast<PFN_ZEBPlugGetProcByOrdinal>(dlsym(module, "ZEBPlugGetProcByOrdinal"));
+  const auto create = reinterpret_cast<PFN_CreateReader>(lookup(ZEB_ORD_CreateReader));
+  const auto open = reinterpret_cast<PFN_OpenReader>(lookup(ZEB_ORD_OpenReader));
+  const auto videoCount = reinterpret_cast<PFN_GetVideoStreamCount>(lookup(ZEB_ORD_GetVideoStreamCount));
+  const auto audioCount = reinterpret_cast<PFN_GetAudioStreamCount>(lookup(ZEB_ORD_GetAudioStreamCount));
+  const auto destroy = reinterpret_cast<PFN_DestroyReader>(lookup(ZEB_ORD_DestroyReader));
+
+  void* reader = create();
+  SPlugSourceDesc source{};
+  const std::string path = Fixture("avc1_pcm.mov");
+  std::copy(path.begin(), path.end(), source.path);
+  const SPlugOpenParam param{1, &source};
+  EXPECT_EQ(open(reader, &param, 0, 0), 0u);
+  EXPECT_TRUE(log_.Contains("Creat H264Analyzer Error，can get H264 videinfo from H264Dec Plug!"));
+  EXPECT_EQ(videoCount(reader, 0), 0u);
+  EXPECT_EQ(audioCount(reader, 0), 0u);
+  EXPECT_EQ(destroy(reader), 0u);
+  EXPECT_EQ(destroy(nullptr), 0u);
+  dlclose(module);
+  fs::remove_all(folder);
+}
+
+}  // namespace
+}  // namespace zeb::test
