@@ -195,8 +195,7 @@ std::vector<uint8_t> BitWriter::Nal(uint8_t refIdc, uint8_t type) {
 }
 
 std::vector<uint8_t> BitWriter::MpegUnit(uint8_t startCode) {
-  std::vector<uint8_t> unit = {0, 0, 1, startCode};
-  unit.insert(unit.end(), bytes_.begin(), bytes_.end());
+  std::vector<uint8_t> unit = Join({{0, 0, 1, startCode}, bytes_});
   bytes_.clear();
   bitCount_ = 0;
   return unit;

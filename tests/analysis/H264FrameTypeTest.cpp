@@ -104,6 +104,7 @@ const std::vector<AccessUnitCase>& AccessUnitCases() {
       {"ThreeByteStartCode", ThreeByteStartCodes(Slice(1, 5)), kPredicted},
       {"ParameterSetsOnly", Join({SpsNal({}), PpsNal(false)}), kNone},
       {"SliceTypeOutOfRange", Slice(1, 10), kNone},
+      {"UnreadableSliceSkipped", Join({Slice(1, 10), Slice(1, 5)}), kPredicted},
       {"ForbiddenBitSkipsTheUnit", Join({ForbiddenBitSet(Slice(1, 7)), Slice(1, 5)}), kPredicted},
       {"NoStartCode", std::vector<uint8_t>(32, 0x65), kNone},
       {"Empty", {}, kNone},

@@ -183,12 +183,14 @@ TEST_F(H264SyntheticStreamTest, EmulationPreventionBytesAreDroppedInsideTheSps) 
   EXPECT_EQ(std::make_pair(info.frameRateNum, info.frameRateDen), std::make_pair(24u, 1u));
 }
 
+// The first access unit's slice cannot be read yet (no parameter sets); its
+// picture-timing message must not be taken for the later slice's.
 TEST_F(H264SyntheticStreamTest, ParameterSetsAndSliceMayArriveInSeparateCalls) {
-  const SyntheticSps sps = Interlaced({});
-  const auto slice = SliceNal(sps, true, {.deltaPocBottom = -1});
+  const SyntheticSps sps = WithPicStruct(Interlaced({}));
+  const auto slice = SliceNal(sps, true, {.deltaPocBottom = 1});
   SPlugVideoStreamInfo info{};
   info.frameRateNum = 7;
-  EXPECT_EQ(Feed(slice, &info), uint32_t{ZEB_ANALYSIS_NEED_MORE});
+  EXPECT_EQ(Feed(Join({PicTimingSeiNal(4), slice}), &info), uint32_t{ZEB_ANALYSIS_NEED_MORE});
   EXPECT_EQ(info.frameRateNum, 7u) << "nothing is written before an SPS is known";
 
   EXPECT_EQ(Feed(SpsNal(sps), &info), uint32_t{ZEB_ANALYSIS_NEED_MORE});
@@ -198,7 +200,7 @@ TEST_F(H264SyntheticStreamTest, ParameterSetsAndSliceMayArriveInSeparateCalls) {
 
   EXPECT_EQ(Feed(PpsNal(true), &info), uint32_t{ZEB_ANALYSIS_NEED_MORE});
   EXPECT_EQ(Feed(slice, &info), uint32_t{ZEB_ANALYSIS_COMPLETE});
-  EXPECT_EQ(info.fieldOrder, kBottom);
+  EXPECT_EQ(info.fieldOrder, kTop) << "from the picture order counts";
 
   SPlugVideoStreamInfo again{};
   const std::vector<uint8_t> garbage = {0xDE, 0xAD};

@@ -28,7 +28,7 @@ uint32_t ClassifyH264AccessUnit(std::span<const uint8_t> accessUnit) {
     if (!nal || !IsH264SliceNal(nal->type)) continue;
     BitReader reader(nal->payload, BitReader::Escaping::kH264);
     const auto start = ReadH264SliceStart(reader);
-    if (!start) break;
+    if (!start) continue;
     if (nal->type == H264NalType::kIdrSlice) return PLUG_FRAME_COMPRESS_TYPE_IDR_;
     return PictureType(start->kind);
   }

@@ -85,10 +85,12 @@ ZEB_ANALYSIS_API uint32_t GetDVVideoInfo(const uint8_t* data, uint32_t size,
 
 /*
  * The picture type of one H.264 access unit in Annex B form (start codes):
- * decided by its first slice (NAL unit type 1, 2 or 5), after any access-unit
- * delimiter, SEI and parameter sets. An IDR picture gives 9
- * (PLUG_FRAME_COMPRESS_TYPE_IDR_), another I or SI slice 1, P or SP 2, B 3.
- * Bytes without a readable slice header give 100 (PLUG_FRAME_COMPRESS_TYPE_NONE_).
+ * decided by its first slice (NAL unit type 1, 2 or 5) whose header reads,
+ * after any access-unit delimiter, SEI and parameter sets. An IDR picture gives
+ * 9 (PLUG_FRAME_COMPRESS_TYPE_IDR_), another I or SI slice 1, P or SP 2, B 3. A
+ * frame of two fields takes the type of its first field, as decoders report
+ * it. Bytes without a readable slice header give 100
+ * (PLUG_FRAME_COMPRESS_TYPE_NONE_).
  */
 ZEB_ANALYSIS_API uint32_t GetH264FrameType(const uint8_t* data, uint32_t size);
 
