@@ -66,6 +66,9 @@ constexpr std::array kFixtures = {
     FixtureSpec{"dnxhd_1242.mov",
                 "-f lavfi -i testsrc2=size=1920x1080:rate=25:duration=0.08 -c:v dnxhd -b:v 120M -flags +ildct "
                 "-pix_fmt yuv422p"},
+    FixtureSpec{"avc1_long.mov",
+                "-f lavfi -i testsrc2=size=96x64:rate=25:duration=4 -c:v libx264 -preset veryfast -bf 2 -g 12 "
+                "-pix_fmt yuv420p"},
     FixtureSpec{"pcm_in32_le.mov", ZEB_TONE(48000) "-c:a pcm_s32le"},
     FixtureSpec{"pcm_raw_u8.mov", ZEB_TONE(22050) "-c:a pcm_u8"},
     FixtureSpec{"pcm_unequal_tracks.mov",
