@@ -25,7 +25,8 @@ enum class AvcConfigParse {
   kDroppedEndScan,  // no record; the scan ends
 };
 
-// Parses the 'avcC' atom that starts at `atom` inside `description`. A piece
-// counts only when at least one byte of the description follows it.
-AvcConfigParse ParseAvcConfig(const ByteView& description, size_t atom,
+// Parses the 'avcC' atom of `atomSize` bytes that starts at `atom` inside
+// `description`. A piece counts only when it lies inside the atom and at
+// least one byte of the description follows it.
+AvcConfigParse ParseAvcConfig(const ByteView& description, size_t atom, size_t atomSize,
                               std::unique_ptr<AvcConfigRecord>& record);

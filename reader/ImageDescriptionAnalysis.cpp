@@ -167,7 +167,7 @@ bool HandleAtom(const ByteView& description, size_t at, uint32_t size, VideoTrac
       return true;
     case FourCC("avcC"):
       if (avcConfig != nullptr) return true;
-      return ParseAvcConfig(description, at, avcConfig) != AvcConfigParse::kDroppedEndScan;
+      return ParseAvcConfig(description, at, size, avcConfig) != AvcConfigParse::kDroppedEndScan;
     default:
       LogOtherAtom(type, size);
       return true;
@@ -187,15 +187,18 @@ void ScanExtensions(const ByteView& description, VideoTrackDesc& track, ScanStat
 }
 
 // The extension list of an image description ends with a 32-bit zero, as the
-// media layer's descriptions have it; an entry stored without one gets it, so
-// that its last atom is examined like every other.
+// media layer's descriptions have it; an entry stored without one (its atoms
+// reach exactly to its end) gets it, so that its last atom is examined like
+// every other. A list that does not add up is left as it is.
 std::vector<uint8_t> Terminated(const ByteView& description) {
   std::vector<uint8_t> bytes(description.data(), description.data() + description.size());
-  uint32_t last = 1;
-  if (bytes.size() < kFirstAtom || (description.Be32(bytes.size() - 4, last) && last == 0)) {
-    return bytes;
+  size_t at = kFirstAtom;
+  uint32_t size = 0;
+  while (at < bytes.size() && description.Be32(at, size) && size >= 8 &&
+         size <= bytes.size() - at) {
+    at += size;
   }
-  bytes.insert(bytes.end(), 4, 0);
+  if (at == bytes.size() && bytes.size() > kFirstAtom) bytes.insert(bytes.end(), 4, 0);
   return bytes;
 }
 

@@ -1,0 +1,293 @@
+// The reader's parsers of sample descriptions and its PCM byte order, on
+// byte-built inputs: image-description extensions (field order, aspect,
+// clean aperture, colour, 'avcC' with its bounds), sound descriptions
+// (version upgrade, little-endian codes, version 2), the byte-order rules and
+// the interleave of merged tracks.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <initializer_list>
+
+#include "reader/FourCC.h"
+#include "reader/ImageDescriptionAnalysis.h"
+#include "reader/PcmByteOrder.h"
+#include "reader/SoundDescriptionAnalysis.h"
+#include "tests/host/LogCapture.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+void PutNative(Bytes& bytes, size_t at, const void* value, size_t size) {
+  if (bytes.size() < at + size) bytes.resize(at + size);
+  std::memcpy(bytes.data() + at, value, size);
+}
+template <typename T>
+void Native(Bytes& bytes, size_t at, T value) {
+  PutNative(bytes, at, &value, sizeof(value));
+}
+void Be(Bytes& bytes, std::initializer_list<uint32_t> words) {
+  for (uint32_t w : words) bytes.insert(bytes.end(), {uint8_t(w >> 24), uint8_t(w >> 16), uint8_t(w >> 8), uint8_t(w)});
+}
+Bytes Atom(uint32_t type, Bytes payload) {
+  Bytes atom;
+  Be(atom, {uint32_t(8 + payload.size()), type});
+  atom.insert(atom.end(), payload.begin(), payload.end());
+  return atom;
+}
+Bytes Words(std::initializer_list<uint32_t> words) {
+  Bytes bytes;
+  Be(bytes, words);
+  return bytes;
+}
+
+// An 86-byte image description header in the machine's order, then atoms.
+Bytes ImageDescription(uint32_t fourcc, int16_t width, int16_t height, std::initializer_list<Bytes> atoms) {
+  Bytes d(86, 0);
+  Native(d, 4, fourcc);
+  Native(d, 32, width);
+  Native(d, 34, height);
+  for (const Bytes& atom : atoms) d.insert(d.end(), atom.begin(), atom.end());
+  Native(d, 0, uint32_t(d.size()));
+  return d;
+}
+
+// 'avcC' payload: configuration, length size byte, the sets.
+Bytes AvcC(uint8_t spsCountByte, std::initializer_list<Bytes> sps, std::initializer_list<Bytes> pps) {
+  Bytes p = {1, 100, 0, 30, 0xFF, spsCountByte};
+  for (const Bytes& set : sps) {
+    p.insert(p.end(), {uint8_t(set.size() >> 8), uint8_t(set.size())});
+    p.insert(p.end(), set.begin(), set.end());
+  }
+  p.push_back(uint8_t(pps.size()));
+  for (const Bytes& set : pps) {
+    p.insert(p.end(), {uint8_t(set.size() >> 8), uint8_t(set.size())});
+    p.insert(p.end(), set.begin(), set.end());
+  }
+  return p;
+}
+
+struct ImageCase {
+  const char* name;
+  Bytes description;
+  uint32_t fieldOrder, aspectX, aspectY, primaries, transfer, matrix;
+  std::vector<std::string> log;
+};
+
+TEST(ImageDescription, ExtensionsSetFieldOrderAspectAndColour) {
+  const Bytes sps(20, 0x67);
+  const std::string noPasp = "QuickTime--Not find 'psap', use default DisplayAspectRatio";
+  const ImageCase cases[] = {
+      {"header and terminator only: not scanned", ImageDescription(FourCC("apcn"), 1920, 1080, {Words({0})}),
+       0, 16, 9, 1, 1, 1, {noPasp}},
+      {"last pasp is examined", ImageDescription(FourCC("mx5p"), 720, 480, {Atom(FourCC("pasp"), Words({40, 33}))}),
+       0, 20, 11, 6, 5, 5, {"ImageDescription Extern Info:SampleAspextX:40, SampleAspextY:33 \n"}},
+      {"progressive", ImageDescription(FourCC("dvcp"), 720, 576, {Atom(FourCC("fiel"), {1, 0})}),
+       2, 5, 4, 5, 5, 5, {"ImageDescription Extern Info:Progressive", noPasp}},
+      {"second field top", ImageDescription(FourCC("apch"), 720, 486, {Atom(FourCC("fiel"), {2, 14})}),
+       1, 40, 27, 6, 5, 5, {"ImageDescription Extern Info:SecondFieldTop", noPasp}},
+      {"fields back to back", ImageDescription(FourCC("apch"), 720, 576, {Atom(FourCC("fiel"), {2, 6})}),
+       5, 5, 4, 5, 5, 5, {"ImageDescription Extern Info:SecondFieldTopBackToBack", noPasp}},
+      {"unknown field detail", ImageDescription(FourCC("dvcp"), 720, 576, {Atom(FourCC("fiel"), {2, 3})}),
+       1, 5, 4, 5, 5, 5, {noPasp}},
+      {"nclc colour", ImageDescription(FourCC("apcn"), 720, 576, {Atom(FourCC("colr"), {'n', 'c', 'l', 'c', 0, 1, 0, 1, 0, 1})}),
+       0, 5, 4, 1, 1, 1,
+       {"ImageDescription Extern Info:'colr'",
+        "ImageDescription Extern Info:'calc nclc: Primaries:1, TransferFunction:1, Matrix:1\n", noPasp}},
+      {"nclx colour is not read", ImageDescription(FourCC("apcn"), 720, 576, {Atom(FourCC("colr"), {'n', 'c', 'l', 'x', 0, 1, 0, 1, 0, 1, 0})}),
+       0, 5, 4, 5, 5, 5, {"ImageDescription Extern Info:'colr'", noPasp}},
+      {"clean aperture with pasp",
+       ImageDescription(FourCC("dvc "), 720, 480, {Atom(FourCC("clap"), Words({704, 1, 480, 1, 0, 1, 0, 1})), Atom(FourCC("pasp"), Words({10, 11})), Atom(FourCC("pasp"), Words({1, 1}))}),
+       1, 4, 3, 5, 5, 5,
+       {"ImageDescription Extern Info:'calc: ClapWidth = 704/1 = 704, ClapHeight= 480/1 = 480, ClapOffsetX = 0/1, ClapOffsetY = 0/1\n",
+        "ImageDescription Extern Info:SampleAspextX:10, SampleAspextY:11 \n", "pasp(size=16)"}},
+      {"clap with a zero denominator is absent",
+       ImageDescription(FourCC("dvc "), 720, 480, {Atom(FourCC("clap"), Words({704, 0, 480, 1, 0, 1, 0, 1})), Atom(FourCC("pasp"), Words({10, 11}))}),
+       1, 15, 11, 5, 5, 5, {"ImageDescription Extern Info:SampleAspextX:10, SampleAspextY:11 \n"}},
+      {"other atoms are listed", ImageDescription(FourCC("dvh5"), 1440, 1080, {Atom(FourCC("ACLR"), Bytes(16, 0))}),
+       0, 4, 3, 1, 1, 1, {"ACLR(size=24)", noPasp}},
+      {"sequence-set count 0 ends the scan",
+       ImageDescription(FourCC("avc1"), 1280, 720, {Atom(FourCC("avcC"), AvcC(0xE0, {}, {})), Atom(FourCC("fiel"), {1, 0})}),
+       0, 16, 9, 1, 1, 1, {noPasp}},
+  };
+  for (const ImageCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    LogCapture log;
+    VideoTrackDesc track;
+    std::unique_ptr<AvcConfigRecord> avc;
+    AnalyseImageDescription(ByteView(c.description.data(), c.description.size()), track, avc);
+    EXPECT_EQ(track.fieldOrder, c.fieldOrder);
+    EXPECT_EQ(track.aspectX, c.aspectX);
+    EXPECT_EQ(track.aspectY, c.aspectY);
+    EXPECT_EQ(track.colorPrimaries, c.primaries);
+    EXPECT_EQ(track.transferFunction, c.transfer);
+    EXPECT_EQ(track.matrix, c.matrix);
+    EXPECT_EQ(log.Texts(), c.log);
+  }
+}
+
+TEST(ImageDescription, AvcConfigBoundsKeepOrDropTheRecord) {
+  const Bytes sps(20, 0x67), pps = {0x68, 0xEE, 0x3C, 0x80};
+  std::vector<Bytes> eleven(11, sps);
+  struct Case {
+    const char* name;
+    Bytes payload;
+    bool kept;
+    size_t ppsBytes;  // of the first set
+  };
+  Bytes elevenSets = {1, 100, 0, 30, 0xFF, 0xEB};
+  for (const Bytes& set : eleven) {
+    elevenSets.insert(elevenSets.end(), {0, 20});
+    elevenSets.insert(elevenSets.end(), set.begin(), set.end());
+  }
+  elevenSets.push_back(0);
+  Bytes ppsCut = AvcC(0xE1, {sps}, {pps});
+  ppsCut.resize(ppsCut.size() - 2);  // the PPS bytes run past the description
+  Bytes spsCut = AvcC(0xE1, {sps}, {});
+  spsCut.resize(10);
+  const Case cases[] = {
+      {"one SPS and one PPS", AvcC(0xE1, {sps}, {pps}), true, 4},
+      {"eleven sequence sets", elevenSets, false, 0},
+      {"SPS runs past the end", spsCut, false, 0},
+      {"PPS bytes run past the end", ppsCut, true, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Bytes d = ImageDescription(FourCC("avc1"), 1280, 720,
+                                     {Atom(FourCC("avcC"), c.payload), Atom(FourCC("fiel"), {1, 0})});
+    VideoTrackDesc track;
+    std::unique_ptr<AvcConfigRecord> avc;
+    AnalyseImageDescription(ByteView(d.data(), d.size()), track, avc);
+    ASSERT_EQ(avc != nullptr, c.kept);
+    // A dropped record ends the scan before the 'fiel' atom.
+    EXPECT_EQ(track.fieldOrder, c.kept ? 2u : 0u);
+    if (!c.kept) continue;
+    EXPECT_EQ(avc->lengthSizeCode, 3);
+    ASSERT_EQ(avc->sps.size(), 1u);
+    EXPECT_EQ(avc->sps[0], sps);
+    ASSERT_EQ(avc->pps.size(), 1u);
+    EXPECT_EQ(avc->pps[0].size(), c.ppsBytes);
+  }
+}
+
+Bytes SoundV0(uint32_t format, uint16_t channels, uint16_t bits, Bytes extension = {}) {
+  Bytes d(36, 0);
+  Native(d, 4, format);
+  Native(d, 24, channels);
+  Native(d, 26, bits);
+  Native(d, 32, uint32_t(48000) << 16);
+  d.insert(d.end(), extension.begin(), extension.end());
+  Native(d, 0, uint32_t(d.size()));
+  return d;
+}
+
+Bytes SoundV1(uint32_t format, uint16_t bits, int16_t compressionId, Bytes extension = {}) {
+  Bytes d = SoundV0(format, 1, bits);
+  Native(d, 16, uint16_t{1});
+  Native(d, 28, compressionId);
+  Native(d, 36, uint32_t{1});
+  Native(d, 48, uint32_t(bits / 8));
+  d.insert(d.end(), extension.begin(), extension.end());
+  Native(d, 0, uint32_t(d.size()));
+  return d;
+}
+
+Bytes SoundV2Lpcm(uint32_t bits, uint32_t flags) {
+  Bytes d = SoundV0(FourCC("lpcm"), 3, 16);
+  Native(d, 16, uint16_t{2});
+  Native(d, 40, 96000.4);
+  Native(d, 48, uint32_t{2});
+  Native(d, 56, bits);
+  Native(d, 60, flags);
+  Native(d, 64, bits / 4);
+  Native(d, 68, uint32_t{1});
+  Native(d, 0, uint32_t(d.size()));
+  return d;
+}
+
+Bytes LittleEndianWave(uint16_t flag) {
+  return Atom(FourCC("wave"), [&] {
+    Bytes inner = Atom(FourCC("frma"), Words({FourCC("in24")}));
+    const Bytes enda = Atom(FourCC("enda"), {uint8_t(flag >> 8), uint8_t(flag)});
+    inner.insert(inner.end(), enda.begin(), enda.end());
+    return inner;
+  }());
+}
+
+TEST(SoundDescription, NormalisationAndFields) {
+  const Bytes esds = Atom(FourCC("esds"), {1, 2, 3, 4});
+  struct Case {
+    const char* name;
+    Bytes description;
+    const char* format;
+    uint32_t channels, bits, rate, variable;
+    bool pcm;
+    std::vector<std::string> log;
+  };
+  const Case cases[] = {
+      {"version 0 upgraded", SoundV0(FourCC("twos"), 2, 16), "twos", 2, 16, 48000, 0, true, {}},
+      {"8-bit raw reports 16", SoundV0(FourCC("raw "), 1, 8), "raw ", 1, 16, 48000, 0, true, {}},
+      {"ni24 is in24", SoundV1(FourCC("ni24"), 24, -1), "in24", 1, 24, 48000, 0, true, {"k24BitFormat"}},
+      {"in24 marked little-endian", SoundV1(FourCC("in24"), 24, -1, LittleEndianWave(1)), "42ni", 1, 24, 48000, 0, true,
+       {"k24BitLittleEndianFormat"}},
+      {"in24 marked big-endian", SoundV1(FourCC("in24"), 24, -1, LittleEndianWave(0)), "in24", 1, 24, 48000, 0, true,
+       {"k24BitFormat"}},
+      {"in32 marked little-endian", SoundV1(FourCC("in32"), 32, -1, LittleEndianWave(1)), "23ni", 1, 32, 48000, 0, true, {}},
+      {"version 2 lpcm", SoundV2Lpcm(24, 0x2), "lpcm", 2, 24, 96000, 0, true, {}},
+      {"version 2 without a width", SoundV2Lpcm(0, 0), "lpcm", 2, 16, 96000, 1, true, {}},
+      {"variable packets", SoundV1(FourCC("mp4a"), 16, -2, esds), "mp4a", 1, 16, 48000, 1, false, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    LogCapture log;
+    Bytes d = c.description;
+    const AudioTrackDesc desc = AnalyseSoundDescription(d);
+    EXPECT_EQ(desc.format, FourCC(*reinterpret_cast<const char(*)[5]>(c.format)));
+    EXPECT_EQ(desc.channels, c.channels);
+    EXPECT_EQ(desc.bitsPerSample, c.bits);
+    EXPECT_EQ(desc.sampleRate, c.rate);
+    EXPECT_EQ(desc.variable, c.variable);
+    EXPECT_EQ(desc.pcm, c.pcm);
+    EXPECT_EQ(log.Texts(), c.log);
+  }
+
+  // A version-0 header gains the version-1 fields in front of its extensions.
+  Bytes d = SoundV0(FourCC("twos"), 2, 16, esds);
+  AnalyseSoundDescription(d);
+  uint32_t size = 0, bytesPerFrame = 0;
+  int16_t compressionId = 0;
+  uint16_t version = 0;
+  std::memcpy(&size, d.data(), 4);
+  std::memcpy(&version, d.data() + 16, 2);
+  std::memcpy(&compressionId, d.data() + 28, 2);
+  std::memcpy(&bytesPerFrame, d.data() + 44, 4);
+  EXPECT_EQ(size, 52 + esds.size());
+  EXPECT_EQ(version, 1);
+  EXPECT_EQ(compressionId, -1);
+  EXPECT_EQ(bytesPerFrame, 4u);
+  EXPECT_EQ(Bytes(d.begin() + 52, d.end()), esds);
+}
+
+TEST(PcmByteOrder, TreatmentsAndInterleave) {
+  struct Case {
+    PcmTreatment treatment;
+    Bytes in, out;
+  };
+  for (const Case& c : {Case{PcmTreatment::kSwap16, {0, 1, 0, 2}, {1, 0, 2, 0}},
+                        Case{PcmTreatment::kSwap24, {0x0A, 0x0B, 0x0C}, {0x0C, 0x0B, 0x0A}},
+                        Case{PcmTreatment::kReverse32, {1, 2, 3, 4, 5}, {4, 3, 2, 1, 5}},
+                        Case{PcmTreatment::kNone, {1, 2, 3}, {1, 2, 3}}}) {
+    Bytes data = c.in;
+    ApplyPcmTreatment(c.treatment, data.data(), data.size());
+    EXPECT_EQ(data, c.out);
+  }
+  // Two mono big-endian tracks, the second one frame short: A0 B0 A1 (silence).
+  const PcmLayout layout{true, 2, PcmTreatment::kSwap16};
+  const Bytes a = {0xA0, 0x00, 0xA1, 0x00}, b = {0xB0, 0x00};
+  Bytes out(8, 0xEE);
+  InterleaveTrack(layout, {a.data(), 2, 2, 0}, 2, out.data(), 4);
+  InterleaveTrack(layout, {b.data(), 1, 2, 2}, 2, out.data(), 4);
+  EXPECT_EQ(out, (Bytes{0x00, 0xA0, 0x00, 0xB0, 0x00, 0xA1, 0, 0}));
+}
+
+}  // namespace
