@@ -89,8 +89,8 @@ std::vector<uint8_t> ReadFileBytes(const std::string& path) {
 }
 
 std::map<std::string, std::string> ProbeStream(const std::string& path) {
-  const std::string text = RunCommand("ffprobe -v error -select_streams v:0 -show_streams -of flat " +
-                                      Quote(path));
+  const std::string text =
+      RunCommand("ffprobe -v error -select_streams v:0 -show_streams -of flat " + Quote(path));
   auto streams = ParseFlat(text, "streams.stream.", true);
   return streams.empty() ? std::map<std::string, std::string>{} : streams.begin()->second;
 }
@@ -158,7 +158,8 @@ H264AnalyzerPlugin::~H264AnalyzerPlugin() {
 BitWriter& BitWriter::Bits(uint32_t value, unsigned count) {
   for (unsigned i = count; i-- > 0;) {
     if (bitCount_ % 8 == 0) bytes_.push_back(0);
-    bytes_.back() = static_cast<uint8_t>(bytes_.back() | (((value >> i) & 1u) << (7 - bitCount_ % 8)));
+    const uint32_t bit = (value >> i) & 1u;
+    bytes_.back() = static_cast<uint8_t>(bytes_.back() | (bit << (7 - bitCount_ % 8)));
     ++bitCount_;
   }
   return *this;
@@ -173,7 +174,8 @@ BitWriter& BitWriter::Ue(uint32_t value) {
 }
 
 BitWriter& BitWriter::Se(int32_t value) {
-  return Ue(value > 0 ? static_cast<uint32_t>(value) * 2 - 1 : static_cast<uint32_t>(-int64_t{value}) * 2);
+  const int64_t wide = value;
+  return Ue(static_cast<uint32_t>(wide > 0 ? wide * 2 - 1 : -wide * 2));
 }
 
 std::vector<uint8_t> BitWriter::Nal(uint8_t refIdc, uint8_t type) {

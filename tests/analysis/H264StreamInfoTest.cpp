@@ -17,7 +17,8 @@ namespace {
 struct H264Case {
   const char* name;
   FixtureSpec spec;
-  std::optional<uint32_t> hrdBitRate = std::nullopt;  // what x264's HRD carries (ffprobe does not show it)
+  // What x264's HRD carries (ffprobe does not show it).
+  std::optional<uint32_t> hrdBitRate = std::nullopt;
 };
 
 const H264Case kH264Cases[] = {

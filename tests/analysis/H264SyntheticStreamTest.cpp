@@ -69,34 +69,42 @@ constexpr uint32_t kBottom = PLUG_FIELD_ORDER_BOTTOM_FIRST_;
 constexpr uint32_t kProgressive = PLUG_FIELD_ORDER_PROGRESSIVE_;
 constexpr uint32_t k420 = PLUG_COLOR_FORMAT_YUV420P_;
 
+// Each case: SPS, POC delta in the PPS, pic_struct of an SEI (if any), first
+// slice; then the expected width, height, field order and colour format.
 const PictureCase kPictureCases[] = {
-    {"ProgressiveIgnoresPocOrder", {}, true, {}, {.deltaPocBottom = -1}, 320, 240, kProgressive, k420},
-    {"TopFieldFirstPicture", Interlaced({}), true, {}, {.fieldPic = true}, 320, 256, kTop, k420},
+    {"ProgressiveIgnoresPocOrder", {}, true, {}, {.deltaPocBottom = -1},
+     320, 240, kProgressive, k420},
+    {"TopFieldFirstPicture", Interlaced({}), true, {}, {.fieldPic = true},
+     320, 256, kTop, k420},
     {"BottomFieldFirstPicture", Interlaced({}), true, {}, {.fieldPic = true, .bottomField = true},
      320, 256, kBottom, k420},
-    {"FrameWithBottomPocAfterTop", Interlaced({}), true, {}, {.deltaPocBottom = 1}, 320, 256, kTop, k420},
-    {"FrameWithBottomPocBeforeTop", Interlaced({}), true, {}, {.deltaPocBottom = -1}, 320, 256,
-     kBottom, k420},
-    {"FrameWithEqualPocsIsProgressive", Interlaced({}), true, {}, {}, 320, 256, kProgressive, k420},
-    {"FrameWithoutPocDeltaIsProgressive", Interlaced({}), false, {}, {}, 320, 256, kProgressive, k420},
-    {"PocType1OffsetGivesBottomFirst", PocType1(Interlaced({}), -2), false, {}, {}, 320, 256, kBottom,
-     k420},
+    {"FrameWithBottomPocAfterTop", Interlaced({}), true, {}, {.deltaPocBottom = 1},
+     320, 256, kTop, k420},
+    {"FrameWithBottomPocBeforeTop", Interlaced({}), true, {}, {.deltaPocBottom = -1},
+     320, 256, kBottom, k420},
+    {"FrameWithEqualPocsIsProgressive", Interlaced({}), true, {}, {},
+     320, 256, kProgressive, k420},
+    {"FrameWithoutPocDeltaIsProgressive", Interlaced({}), false, {}, {},
+     320, 256, kProgressive, k420},
+    {"PocType1OffsetGivesBottomFirst", PocType1(Interlaced({}), -2), false, {}, {},
+     320, 256, kBottom, k420},
     {"PicStructBottomTopBeatsPoc", WithPicStruct(Interlaced({})), true, 4u, {.deltaPocBottom = 1},
      320, 256, kBottom, k420},
     {"PicStructTopBottomTopBeatsPoc", WithPicStruct(Interlaced({})), true, 5u,
-     {.deltaPocBottom = -1}, 320, 256, kTop, k420},
+     {.deltaPocBottom = -1},
+     320, 256, kTop, k420},
     {"PicStructFrameIsProgressive", WithPicStruct(Interlaced({})), true, 0u, {.deltaPocBottom = 1},
      320, 256, kProgressive, k420},
-    {"PicStructIgnoredWhenSpsHasNone", Interlaced({}), true, 4u, {.deltaPocBottom = 1}, 320, 256,
-     kTop, k420},
-    {"FieldCrop420CountsFourLines", Cropped(Interlaced({}), 1, 3, 2), false, {}, {}, 314, 248,
-     kProgressive, k420},
-    {"FieldCrop422CountsTwoLines", Cropped(Interlaced({}), 2, 3, 2), false, {}, {}, 314, 252,
-     kProgressive, PLUG_COLOR_FORMAT_YUV422P_},
-    {"FrameCrop444CountsSingleSamples", Cropped({}, 3, 3, 1), false, {}, {}, 317, 239, kProgressive,
-     PLUG_COLOR_FORMAT_YUV444P_},
-    {"MonochromeCropsSingleSamples", Cropped({}, 0, 3, 1), false, {}, {}, 317, 239, kProgressive,
-     k420},
+    {"PicStructIgnoredWhenSpsHasNone", Interlaced({}), true, 4u, {.deltaPocBottom = 1},
+     320, 256, kTop, k420},
+    {"FieldCrop420CountsFourLines", Cropped(Interlaced({}), 1, 3, 2), false, {}, {},
+     314, 248, kProgressive, k420},
+    {"FieldCrop422CountsTwoLines", Cropped(Interlaced({}), 2, 3, 2), false, {}, {},
+     314, 252, kProgressive, PLUG_COLOR_FORMAT_YUV422P_},
+    {"FrameCrop444CountsSingleSamples", Cropped({}, 3, 3, 1), false, {}, {},
+     317, 239, kProgressive, PLUG_COLOR_FORMAT_YUV444P_},
+    {"MonochromeCropsSingleSamples", Cropped({}, 0, 3, 1), false, {}, {},
+     317, 239, kProgressive, k420},
 };
 
 void PrintTo(const PictureCase& testCase, std::ostream* out) { *out << testCase.name; }
@@ -136,12 +144,16 @@ SyntheticSps Hd1440(SyntheticSps sps) {
   return sps;
 }
 
+// Each case: SPS; then the expected display aspect ratio, frame rate,
+// colour codes (primaries, transfer, matrix) and video range.
 const VuiCase kVuiCases[] = {
     {"ExtendedSarOnAnamorphicHd",
-     Hd1440({.sarIdc = 255, .sarWidth = 4, .sarHeight = 3, .numUnitsInTick = 1001, .timeScale = 60000}),
+     Hd1440({.sarIdc = 255, .sarWidth = 4, .sarHeight = 3, .numUnitsInTick = 1001,
+             .timeScale = 60000}),
      {16, 9}, {30000, 1001}, {1, 1, 1}, 1},
     {"TableSarWithUnspecifiedColourCodes",
-     {.widthMbs = 45, .heightMapUnits = 30, .sarIdc = 3, .colour = std::array<uint32_t, 3>{2, 6, 2}},
+     {.widthMbs = 45, .heightMapUnits = 30, .sarIdc = 3,
+      .colour = std::array<uint32_t, 3>{2, 6, 2}},
      {15, 11}, {25, 1}, {6, 6, 5}, 1},
     {"FullRangeBt2020WithoutSarIsSquare",
      {.widthMbs = 80, .heightMapUnits = 45, .fullRange = true,
@@ -151,7 +163,8 @@ const VuiCase kVuiCases[] = {
 
 void PrintTo(const VuiCase& testCase, std::ostream* out) { *out << testCase.name; }
 
-class H264VuiTest : public H264SyntheticStreamTest, public ::testing::WithParamInterface<VuiCase> {};
+class H264VuiTest : public H264SyntheticStreamTest,
+                    public ::testing::WithParamInterface<VuiCase> {};
 
 TEST_P(H264VuiTest, AspectRateColourAndRangeFromTheVui) {
   const VuiCase& c = GetParam();

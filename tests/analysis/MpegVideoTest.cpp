@@ -208,7 +208,8 @@ const std::vector<MpegFrameCase>& MpegFrameCases() {
        Join({SequenceHeader({}), Extension({}), Group(true, false)}),
        kNeedMore, 720, 576, {4, 3}, {25, 1}, kTop, 5'000'000},
       {"Mpeg1VariableRateMarker",
-       Join({SequenceHeader({.aspectCode = 1, .bitRateValue = 0x3FFFF}), Picture(0, 1), SliceUnit()}),
+       Join({SequenceHeader({.aspectCode = 1, .bitRateValue = 0x3FFFF}), Picture(0, 1),
+             SliceUnit()}),
        kComplete, 720, 576, {5, 4}, {25, 1}, kProgressive, 0},
   };
   return cases;
@@ -235,7 +236,8 @@ TEST(MpegFrameTest, FramesWithoutAUsableSequenceHeaderLeaveTheRecord) {
     std::vector<uint8_t> frame;
     uint32_t status;
   } cases[] = {
-      {"PictureOnly", Join({Picture(3, 2), PictureCoding({}), SliceUnit()}), ZEB_ANALYSIS_NEED_MORE},
+      {"PictureOnly", Join({Picture(3, 2), PictureCoding({}), SliceUnit()}),
+       ZEB_ANALYSIS_NEED_MORE},
       {"SequenceHeaderEndingTheBytes", SequenceHeader({}), ZEB_ANALYSIS_NEED_MORE},
       {"ForbiddenFrameRateCode", SequenceHeader({.frameRateCode = 0}), ZEB_ANALYSIS_INVALID},
       {"ZeroWidth", Join({SequenceHeader({.width = 0}), Picture(0, 1)}), ZEB_ANALYSIS_INVALID},
@@ -278,7 +280,8 @@ TEST(MpegFrameTest, PictureReferenceOfTheFirstPicture) {
   for (const auto& c : cases) {
     MpegVideoInfo info;
     std::memset(&info, 0xEE, sizeof info);
-    const uint32_t status = GetMpegVideoRef(c.frame.data(), static_cast<uint32_t>(c.frame.size()), &info);
+    const uint32_t status =
+        GetMpegVideoRef(c.frame.data(), static_cast<uint32_t>(c.frame.size()), &info);
     EXPECT_EQ(status, c.expected.temporalReference || c.expected.pictureStructure
                           ? uint32_t{ZEB_ANALYSIS_COMPLETE}
                           : uint32_t{ZEB_ANALYSIS_INVALID})

@@ -83,7 +83,9 @@ TEST(StartCodeScannerTest, SplitsAtEveryStartCode) {
     std::vector<std::vector<uint8_t>> units;
   } cases[] = {
       {"LeadingBytesSkipped", {0xFF, 0, 0, 1, 0xB3, 7, 0, 0, 1, 0xB5}, {{0xB3, 7}, {0xB5}}},
-      {"FourByteStartCodeKeepsItsZero", {0, 0, 0, 1, 0x67, 1, 0, 0, 0, 1, 0x68}, {{0x67, 1, 0}, {0x68}}},
+      {"FourByteStartCodeKeepsItsZero",
+       {0, 0, 0, 1, 0x67, 1, 0, 0, 0, 1, 0x68},
+       {{0x67, 1, 0}, {0x68}}},
       {"EmptyUnitsSkipped", {0, 0, 1, 0, 0, 1, 0x09}, {{0x09}}},
       {"StartCodeAtTheEnd", {0, 0, 1, 0x41, 0, 0, 1}, {{0x41}}},
       {"NoStartCode", {0, 1, 0, 0, 2, 1}, {}},

@@ -96,8 +96,7 @@ bool IsWide(const DvHeader& header, const DvPacks& packs) {
   return display == kDisplayWide || (header.apt == 0 && display == kDisplayWideConsumer);
 }
 
-VideoFacts StandardDefinition(const DvHeader& header, const DvPacks& packs,
-                                             uint8_t stype) {
+VideoFacts StandardDefinition(const DvHeader& header, const DvPacks& packs, uint8_t stype) {
   VideoFacts facts;
   facts.width = 720;
   facts.height = header.lines625 ? 576 : 480;

@@ -26,7 +26,9 @@ bool ReadPicOrderCount(BitReader& reader, const H264Sps& sps, const H264Pps& pps
         (!reader.ReadSe(&delta0) || (frameDelta && !reader.ReadSe(&delta1)))) {
       return false;
     }
-    fields.bottomMinusTopPoc = fields.fieldPic ? 0 : int64_t{sps.offsetForTopToBottomField} + delta1;
+    if (!fields.fieldPic) {
+      fields.bottomMinusTopPoc = int64_t{sps.offsetForTopToBottomField} + delta1;
+    }
   }
   return true;
 }

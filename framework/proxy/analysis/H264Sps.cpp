@@ -238,8 +238,9 @@ std::optional<H264Sps> ParseH264Sps(std::span<const uint8_t> payload) {
       !ReadUeUpTo(reader, kH264MaxSpsId, &sps.id)) {
     return std::nullopt;
   }
-  if (std::find(kHighProfiles.begin(), kHighProfiles.end(), sps.profileIdc) != kHighProfiles.end() &&
-      !ReadHighProfileFields(reader, sps)) {
+  const bool highProfile =
+      std::find(kHighProfiles.begin(), kHighProfiles.end(), sps.profileIdc) != kHighProfiles.end();
+  if (highProfile && !ReadHighProfileFields(reader, sps)) {
     return std::nullopt;
   }
   if (!ReadUeUpTo(reader, kMaxLog2Minus4, &log2FrameNumMinus4) ||

@@ -17,7 +17,8 @@ constexpr uint32_t kMpeg1AspectLimit = 255;
 
 // frame_rate_code 1 to 8 (ISO/IEC 13818-2 table 6-4).
 constexpr std::array<Ratio, 9> kFrameRates = {{
-    {0, 0}, {24000, 1001}, {24, 1}, {25, 1}, {30000, 1001}, {30, 1}, {50, 1}, {60000, 1001}, {60, 1},
+    {0, 0}, {24000, 1001}, {24, 1}, {25, 1}, {30000, 1001},
+    {30, 1}, {50, 1}, {60000, 1001}, {60, 1},
 }};
 
 // MPEG-1 pel aspect ratio (pel height / pel width) in 1/10000, by
@@ -27,7 +28,8 @@ constexpr std::array<uint32_t, 15> kMpeg1PelAspect = {
 };
 
 // MPEG-2 display aspect ratios by aspect_ratio_information 2 to 4.
-constexpr std::array<Ratio, 5> kMpeg2DisplayAspect = {{{0, 0}, {0, 0}, {4, 3}, {16, 9}, {221, 100}}};
+constexpr std::array<Ratio, 5> kMpeg2DisplayAspect = {
+    {{0, 0}, {0, 0}, {4, 3}, {16, 9}, {221, 100}}};
 
 Ratio SquarePixels(uint32_t width, uint32_t height) {
   return ReduceRatio(width, height, kExactRatioLimit);
@@ -35,7 +37,8 @@ Ratio SquarePixels(uint32_t width, uint32_t height) {
 
 Ratio Mpeg1DisplayAspect(uint32_t width, uint32_t height, uint32_t code) {
   if (code == 0 || code >= kMpeg1PelAspect.size()) return SquarePixels(width, height);
-  // The table's four digits are an approximation; keep the sample aspect small.
+  // The table's four-digit values stand for simple ratios: take the closest
+  // sample aspect ratio with terms up to 255.
   const Ratio sample = ReduceRatio(10000, kMpeg1PelAspect[code], kMpeg1AspectLimit);
   return ReduceRatio(uint64_t{width} * sample.num, uint64_t{height} * sample.den,
                      kExactRatioLimit);

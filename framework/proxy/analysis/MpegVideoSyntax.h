@@ -53,7 +53,12 @@ struct MpegGroupHeader {
   bool brokenLink = false;
 };
 
-enum class MpegPictureCodingType : uint32_t { kIntra = 1, kPredicted = 2, kBidirectional = 3, kDcOnly = 4 };
+enum class MpegPictureCodingType : uint32_t {
+  kIntra = 1,
+  kPredicted = 2,
+  kBidirectional = 3,
+  kDcOnly = 4,  // MPEG-1 D-pictures: DC coefficients only
+};
 
 struct MpegPictureHeader {
   uint32_t temporalReference = 0;

@@ -15,7 +15,8 @@ std::optional<size_t> StartCodeScanner::FindUnitStart(size_t from) const {
   size_t candidate = from + kStartCodeBytes - 1;  // where the 01 would be
   while (candidate < bytes_.size()) {
     const auto rest = bytes_.subspan(candidate);
-    candidate += static_cast<size_t>(std::find(rest.begin(), rest.end(), uint8_t{0x01}) - rest.begin());
+    const auto one = std::find(rest.begin(), rest.end(), uint8_t{0x01});
+    candidate += static_cast<size_t>(one - rest.begin());
     if (candidate >= bytes_.size()) break;
     if (bytes_[candidate - 1] == 0 && bytes_[candidate - 2] == 0) return candidate + 1;
     ++candidate;

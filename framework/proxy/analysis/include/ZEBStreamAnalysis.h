@@ -20,7 +20,7 @@ extern "C" {
 
 /* Status of the analysers (also returned by the H.264 analyser plug-in). */
 enum {
-    ZEB_ANALYSIS_INVALID = 0,   /* bad arguments, or nothing in the bytes that the analyser reads */
+    ZEB_ANALYSIS_INVALID = 0,   /* bad arguments or unreadable bytes; the record is left alone */
     ZEB_ANALYSIS_NEED_MORE = 1, /* understood, but not enough to finish: pass the next frame */
     ZEB_ANALYSIS_COMPLETE = 2   /* the record is complete */
 };
@@ -46,16 +46,25 @@ typedef struct MpegVideoInfo {
  * Describes an MPEG-1 or MPEG-2 video stream from one frame's bytes (as a
  * QuickTime sample holds them: sequence header, extensions, group of pictures,
  * picture header and picture coding extension, slices). The record is written
- * only from a frame that holds a sequence header; it then gets the size word,
- * videoType (1 MPEG-1, 2 MPEG-2), width, height, display aspect ratio, frame
- * rate, field order, colour format, colour description, component depth 8,
- * videoRange 1 and bitRate (0 when the header says "variable").
+ * only from a frame whose sequence header is followed by another header (a
+ * sequence extension there makes it MPEG-2). It then gets the size word,
+ * videoType (1 MPEG-1, 2 MPEG-2), width and height (with the extension's high
+ * bits), the display aspect ratio (MPEG-2: 4:3, 16:9 or 221:100 as coded, the
+ * picture's own w:h for square samples; MPEG-1: the picture size times the
+ * pel aspect ratio, taken as the closest fraction with terms up to 255), the
+ * frame rate (with the extension's n/d), the field order (progressive
+ * sequence or frame: 2; a first field picture: 0 top, 1 bottom; else
+ * top_field_first), the colour format (4:2:0 23, 4:2:2 22, 4:4:4 21), the
+ * colour description of a sequence display extension (its display size is a
+ * pan-scan window and leaves the ratio alone), component depth 8, videoRange 1
+ * and bitRate (bit_rate × 400; 0 for the "variable" value 0x3FFFF).
  * Returns ZEB_ANALYSIS_COMPLETE when the frame holds everything that decides
  * these words: for MPEG-1 the sequence header; for MPEG-2 the sequence header,
  * its sequence extension and, unless the sequence is progressive, the picture
  * coding extension of the first picture (for the field order).
  * ZEB_ANALYSIS_NEED_MORE: a frame without a sequence header, or one that ends
- * before those parts; ZEB_ANALYSIS_INVALID: no MPEG video header at all.
+ * before those parts; ZEB_ANALYSIS_INVALID: no MPEG video header at all, or a
+ * sequence header with a zero size (the record is left as it was).
  */
 ZEB_ANALYSIS_API uint32_t GetMpegVideoInfo(const uint8_t* data, uint32_t size,
                                            SPlugVideoStreamInfo* info);
