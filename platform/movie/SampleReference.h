@@ -1,5 +1,6 @@
 // The media layer's 64-bit sample reference: 22 bytes without padding, as
-// callers keep whole tables of them.
+// callers keep whole tables of them. Its fields may therefore be misaligned:
+// copy them (by value), never bind a reference or a pointer to one.
 #pragma once
 
 #include <cstdint>

@@ -19,14 +19,19 @@ Status ReadAt(const Media& media, int64_t decodeTime, uint32_t maxSamples, Sampl
     return status;
 }
 
-std::vector<SampleReference64> AllReferences(const Media& media) {
+std::vector<Reference> AllReferences(const Media& media) {
     std::vector<SampleReference64> records(media.SampleCount() + 1);
     uint32_t filled = 0;
     if (!media.GetSampleReferences(0, static_cast<uint32_t>(records.size()), records.data(), filled).IsOk()) {
         return {};
     }
-    records.resize(filled);
-    return records;
+    std::vector<Reference> references;
+    for (uint32_t i = 0; i < filled; ++i) {
+        const SampleReference64 record = records[i];
+        references.push_back(Reference{record.dataOffset, record.dataSize, record.durationPerSample,
+                                       record.numberOfSamples, record.sampleFlags});
+    }
+    return references;
 }
 
 }  // namespace zeb::movie::test

@@ -15,8 +15,18 @@ namespace zeb::movie::test {
 Status ReadAt(const Media& media, int64_t decodeTime, uint32_t maxSamples, SampleReadResult& result,
               std::vector<uint8_t>& data, uint32_t maxBytes = 0);
 
+// A sample reference copied out of its packed record, whose fields may be
+// misaligned and so must not be bound to references (as EXPECT_EQ does).
+struct Reference {
+    int64_t offset;
+    uint32_t size;
+    uint32_t duration;
+    uint32_t count;
+    uint16_t flags;
+};
+
 // Every reference of a media from time 0.
-std::vector<SampleReference64> AllReferences(const Media& media);
+std::vector<Reference> AllReferences(const Media& media);
 
 // A source that counts its reads, to check how many a media read costs.
 class CountingSource final : public ByteSource {

@@ -23,12 +23,12 @@ struct SampleView {
     bool sync;
 };
 
-std::vector<SampleView> ExpandReferences(const std::vector<SampleReference64>& records) {
+std::vector<SampleView> ExpandReferences(const std::vector<Reference>& records) {
     std::vector<SampleView> samples;
-    for (const SampleReference64& record : records) {
-        for (uint32_t k = 0; k < record.numberOfSamples; ++k) {
-            samples.push_back(SampleView{static_cast<uint64_t>(record.dataOffset) + uint64_t{k} * record.dataSize,
-                                         record.dataSize, record.sampleFlags == 0});
+    for (const Reference& record : records) {
+        for (uint32_t k = 0; k < record.count; ++k) {
+            samples.push_back(SampleView{static_cast<uint64_t>(record.offset) + uint64_t{k} * record.size,
+                                         record.size, record.flags == 0});
         }
     }
     return samples;
@@ -171,9 +171,8 @@ private:
 
     void CompareChunkedSound() {
         std::vector<ByteSpan> ours;
-        for (const SampleReference64& record : AllReferences(media_)) {
-            AppendMerged(ours, static_cast<uint64_t>(record.dataOffset),
-                         uint64_t{record.dataSize} * record.numberOfSamples, fileSize_);
+        for (const Reference& record : AllReferences(media_)) {
+            AppendMerged(ours, static_cast<uint64_t>(record.offset), uint64_t{record.size} * record.count, fileSize_);
         }
         std::vector<ByteSpan> theirs;
         for (const ProbePacket& packet : packets_) AppendMerged(theirs, static_cast<uint64_t>(packet.pos), packet.size, fileSize_);
@@ -209,8 +208,8 @@ const Track* TrackWithId(const Movie& movie, uint32_t id) {
 }
 
 bool PassesEndOfFile(const Media& media, uint64_t fileSize) {
-    for (const SampleReference64& record : AllReferences(media)) {
-        const uint64_t end = static_cast<uint64_t>(record.dataOffset) + uint64_t{record.dataSize} * record.numberOfSamples;
+    for (const Reference& record : AllReferences(media)) {
+        const uint64_t end = static_cast<uint64_t>(record.offset) + uint64_t{record.size} * record.count;
         if (end > fileSize) return true;
     }
     return false;

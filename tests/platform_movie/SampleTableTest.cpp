@@ -52,8 +52,8 @@ TEST(SampleTableTest, SyncFlagsFromStssAndStps) {
             EXPECT_EQ(result.flags, c.flags[i]) << "sample " << i + 1;
         }
         std::vector<uint16_t> referenceFlags;
-        for (const SampleReference64& record : AllReferences(media)) {
-            referenceFlags.insert(referenceFlags.end(), record.numberOfSamples, record.sampleFlags);
+        for (const Reference& record : AllReferences(media)) {
+            referenceFlags.insert(referenceFlags.end(), record.count, record.flags);
         }
         EXPECT_EQ(referenceFlags, c.flags);
     }
@@ -165,15 +165,15 @@ TEST(SampleTableTest, ReferencesGroupSamplesThatAreAlike) {
                     Stco({at, at + 100}), c.tables})}});
         std::unique_ptr<Movie> movie;
         ASSERT_TRUE(OpenBytes(bytes, movie).IsOk());
-        const std::vector<SampleReference64> records = AllReferences(OnlyMedia(movie));
+        const std::vector<Reference> records = AllReferences(OnlyMedia(movie));
         ASSERT_EQ(records.size(), c.records.size());
         for (size_t i = 0; i < records.size(); ++i) {
             const auto& expected = c.records[i];
-            EXPECT_EQ(records[i].dataOffset, at + expected[0]) << "record " << i;
-            EXPECT_EQ(records[i].dataSize, expected[1]) << "record " << i;
-            EXPECT_EQ(records[i].durationPerSample, expected[2]) << "record " << i;
-            EXPECT_EQ(records[i].numberOfSamples, expected[3]) << "record " << i;
-            EXPECT_EQ(records[i].sampleFlags, expected[4]) << "record " << i;
+            EXPECT_EQ(records[i].offset, at + expected[0]) << "record " << i;
+            EXPECT_EQ(records[i].size, expected[1]) << "record " << i;
+            EXPECT_EQ(records[i].duration, expected[2]) << "record " << i;
+            EXPECT_EQ(records[i].count, expected[3]) << "record " << i;
+            EXPECT_EQ(records[i].flags, expected[4]) << "record " << i;
         }
     }
 }
@@ -257,13 +257,13 @@ TEST(SampleTableTest, PackedSoundCountsFramesAndReadsWholePackets) {
     EXPECT_EQ(result.dataSize, 136u);
     EXPECT_EQ(data, Bytes(packets.begin() + 68, packets.end()));
 
-    const std::vector<SampleReference64> records = AllReferences(media);
+    const std::vector<Reference> records = AllReferences(media);
     ASSERT_EQ(records.size(), 2u);
-    EXPECT_EQ(records[0].dataOffset, first);
-    EXPECT_EQ(records[0].dataSize, 68u);
-    EXPECT_EQ(records[0].durationPerSample, 64u);
-    EXPECT_EQ(records[0].numberOfSamples, 2u);
-    EXPECT_EQ(records[1].dataOffset, second);
+    EXPECT_EQ(records[0].offset, first);
+    EXPECT_EQ(records[0].size, 68u);
+    EXPECT_EQ(records[0].duration, 64u);
+    EXPECT_EQ(records[0].count, 2u);
+    EXPECT_EQ(records[1].offset, second);
 
     int64_t total = 0;
     ASSERT_TRUE(media.GetDataSize(0, 192, total).IsOk());
@@ -291,12 +291,10 @@ TEST(SampleTableTest, HourOfPcmStaysCompact) {
     ASSERT_TRUE(media.GetSampleDecodeTime(kFrames, time, duration).IsOk());
     EXPECT_EQ(time, kFrames - 1);
 
-    std::vector<SampleReference64> records(4000);
-    uint32_t filled = 0;
-    ASSERT_TRUE(media.GetSampleReferences(0, 4000, records.data(), filled).IsOk());
-    ASSERT_EQ(filled, 3600u) << "one record per chunk";
-    EXPECT_EQ(records[3599].dataOffset, 8 + 3599 * 96000);
-    EXPECT_EQ(records[3599].numberOfSamples, 48000u);
+    const std::vector<Reference> records = AllReferences(media);
+    ASSERT_EQ(records.size(), 3600u) << "one record per chunk";
+    EXPECT_EQ(records[3599].offset, 8 + 3599 * 96000);
+    EXPECT_EQ(records[3599].count, 48000u);
 
     int64_t total = 0;
     ASSERT_TRUE(media.GetDataSize(0, kFrames, total).IsOk());
