@@ -94,16 +94,18 @@ uint32_t FrameReaderRing::Take(uint32_t index, uint8_t* buffer, uint32_t* size, 
     Retarget(index);
     slot.filled.Wait();
   }
+  // Everything is taken from the slot before it changes hands.
+  const uint32_t result = slot.result;
   *size = slot.size;
   *key = slot.key;
   if (displayOffset != nullptr) *displayOffset = slot.displayOffset;
   if (buffer == nullptr) {
     slot.filled.Set();  // the frame stays due for the next call
-    return slot.result;
+    return result;
   }
   std::memcpy(buffer, slot.data.get(), slot.size);
   slot.frameIndex += static_cast<uint32_t>(slots_.size());
-  slot.free.Set();
   consumerSlot_ = Next(consumerSlot_);
-  return slot.result;
+  slot.free.Set();
+  return result;
 }
