@@ -12,3 +12,6 @@ mkdir -p "$cache"
 
 echo "== movie open (platform/movie against libavformat)"
 "$dir/bin/bench_movie_open" "$cache"
+
+echo "== reader (the plug-in's reader family against dd and libavformat)"
+"$dir/bin/bench_reader" "$cache"

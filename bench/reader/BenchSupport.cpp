@@ -1,0 +1,56 @@
+#include "bench/reader/BenchSupport.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+
+namespace zeb::bench {
+
+std::string CachedMovie(const std::string& cacheDir, const std::string& name,
+                        const std::string& ffmpegArguments) {
+  const std::string path = cacheDir + "/" + name;
+  struct stat info {};
+  if (::stat(path.c_str(), &info) == 0 && info.st_size > 0) return path;
+  const std::string partial = path + ".part.mov";
+  const std::string command =
+      "ffmpeg -v error -y " + ffmpegArguments + " -fflags +bitexact '" + partial + "'";
+  std::printf("making %s ...\n", name.c_str());
+  std::fflush(stdout);
+  if (std::system(command.c_str()) != 0 || std::rename(partial.c_str(), path.c_str()) != 0) {
+    return {};
+  }
+  return path;
+}
+
+std::string EvictFromCache(const std::string& path) {
+  ::sync();
+  if (std::ofstream drop("/proc/sys/vm/drop_caches"); drop && (drop << "3\n") && drop.flush()) {
+    return "drop_caches";
+  }
+  const int fd = ::open(path.c_str(), O_RDONLY);
+  if (fd >= 0) {
+    ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
+    ::close(fd);
+  }
+  return "posix_fadvise(DONTNEED)";
+}
+
+double Seconds(const std::function<void()>& work) {
+  const auto start = std::chrono::steady_clock::now();
+  work();
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+double BestSeconds(int runs, const std::function<void()>& work) {
+  double best = Seconds(work);
+  for (int i = 1; i < runs; ++i) best = std::min(best, Seconds(work));
+  return best;
+}
+
+}  // namespace zeb::bench

@@ -1,0 +1,112 @@
+// The reader through the plug-in's ordinals against what a host would use
+// instead: dd with direct I/O and libavformat for a cold sequential read of a
+// large uncompressed movie, libavformat's packet loop for every frame of a
+// long H.264 movie, and libavformat's open with stream probing. Every line
+// prints a ratio against the reference measured in the same run.
+#include <cstdio>
+#include <string>
+
+#include "bench/reader/BenchSupport.h"
+#include "bench/reader/LibavformatReader.h"
+#include "bench/reader/PluginReader.h"
+
+namespace zeb::bench {
+namespace {
+
+constexpr double kMiB = 1 << 20;
+// The host's read-ahead for HD frames: enough 1 MiB blocks for two frames.
+constexpr uint32_t kReadAheadBytes = 16u << 20;
+constexpr double kMinDdRatio = 0.9;
+constexpr double kMinLibavformatReadRatio = 1.6;
+constexpr double kMinPacketRateRatio = 1.5;
+constexpr double kMaxOpenRatio = 1.0;
+
+const char* Verdict(bool met) { return met ? "met" : "MISSED"; }
+
+// Frames through ordinal 421; the bytes delivered.
+uint64_t ReadAllFrames(PluginReader& reader, const std::string& path, bool readAhead,
+                       uint32_t readAheadBytes) {
+  if (reader.Open(path) != 0) return 0;
+  reader.SetReadAhead(readAhead, readAheadBytes);
+  uint64_t bytes = 0;
+  const uint32_t frames = reader.FrameCount();
+  for (uint32_t i = 0; i < frames; ++i) {
+    uint8_t* data = nullptr;
+    bytes += reader.ReadShared(i, &data);
+  }
+  return bytes;
+}
+
+void ColdSequentialRead(PluginReader& reader, const std::string& cache) {
+  const std::string movie = CachedMovie(cache, "uyvy_1080p_1600mb.mov",
+                                        "-f lavfi -i testsrc2=size=1920x1080:rate=25 -frames:v 386 "
+                                        "-c:v rawvideo -pix_fmt uyvy422");
+  if (movie.empty()) return;
+  uint64_t ours = 0, lavf = 0;
+  std::string eviction;
+  eviction = EvictFromCache(movie);
+  const double oursSeconds = Seconds([&] { ours = ReadAllFrames(reader, movie, true, kReadAheadBytes); });
+  EvictFromCache(movie);
+  const double ddSeconds = Seconds([&] {
+    const std::string dd = "dd if='" + movie + "' of=/dev/null iflag=direct bs=4M status=none";
+    if (std::system(dd.c_str()) != 0) std::printf("dd failed\n");
+  });
+  EvictFromCache(movie);
+  const double lavfSeconds = Seconds([&] { lavf = ReadVideoPackets(movie).bytes; });
+  const double oursRate = double(ours) / kMiB / oursSeconds;
+  const double ddRate = double(ours) / kMiB / ddSeconds;
+  const double lavfRate = double(lavf) / kMiB / lavfSeconds;
+  std::printf("\n== cold sequential read: 1080p '2vuy', %.0f MiB of frames, cache emptied by %s\n",
+              double(ours) / kMiB, eviction.c_str());
+  std::printf("ours (421, direct, read-ahead %u MiB) %8.1f MiB/s\n", kReadAheadBytes >> 20, oursRate);
+  std::printf("dd iflag=direct bs=4M               %8.1f MiB/s   ours/dd   %5.2f  (target >= %.1f: %s)\n",
+              ddRate, oursRate / ddRate, kMinDdRatio, Verdict(oursRate / ddRate >= kMinDdRatio));
+  std::printf("libavformat av_read_frame           %8.1f MiB/s   ours/lavf %5.2f  (target >= %.1f: %s)\n",
+              lavfRate, oursRate / lavfRate, kMinLibavformatReadRatio,
+              Verdict(oursRate / lavfRate >= kMinLibavformatReadRatio));
+}
+
+void LongAvcMovie(PluginReader& reader, const std::string& cache) {
+  const std::string movie = CachedMovie(cache, "avc1_320x240_20min.mov",
+                                        "-f lavfi -i testsrc2=size=320x240:rate=25:duration=1200 "
+                                        "-c:v libx264 -preset ultrafast -bf 2 -g 250 -pix_fmt yuv420p");
+  if (movie.empty()) return;
+  ReadVideoPackets(movie);  // warm the page cache
+  uint32_t frames = 0;
+  const double oursSeconds = BestSeconds(3, [&] {
+    ReadAllFrames(reader, movie, true, 1u << 20);
+    frames = reader.FrameCount();
+  });
+  uint64_t packets = 0;
+  const double lavfSeconds = BestSeconds(3, [&] { packets = ReadVideoPackets(movie).packets; });
+  const double oursRate = frames / oursSeconds;
+  const double lavfRate = double(packets) / lavfSeconds;
+  std::printf("\n== every frame of a 20-minute 320x240 avc1 movie (%u frames), warm cache\n", frames);
+  std::printf("ours (421, direct, read-ahead 1 MiB) %9.0f frames/s\n", oursRate);
+  std::printf("libavformat av_read_frame           %9.0f packets/s  ours/lavf %5.2f  (target >= %.1f: %s)\n",
+              lavfRate, oursRate / lavfRate, kMinPacketRateRatio,
+              Verdict(oursRate / lavfRate >= kMinPacketRateRatio));
+
+  const double oursOpen = BestSeconds(5, [&] { reader.Open(movie); });
+  const double lavfOpen = BestSeconds(5, [&] { OpenAndFindStreamInfo(movie); });
+  std::printf("\n== open of the same movie, warm cache\n");
+  std::printf("ours (400 + 404)                    %9.2f ms\n", oursOpen * 1e3);
+  std::printf("libavformat open + find_stream_info %9.2f ms   ours/lavf %5.2f  (target <= %.1f: %s)\n",
+              lavfOpen * 1e3, oursOpen / lavfOpen, kMaxOpenRatio,
+              Verdict(oursOpen / lavfOpen <= kMaxOpenRatio));
+}
+
+}  // namespace
+}  // namespace zeb::bench
+
+int main(int argc, char** argv) {
+  const std::string cache = argc > 1 ? argv[1] : ".";
+  zeb::bench::PluginReader reader;
+  if (!reader.loaded()) {
+    std::fprintf(stderr, "cannot load libZEBPlugQuickTimeLibU.so beside this program\n");
+    return 1;
+  }
+  zeb::bench::LongAvcMovie(reader, cache);
+  zeb::bench::ColdSequentialRead(reader, cache);
+  return 0;
+}
