@@ -4,7 +4,7 @@
 
 namespace zeb::movie {
 
-void CompositionOffsetTable::Append(uint64_t count, int32_t offset) {
+void CompositionOffsetTable::Append(uint32_t count, int32_t offset) {
     if (count == 0) return;
     runs_.push_back(Run{sampleCount_, count, offset});
     sampleCount_ += count;

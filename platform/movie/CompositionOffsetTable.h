@@ -10,7 +10,7 @@ namespace zeb::movie {
 
 class CompositionOffsetTable {
 public:
-    void Append(uint64_t count, int32_t offset);
+    void Append(uint32_t count, int32_t offset);
 
     bool Empty() const { return runs_.empty(); }
     // True when some sample is displayed away from its decode time.
@@ -19,9 +19,10 @@ public:
     int32_t OffsetOf(uint64_t index) const;
 
 private:
+    // 16 bytes: B-frame streams have about one run per sample.
     struct Run {
         uint64_t firstSample;
-        uint64_t count;
+        uint32_t count;
         int32_t offset;
     };
     std::vector<Run> runs_;

@@ -17,11 +17,9 @@ Status Movie::Open(std::shared_ptr<const ByteSource> source, std::unique_ptr<Mov
     movie.reset();
     AtomHeader moov;
     ZEB_MOVIE_TRY(FindMoov(*source, moov));
-    // FindMoov checked the atom against the file size, so the buffer is one the file justifies.
-    std::vector<uint8_t> payload(static_cast<size_t>(moov.PayloadSize()));
-    const uint64_t payloadOffset = moov.fileOffset + moov.headerSize;
-    ZEB_MOVIE_TRY(source->ReadAt(payloadOffset, payload));
-    ByteReader reader(payload, payloadOffset, moov.path, 1);
+    std::vector<uint8_t> payload;
+    ZEB_MOVIE_TRY(ReadPayload(*source, moov, payload));
+    ByteReader reader(payload, moov.fileOffset + moov.headerSize, moov.path, 1);
     MovieAtoms atoms;
     ZEB_MOVIE_TRY(ParseMoov(reader, atoms));
 
