@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <stdexcept>
 
@@ -68,8 +69,14 @@ std::string ProgramFolder() {
 }  // namespace
 
 std::string MakeFixture(const FixtureSpec& spec) {
+  // The name carries a digest of the recipe, so a changed recipe makes a new file.
+  const std::string recipe = spec.size + spec.rate + std::to_string(spec.frames) + spec.args;
+  const std::filesystem::path named = spec.file;
   const std::filesystem::path folder = ZEB_ANALYSIS_FIXTURE_DIR;
-  const std::filesystem::path target = folder / spec.file;
+  const size_t digest = std::hash<std::string>{}(recipe) % 1'000'000;
+  const std::string name =
+      named.stem().string() + "-" + std::to_string(digest) + named.extension().string();
+  const std::filesystem::path target = folder / name;
   if (std::filesystem::exists(target)) return target.string();
   std::filesystem::create_directories(folder);
   // Test processes run in parallel: each writes its own file and renames it.

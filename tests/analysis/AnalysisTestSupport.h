@@ -13,7 +13,8 @@
 namespace zeb::analysis::test {
 
 // A movie made once with the ffmpeg tool from its test pattern into the build
-// folder's fixtures-analysis directory (kept between runs):
+// folder's fixtures-analysis directory (kept between runs; the file name gets
+// a digest of the recipe):
 //   ffmpeg -f lavfi -i testsrc2=size=<size>:rate=<rate> -frames:v <frames> <args> <file>
 struct FixtureSpec {
   std::string file;  // name inside the fixture folder; its extension picks the container

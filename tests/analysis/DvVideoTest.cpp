@@ -150,10 +150,6 @@ TEST(DvFrameTest, HeaderAndVauxPacksDecide) {
     EXPECT_EQ(std::make_pair(info.aspectX, info.aspectY), c.aspect) << c.name;
     EXPECT_EQ(info.colorFormat, c.colorFormat) << c.name;
   }
-  SPlugVideoStreamInfo info{};
-  EXPECT_EQ(GetDVVideoInfo(pal.data(), static_cast<uint32_t>(pal.size()), nullptr),
-            uint32_t{ZEB_ANALYSIS_INVALID});
-  EXPECT_EQ(GetDVVideoInfo(nullptr, 144000, &info), uint32_t{ZEB_ANALYSIS_INVALID});
 }
 
 }  // namespace

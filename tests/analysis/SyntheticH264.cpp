@@ -12,6 +12,21 @@ constexpr uint32_t kLog2MaxPocLsb = 6;
 // Clock timestamps that follow each pic_struct value (table D-1).
 constexpr std::array<uint32_t, 9> kClockTimestamps = {1, 1, 1, 2, 2, 3, 3, 2, 3};
 
+// Lists 0 (ended by a zero scale after two deltas), 1 (all 16) and 6 (all 64);
+// the others are not coded.
+void WriteScalingLists(BitWriter& writer) {
+  for (unsigned list = 0; list < 8; ++list) {
+    writer.Flag(list == 0 || list == 1 || list == 6);
+    if (list == 0) writer.Se(8).Se(-16);
+    if (list == 1) {
+      for (int j = 0; j < 16; ++j) writer.Se(1);
+    }
+    if (list == 6) {
+      for (int j = 0; j < 64; ++j) writer.Se(j % 2 ? -3 : 3);
+    }
+  }
+}
+
 void WriteVui(BitWriter& writer, const SyntheticSps& sps) {
   writer.Flag(sps.sarIdc != 0);
   if (sps.sarIdc != 0) {
@@ -41,7 +56,8 @@ std::vector<uint8_t> SpsNal(const SyntheticSps& sps) {
   if (sps.profileIdc >= 100) {
     writer.Ue(sps.chromaFormatIdc);
     if (sps.chromaFormatIdc == 3) writer.Flag(false);
-    writer.Ue(0).Ue(0).Flag(false).Flag(false);
+    writer.Ue(0).Ue(0).Flag(false).Flag(sps.scalingLists);
+    if (sps.scalingLists) WriteScalingLists(writer);
   }
   writer.Ue(kLog2MaxFrameNum - 4).Ue(sps.picOrderCntType);
   if (sps.picOrderCntType == 0) writer.Ue(kLog2MaxPocLsb - 4);

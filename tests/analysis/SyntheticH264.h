@@ -16,6 +16,7 @@ struct SyntheticSps {
   uint32_t widthMbs = 20;
   uint32_t heightMapUnits = 15;
   bool frameMbsOnly = true;
+  bool scalingLists = false;       // three lists coded, one of them ended early
   std::array<uint32_t, 4> crop{};  // left, right, top, bottom in crop units
   uint32_t picOrderCntType = 0;
   int32_t offsetForTopToBottomField = 0;  // POC type 1
