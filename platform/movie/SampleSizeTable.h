@@ -21,7 +21,9 @@ public:
     bool IsConstant() const { return fieldBits_ == 0; }
     uint32_t SizeOf(uint64_t index) const;
     // Total size of the `count` samples from `first`.
-    uint64_t BytesOf(uint64_t first, uint64_t count) const { return BytesBefore(first + count) - BytesBefore(first); }
+    uint64_t BytesOf(uint64_t first, uint64_t count) const {
+        return count == 0 ? 0 : BytesBefore(first + count) - BytesBefore(first);
+    }
     // End (exclusive) of the run of samples from `index` whose size equals
     // its size, at most `limit`.
     uint64_t SameSizeEnd(uint64_t index, uint64_t limit) const;

@@ -69,6 +69,7 @@ uint32_t CollectReferences(const SampleTable& table, uint64_t first, uint32_t ma
     if (first >= table.Count() || maxRecords == 0) return 0;
     ChunkMap::Chunk chunk = table.Chunks().ChunkOf(first);
     uint64_t index = first;
+    uint64_t offset = OffsetInChunk(table, chunk, index);
     uint32_t filled = 0;
     while (filled < maxRecords) {
         const DecodeTimeTable::Run& run = table.Times().Runs()[table.Times().RunOf(index)];
@@ -77,14 +78,18 @@ uint32_t CollectReferences(const SampleTable& table, uint64_t first, uint32_t ma
         end = table.Sizes().SameSizeEnd(index, end);
         end = std::min<uint64_t>(end, index + std::numeric_limits<uint32_t>::max());
         SampleReference64& record = records[filled++];
-        record.dataOffset = static_cast<int64_t>(OffsetInChunk(table, chunk, index));
+        record.dataOffset = static_cast<int64_t>(offset);
         record.dataSize = table.Sizes().SizeOf(index);
         record.durationPerSample = run.delta;
         record.numberOfSamples = static_cast<uint32_t>(end - index);
         record.sampleFlags = table.Sync().IsSync(index) ? 0 : kSampleNotSync;
+        offset += uint64_t{record.dataSize} * record.numberOfSamples;
         index = end;
         if (index >= table.Count()) break;
-        if (index >= ChunkEnd(table, chunk) && !table.Chunks().NextChunk(chunk)) break;
+        if (index >= ChunkEnd(table, chunk)) {
+            if (!table.Chunks().NextChunk(chunk)) break;
+            offset = chunk.offset;
+        }
     }
     return filled;
 }

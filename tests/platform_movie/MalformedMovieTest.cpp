@@ -171,5 +171,14 @@ TEST(MalformedMovieTest, AtomFramingRules) {
     }
 }
 
+TEST(MalformedMovieTest, PathsThatAreNotReadableMovies) {
+    std::unique_ptr<Movie> movie;
+    const Status missing = Movie::Open("/nonexistent/folder/movie.mov", movie);
+    EXPECT_EQ(missing.Code(), StatusCode::kNotFound);
+    EXPECT_EQ(missing.Err(), kErrNotFound);
+    EXPECT_EQ(Movie::Open("/tmp", movie).Code(), StatusCode::kIoError) << "a folder is not a movie";
+    EXPECT_EQ(movie, nullptr);
+}
+
 }  // namespace
 }  // namespace zeb::movie::test
