@@ -75,16 +75,10 @@ Status DumpTopLevelContainer(const ByteSource& source, const AtomHeader& header,
 
 Status DumpAtomTree(const ByteSource& source, std::string& text) {
     text.clear();
-    uint64_t offset = 0;
-    for (;;) {
-        std::optional<AtomHeader> header;
-        ZEB_MOVIE_TRY(ReadTopLevelHeader(source, offset, header));
-        if (!header) break;
-        text += Describe(*header, 0) + "\n";
-        if (Contains(kContainers, header->type)) ZEB_MOVIE_TRY(DumpTopLevelContainer(source, *header, text));
-        offset += header->size;
-    }
-    return Status::Ok();
+    return ForEachTopLevelAtom(source, [&](const AtomHeader& header, bool&) {
+        text += Describe(header, 0) + "\n";
+        return Contains(kContainers, header.type) ? DumpTopLevelContainer(source, header, text) : Status::Ok();
+    });
 }
 
 }  // namespace zeb::movie

@@ -37,20 +37,27 @@ constexpr AtomHandler<CmovAtoms> kCmovTable[] = {
     {FourCC("cmvd"), ParseCmvd},
 };
 
-Status Inflate(std::span<const uint8_t> compressed, std::vector<uint8_t>& out, const ByteReader& where) {
+// Inflates into all of `out`; the stream must end exactly there.
+Status Inflate(std::span<const uint8_t> compressed, std::vector<uint8_t>& out, const std::string& where,
+               uint64_t offset) {
     z_stream stream{};
-    if (inflateInit(&stream) != Z_OK) return where.Invalid("zlib refused to start");
+    if (inflateInit(&stream) != Z_OK) return Status::Error(StatusCode::kNoMemory, "zlib cannot start", where, offset);
     stream.next_in = const_cast<Bytef*>(compressed.data());
     stream.avail_in = static_cast<uInt>(compressed.size());
     stream.next_out = out.data();
     stream.avail_out = static_cast<uInt>(out.size());
     const int result = inflate(&stream, Z_FINISH);
     const uint64_t produced = stream.total_out;
+    const bool inputUsedUp = stream.avail_in == 0;
     inflateEnd(&stream);
     if (result == Z_STREAM_END && produced == out.size()) return Status::Ok();
-    if (result == Z_BUF_ERROR && stream.avail_in == 0) return where.Truncated("compressed movie header ends early");
-    return where.Invalid("compressed movie header does not inflate to its stated " + std::to_string(out.size()) +
-                         " bytes");
+    if (result == Z_BUF_ERROR && inputUsedUp) {
+        return Status::Error(StatusCode::kTruncated, "compressed movie header ends early", where, offset);
+    }
+    return Status::Error(StatusCode::kInvalid,
+                         "compressed movie header does not inflate to its stated " + std::to_string(out.size()) +
+                             " bytes",
+                         where, offset);
 }
 
 }  // namespace
@@ -63,15 +70,17 @@ Status InflateCmov(ByteReader& cmov, std::vector<uint8_t>& moovAtom) {
                              "movie header compressed with '" + FourCCToString(atoms.compressor) + "'", cmov.Path());
     }
     if (!atoms.hasData) return cmov.Invalid("compressed movie header without 'cmvd'");
-    const ByteReader where(atoms.compressed, atoms.compressedOffset, cmov.Path() + "/cmvd");
+    const std::string where = cmov.Path() + "/cmvd";
     if (atoms.inflatedSize < 8 || atoms.inflatedSize > kMaxInflatedMovieSize ||
         atoms.inflatedSize > atoms.compressed.size() * kMaxDeflateRatio ||
         atoms.compressed.size() > std::numeric_limits<uInt>::max()) {
-        return where.Invalid("compressed movie header claims " + std::to_string(atoms.inflatedSize) +
-                             " bytes from " + std::to_string(atoms.compressed.size()));
+        return Status::Error(StatusCode::kInvalid,
+                             "compressed movie header claims " + std::to_string(atoms.inflatedSize) + " bytes from " +
+                                 std::to_string(atoms.compressed.size()),
+                             where, atoms.compressedOffset);
     }
     moovAtom.assign(atoms.inflatedSize, 0);
-    return Inflate(atoms.compressed, moovAtom, where);
+    return Inflate(atoms.compressed, moovAtom, where, atoms.compressedOffset);
 }
 
 }  // namespace zeb::movie

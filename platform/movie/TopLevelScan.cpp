@@ -7,6 +7,8 @@
 
 namespace zeb::movie {
 
+namespace {
+
 Status ReadTopLevelHeader(const ByteSource& source, uint64_t offset, std::optional<AtomHeader>& header) {
     header.reset();
     const uint64_t fileSize = source.Size();
@@ -18,19 +20,35 @@ Status ReadTopLevelHeader(const ByteSource& source, uint64_t offset, std::option
     return ParseAtomHeader(head, fileSize - offset, offset, {}, true, header);
 }
 
-Status FindMoov(const ByteSource& source, AtomHeader& moov) {
+}  // namespace
+
+Status ForEachTopLevelAtom(const ByteSource& source,
+                           const std::function<Status(const AtomHeader& header, bool& stop)>& visit) {
     uint64_t offset = 0;
-    for (;;) {
+    for (uint64_t count = 0;; ++count) {
         std::optional<AtomHeader> header;
         ZEB_MOVIE_TRY(ReadTopLevelHeader(source, offset, header));
-        if (!header) break;
-        if (header->type == FourCC("moov")) {
-            moov = *header;
-            return Status::Ok();
+        if (!header) return Status::Ok();
+        if (count == kMaxTopLevelAtoms) {
+            return Status::Error(StatusCode::kInvalid, "more than " + std::to_string(kMaxTopLevelAtoms) +
+                                 " atoms at the file level", {}, offset);
         }
+        bool stop = false;
+        ZEB_MOVIE_TRY(visit(*header, stop));
+        if (stop) return Status::Ok();
         offset += header->size;
     }
-    return Status::Error(StatusCode::kInvalid, "no movie atom ('moov') in the file");
+}
+
+Status FindMoov(const ByteSource& source, AtomHeader& moov) {
+    bool found = false;
+    ZEB_MOVIE_TRY(ForEachTopLevelAtom(source, [&](const AtomHeader& header, bool& stop) {
+        found = stop = header.type == FourCC("moov");
+        if (found) moov = header;
+        return Status::Ok();
+    }));
+    if (!found) return Status::Error(StatusCode::kInvalid, "no movie atom ('moov') in the file");
+    return Status::Ok();
 }
 
 Status ReadPayload(const ByteSource& source, const AtomHeader& header, std::vector<uint8_t>& payload) {

@@ -2,7 +2,7 @@
 // header by header without loading the file.
 #pragma once
 
-#include <optional>
+#include <functional>
 #include <vector>
 
 #include "platform/movie/AtomHeader.h"
@@ -10,9 +10,13 @@
 
 namespace zeb::movie {
 
-// The header of the file-level atom at `offset`; empty when fewer than 8
-// bytes are left. An atom that passes the end of the file gives kTruncated.
-Status ReadTopLevelHeader(const ByteSource& source, uint64_t offset, std::optional<AtomHeader>& header);
+// Calls `visit` with each file-level atom's header in file order until it
+// sets `stop` or returns a failure (which is passed on), or the atoms end.
+// An atom that passes the end of the file gives kTruncated. A file of more
+// than kMaxTopLevelAtoms atoms is refused rather than walked for ever.
+inline constexpr uint64_t kMaxTopLevelAtoms = uint64_t{1} << 20;
+Status ForEachTopLevelAtom(const ByteSource& source,
+                           const std::function<Status(const AtomHeader& header, bool& stop)>& visit);
 
 // The first 'moov' atom of the file. A file with none gives kInvalid; one
 // whose atoms run past its end before a 'moov' was seen gives kTruncated.
