@@ -1,5 +1,6 @@
 #include "reader/AvcStartCodes.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -59,7 +60,38 @@ void WriteParameterSets(const AvcConfigRecord& config, uint8_t* out) {
   }
 }
 
+// Where the unit after the one starting at `from` begins (after its start
+// code), or the frame's size. Emulation prevention keeps 00 00 01 out of
+// every unit's payload.
+size_t NextUnit(const ByteView& frame, size_t from) {
+  for (size_t at = from; at + 3 <= frame.size(); ++at) {
+    uint8_t a = 1, b = 1, c = 0;
+    if (frame.U8(at + 2, c) && c > 1) {
+      at += 2;  // no start code can end before at + 3
+      continue;
+    }
+    if (frame.U8(at, a) && frame.U8(at + 1, b) && a == 0 && b == 0 && c == 1) return at + 3;
+  }
+  return frame.size();
+}
+
+bool IsSliceUnit(uint8_t header) {
+  const uint8_t type = header & 0x1F;
+  return type >= 1 && type <= 5;
+}
+
 }  // namespace
+
+uint32_t PictureTypeSpan(const uint8_t* accessUnit, uint32_t size) {
+  const ByteView frame(accessUnit, size);
+  for (size_t unit = NextUnit(frame, 0); unit < frame.size(); unit = NextUnit(frame, unit)) {
+    uint8_t header = 0;
+    if (frame.U8(unit, header) && IsSliceUnit(header)) {
+      return static_cast<uint32_t>(std::min<size_t>(frame.size(), unit + kSliceHeaderBytes));
+    }
+  }
+  return size;
+}
 
 std::optional<uint32_t> ConvertAvcToAnnexB(const AvcConfigRecord& config, bool keyFrame,
                                            uint8_t* frame, uint32_t size, uint32_t capacity) {

@@ -15,3 +15,10 @@
 // length field are left as they are.
 std::optional<uint32_t> ConvertAvcToAnnexB(const AvcConfigRecord& config, bool keyFrame,
                                            uint8_t* frame, uint32_t size, uint32_t capacity);
+
+// The bytes of an Annex B access unit that decide its picture type: up to the
+// first slice unit's first kSliceHeaderBytes bytes (all of the unit when no
+// slice is found). Units before the slice are skipped by their start codes,
+// so the slice data itself is never scanned.
+inline constexpr uint32_t kSliceHeaderBytes = 64;
+uint32_t PictureTypeSpan(const uint8_t* accessUnit, uint32_t size);

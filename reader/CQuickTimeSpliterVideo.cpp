@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "framework/proxy/analysis/include/ZEBStreamAnalysis.h"
+#include "reader/AvcStartCodes.h"
 #include "reader/CQTReader.h"
 #include "reader/CQuickTimeSpliter.h"
 #include "reader/FourCC.h"
@@ -70,7 +71,7 @@ uint32_t CQuickTimeSpliter::ReadVideoFrame(uint32_t index, uint8_t* buffer, SPlu
     // offset thus has all bits set.
     info->presentationPosition = Displaced(index, displayOffset) - 1;
   } else if (fourcc == FourCC("avc1")) {
-    info->frameType = GetH264FrameType(buffer, info->dataSize);
+    info->frameType = GetH264FrameType(buffer, PictureTypeSpan(buffer, info->dataSize));
     if (key != 0 && !IsKeyFrameType(info->frameType)) info->frameType = PLUG_FRAME_COMPRESS_TYPE_I_;
     info->presentationPosition = Displaced(index, displayOffset);
   } else {

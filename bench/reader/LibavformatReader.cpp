@@ -1,5 +1,7 @@
 #include "bench/reader/LibavformatReader.h"
 
+#include "bench/reader/BenchSupport.h"
+
 extern "C" {
 #include <libavformat/avformat.h>
 }
@@ -12,13 +14,15 @@ PacketTotals ReadVideoPackets(const std::string& path) {
   if (avformat_open_input(&context, path.c_str(), nullptr, nullptr) != 0) return totals;
   const int video = av_find_best_stream(context, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
   AVPacket* packet = av_packet_alloc();
-  while (video >= 0 && av_read_frame(context, packet) == 0) {
-    if (packet->stream_index == video) {
-      ++totals.packets;
-      totals.bytes += uint64_t(packet->size);
+  totals.loopSeconds = Seconds([&] {
+    while (video >= 0 && av_read_frame(context, packet) == 0) {
+      if (packet->stream_index == video) {
+        ++totals.packets;
+        totals.bytes += uint64_t(packet->size);
+      }
+      av_packet_unref(packet);
     }
-    av_packet_unref(packet);
-  }
+  });
   av_packet_free(&packet);
   avformat_close_input(&context);
   totals.ok = video >= 0;

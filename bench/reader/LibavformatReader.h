@@ -10,6 +10,7 @@ struct PacketTotals {
   bool ok = false;
   uint64_t packets = 0;
   uint64_t bytes = 0;
+  double loopSeconds = 0;  // the av_read_frame loop alone, without the open
 };
 
 // Every packet of the first video stream through av_read_frame.
