@@ -31,9 +31,6 @@ uint32_t CQTReader::Open(const char16_t* path, OpenResult& result) {
   const uint32_t opened = OpenMovie();
   if (opened != ZEB_OK) return opened;
 
-  hasVideo_ = 0;
-  hasAudio_ = 0;
-  videoTrackCount_ = 0;
   for (uint32_t i = 1; i <= movie_->TrackCount(); ++i) {
     const zeb::movie::Track* track = movie_->GetTrack(i);
     if (track->Id() != i) {

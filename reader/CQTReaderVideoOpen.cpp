@@ -100,8 +100,8 @@ void CQTReader::SetUpDirectRead() {
 }
 
 // One reference per frame. The media layer hands out one record for a run of
-// back-to-back samples of one size, duration and sync-ness; such a record is
-// cut into its samples, each `dataSize` bytes after the one before.
+// back-to-back samples of one size, duration and sync-ness, its dataSize the
+// bytes of all of them; such a record is cut into its samples.
 bool CQTReader::BuildSampleRefTable() {
   if (frameCount_ == 0 || frameCount_ > kMaxDirectReadFrames) return false;
   std::vector<zeb::movie::SampleReference64> records(frameCount_);
@@ -118,9 +118,12 @@ bool CQTReader::BuildSampleRefTable() {
   QtLogTrace(L"QTReader--Not one Entry to one frame, Need Create new Video SampleRefs!");
   sampleRefs_.reserve(frameCount_);
   for (const zeb::movie::SampleReference64& record : records) {
+    if (record.numberOfSamples == 0) continue;
+    const uint32_t sampleSize = record.dataSize / record.numberOfSamples;
     for (uint32_t k = 0; k < record.numberOfSamples && sampleRefs_.size() < frameCount_; ++k) {
       zeb::movie::SampleReference64 entry = record;
-      entry.dataOffset = record.dataOffset + int64_t{k} * record.dataSize;
+      entry.dataOffset = record.dataOffset + int64_t{k} * sampleSize;
+      entry.dataSize = sampleSize;
       entry.numberOfSamples = 1;
       sampleRefs_.push_back(entry);
     }

@@ -54,18 +54,7 @@ void CQuickTimeSpliter::Close() {
 
 uint32_t CQuickTimeSpliter::Open(const SPlugOpenParam* param) {
   Close();
-  programCount_ = 1;
-  currentProgram_ = 0;
-  videoStreamCount_ = 0;
-  currentVideoStream_ = 0;
-  audioStreamCount_ = 0;
-  currentAudioStream_ = 0;
-  frameCount_ = 0;
-  maxVideoFrameSize_ = 0;
-  PlugRecords::Init(videoStream_);
-  PlugRecords::Init(audioStream_);
-  videoDesc_ = {};
-  audioDesc_ = {};
+  ResetStreams();
   reader_ = new CQTReader(directRead_);
   if (param == nullptr || param->count != 1 || param->source == nullptr ||
       param->source->kind != 0) {
@@ -85,18 +74,34 @@ uint32_t CQuickTimeSpliter::Open(const SPlugOpenParam* param) {
     if (const auto ended = SettleVideoType(result.videoTrack.fourcc)) return *ended;
     CompleteVideoRecord(result.frameCount);
   }
-  if (result.hasAudio != 0 && reader_->AudioStreamCount() != 0) {
-    AudioTrackDesc desc;
-    uint32_t packets = 0;
-    const SoundTrack& track = reader_->AudioStream(0, desc, packets);
-    FillAudioRecord(track, desc, packets);
-    audioStream_.fileSize = fileSize_;
-    state_ = 1;
-    audioStreamCount_ = reader_->AudioStreamCount();
-  }
+  if (result.hasAudio != 0 && reader_->AudioStreamCount() != 0) CompleteAudioRecord();
   nextFrame_ = 0;
-  nextAudio_ = 0;
   return ZEB_OK;
+}
+
+void CQuickTimeSpliter::ResetStreams() {
+  programCount_ = 1;
+  currentProgram_ = 0;
+  videoStreamCount_ = 0;
+  currentVideoStream_ = 0;
+  audioStreamCount_ = 0;
+  currentAudioStream_ = 0;
+  frameCount_ = 0;
+  maxVideoFrameSize_ = 0;
+  PlugRecords::Init(videoStream_);
+  PlugRecords::Init(audioStream_);
+  videoDesc_ = {};
+  audioDesc_ = {};
+}
+
+void CQuickTimeSpliter::CompleteAudioRecord() {
+  AudioTrackDesc desc;
+  uint32_t packets = 0;
+  const SoundTrack& track = reader_->AudioStream(0, desc, packets);
+  FillAudioRecord(track, desc, packets);
+  audioStream_.fileSize = fileSize_;
+  state_ = 1;
+  audioStreamCount_ = reader_->AudioStreamCount();
 }
 
 // Opens the file for reading as the system sees it, before the movie layer

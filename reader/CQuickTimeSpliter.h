@@ -62,9 +62,12 @@ class CQuickTimeSpliter {
                                SPlugFrameInfo* info);
 
  private:
+  // The counts, selection and records of a movie not yet opened.
+  void ResetStreams();
   uint32_t CheckSourceFile(const char16_t* path);
   void FillVideoRecord(const VideoTrackDesc& track);
   void CompleteVideoRecord(uint32_t frameCount);
+  void CompleteAudioRecord();
   void FillAudioRecord(const SoundTrack& track, const AudioTrackDesc& desc, uint32_t packets);
 
   // Settles videoType, videoSubType and colorFormat by the compressor code.
@@ -88,8 +91,6 @@ class CQuickTimeSpliter {
   uint32_t readOptions_[PLUG_READ_OPTIONS_WORDS];
   uint32_t frameCount_ = 0;
   uint32_t nextFrame_ = 0;
-  uint32_t audioPacketCount_ = 0;
-  uint32_t nextAudio_ = 0;
   std::unique_ptr<uint8_t[]> frameBuffer_;  // allocated at its first use
   uint32_t frameBufferSize_ = 0;
   PlugRecords::PrivateDesc videoDesc_;

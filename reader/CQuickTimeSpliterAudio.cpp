@@ -36,7 +36,6 @@ void CQuickTimeSpliter::FillAudioRecord(const SoundTrack& track, const AudioTrac
   audioStream_.streamId = 1;
   audioStream_.streamType = PLUG_STREAM_TYPE_AUDIO_;
   audioStream_.containerType = PLUG_CONTAINER_TYPE_QUICKTIME_;
-  audioPacketCount_ = packets;
 }
 
 uint32_t CQuickTimeSpliter::GetAudioStreamInfo(uint32_t program, uint32_t index,
