@@ -9,7 +9,7 @@
 
 #include "framework/io/include/ZEBSoftCodecIO.h"
 #include "framework/io/src/NetworkPath.h"
-#include "framework/sys/src/Unicode.h"
+#include "platform/sys/Utf.h"
 
 namespace {
 
@@ -37,8 +37,8 @@ extern "C" int32_t ConvertUNC2LocalPathName(const char16_t* in, char16_t* out) {
     if (!in || !out) return 0;
     const char16_t* end = std::find(in, in + kPathUnits, u'\0');
     if (end == in + kPathUnits) return 0;
-    const std::string path = zeb::text::ToUtf8(std::u16string_view(in, static_cast<size_t>(end - in)));
-    const std::u16string local = zeb::text::Utf16FromUtf8(zeb::io::MapNetworkPath(path, ThisMachine()));
+    const std::string path = zeb::sys::Utf16ToUtf8(std::u16string_view(in, static_cast<size_t>(end - in)));
+    const std::u16string local = zeb::sys::Utf8ToUtf16(zeb::io::MapNetworkPath(path, ThisMachine()));
     if (local.size() >= kPathUnits) return 0;
     std::copy(local.begin(), local.end(), out);
     out[local.size()] = u'\0';

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "framework/sys/src/Unicode.h"
+#include "platform/sys/Utf.h"
 #include "framework/sys/src/WindowsFormat.h"
 
 namespace zeb::sys {
@@ -27,8 +27,8 @@ void LogService::SetSink(ZEBLogSink sink, void* context) {
 }
 
 void LogService::Deliver(const wchar_t* source, uint32_t level, const std::wstring& line) {
-    const std::string source_utf8 = zeb::text::ToUtf8(source ? source : L"");
-    const std::string line_utf8 = zeb::text::ToUtf8(line);
+    const std::string source_utf8 = zeb::sys::WideToUtf8(source ? source : L"");
+    const std::string line_utf8 = zeb::sys::WideToUtf8(line);
     if (t_in_sink) {
         WriteDefault(source_utf8, level, line_utf8);
         return;

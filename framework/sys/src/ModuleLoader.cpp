@@ -5,7 +5,7 @@
 #include <string>
 
 #include "framework/sys/include/ZEBSoftCodecSys.h"
-#include "framework/sys/src/Unicode.h"
+#include "platform/sys/Utf.h"
 
 namespace {
 
@@ -23,7 +23,7 @@ extern "C" {
 // `reserved` and `flags` have no Linux meaning and are accepted as given.
 void* ZEB_LoadModuleExW(const wchar_t* path, uint32_t /*reserved*/, uint32_t /*flags*/) {
     if (!path || !*path) return nullptr;
-    const std::string utf8 = zeb::text::ToUtf8(path);
+    const std::string utf8 = zeb::sys::WideToUtf8(path);
     void* module = dlopen(utf8.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!module) TraceLoaderError(L"ZEB_LoadModuleExW");
     return module;

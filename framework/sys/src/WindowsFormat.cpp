@@ -6,7 +6,7 @@
 #include <cwchar>
 #include <string_view>
 
-#include "framework/sys/src/Unicode.h"
+#include "platform/sys/Utf.h"
 
 namespace zeb::sys {
 namespace {
@@ -163,7 +163,7 @@ void Formatter::EmitString(const Conversion& conv) {
     std::wstring text;
     if (TakesNarrowText(conv)) {
         const char* narrow = va_arg(args_, const char*);
-        text = narrow ? zeb::text::WideFromUtf8(narrow) : L"(null)";
+        text = narrow ? zeb::sys::Utf8ToWide(narrow) : L"(null)";
     } else {
         const wchar_t* wide = va_arg(args_, const wchar_t*);
         text = wide ? wide : L"(null)";
@@ -176,7 +176,7 @@ void Formatter::EmitString(const Conversion& conv) {
 void Formatter::EmitChar(const Conversion& conv) {
     const auto value = va_arg(args_, unsigned int);
     const std::wstring text = TakesNarrowText(conv)
-        ? zeb::text::WideFromUtf8(std::string(1, static_cast<char>(value)))
+        ? zeb::sys::Utf8ToWide(std::string(1, static_cast<char>(value)))
         : std::wstring(1, static_cast<wchar_t>(value));
     AppendPadded(text, conv);
 }
