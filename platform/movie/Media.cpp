@@ -123,7 +123,9 @@ Status Media::GetSampleReferences(int64_t mediaTime, uint32_t maxRecords, Sample
     if (!table_.SampleAt(mediaTime, first)) {
         return Status::Error(StatusCode::kOutOfRange, "no sample at time " + std::to_string(mediaTime), where_);
     }
-    filled = CollectReferences(table_, first, maxRecords, records);
+    filled = CollectReferences(table_, first, maxRecords, std::numeric_limits<uint32_t>::max() / framesPerSample_,
+                               records);
+    if (framesPerSample_ > 1) CountFrames(first, std::span(records, filled));
     return Status::Ok();
 }
 
@@ -169,6 +171,16 @@ Status Media::ReadSamples(const SampleReadRequest& request, SampleReadResult& re
         written += range.size;
     }
     return Status::Ok();
+}
+
+void Media::CountFrames(uint64_t firstPacket, std::span<SampleReference64> records) const {
+    uint64_t frame = firstPacket * framesPerSample_;
+    for (SampleReference64& record : records) {
+        const uint64_t frames = std::min(uint64_t{record.numberOfSamples} * framesPerSample_, frameCount_ - frame);
+        record.numberOfSamples = static_cast<uint32_t>(frames);
+        record.durationPerSample = 1;
+        frame += frames;
+    }
 }
 
 Status Media::CheckDataInFile(uint32_t descriptionIndex) const {

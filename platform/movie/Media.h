@@ -5,11 +5,13 @@
 // Sample numbers are 1-based, as in the file; times are in media time units
 // (TimeScale() ticks per second). For sound stored one frame per media sample
 // (QuickTime's original layout: PCM, 'ima4', MACE in .mov files) a media
-// sample is one audio frame, and reads and references come in whole packets.
+// sample is one audio frame; reads come in whole packets, references count
+// frames (one tick each).
 #pragma once
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -65,8 +67,9 @@ public:
     // The same for 32-bit callers; kOutOfRange when the time passes 2^31 - 1.
     Status SampleNumToMediaTime(uint32_t sampleNumber, int32_t& time, int32_t& duration) const;
     // References for the samples from the one at `mediaTime`, up to
-    // `maxRecords` of them; `filled` says how many. A time past the last
-    // sample fills none and gives kOutOfRange.
+    // `maxRecords` of them; `filled` says how many. A record's dataSize is
+    // the bytes of all its samples. A time past the last sample fills none
+    // and gives kOutOfRange.
     Status GetSampleReferences(int64_t mediaTime, uint32_t maxRecords, SampleReference64* records,
                                uint32_t& filled) const;
     // Reads consecutive samples from the one at `request.decodeTime` that
@@ -77,6 +80,8 @@ public:
 
 private:
     Status CheckDataInFile(uint32_t descriptionIndex) const;
+    // Packed sound: turns references to packets into references to frames.
+    void CountFrames(uint64_t firstPacket, std::span<SampleReference64> records) const;
 
     std::shared_ptr<const ByteSource> source_;
     MediaHeader header_;

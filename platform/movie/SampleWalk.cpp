@@ -65,7 +65,7 @@ ReadPlan PlanRead(const SampleTable& table, uint64_t first, uint64_t maxSamples,
 }
 
 uint32_t CollectReferences(const SampleTable& table, uint64_t first, uint32_t maxRecords,
-                           SampleReference64* records) {
+                           uint32_t maxSamplesPerRecord, SampleReference64* records) {
     if (first >= table.Count() || maxRecords == 0) return 0;
     ChunkMap::Chunk chunk = table.Chunks().ChunkOf(first);
     uint64_t index = first;
@@ -76,14 +76,16 @@ uint32_t CollectReferences(const SampleTable& table, uint64_t first, uint32_t ma
         uint64_t end = std::min(ChunkEnd(table, chunk), run.firstSample + run.count);
         end = table.Sync().SameSyncEnd(index, end);
         end = table.Sizes().SameSizeEnd(index, end);
-        end = std::min<uint64_t>(end, index + std::numeric_limits<uint32_t>::max());
+        const uint32_t size = table.Sizes().SizeOf(index);
+        const uint64_t fitting = size == 0 ? maxSamplesPerRecord : std::numeric_limits<uint32_t>::max() / size;
+        end = std::min(end, index + std::min<uint64_t>(fitting, maxSamplesPerRecord));
         SampleReference64& record = records[filled++];
         record.dataOffset = static_cast<int64_t>(offset);
-        record.dataSize = table.Sizes().SizeOf(index);
+        record.dataSize = static_cast<uint32_t>(size * (end - index));
         record.durationPerSample = run.delta;
         record.numberOfSamples = static_cast<uint32_t>(end - index);
         record.sampleFlags = table.Sync().IsSync(index) ? 0 : kSampleNotSync;
-        offset += uint64_t{record.dataSize} * record.numberOfSamples;
+        offset += record.dataSize;
         index = end;
         if (index >= table.Count()) break;
         if (index >= ChunkEnd(table, chunk)) {

@@ -29,8 +29,9 @@ struct ReadPlan {
 ReadPlan PlanRead(const SampleTable& table, uint64_t first, uint64_t maxSamples, uint64_t maxBytes);
 
 // Fills up to `maxRecords` references for the samples from `first`; returns
-// how many it filled. A reference never spans two chunks.
+// how many it filled. A reference never spans two chunks, and holds at most
+// `maxSamplesPerRecord` samples and 4 GiB - 1 bytes.
 uint32_t CollectReferences(const SampleTable& table, uint64_t first, uint32_t maxRecords,
-                           SampleReference64* records);
+                           uint32_t maxSamplesPerRecord, SampleReference64* records);
 
 }  // namespace zeb::movie

@@ -19,7 +19,7 @@ Status ReadAt(const Media& media, int64_t decodeTime, uint32_t maxSamples, Sampl
 // misaligned and so must not be bound to references (as EXPECT_EQ does).
 struct Reference {
     int64_t offset;
-    uint32_t size;
+    uint32_t size;  // bytes of all the record's samples
     uint32_t duration;
     uint32_t count;
     uint16_t flags;

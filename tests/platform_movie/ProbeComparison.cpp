@@ -26,9 +26,10 @@ struct SampleView {
 std::vector<SampleView> ExpandReferences(const std::vector<Reference>& records) {
     std::vector<SampleView> samples;
     for (const Reference& record : records) {
+        const uint32_t size = record.size / record.count;
         for (uint32_t k = 0; k < record.count; ++k) {
-            samples.push_back(SampleView{static_cast<uint64_t>(record.offset) + uint64_t{k} * record.size,
-                                         record.size, record.flags == 0});
+            samples.push_back(
+                SampleView{static_cast<uint64_t>(record.offset) + uint64_t{k} * size, size, record.flags == 0});
         }
     }
     return samples;
@@ -172,7 +173,7 @@ private:
     void CompareChunkedSound() {
         std::vector<ByteSpan> ours;
         for (const Reference& record : AllReferences(media_)) {
-            AppendMerged(ours, static_cast<uint64_t>(record.offset), uint64_t{record.size} * record.count, fileSize_);
+            AppendMerged(ours, static_cast<uint64_t>(record.offset), record.size, fileSize_);
         }
         std::vector<ByteSpan> theirs;
         for (const ProbePacket& packet : packets_) AppendMerged(theirs, static_cast<uint64_t>(packet.pos), packet.size, fileSize_);
@@ -209,7 +210,7 @@ const Track* TrackWithId(const Movie& movie, uint32_t id) {
 
 bool PassesEndOfFile(const Media& media, uint64_t fileSize) {
     for (const Reference& record : AllReferences(media)) {
-        const uint64_t end = static_cast<uint64_t>(record.offset) + uint64_t{record.size} * record.count;
+        const uint64_t end = static_cast<uint64_t>(record.offset) + record.size;
         if (end > fileSize) return true;
     }
     return false;

@@ -142,7 +142,7 @@ TEST(SampleTableTest, SamplesReferToTheirDescriptionThroughStsc) {
 struct ReferenceCase {
     const char* name;
     Bytes tables;  // sizes, times, sync
-    std::vector<std::array<uint32_t, 5>> records;  // {offset from chunk 1, size, duration, count, flags}
+    std::vector<std::array<uint32_t, 5>> records;  // {offset from chunk 1, bytes, duration, count, flags}
 };
 
 // Six samples: four in chunk 1 (at 8), two in chunk 2 (at 8 + 100).
@@ -150,10 +150,10 @@ TEST(SampleTableTest, ReferencesGroupSamplesThatAreAlike) {
     const ReferenceCase cases[] = {
         {"split by size, chunk and duration",
          Concat({Stts({{5, 100}, {1, 40}}), Stsz(0, 6, {10, 10, 10, 20, 20, 20})}),
-         {{{0, 10, 100, 3, 0}}, {{30, 20, 100, 1, 0}}, {{100, 20, 100, 1, 0}}, {{120, 20, 40, 1, 0}}}},
+         {{{0, 30, 100, 3, 0}}, {{30, 20, 100, 1, 0}}, {{100, 20, 100, 1, 0}}, {{120, 20, 40, 1, 0}}}},
         {"split by sync-ness",
          Concat({Stts({{6, 100}}), Stsz(10, 6), Stss({1, 2, 5})}),
-         {{{0, 10, 100, 2, 0}}, {{20, 10, 100, 2, 1}}, {{100, 10, 100, 1, 0}}, {{110, 10, 100, 1, 1}}}},
+         {{{0, 20, 100, 2, 0}}, {{20, 20, 100, 2, 1}}, {{100, 10, 100, 1, 0}}, {{110, 10, 100, 1, 1}}}},
     };
     for (const ReferenceCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -257,13 +257,16 @@ TEST(SampleTableTest, PackedSoundCountsFramesAndReadsWholePackets) {
     EXPECT_EQ(result.dataSize, 136u);
     EXPECT_EQ(data, Bytes(packets.begin() + 68, packets.end()));
 
+    // References count frames of one tick, as the table's samples do.
     const std::vector<Reference> records = AllReferences(media);
     ASSERT_EQ(records.size(), 2u);
     EXPECT_EQ(records[0].offset, first);
-    EXPECT_EQ(records[0].size, 68u);
-    EXPECT_EQ(records[0].duration, 64u);
-    EXPECT_EQ(records[0].count, 2u);
+    EXPECT_EQ(records[0].size, 136u);
+    EXPECT_EQ(records[0].duration, 1u);
+    EXPECT_EQ(records[0].count, 128u);
     EXPECT_EQ(records[1].offset, second);
+    EXPECT_EQ(records[1].size, 68u);
+    EXPECT_EQ(records[1].count, 64u);
 
     int64_t total = 0;
     ASSERT_TRUE(media.GetDataSize(0, 192, total).IsOk());
@@ -294,6 +297,7 @@ TEST(SampleTableTest, HourOfPcmStaysCompact) {
     const std::vector<Reference> records = AllReferences(media);
     ASSERT_EQ(records.size(), 3600u) << "one record per chunk";
     EXPECT_EQ(records[3599].offset, 8 + 3599 * 96000);
+    EXPECT_EQ(records[3599].size, 96000u);
     EXPECT_EQ(records[3599].count, 48000u);
 
     int64_t total = 0;
