@@ -3,7 +3,11 @@
 // refused) without a crash, a hang or a read outside the buffers.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <filesystem>
+#include <fstream>
+#include <random>
 
 #include "tests/reader/ReaderTestSupport.h"
 #include "tests/support/Fixtures.h"
@@ -59,6 +63,41 @@ TEST(ReaderCorpus, EveryFileOpensOrIsRefusedAndReadsCleanly) {
     ReadEveryAudioBlock(reader);
   }
   EXPECT_GT(opened, 0);
+}
+
+// Damaged copies of real movies: cut short at many lengths, or with bytes of
+// their movie atom overwritten.
+TEST(ReaderCorpus, DamagedCopiesNeverCrashTheReader) {
+  TestPlugin plugin;
+  const std::string damaged = FixtureDir() + "/damaged." + std::to_string(::getpid()) + ".mov";
+  std::mt19937 random(5);
+  for (const char* fixture : {"avc1_pcm.mov", "dvvideo.mov", "pcm_mono_tracks.mov", "avc1_aac.mp4"}) {
+    std::ifstream in(Fixture(fixture), std::ios::binary);
+    const std::vector<char> original{std::istreambuf_iterator<char>(in), {}};
+    const std::string text(original.begin(), original.end());
+    const size_t moov = text.find("moov");
+    ASSERT_NE(moov, std::string::npos);
+    for (int variant = 0; variant < 48; ++variant) {
+      SCOPED_TRACE(testing::Message() << fixture << " variant " << variant);
+      std::vector<char> bytes = original;
+      if (variant < 16) {
+        bytes.resize(bytes.size() * size_t(variant + 1) / 17);
+      } else {
+        for (int flip = 0; flip < 4; ++flip) {
+          bytes[moov + random() % (bytes.size() - moov)] = char(random());
+        }
+      }
+      std::ofstream(damaged, std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
+      HostReader reader(plugin);
+      const uint32_t result = reader.Open(damaged);
+      ASSERT_TRUE(IsResultCode(result));
+      if (result != 0) continue;
+      reader.SetReadAhead(variant % 2 == 0);
+      ReadEveryFrame(reader);
+      ReadEveryAudioBlock(reader);
+    }
+  }
+  std::filesystem::remove(damaged);
 }
 
 }  // namespace
