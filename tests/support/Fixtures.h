@@ -14,12 +14,12 @@
 
 namespace zeb::test {
 
-struct FixtureSpec {
+struct FixtureRecipe {
     const char* name;       // "avc1_bframes.mov"
     const char* arguments;  // "-f lavfi -i testsrc2=... -c:v libx264 -bf 2"
 };
 
-std::span<const FixtureSpec> FixtureTable();
+std::span<const FixtureRecipe> FixtureRecipes();
 
 // Full path of fixture `name`, made on first use. On failure returns an empty
 // string and puts ffmpeg's complaint into `error`.
