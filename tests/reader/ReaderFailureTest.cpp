@@ -131,6 +131,11 @@ TEST_F(ReaderFailures, DamagedMoviesGiveDefinedResults) {
 
   HostReader reader(plugin_);
   EXPECT_EQ(reader.Open(unknownDnxhd), 0x80000302u);
+  // DV stored as one reference for several frames: expanded, then read directly.
+  log_.Clear();
+  ASSERT_EQ(reader.Open(Fixture("dvvideo.mov")), 0u);
+  EXPECT_TRUE(log_.Contains("QTReader--Not one Entry to one frame, Need Create new Video SampleRefs!"));
+  EXPECT_TRUE(log_.Contains("QTReader--Direct Read File Mode!"));
 
   ASSERT_EQ(reader.Open(emptyFrame), 0u);
   SPlugStreamInfo info;

@@ -18,99 +18,20 @@ HostReader::HostReader(const TestPlugin& plugin) : plugin_(plugin) {
 
 HostReader::~HostReader() { plugin_.Get<PFN_DestroyReader>(ZEB_ORD_DestroyReader)(handle_); }
 
-uint32_t HostReader::Open(const std::string& utf8Path) {
-  std::u16string units;
-  // Test paths are ASCII.
-  for (char c : utf8Path) units.push_back(static_cast<char16_t>(static_cast<unsigned char>(c)));
-  return OpenUnits(units);
-}
-
-uint32_t HostReader::OpenUnits(const std::u16string& path) {
+uint32_t HostReader::Open(const std::string& asciiPath) {
   auto source = std::make_unique<SPlugSourceDesc>();
-  const size_t units = std::min(path.size(), size_t{PLUG_SOURCE_PATH_UNITS - 1});
-  std::copy_n(path.begin(), units, source->path);
-  SPlugOpenParam param{1, source.get()};
+  const size_t units = std::min(asciiPath.size(), size_t{PLUG_SOURCE_PATH_UNITS - 1});
+  std::copy_n(asciiPath.begin(), units, source->path);
+  const SPlugOpenParam param{1, source.get()};
   return OpenParam(&param);
 }
 
-uint32_t HostReader::OpenParam(const SPlugOpenParam* param) {
-  return plugin_.Get<PFN_OpenReader>(ZEB_ORD_OpenReader)(handle_, param, 0, 0);
-}
-
-uint32_t HostReader::ProgramCount() {
-  return plugin_.Get<PFN_GetProgramCount>(ZEB_ORD_GetProgramCount)(handle_);
-}
-uint32_t HostReader::VideoStreamCount() {
-  return plugin_.Get<PFN_GetVideoStreamCount>(ZEB_ORD_GetVideoStreamCount)(handle_, 0);
-}
-uint32_t HostReader::AudioStreamCount() {
-  return plugin_.Get<PFN_GetAudioStreamCount>(ZEB_ORD_GetAudioStreamCount)(handle_, 0);
-}
-uint32_t HostReader::State() {
-  return plugin_.Get<PFN_GetReaderState>(ZEB_ORD_GetReaderState)(handle_);
-}
-uint32_t HostReader::MaxVideoFrameSize() {
-  return plugin_.Get<PFN_GetMaxVideoFrameSize>(ZEB_ORD_GetMaxVideoFrameSize)(handle_);
-}
-uint32_t HostReader::VideoInfo(uint32_t index, SPlugStreamInfo* info, uint32_t program) {
-  return plugin_.Get<PFN_GetVideoStreamInfo>(ZEB_ORD_GetVideoStreamInfo)(handle_, program, index,
-                                                                         info);
-}
-uint32_t HostReader::AudioInfo(uint32_t index, SPlugStreamInfo* info, uint32_t program) {
-  return plugin_.Get<PFN_GetAudioStreamInfo>(ZEB_ORD_GetAudioStreamInfo)(handle_, program, index,
-                                                                         info);
-}
-uint32_t HostReader::Select(uint32_t video, uint32_t audio, uint32_t program) {
-  return plugin_.Get<PFN_SelectStreams>(ZEB_ORD_SelectStreams)(handle_, program, video, 0, audio);
-}
-uint32_t HostReader::SetReadOptions(const uint32_t* options) {
-  return plugin_.Get<PFN_SetReadOptions>(ZEB_ORD_SetReadOptions)(handle_, options);
-}
-uint32_t HostReader::GetReadOptions(uint32_t* options) {
-  return plugin_.Get<PFN_GetReadOptions>(ZEB_ORD_GetReadOptions)(handle_, options);
-}
 uint32_t HostReader::SetReadAhead(bool on, uint32_t size) {
   uint32_t options[PLUG_READ_OPTIONS_WORDS] = {};
   GetReadOptions(options);
   options[PLUG_READ_OPTION_READ_AHEAD] = on ? 1 : 0;
   options[PLUG_READ_OPTION_READ_AHEAD_SIZE] = size;
-  return SetReadOptions(options);
-}
-
-uint32_t HostReader::Read(uint32_t index, uint8_t* buffer, SPlugFrameInfo* info) {
-  return plugin_.Get<PFN_ReadVideoFrame>(ZEB_ORD_ReadVideoFrame)(handle_, index, buffer, info);
-}
-uint32_t HostReader::ReadShared(uint32_t index, uint8_t** buffer, SPlugFrameInfo* info) {
-  return plugin_.Get<PFN_ReadVideoFrameShared>(ZEB_ORD_ReadVideoFrameShared)(handle_, index,
-                                                                             buffer, info);
-}
-uint32_t HostReader::ReadKeyFrameBefore(uint32_t index, uint8_t** buffer, SPlugFrameInfo* info) {
-  return plugin_.Get<PFN_ReadKeyFrameBefore>(ZEB_ORD_ReadKeyFrameBefore)(handle_, index, buffer,
-                                                                         info);
-}
-uint32_t HostReader::PeekKeyFrameBefore(uint32_t index, SPlugFrameInfo* info) {
-  return plugin_.Get<PFN_PeekKeyFrameBefore>(ZEB_ORD_PeekKeyFrameBefore)(handle_, index, info);
-}
-uint32_t HostReader::ReadCurrent(uint8_t** buffer, SPlugFrameInfo* info) {
-  return plugin_.Get<PFN_ReadCurrentVideoFrame>(ZEB_ORD_ReadCurrentVideoFrame)(handle_, buffer,
-                                                                               info);
-}
-uint32_t HostReader::ReadCurrentInfo(SPlugFrameInfo* info) {
-  return plugin_.Get<PFN_ReadCurrentFrameInfo>(ZEB_ORD_ReadCurrentFrameInfo)(handle_, info);
-}
-uint32_t HostReader::PeekNextReference(uint32_t index, SPlugFrameInfo* info) {
-  return plugin_.Get<PFN_PeekNextReferenceFrame>(ZEB_ORD_PeekNextReferenceFrame)(handle_, index,
-                                                                                 info);
-}
-uint32_t HostReader::ReadAudio(uint32_t start, uint32_t count, uint8_t* buffer,
-                               SPlugFrameInfo* info) {
-  return plugin_.Get<PFN_ReadAudioSamples>(ZEB_ORD_ReadAudioSamples)(handle_, start, count,
-                                                                     buffer, info);
-}
-uint32_t HostReader::ReadAudioAlt(uint32_t start, uint32_t count, uint8_t** buffer,
-                                  SPlugFrameInfo* info) {
-  return plugin_.Get<PFN_ReadAudioSamplesAlt>(ZEB_ORD_ReadAudioSamplesAlt)(handle_, start, count,
-                                                                           buffer, info);
+  return Call<PFN_SetReadOptions>(ZEB_ORD_SetReadOptions, static_cast<const uint32_t*>(options));
 }
 
 SPlugFrameInfo NewFrameInfo() {

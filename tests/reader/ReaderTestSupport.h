@@ -10,11 +10,12 @@
 
 #include "tests/host/TestPlugin.h"
 #include "zebplug/ZEBPlug.h"
+#include "zebplug/ZEBPlugOrdinals.h"
 
 namespace zeb::test {
 
 // One CQuickTimeSpliter behind its handle, created by ordinal 400 and
-// destroyed by 401.
+// destroyed by 401; each call below is one ordinal.
 class HostReader {
  public:
   explicit HostReader(const TestPlugin& plugin);
@@ -22,34 +23,65 @@ class HostReader {
   HostReader(const HostReader&) = delete;
   HostReader& operator=(const HostReader&) = delete;
 
-  uint32_t Open(const std::string& utf8Path);
-  uint32_t OpenUnits(const std::u16string& path);
-  uint32_t OpenParam(const SPlugOpenParam* param);
+  uint32_t Open(const std::string& asciiPath);
+  uint32_t OpenParam(const SPlugOpenParam* param) {
+    return Call<PFN_OpenReader>(ZEB_ORD_OpenReader, param, 0u, 0u);
+  }
 
-  uint32_t ProgramCount();
-  uint32_t VideoStreamCount();
-  uint32_t AudioStreamCount();
-  uint32_t State();
-  uint32_t MaxVideoFrameSize();
-  uint32_t VideoInfo(uint32_t index, SPlugStreamInfo* info, uint32_t program = 0);
-  uint32_t AudioInfo(uint32_t index, SPlugStreamInfo* info, uint32_t program = 0);
-  uint32_t Select(uint32_t video, uint32_t audio, uint32_t program = 0);
-  uint32_t SetReadOptions(const uint32_t* options);
-  uint32_t GetReadOptions(uint32_t* options);
+  uint32_t ProgramCount() { return Call<PFN_GetProgramCount>(ZEB_ORD_GetProgramCount); }
+  uint32_t VideoStreamCount() { return Call<PFN_GetVideoStreamCount>(ZEB_ORD_GetVideoStreamCount, 0u); }
+  uint32_t AudioStreamCount() { return Call<PFN_GetAudioStreamCount>(ZEB_ORD_GetAudioStreamCount, 0u); }
+  uint32_t State() { return Call<PFN_GetReaderState>(ZEB_ORD_GetReaderState); }
+  uint32_t MaxVideoFrameSize() { return Call<PFN_GetMaxVideoFrameSize>(ZEB_ORD_GetMaxVideoFrameSize); }
+  uint32_t VideoInfo(uint32_t index, SPlugStreamInfo* info, uint32_t program = 0) {
+    return Call<PFN_GetVideoStreamInfo>(ZEB_ORD_GetVideoStreamInfo, program, index, info);
+  }
+  uint32_t AudioInfo(uint32_t index, SPlugStreamInfo* info, uint32_t program = 0) {
+    return Call<PFN_GetAudioStreamInfo>(ZEB_ORD_GetAudioStreamInfo, program, index, info);
+  }
+  uint32_t Select(uint32_t video, uint32_t audio, uint32_t program = 0) {
+    return Call<PFN_SelectStreams>(ZEB_ORD_SelectStreams, program, video, 0u, audio);
+  }
+  uint32_t GetReadOptions(uint32_t* options) {
+    return Call<PFN_GetReadOptions>(ZEB_ORD_GetReadOptions, options);
+  }
   // Word 3 on or off, word 4 the size; the other words as they stand.
   uint32_t SetReadAhead(bool on, uint32_t size = 0x100000);
 
-  uint32_t Read(uint32_t index, uint8_t* buffer, SPlugFrameInfo* info);
-  uint32_t ReadShared(uint32_t index, uint8_t** buffer, SPlugFrameInfo* info);
-  uint32_t ReadKeyFrameBefore(uint32_t index, uint8_t** buffer, SPlugFrameInfo* info);
-  uint32_t PeekKeyFrameBefore(uint32_t index, SPlugFrameInfo* info);
-  uint32_t ReadCurrent(uint8_t** buffer, SPlugFrameInfo* info);
-  uint32_t ReadCurrentInfo(SPlugFrameInfo* info);
-  uint32_t PeekNextReference(uint32_t index, SPlugFrameInfo* info);
-  uint32_t ReadAudio(uint32_t start, uint32_t count, uint8_t* buffer, SPlugFrameInfo* info);
-  uint32_t ReadAudioAlt(uint32_t start, uint32_t count, uint8_t** buffer, SPlugFrameInfo* info);
+  uint32_t Read(uint32_t index, uint8_t* buffer, SPlugFrameInfo* info) {
+    return Call<PFN_ReadVideoFrame>(ZEB_ORD_ReadVideoFrame, index, buffer, info);
+  }
+  uint32_t ReadShared(uint32_t index, uint8_t** buffer, SPlugFrameInfo* info) {
+    return Call<PFN_ReadVideoFrameShared>(ZEB_ORD_ReadVideoFrameShared, index, buffer, info);
+  }
+  uint32_t ReadKeyFrameBefore(uint32_t index, uint8_t** buffer, SPlugFrameInfo* info) {
+    return Call<PFN_ReadKeyFrameBefore>(ZEB_ORD_ReadKeyFrameBefore, index, buffer, info);
+  }
+  uint32_t PeekKeyFrameBefore(uint32_t index, SPlugFrameInfo* info) {
+    return Call<PFN_PeekKeyFrameBefore>(ZEB_ORD_PeekKeyFrameBefore, index, info);
+  }
+  uint32_t ReadCurrent(uint8_t** buffer, SPlugFrameInfo* info) {
+    return Call<PFN_ReadCurrentVideoFrame>(ZEB_ORD_ReadCurrentVideoFrame, buffer, info);
+  }
+  uint32_t ReadCurrentInfo(SPlugFrameInfo* info) {
+    return Call<PFN_ReadCurrentFrameInfo>(ZEB_ORD_ReadCurrentFrameInfo, info);
+  }
+  uint32_t PeekNextReference(uint32_t index, SPlugFrameInfo* info) {
+    return Call<PFN_PeekNextReferenceFrame>(ZEB_ORD_PeekNextReferenceFrame, index, info);
+  }
+  uint32_t ReadAudio(uint32_t start, uint32_t count, uint8_t* buffer, SPlugFrameInfo* info) {
+    return Call<PFN_ReadAudioSamples>(ZEB_ORD_ReadAudioSamples, start, count, buffer, info);
+  }
+  uint32_t ReadAudioAlt(uint32_t start, uint32_t count, uint8_t** buffer, SPlugFrameInfo* info) {
+    return Call<PFN_ReadAudioSamplesAlt>(ZEB_ORD_ReadAudioSamplesAlt, start, count, buffer, info);
+  }
 
  private:
+  template <typename Function, typename... Arguments>
+  uint32_t Call(uint32_t ordinal, Arguments... arguments) {
+    return plugin_.Get<Function>(ordinal)(handle_, arguments...);
+  }
+
   const TestPlugin& plugin_;
   void* handle_ = nullptr;
 };
