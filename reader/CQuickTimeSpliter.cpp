@@ -173,17 +173,8 @@ uint32_t CQuickTimeSpliter::GetVideoStreamInfo(uint32_t program, uint32_t index,
   return ZEB_OK;
 }
 
-namespace {
-
-// Index 0 also names "none" of a kind the movie lacks, so that an audio-only
-// movie can still have its audio stream chosen.
-bool InRange(uint32_t index, uint32_t count) { return index < count || (count == 0 && index == 0); }
-
-}  // namespace
-
 uint32_t CQuickTimeSpliter::SelectStreams(uint32_t program, uint32_t video, uint32_t audio) {
-  if (program >= programCount_ || !InRange(video, videoStreamCount_) ||
-      !InRange(audio, audioStreamCount_)) {
+  if (program >= programCount_ || video >= videoStreamCount_ || audio >= audioStreamCount_) {
     return ZEB_E_OUT_OF_RANGE;
   }
   currentProgram_ = program;

@@ -235,6 +235,9 @@ TEST_F(ReaderStreams, IndexChecksAndSelection) {
   EXPECT_EQ(reader.Select(0, 1), 0x80000006u);
   EXPECT_EQ(reader.Select(1, 0), 0x80000006u);
   EXPECT_EQ(reader.Select(0, 0), 0u);
+  // A movie without video takes no selection at all.
+  ASSERT_EQ(reader.Open(Fixture("pcm_sowt.mov")), 0u);
+  EXPECT_EQ(reader.Select(0, 0), 0x80000006u);
   uint32_t options[PLUG_READ_OPTIONS_WORDS];
   EXPECT_EQ(reader.GetReadOptions(options), 0u);
   const uint32_t defaults[PLUG_READ_OPTIONS_WORDS] = {1, 1, 0, 0x100000, 0x20000080, 0, 0, 0, 0, 0};

@@ -76,6 +76,14 @@ constexpr std::array kFixtures = {
                 "-c:a pcm_s16le"},
     FixtureRecipe{"pcm_mixed_formats.mov",
                 ZEB_TONE(48000) ZEB_TONE(48000) "-map 0 -map 1 -c:a:0 pcm_s16be -c:a:1 pcm_s16le"},
+    // With a video track, so that a host can select the second sound track.
+    FixtureRecipe{"mjpeg_pcm_unequal_tracks.mov",
+                ZEB_VIDEO_SOURCE ZEB_TONE(48000)
+                "-f lavfi -i sine=frequency=660:sample_rate=48000:duration=0.5 -map 0 -map 1 -map 2 "
+                "-c:v mjpeg -c:a pcm_s16le"},
+    FixtureRecipe{"mjpeg_pcm_mixed_formats.mov",
+                ZEB_VIDEO_SOURCE ZEB_TONE(48000) ZEB_TONE(48000)
+                "-map 0 -map 1 -map 2 -c:v mjpeg -c:a:0 pcm_s16be -c:a:1 pcm_s16le"},
 };
 
 #undef ZEB_VIDEO_SOURCE
