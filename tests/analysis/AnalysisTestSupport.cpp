@@ -68,12 +68,12 @@ std::string ProgramFolder() {
 
 }  // namespace
 
-std::string MakeFixture(const FixtureSpec& spec) {
+std::string MakeFixture(const FixtureRecipe& recipe) {
   // The name carries a digest of the recipe, so a changed recipe makes a new file.
-  const std::string recipe = spec.size + spec.rate + std::to_string(spec.frames) + spec.args;
-  const std::filesystem::path named = spec.file;
+  const std::string key = recipe.size + recipe.rate + std::to_string(recipe.frames) + recipe.args;
+  const std::filesystem::path named = recipe.file;
   const std::filesystem::path folder = ZEB_ANALYSIS_FIXTURE_DIR;
-  const size_t digest = std::hash<std::string>{}(recipe) % 1'000'000;
+  const size_t digest = std::hash<std::string>{}(key) % 1'000'000;
   const std::string name =
       named.stem().string() + "-" + std::to_string(digest) + named.extension().string();
   const std::filesystem::path target = folder / name;
@@ -83,8 +83,8 @@ std::string MakeFixture(const FixtureSpec& spec) {
   const std::string partial = target.string() + ".part" + std::to_string(getpid()) +
                               target.extension().string();
   RunCommand("ffmpeg -nostdin -hide_banner -loglevel error -y -f lavfi -i testsrc2=size=" +
-             spec.size + ":rate=" + spec.rate + " -frames:v " + std::to_string(spec.frames) +
-             " " + spec.args + " " + Quote(partial));
+             recipe.size + ":rate=" + recipe.rate + " -frames:v " + std::to_string(recipe.frames) +
+             " " + recipe.args + " " + Quote(partial));
   std::filesystem::rename(partial, target);
   return target.string();
 }

@@ -16,14 +16,14 @@ namespace zeb::analysis::test {
 // folder's fixtures-analysis directory (kept between runs; the file name gets
 // a digest of the recipe):
 //   ffmpeg -f lavfi -i testsrc2=size=<size>:rate=<rate> -frames:v <frames> <args> <file>
-struct FixtureSpec {
+struct FixtureRecipe {
   std::string file;  // name inside the fixture folder; its extension picks the container
   std::string size;
   std::string rate;
   int frames = 0;
   std::string args;
 };
-std::string MakeFixture(const FixtureSpec& spec);
+std::string MakeFixture(const FixtureRecipe& recipe);
 
 std::vector<uint8_t> ReadFileBytes(const std::string& path);
 

@@ -20,12 +20,12 @@ constexpr int kFrames = 2;
 
 struct DvCase {
   const char* name;
-  FixtureSpec spec;
+  FixtureRecipe recipe;
   uint32_t fieldOrder;  // ffprobe does not report it for DV
   uint32_t bitRate;     // ffprobe reports 25 Mbit/s for every DV flavour
 };
 
-FixtureSpec Dv(const char* file, const char* size, const char* rate, const std::string& args) {
+FixtureRecipe Dv(const char* file, const char* size, const char* rate, const std::string& args) {
   return {file, size, rate, kFrames, "-c:v dvvideo " + args + " -f dv"};
 }
 
@@ -51,8 +51,8 @@ const DvCase kDvCases[] = {
 
 void PrintTo(const DvCase& testCase, std::ostream* out) { *out << testCase.name; }
 
-std::vector<uint8_t> FirstFrame(const FixtureSpec& spec) {
-  auto file = ReadFileBytes(MakeFixture(spec));
+std::vector<uint8_t> FirstFrame(const FixtureRecipe& recipe) {
+  auto file = ReadFileBytes(MakeFixture(recipe));
   file.resize(file.size() / kFrames);
   return file;
 }
@@ -60,13 +60,13 @@ std::vector<uint8_t> FirstFrame(const FixtureSpec& spec) {
 class DvStreamTest : public ::testing::TestWithParam<DvCase> {};
 
 TEST_P(DvStreamTest, OneFrameDescribesTheStreamAsFfprobeDoes) {
-  const auto frame = FirstFrame(GetParam().spec);
+  const auto frame = FirstFrame(GetParam().recipe);
   SPlugVideoStreamInfo info{};
   info.videoType = 13;
   info.videoSubType = 0x64766370;
   ASSERT_EQ(GetDVVideoInfo(frame.data(), static_cast<uint32_t>(frame.size()), &info),
             uint32_t{ZEB_ANALYSIS_COMPLETE});
-  ExpectRecordMatchesProbe(info, ProbeStream(MakeFixture(GetParam().spec)));
+  ExpectRecordMatchesProbe(info, ProbeStream(MakeFixture(GetParam().recipe)));
   EXPECT_EQ(info.fieldOrder, GetParam().fieldOrder);
   EXPECT_EQ(info.bitRate, GetParam().bitRate);
   EXPECT_EQ(info.componentDepth, 8);
@@ -139,7 +139,7 @@ const std::vector<PatchCase>& PatchCases() {
 }
 
 TEST(DvFrameTest, HeaderAndVauxPacksDecide) {
-  const auto pal = FirstFrame(kDvCases[0].spec);
+  const auto pal = FirstFrame(kDvCases[0].recipe);
   for (const auto& c : PatchCases()) {
     auto frame = pal;
     c.patch(frame);

@@ -14,7 +14,7 @@
 namespace zeb::analysis::test {
 namespace {
 
-const FixtureSpec kSources[] = {
+const FixtureRecipe kSources[] = {
     {"m2_tff.m2v", "720x576", "25", 8,
      "-c:v mpeg2video -flags +ilme+ildct -top 1 -aspect 16:9 -b:v 5M -maxrate 8M -bufsize 2M "
      "-g 6 -bf 2 -color_primaries bt709 -color_trc bt709 -colorspace bt709"},
@@ -32,10 +32,10 @@ constexpr uint8_t kStartCodeValues[] = {0x00, 0x01, 0xB3, 0xB5, 0xB8, 0x67, 0x68
                                         0x65, 0x41, 0x06, 0x09, 0x27, 0x25};
 
 // The first coded frame of a fixture (DV: the first DIF frame).
-std::vector<uint8_t> FirstFrame(const FixtureSpec& spec) {
-  const std::string path = MakeFixture(spec);
+std::vector<uint8_t> FirstFrame(const FixtureRecipe& recipe) {
+  const std::string path = MakeFixture(recipe);
   auto file = ReadFileBytes(path);
-  if (spec.file.ends_with(".dv")) {
+  if (recipe.file.ends_with(".dv")) {
     file.resize(file.size() / kDvFrames);
     return file;
   }
@@ -46,8 +46,8 @@ std::vector<uint8_t> FirstFrame(const FixtureSpec& spec) {
 std::vector<std::vector<uint8_t>> HostileInputs() {
   std::vector<std::vector<uint8_t>> inputs;
   std::mt19937 random(20240611);
-  for (const auto& spec : kSources) {
-    const auto frame = FirstFrame(spec);
+  for (const auto& recipe : kSources) {
+    const auto frame = FirstFrame(recipe);
     for (size_t length = 0; length <= frame.size(); length += length < 600 ? 1 : 997) {
       inputs.emplace_back(frame.begin(), frame.begin() + static_cast<ptrdiff_t>(length));
     }

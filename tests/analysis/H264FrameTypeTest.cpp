@@ -18,7 +18,7 @@ constexpr uint32_t kNone = PLUG_FRAME_COMPRESS_TYPE_NONE_;
 
 struct GopCase {
   const char* name;
-  FixtureSpec spec;
+  FixtureRecipe recipe;
   bool openGop;  // key frames after the first are I pictures with a recovery point, not IDR
 };
 
@@ -38,10 +38,10 @@ void PrintTo(const GopCase& testCase, std::ostream* out) { *out << testCase.name
 class H264GopTest : public ::testing::TestWithParam<GopCase> {};
 
 TEST_P(H264GopTest, EveryFrameTypeMatchesFfprobe) {
-  const std::string path = MakeFixture(GetParam().spec);
+  const std::string path = MakeFixture(GetParam().recipe);
   const auto file = ReadFileBytes(path);
   const auto frames = ProbeFrames(path);
-  ASSERT_EQ(frames.size(), static_cast<size_t>(GetParam().spec.frames));
+  ASSERT_EQ(frames.size(), static_cast<size_t>(GetParam().recipe.frames));
   std::map<uint32_t, int> seen;
   for (size_t i = 0; i < frames.size(); ++i) {
     const ProbedFrame& frame = frames[i];

@@ -16,7 +16,7 @@ namespace {
 
 struct H264Case {
   const char* name;
-  FixtureSpec spec;
+  FixtureRecipe recipe;
   // What x264's HRD carries (ffprobe does not show it).
   std::optional<uint32_t> hrdBitRate = std::nullopt;
 };
@@ -79,7 +79,7 @@ size_t Analyse(const H264AnalyzerPlugin& plugin, const LoadedStream& stream,
 
 TEST_P(H264StreamInfoTest, FirstKeyFrameDescribesTheStreamAsFfprobeDoes) {
   ASSERT_TRUE(plugin_.Loaded()) << H264AnalyzerPlugin::Path();
-  const std::string path = MakeFixture(GetParam().spec);
+  const std::string path = MakeFixture(GetParam().recipe);
   SPlugVideoStreamInfo info{};
   ASSERT_EQ(Analyse(plugin_, Load(path), &info), 1u);
 
@@ -104,7 +104,7 @@ TEST(H264AnalyzerThreads, ConcurrentAnalysersMatchSerialOnes) {
   std::vector<LoadedStream> streams;
   std::vector<SPlugVideoStreamInfo> serial(std::size(kH264Cases));
   for (size_t i = 0; i < std::size(kH264Cases); ++i) {
-    streams.push_back(Load(MakeFixture(kH264Cases[i].spec)));
+    streams.push_back(Load(MakeFixture(kH264Cases[i].recipe)));
     ASSERT_NE(Analyse(plugin, streams[i], &serial[i]), 0u);
   }
   constexpr int kThreads = 4;

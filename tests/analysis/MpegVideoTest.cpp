@@ -18,7 +18,7 @@ constexpr uint32_t kProgressive = PLUG_FIELD_ORDER_PROGRESSIVE_;
 
 struct MpegCase {
   const char* name;
-  FixtureSpec spec;
+  FixtureRecipe recipe;
   uint32_t videoType;
 };
 
@@ -42,7 +42,7 @@ void PrintTo(const MpegCase& testCase, std::ostream* out) { *out << testCase.nam
 class MpegStreamTest : public ::testing::TestWithParam<MpegCase> {};
 
 TEST_P(MpegStreamTest, FirstFrameDescribesTheStreamAsFfprobeDoes) {
-  const std::string path = MakeFixture(GetParam().spec);
+  const std::string path = MakeFixture(GetParam().recipe);
   const auto file = ReadFileBytes(path);
   const auto frames = ProbeFrames(path);
   ASSERT_FALSE(frames.empty());
@@ -64,7 +64,7 @@ TEST_P(MpegStreamTest, FirstFrameDescribesTheStreamAsFfprobeDoes) {
 }
 
 TEST_P(MpegStreamTest, EveryPictureTypeMatchesFfprobe) {
-  const std::string path = MakeFixture(GetParam().spec);
+  const std::string path = MakeFixture(GetParam().recipe);
   const auto file = ReadFileBytes(path);
   const auto frames = ProbeFrames(path);
   const std::map<std::string, uint32_t> types = {{"I", PLUG_FRAME_COMPRESS_TYPE_I_},

@@ -41,7 +41,7 @@ private:
     bool Full() const { return out_.size() >= limit_; }
     void Append(std::wstring_view text);
     void AppendPadded(std::wstring_view text, const Conversion& conv);
-    void AppendNarrowPrinted(const std::string& spec, auto value);
+    void AppendNarrowPrinted(const std::string& conversion_text, auto value);
 
     int ReadNumber(const wchar_t*& p);
     int ReadFieldValue(const wchar_t*& p);
@@ -83,11 +83,11 @@ void Formatter::AppendPadded(std::wstring_view text, const Conversion& conv) {
 
 // Numbers and pointers are ASCII, so the C library's narrow printf formats
 // them and the result is widened.
-void Formatter::AppendNarrowPrinted(const std::string& spec, auto value) {
-    const int needed = std::snprintf(nullptr, 0, spec.c_str(), value);
+void Formatter::AppendNarrowPrinted(const std::string& conversion_text, auto value) {
+    const int needed = std::snprintf(nullptr, 0, conversion_text.c_str(), value);
     if (needed <= 0) return;
     std::string text(static_cast<size_t>(needed) + 1, '\0');
-    std::snprintf(text.data(), text.size(), spec.c_str(), value);
+    std::snprintf(text.data(), text.size(), conversion_text.c_str(), value);
     text.resize(static_cast<size_t>(needed));
     Append(std::wstring(text.begin(), text.end()));
 }
@@ -145,12 +145,15 @@ bool Formatter::Parse(const wchar_t*& p, Conversion& conv) {
 }
 
 std::string Formatter::NarrowSpec(const Conversion& conv, std::string_view length) {
-    std::string spec = "%" + conv.flags;
-    if (conv.width > 0) spec += std::to_string(conv.width);
-    if (conv.precision >= 0) spec += "." + std::to_string(conv.precision);
-    spec += length;
-    spec.push_back(static_cast<char>(conv.code));
-    return spec;
+    std::string conversion_text = "%" + conv.flags;
+    if (conv.width > 0) conversion_text += std::to_string(conv.width);
+    if (conv.precision >= 0) {
+        conversion_text.push_back('.');
+        conversion_text += std::to_string(conv.precision);
+    }
+    conversion_text += length;
+    conversion_text.push_back(static_cast<char>(conv.code));
+    return conversion_text;
 }
 
 bool Formatter::TakesNarrowText(const Conversion& conv) {
