@@ -49,8 +49,9 @@ void CQTReader::DescribeVideoTrack(const zeb::movie::Media& media) {
   videoMedia_ = &media;
   frameCount_ = static_cast<uint32_t>(samples);
   MeasureVideoTiming(media);
-  videoTrack_.gopSize = MeasureGopSize();
   SetUpDirectRead();
+  // After the direct tables exist: the walk then costs no media query a frame.
+  videoTrack_.gopSize = MeasureGopSize();
 }
 
 void CQTReader::MeasureVideoTiming(const zeb::movie::Media& media) {
@@ -135,17 +136,13 @@ bool CQTReader::BuildSampleRefTable() {
 }
 
 // Display offsets in frames: the media's offset over the frame's decode
-// duration, truncated toward zero.
+// duration, truncated toward zero; a frame of no duration gets 0.
 void CQTReader::BuildDisplayOffsetTable() {
+  std::vector<zeb::movie::SampleTiming> timings(frameCount_);
   displayOffsets_.assign(frameCount_, 0);
+  if (!videoMedia_->GetSampleTimings(timings).IsOk()) return;
   for (uint32_t i = 0; i < frameCount_; ++i) {
-    int64_t decodeTime = 0;
-    int64_t duration = 0;
-    if (!videoMedia_->GetSampleDecodeTime(uint64_t{i} + 1, decodeTime, duration).IsOk()) continue;
-    zeb::movie::SampleReadRequest request;
-    request.decodeTime = decodeTime;
-    zeb::movie::SampleReadResult sample;
-    if (!videoMedia_->ReadSamples(request, sample).IsOk() || sample.decodeDuration == 0) continue;
-    displayOffsets_[i] = sample.displayOffset / sample.decodeDuration;
+    const zeb::movie::SampleTiming timing = timings[i];
+    if (timing.duration != 0) displayOffsets_[i] = int64_t{timing.displayOffset} / timing.duration;
   }
 }

@@ -100,6 +100,18 @@ Status Media::GetSampleDecodeTime(uint64_t sampleNumber, int64_t& decodeTime, in
     return Status::Ok();
 }
 
+Status Media::GetSampleTimings(std::span<SampleTiming> timings) const {
+    if (framesPerSample_ > 1) return Status::Error(StatusCode::kUnsupported, "timings of packed sound", where_);
+    if (timings.size() > SampleCount()) {
+        return Status::Error(StatusCode::kOutOfRange,
+                             std::to_string(timings.size()) + " timings of " + std::to_string(SampleCount()) +
+                                 " samples",
+                             where_);
+    }
+    table_.FillTimings(timings);
+    return Status::Ok();
+}
+
 Status Media::SampleNumToMediaTime(uint32_t sampleNumber, int32_t& time, int32_t& duration) const {
     int64_t time64 = 0;
     int64_t duration64 = 0;

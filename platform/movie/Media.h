@@ -64,6 +64,11 @@ public:
     Status GetDataSize(int64_t startTime, int64_t duration, int64_t& bytes) const;
     // Decode time and duration of sample `sampleNumber` (1-based).
     Status GetSampleDecodeTime(uint64_t sampleNumber, int64_t& decodeTime, int64_t& duration) const;
+    // Decode duration and display offset of samples 1 .. timings.size(), as
+    // GetSampleDecodeTime and ReadSamples report them one by one, in one pass
+    // over the runs. kOutOfRange for more samples than the media has;
+    // kUnsupported for packed sound, whose frames have no table entry.
+    Status GetSampleTimings(std::span<SampleTiming> timings) const;
     // The same for 32-bit callers; kOutOfRange when the time passes 2^31 - 1.
     Status SampleNumToMediaTime(uint32_t sampleNumber, int32_t& time, int32_t& duration) const;
     // References for the samples from the one at `mediaTime`, up to

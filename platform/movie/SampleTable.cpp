@@ -4,6 +4,20 @@
 
 namespace zeb::movie {
 
+namespace {
+
+// Hands `set` each sample of `runs` below `limit` with its run, in order.
+template <typename Run, typename Set>
+void ForEachSampleOfRuns(const std::vector<Run>& runs, uint64_t limit, Set set) {
+    for (const Run& run : runs) {
+        const uint64_t end = std::min<uint64_t>(run.firstSample + run.count, limit);
+        for (uint64_t index = run.firstSample; index < end; ++index) set(index, run);
+        if (end == limit) return;
+    }
+}
+
+}  // namespace
+
 Status SampleTable::Build(SampleTableAtoms atoms, const std::string& where, SampleTable& table) {
     table = SampleTable();
     const auto descriptionCount = static_cast<uint32_t>(atoms.descriptions.size());
@@ -31,6 +45,16 @@ SampleInfo SampleTable::Info(uint64_t index) const {
     info.sync = sync_.IsSync(index);
     info.descriptionIndex = chunk.descriptionIndex;
     return info;
+}
+
+void SampleTable::FillTimings(std::span<SampleTiming> timings) const {
+    const uint64_t limit = std::min<uint64_t>(timings.size(), count_);
+    std::fill(timings.begin(), timings.end(), SampleTiming{});
+    ForEachSampleOfRuns(times_.Runs(), limit,
+                        [&](uint64_t index, const DecodeTimeTable::Run& run) { timings[index].duration = run.delta; });
+    ForEachSampleOfRuns(displayOffsets_.Runs(), limit, [&](uint64_t index, const CompositionOffsetTable::Run& run) {
+        timings[index].displayOffset = run.offset;
+    });
 }
 
 bool SampleTable::SampleAt(int64_t time, uint64_t& index) const {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 
 #include "platform/movie/SampleTableAtoms.h"
@@ -20,6 +21,11 @@ struct SampleInfo {
     uint32_t descriptionIndex = 0;  // 1-based
 };
 
+struct SampleTiming {
+    uint32_t duration = 0;      // decode duration, media time units
+    int32_t displayOffset = 0;  // display time − decode time, media time units
+};
+
 class SampleTable {
 public:
     // Takes the parsed atoms of one 'stbl'. The sample count is the smaller of
@@ -30,6 +36,9 @@ public:
     uint64_t Count() const { return count_; }
     // Sample `index` (0-based, < Count()).
     SampleInfo Info(uint64_t index) const;
+    // Timing of samples 0 .. timings.size() - 1 (at most Count()), from the
+    // runs in one pass: what Info() reports sample by sample.
+    void FillTimings(std::span<SampleTiming> timings) const;
     // The sample whose decode span holds `time`; false outside the media.
     bool SampleAt(int64_t time, uint64_t& index) const;
     bool HasDisplayOffsets() const { return displayOffsets_.HasNonZeroOffset(); }

@@ -1,0 +1,144 @@
+// The direct-read tables built at open (one reference and one display offset
+// per frame, from the media layer's bulk queries) against the media layer's
+// per-frame answers, on ffmpeg movies and on byte-built tables whose quirks
+// (negative version-1 offsets, several sample-to-chunk runs, gaps between
+// chunks, records of several constant-size frames) ffmpeg does not write.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "frame/ModulePath.h"
+#include "platform/movie/FourCC.h"
+#include "reader/CQTReader.h"
+#include "tests/platform_movie/MovieBytes.h"
+#include "tests/reader/ReaderTestSupport.h"
+
+namespace zeb::test {
+namespace {
+
+using movie::FourCC;
+using movie::test::Bytes;
+using movie::test::Concat;
+using movie::test::MovieBytes;
+using movie::test::TrackBytes;
+
+void AnchorInThisProgram() {}
+
+// Sample `number` is `size` bytes of `number`, so a frame read from the
+// wrong place shows in its bytes.
+Bytes SampleBytes(uint8_t number, size_t size) { return Bytes(size, number); }
+
+// Adds `sizes` back to back as one chunk, behind 7 filler bytes so that no
+// chunk follows the one before it; returns the chunk's offset.
+uint32_t AddChunk(MovieBytes& file, uint8_t& number, std::initializer_list<uint32_t> sizes) {
+  file.AddData(7, 0xEE);
+  uint32_t offset = 0;
+  for (uint32_t size : sizes) {
+    const uint32_t at = file.AddData(SampleBytes(number++, size));
+    if (offset == 0) offset = at;
+  }
+  return offset;
+}
+
+// Twelve frames of sizes 10..21 in chunks of 2, 2, 3, 3, 1, 1 (three 'stsc'
+// runs), durations 100 then 50, 'ctts' version 1 with negative offsets.
+Bytes VariableSizeMovie() {
+  MovieBytes file;
+  uint8_t number = 1;
+  std::vector<uint32_t> chunks;
+  chunks.push_back(AddChunk(file, number, {10, 11}));
+  chunks.push_back(AddChunk(file, number, {12, 13}));
+  chunks.push_back(AddChunk(file, number, {14, 15, 16}));
+  chunks.push_back(AddChunk(file, number, {17, 18, 19}));
+  chunks.push_back(AddChunk(file, number, {20}));
+  chunks.push_back(AddChunk(file, number, {21}));
+  using namespace movie::test;
+  return file.Build({TrackBytes{
+      FourCC("vide"), 600, 1,
+      Concat({Stsd({ImageDescription(FourCC("jpeg"), 16, 16)}), Stts({{6, 100}, {6, 50}}),
+              Ctts(1, {{1, 200}, {1, -100}, {2, 0}, {3, -50}, {1, 100}, {4, -200}}), Stss({1, 5, 9}),
+              Stsc({{1, 2, 1}, {3, 3, 1}, {5, 1, 1}}),
+              Stsz(0, 12, {10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21}), Stco(chunks)})}});
+}
+
+// Twelve 16-byte frames, four then two to a chunk: the media layer hands out
+// one reference for a whole chunk, which the reader cuts into frames.
+Bytes ConstantSizeMovie() {
+  MovieBytes file;
+  uint8_t number = 1;
+  std::vector<uint32_t> chunks;
+  for (int i = 0; i < 2; ++i) chunks.push_back(AddChunk(file, number, {16, 16, 16, 16}));
+  for (int i = 0; i < 2; ++i) chunks.push_back(AddChunk(file, number, {16, 16}));
+  using namespace movie::test;
+  return file.Build({TrackBytes{FourCC("vide"), 2500, 1,
+                                Concat({Stsd({ImageDescription(FourCC("2vuy"), 16, 16)}), Stts({{12, 100}}),
+                                        Stsc({{1, 4, 1}, {3, 2, 1}}), Stsz(16, 12), Stco(chunks)})}});
+}
+
+std::string WriteMovie(const std::string& name, const Bytes& bytes) {
+  const std::string path = (std::filesystem::temp_directory_path() /
+                            (name + "." + std::to_string(::getpid()) + ".mov")).string();
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+  return path;
+}
+
+struct FrameView {
+  uint32_t result = 0;
+  uint32_t size = 0;
+  uint32_t key = 0;
+  int32_t displayOffset = 0;
+  std::vector<uint8_t> bytes;
+  bool operator==(const FrameView&) const = default;
+};
+
+struct DirectCase {
+  const char* name;
+  std::string path;
+  bool comparesBytes;  // 'avc1' frames gain start codes on the direct road only
+  std::vector<int32_t> displayOffsets;  // expected, when the case fixes them
+};
+
+TEST(ReaderDirectTables, MatchThePerFrameQueries) {
+  RecordModulePath(reinterpret_cast<const void*>(&AnchorInThisProgram));
+  const std::string variable = WriteMovie("direct_tables_variable", VariableSizeMovie());
+  const std::string constant = WriteMovie("direct_tables_constant", ConstantSizeMovie());
+  const DirectCase cases[] = {
+      {"negative offsets, three stsc runs", variable, true, {2, -1, 0, 0, 0, 0, -1, 2, -4, -4, -4, -4}},
+      {"constant-size frames, records of whole chunks", constant, true, {}},
+      {"ffmpeg B-frames", Fixture("avc1_bframes.mov"), false, {}},
+      {"ffmpeg DV", Fixture("dvvideo.mov"), true, {}},
+  };
+  for (const DirectCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    CQTReader reader;
+    OpenResult opened;
+    const std::u16string path(c.path.begin(), c.path.end());
+    ASSERT_EQ(reader.Open(path.c_str(), opened), 0u);
+    ASSERT_TRUE(reader.IsDirectReadMode());
+    ASSERT_GT(opened.frameCount, 0u);
+    std::vector<uint8_t> buffer(reader.FrameBufferSize());
+    std::vector<int32_t> offsets;
+    for (uint32_t i = 0; i < opened.frameCount; ++i) {
+      FrameView direct;
+      FrameView perFrame;
+      uint8_t* into = c.comparesBytes ? buffer.data() : nullptr;
+      direct.result = reader.GetVideoFrame(i, into, &direct.size, &direct.key, &direct.displayOffset);
+      if (into != nullptr) direct.bytes.assign(buffer.begin(), buffer.begin() + direct.size);
+      perFrame.result = reader.ReadFrameFromMedia(i, into, &perFrame.size, &perFrame.key, &perFrame.displayOffset);
+      if (into != nullptr) perFrame.bytes.assign(buffer.begin(), buffer.begin() + perFrame.size);
+      ASSERT_EQ(direct, perFrame) << "frame " << i;
+      offsets.push_back(direct.displayOffset);
+    }
+    if (!c.displayOffsets.empty()) {
+      EXPECT_EQ(offsets, c.displayOffsets);
+    }
+  }
+  std::filesystem::remove(variable);
+  std::filesystem::remove(constant);
+}
+
+}  // namespace
+}  // namespace zeb::test
