@@ -16,6 +16,9 @@ namespace {
 
 constexpr uint64_t kNothing = UINT64_MAX;  // a block's file offset when it holds nothing
 constexpr uint64_t kMiB = 0x100000;
+// Blocks one producer read fills at most: larger unbuffered reads stopped
+// paying on the disks measured, and the consumer waits for a whole read.
+constexpr size_t kMaxBlocksPerRead = 4;
 
 uint64_t RoundUp(uint64_t value, uint64_t unit) { return (value + unit - 1) / unit * unit; }
 
@@ -203,9 +206,12 @@ void CQTFileReader::StopReadAhead() {
   filePosition_ = logicalPosition_;
 }
 
-// The producer. It fills consecutive blocks from the file position, one for
-// each free event it receives, and looks at pause and stop only between
-// blocks, so a block it has begun is always finished first.
+// The producer. It fills consecutive blocks from the file position, each
+// only after receiving its free event, and looks at pause and stop only
+// between reads, so a read it has begun is always finished first. Blocks
+// that are already free and follow in the ring memory are filled by the same
+// read; each is handed over by its own filled event, in ring order, once the
+// read has put its bytes in place.
 void CQTFileReader::ReadAheadThread() {
   ReadAheadRing& ring = *ring_;
   for (;;) {
@@ -215,12 +221,34 @@ void CQTFileReader::ReadAheadThread() {
     free.Wait();
     if (ParkIfPauseRequested()) continue;
     if (ring.stop.TryWait()) return;
-    ReadAheadBlock& block = *ring.fill;
-    block.fileOffset = filePosition_;
-    block.filled = ReadAt(block.data, block.capacity);
-    block.filledEvent.Set();
-    ring.fill = block.next;
+    const uint32_t count = ClaimFreeBlocksAfterFill();
+    ReadAheadBlock* block = ring.fill;
+    const uint64_t start = filePosition_;
+    uint64_t got = ReadAt(block->data, count * kBlockSize);
+    for (uint32_t i = 0; i < count; ++i, block = block->next) {
+      block->fileOffset = start + uint64_t{i} * kBlockSize;
+      block->filled = static_cast<uint32_t>(std::min<uint64_t>(got, kBlockSize));
+      got -= block->filled;
+      block->filledEvent.Set();
+    }
+    ring.fill = block;
   }
+}
+
+// The fill block is the producer's; this takes as many blocks after it as are
+// free already (their free events consumed), lie right after it in the ring
+// memory and fit one read of at most half the ring (and kMaxBlocksPerRead).
+// Returns the blocks to
+// fill, the fill block included.
+uint32_t CQTFileReader::ClaimFreeBlocksAfterFill() {
+  ReadAheadRing& ring = *ring_;
+  const auto limit = static_cast<uint32_t>(std::clamp<size_t>(ring.blocks.size() / 2, 1, kMaxBlocksPerRead));
+  uint32_t count = 1;
+  for (ReadAheadBlock* block = ring.fill; count < limit; block = block->next, ++count) {
+    const bool adjacent = block->next->data == block->data + kBlockSize;
+    if (!adjacent || !block->next->freeEvent.TryWait()) break;
+  }
+  return count;
 }
 
 // While parked the producer touches nothing; the consumer owns every block,

@@ -1,7 +1,8 @@
 // Reads movie bytes straight from the file, bypassing the system cache, for
 // the reader's direct read mode. Any offset and length is served on top of
 // aligned unbuffered reads; an optional read-ahead thread keeps a ring of
-// 1 MiB blocks filled ahead of the caller.
+// 1 MiB blocks filled ahead of the caller, several blocks to a read when
+// the ring is large enough.
 //
 // Two threads touch one object: the caller and its own read-ahead thread.
 // They take no lock; blocks, the file position and the alignment buffer
@@ -84,6 +85,7 @@ class CQTFileReader {
   uint32_t ReadFromRing(uint64_t position, uint8_t* destination, uint32_t length);
   bool RestartRing(uint64_t position);
   void ReadAheadThread();
+  uint32_t ClaimFreeBlocksAfterFill();
   bool ParkIfPauseRequested();
 
   CQTFileReaderServices services_;

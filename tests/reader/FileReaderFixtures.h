@@ -90,6 +90,7 @@ struct FakeDevice {
   uint64_t endAt = UINT64_MAX;
   std::atomic<uint64_t> calls{0};
   std::atomic<uint64_t> callerThreadCalls{0};
+  std::atomic<uint64_t> largestRead{0};  // bytes asked for by one call
   std::thread::id callerThread = std::this_thread::get_id();
 
   // The bytes a caller can expect from [offset, offset + count).
@@ -101,6 +102,7 @@ struct FakeDevice {
   ssize_t Read(void* dest, size_t count, off_t offset) {
     const uint64_t call = ++calls;
     if (std::this_thread::get_id() == callerThread) ++callerThreadCalls;
+    if (count > largestRead) largestRead = count;
     if (interruptEvery != 0 && call % interruptEvery == 0) {
       errno = EINTR;
       return -1;

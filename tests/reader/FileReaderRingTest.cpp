@@ -63,7 +63,7 @@ TEST(FileReaderRing, SequentialReadsDeliverTheWholeFile) {
   const std::vector<std::vector<uint32_t>> patterns = {
       {4096}, {1000, 77777, 1, 333333}, {kMiB}, {2 * kMiB + kMiB / 2}};
   for (const fs::path& path : {MoviePath(), onTmpfs.path()}) {
-    for (uint32_t ringSize : {kMiB, 3 * kMiB}) {
+    for (uint32_t ringSize : {kMiB, 3 * kMiB, 16 * kMiB}) {
       for (const auto& lengths : patterns) {
         SCOPED_TRACE(path.string() + " ring " + std::to_string(ringSize) + " first length " +
                      std::to_string(lengths[0]));
@@ -93,6 +93,27 @@ TEST(FileReaderRing, ReadSpanningThreeBlocksIsServedByTheProducer) {
   ExpectRead(reader, kMiB + 100, 2 * kMiB + kMiB / 2);
   ExpectRead(reader, 3 * kMiB + kMiB / 2 + 100, 1000);
   EXPECT_EQ(device.callerThreadCalls, 1u);
+}
+
+// After a restart every block but the head is free, so the producer's first
+// read takes as many adjacent blocks as one read may: up to half the ring,
+// at most four. Every byte still arrives in order.
+TEST(FileReaderRing, LargeRingFillsSeveralBlocksWithOneRead) {
+  struct Case { uint32_t ringSize; uint64_t largestRead; };
+  const Case cases[] = {{2 * kMiB, kMiB}, {3 * kMiB, kMiB}, {4 * kMiB, 2 * kMiB}, {16 * kMiB, 4 * kMiB}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE("ring " + std::to_string(c.ringSize));
+    FakeDevice device;
+    CQTFileReader reader(device.Services());
+    Open(reader, MoviePath());
+    reader.EnableReadAhead(c.ringSize, 0);
+    reader.Seek(0, CQTFileReader::kFromStart);
+    for (uint64_t position = 0; position < MovieBytes().size(); position += 250000) {
+      ExpectRead(reader, position, 250000);
+    }
+    EXPECT_EQ(device.largestRead, c.largestRead);
+    EXPECT_EQ(device.callerThreadCalls, 1u);
+  }
 }
 
 TEST(FileReaderRing, OnlyReadsOutsideTheHeadBlockRestart) {
@@ -222,7 +243,7 @@ TEST(FileReaderRing, SeekStorm) {
   SeekStorm(onTmpfs.path(), 2 * kMiB, 3);
 }
 
-// With the ring (3 MiB) and without it (0).
+// Without the ring (0), with one block a read (3 MiB) and with four (16 MiB).
 TEST(FileReaderRing, DeviceFaultsEndTheStreamWhereTheDataEnds) {
   struct Case { std::string name; uint64_t piece, interruptEvery, failFrom, endAt; };
   const std::vector<Case> cases = {
@@ -231,8 +252,11 @@ TEST(FileReaderRing, DeviceFaultsEndTheStreamWhereTheDataEnds) {
       {"fails inside a block", 0, 0, 2 * kMiB + 12345, UINT64_MAX},
       {"fails at a block boundary", 0, 0, 3 * kMiB, UINT64_MAX},
       {"data ends inside the second block", 4096, 0, UINT64_MAX, kMiB + 999},
+      // With 16 MiB of ring the producer reads blocks 1-4, then 5-8.
+      {"fails in the second block of a four-block read", 0, 0, 6 * kMiB + 5, UINT64_MAX},
+      {"data ends in the third block of a four-block read", 0, 0, UINT64_MAX, 3 * kMiB + 999},
   };
-  for (uint32_t ringSize : {0u, 3 * kMiB}) {
+  for (uint32_t ringSize : {0u, 3 * kMiB, 16 * kMiB}) {
     for (const auto& c : cases) {
       SCOPED_TRACE(c.name + " ring " + std::to_string(ringSize));
       FakeDevice device{c.piece, c.interruptEvery, c.failFrom, c.endAt};
