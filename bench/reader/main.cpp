@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <string>
 
 #include "bench/reader/BenchSupport.h"
@@ -16,8 +17,11 @@ namespace zeb::bench {
 namespace {
 
 constexpr double kMiB = 1 << 20;
-// The host's read-ahead for HD frames: enough 1 MiB blocks for two frames.
+// The read-ahead a host for sequential playback or transcoding passes in
+// word 4: 16 blocks of 1 MiB, enough for two HD frames and for reads of
+// several blocks at once.
 constexpr uint32_t kReadAheadBytes = 16u << 20;
+constexpr int kColdRuns = 3;
 constexpr double kMinDdRatio = 0.9;
 constexpr double kMinLibavformatReadRatio = 1.6;
 constexpr double kMinPacketRateRatio = 1.5;
@@ -43,27 +47,37 @@ uint64_t OpenAndReadAllFrames(PluginReader& reader, const std::string& path,
   return ReadAllFrames(reader);
 }
 
+// The fastest of kColdRuns runs of `work`, each after emptying the cache.
+double BestColdSeconds(const std::string& movie, const std::function<void()>& work) {
+  double best = 0;
+  for (int run = 0; run < kColdRuns; ++run) {
+    EvictFromCache(movie);
+    const double seconds = Seconds(work);
+    best = run == 0 ? seconds : std::min(best, seconds);
+  }
+  return best;
+}
+
 void ColdSequentialRead(PluginReader& reader, const std::string& cache) {
   const std::string movie = CachedMovie(cache, "uyvy_1080p_1600mb.mov",
                                         "-f lavfi -i testsrc2=size=1920x1080:rate=25 -frames:v 386 "
                                         "-c:v rawvideo -pix_fmt uyvy422");
   if (movie.empty()) return;
   uint64_t ours = 0, lavf = 0;
-  std::string eviction;
-  eviction = EvictFromCache(movie);
-  const double oursSeconds = Seconds([&] { ours = OpenAndReadAllFrames(reader, movie, kReadAheadBytes); });
-  EvictFromCache(movie);
-  const double ddSeconds = Seconds([&] {
+  const std::string eviction = EvictFromCache(movie);
+  const double oursSeconds =
+      BestColdSeconds(movie, [&] { ours = OpenAndReadAllFrames(reader, movie, kReadAheadBytes); });
+  const double ddSeconds = BestColdSeconds(movie, [&] {
     const std::string dd = "dd if='" + movie + "' of=/dev/null iflag=direct bs=4M status=none";
     if (std::system(dd.c_str()) != 0) std::printf("dd failed\n");
   });
-  EvictFromCache(movie);
-  const double lavfSeconds = Seconds([&] { lavf = ReadVideoPackets(movie).bytes; });
+  const double lavfSeconds = BestColdSeconds(movie, [&] { lavf = ReadVideoPackets(movie).bytes; });
   const double oursRate = double(ours) / kMiB / oursSeconds;
   const double ddRate = double(ours) / kMiB / ddSeconds;
   const double lavfRate = double(lavf) / kMiB / lavfSeconds;
-  std::printf("\n== cold sequential read: 1080p '2vuy', %.0f MiB of frames, cache emptied by %s\n",
-              double(ours) / kMiB, eviction.c_str());
+  std::printf("\n== cold sequential read: 1080p '2vuy', %.0f MiB of frames, best of %d runs each, "
+              "cache emptied by %s before each\n",
+              double(ours) / kMiB, kColdRuns, eviction.c_str());
   std::printf("ours (421, direct, read-ahead %u MiB) %8.1f MiB/s\n", kReadAheadBytes >> 20, oursRate);
   std::printf("dd iflag=direct bs=4M               %8.1f MiB/s   ours/dd   %5.2f  (target >= %.1f: %s)\n",
               ddRate, oursRate / ddRate, kMinDdRatio, Verdict(oursRate / ddRate >= kMinDdRatio));
@@ -87,7 +101,7 @@ FrameRates MeasureFrameRates(PluginReader& reader, const std::string& movie) {
   uint64_t packets = 0;
   for (int run = 0; run < 3; ++run) {
     if (reader.Open(movie) != 0) return rates;
-    reader.SetReadAhead(true, 1u << 20);
+    reader.SetReadAhead(true, kReadAheadBytes);
     rates.frames = reader.FrameCount();
     const double seconds = Seconds([&] { ReadAllFrames(reader); });
     oursSeconds = run == 0 ? seconds : std::min(oursSeconds, seconds);
@@ -101,8 +115,8 @@ FrameRates MeasureFrameRates(PluginReader& reader, const std::string& movie) {
 }
 
 void LongAvcMovie(PluginReader& reader, const std::string& cache) {
-  const std::string movie = CachedMovie(cache, "avc1_320x240_20min.mov",
-                                        "-f lavfi -i testsrc2=size=320x240:rate=25:duration=1200 "
+  const std::string movie = CachedMovie(cache, "avc1_320x240_20min_2997.mov",
+                                        "-f lavfi -i testsrc2=size=320x240:rate=30000/1001:duration=1200 "
                                         "-c:v libx264 -preset ultrafast -bf 2 -g 250 -pix_fmt yuv420p");
   if (movie.empty()) return;
   // On disk the reader's unbuffered reads bypass the warm page cache and
@@ -114,7 +128,7 @@ void LongAvcMovie(PluginReader& reader, const std::string& cache) {
     const FrameRates rates = MeasureFrameRates(reader, path);
     std::printf("\n== every frame of a 20-minute 320x240 avc1 movie (%u frames), warm cache, %s, opens apart\n",
                 rates.frames, where);
-    std::printf("ours (421, direct, read-ahead 1 MiB) %9.0f frames/s\n", rates.ours);
+    std::printf("ours (421, direct, read-ahead %u MiB) %8.0f frames/s\n", kReadAheadBytes >> 20, rates.ours);
     std::printf("libavformat av_read_frame           %9.0f packets/s  ours/lavf %5.2f  (target >= %.1f: %s)\n",
                 rates.lavf, rates.ours / rates.lavf, kMinPacketRateRatio,
                 Verdict(rates.ours / rates.lavf >= kMinPacketRateRatio));
