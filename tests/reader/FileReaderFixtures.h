@@ -1,6 +1,5 @@
 // Shared pieces of the direct file reader tests: the movie under test, a copy
-// of it on tmpfs, a fake device that serves the movie's bytes with faults,
-// and a log capture.
+// of it on tmpfs and a fake device that serves the movie's bytes with faults.
 #pragma once
 
 #include <errno.h>
@@ -18,7 +17,6 @@
 #include <thread>
 #include <vector>
 
-#include "framework/sys/include/ZEBSoftCodecSys.h"
 #include "reader/CQTFileReader.h"
 
 namespace zeb::test {
@@ -125,27 +123,6 @@ struct FakeDevice {
     };
     return services;
   }
-};
-
-struct LoggedLine {
-  std::string source;
-  uint32_t level;
-  std::string text;
-  bool operator==(const LoggedLine&) const = default;
-};
-
-// Installs itself as the log sink for its lifetime.
-class LogLines {
- public:
-  LogLines() { ZEB_SetLogSink(&LogLines::Receive, this); }
-  ~LogLines() { ZEB_SetLogSink(nullptr, nullptr); }
-  const std::vector<LoggedLine>& lines() const { return lines_; }
-
- private:
-  static void Receive(void* context, const char* source, uint32_t level, const char* line) {
-    static_cast<LogLines*>(context)->lines_.push_back({source, level, line});
-  }
-  std::vector<LoggedLine> lines_;
 };
 
 }  // namespace zeb::test

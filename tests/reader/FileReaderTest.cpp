@@ -10,6 +10,7 @@
 
 #include "FileReaderFixtures.h"
 #include "reader/CQTFileReader.h"
+#include "tests/host/LogCapture.h"
 #include "zebplug/ZEBPlugResults.h"
 
 namespace zeb::test {
@@ -48,15 +49,14 @@ TEST(FileReaderOpen, FlagsFollowTheDriveAndWhatTheFileSystemGrants) {
     SCOPED_TRACE(c.name);
     CQTFileReaderServices services;
     if (c.opticalDrive) services.driveType = [](const std::string&) { return zeb::sys::DriveType::kCdRom; };
-    LogLines log;
+    LogCapture log;
     CQTFileReader reader(services);
     ASSERT_EQ(reader.OpenFile(c.path.c_str(), c.flags), c.result);
     if (c.result == ZEB_OK) {
       EXPECT_EQ(reader.GetOpenFlags(), c.openFlags);
     }
-    const std::vector<LoggedLine> expected =
-        c.logsCdRom ? std::vector<LoggedLine>{{"ZEBQTLib", 8, kCdRomLine}} : std::vector<LoggedLine>{};
-    EXPECT_EQ(log.lines(), expected);
+    const auto expected = c.logsCdRom ? std::vector<LogLine>{{"ZEBQTLib", 8, kCdRomLine}} : std::vector<LogLine>{};
+    EXPECT_EQ(log.Lines(), expected);
   }
   CQTFileReader reader;
   EXPECT_EQ(reader.OpenFile(nullptr, kNoBuffering), ZEB_E_FILE_OPEN);
@@ -89,33 +89,32 @@ std::vector<ReadCase> ReadCases(uint64_t size, uint32_t sector) {
   };
 }
 
-void CheckReads(const fs::path& path, uint32_t flags, size_t misalign) {
-  CQTFileReader reader;
-  ASSERT_EQ(reader.OpenFile(ToPath16(path).c_str(), flags), ZEB_OK);
+// A guard byte on both sides of each destination catches writes outside it.
+TEST(FileReaderRead, EveryOffsetAndLengthOnEveryFileSystemAndAlignment) {
+  MovieCopy onTmpfs("/dev/shm");
+  struct Setup { fs::path path; uint32_t flags; size_t misalign; };
+  const Setup setups[] = {{MoviePath(), kNoBuffering, 0}, {MoviePath(), kNoBuffering, 1}, {MoviePath(), 0, 3},
+                          {onTmpfs.path(), kNoBuffering, 0}, {onTmpfs.path(), kNoBuffering, 7}};
   const std::vector<uint8_t>& file = MovieBytes();
-  ASSERT_EQ(reader.GetSize(), file.size());
-  for (const auto& c : ReadCases(file.size(), reader.GetSectorSize())) {
-    SCOPED_TRACE(c.name);
-    const uint64_t expected = c.offset >= file.size() ? 0 : std::min<uint64_t>(c.length, file.size() - c.offset);
-    // A guard byte on both sides catches writes outside the destination.
-    std::vector<uint8_t> buffer(c.length + misalign + 4096 + 1, 0xA5);
-    uint8_t* destination = buffer.data() + (4096 - reinterpret_cast<uintptr_t>(buffer.data()) % 4096) + misalign;
-    ASSERT_EQ(reader.Seek(c.offset, CQTFileReader::kFromStart), c.offset);
-    ASSERT_EQ(reader.Read(destination, c.length), expected);
-    EXPECT_EQ(std::memcmp(destination, file.data() + std::min<uint64_t>(c.offset, file.size()), expected), 0);
-    EXPECT_EQ(destination[-1], 0xA5);
-    EXPECT_EQ(destination[expected], 0xA5);
-    EXPECT_EQ(reader.Seek(0, CQTFileReader::kFromCurrent), c.offset + expected);
+  for (const Setup& setup : setups) {
+    SCOPED_TRACE(setup.path.string() + " misalign " + std::to_string(setup.misalign));
+    CQTFileReader reader;
+    ASSERT_EQ(reader.OpenFile(ToPath16(setup.path).c_str(), setup.flags), ZEB_OK);
+    ASSERT_EQ(reader.GetSize(), file.size());
+    for (const auto& c : ReadCases(file.size(), reader.GetSectorSize())) {
+      SCOPED_TRACE(c.name);
+      const uint64_t expected = c.offset >= file.size() ? 0 : std::min<uint64_t>(c.length, file.size() - c.offset);
+      std::vector<uint8_t> buffer(c.length + setup.misalign + 4096 + 1, 0xA5);
+      uint8_t* destination =
+          buffer.data() + (4096 - reinterpret_cast<uintptr_t>(buffer.data()) % 4096) + setup.misalign;
+      ASSERT_EQ(reader.Seek(c.offset, CQTFileReader::kFromStart), c.offset);
+      ASSERT_EQ(reader.Read(destination, c.length), expected);
+      EXPECT_EQ(std::memcmp(destination, file.data() + std::min<uint64_t>(c.offset, file.size()), expected), 0);
+      EXPECT_EQ(destination[-1], 0xA5);
+      EXPECT_EQ(destination[expected], 0xA5);
+      EXPECT_EQ(reader.Seek(0, CQTFileReader::kFromCurrent), c.offset + expected);
+    }
   }
-}
-
-TEST(FileReaderRead, UnbufferedOnDiskAlignedDestination) { CheckReads(MoviePath(), kNoBuffering, 0); }
-TEST(FileReaderRead, UnbufferedOnDiskMisalignedDestination) { CheckReads(MoviePath(), kNoBuffering, 1); }
-TEST(FileReaderRead, BufferedOnDisk) { CheckReads(MoviePath(), 0, 3); }
-TEST(FileReaderRead, OnTmpfs) {
-  MovieCopy copy("/dev/shm");
-  CheckReads(copy.path(), kNoBuffering, 0);
-  CheckReads(copy.path(), kNoBuffering, 7);
 }
 
 // What reaches the device: an unaligned request becomes one aligned read of
