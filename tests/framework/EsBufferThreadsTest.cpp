@@ -9,9 +9,8 @@
 namespace {
 
 using zeb::test::ExpectUnit;
-using zeb::test::MakeBytes;
+using zeb::test::Put;
 using zeb::test::Take;
-using zeb::test::TakenUnit;
 
 // A producer thread and a consumer thread share one buffer whose area holds
 // only a few units, so units move through the area and through allocations of
@@ -29,17 +28,13 @@ TEST(EsBufferThreads, ProducerAndConsumerAgreeOnEveryUnit) {
         CSoftEsBuffer buffer;
         buffer.Init(c.capacity);
         std::thread producer([&] {
-            for (uint32_t i = 0; i < kUnits; ++i) {
-                const auto data = MakeBytes(i, sizeOf(i));
-                const auto side = MakeBytes(i + 1000, sideOf(i));
-                ASSERT_TRUE(buffer.PutDate(i, data.data(), sizeOf(i), side.data(), sideOf(i)));
-            }
+            for (uint32_t i = 0; i < kUnits; ++i) ASSERT_TRUE(Put(buffer, i, sizeOf(i), sideOf(i)));
             buffer.SetEndOfInput();
         });
         uint32_t received = 0;
         bool ended = false;
         while (!ended) {
-            const TakenUnit unit = Take(buffer);
+            const auto unit = Take(buffer);
             if (unit.size < 1) {
                 ended = unit.state == PLUG_STREAMSTATE_END_;
                 std::this_thread::yield();
