@@ -13,10 +13,11 @@
 #include "reader/PcmByteOrder.h"
 #include "reader/SoundDescriptionAnalysis.h"
 #include "tests/host/LogCapture.h"
+#include "tests/platform_movie/MovieBytes.h"
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
+using zeb::movie::test::Bytes;
 
 void PutNative(Bytes& bytes, size_t at, const void* value, size_t size) {
   if (bytes.size() < at + size) bytes.resize(at + size);
@@ -26,20 +27,8 @@ template <typename T>
 void Native(Bytes& bytes, size_t at, T value) {
   PutNative(bytes, at, &value, sizeof(value));
 }
-void Be(Bytes& bytes, std::initializer_list<uint32_t> words) {
-  for (uint32_t w : words) bytes.insert(bytes.end(), {uint8_t(w >> 24), uint8_t(w >> 16), uint8_t(w >> 8), uint8_t(w)});
-}
-Bytes Atom(uint32_t type, Bytes payload) {
-  Bytes atom;
-  Be(atom, {uint32_t(8 + payload.size()), type});
-  atom.insert(atom.end(), payload.begin(), payload.end());
-  return atom;
-}
-Bytes Words(std::initializer_list<uint32_t> words) {
-  Bytes bytes;
-  Be(bytes, words);
-  return bytes;
-}
+Bytes Atom(uint32_t type, const Bytes& payload) { return zeb::movie::test::Atom(type, payload); }
+Bytes Words(std::initializer_list<uint32_t> words) { return zeb::movie::test::Be32s(words); }
 
 // An 86-byte image description header in the machine's order, then atoms.
 Bytes ImageDescription(uint32_t fourcc, int16_t width, int16_t height, std::initializer_list<Bytes> atoms) {
@@ -53,16 +42,14 @@ Bytes ImageDescription(uint32_t fourcc, int16_t width, int16_t height, std::init
 }
 
 // 'avcC' payload: configuration, length size byte, the sets.
-Bytes AvcC(uint8_t spsCountByte, std::initializer_list<Bytes> sps, std::initializer_list<Bytes> pps) {
+Bytes AvcC(uint8_t spsCountByte, const std::vector<Bytes>& sps, const std::vector<Bytes>& pps) {
   Bytes p = {1, 100, 0, 30, 0xFF, spsCountByte};
-  for (const Bytes& set : sps) {
-    p.insert(p.end(), {uint8_t(set.size() >> 8), uint8_t(set.size())});
-    p.insert(p.end(), set.begin(), set.end());
-  }
-  p.push_back(uint8_t(pps.size()));
-  for (const Bytes& set : pps) {
-    p.insert(p.end(), {uint8_t(set.size() >> 8), uint8_t(set.size())});
-    p.insert(p.end(), set.begin(), set.end());
+  for (const auto* sets : {&sps, &pps}) {
+    if (sets == &pps) p.push_back(uint8_t(pps.size()));
+    for (const Bytes& set : *sets) {
+      p.insert(p.end(), {uint8_t(set.size() >> 8), uint8_t(set.size())});
+      p.insert(p.end(), set.begin(), set.end());
+    }
   }
   return p;
 }
@@ -128,26 +115,19 @@ TEST(ImageDescription, ExtensionsSetFieldOrderAspectAndColour) {
 
 TEST(ImageDescription, AvcConfigBoundsKeepOrDropTheRecord) {
   const Bytes sps(20, 0x67), pps = {0x68, 0xEE, 0x3C, 0x80};
-  std::vector<Bytes> eleven(11, sps);
   struct Case {
     const char* name;
     Bytes payload;
     bool kept;
     size_t ppsBytes;  // of the first set
   };
-  Bytes elevenSets = {1, 100, 0, 30, 0xFF, 0xEB};
-  for (const Bytes& set : eleven) {
-    elevenSets.insert(elevenSets.end(), {0, 20});
-    elevenSets.insert(elevenSets.end(), set.begin(), set.end());
-  }
-  elevenSets.push_back(0);
   Bytes ppsCut = AvcC(0xE1, {sps}, {pps});
   ppsCut.resize(ppsCut.size() - 2);  // the PPS bytes run past the description
   Bytes spsCut = AvcC(0xE1, {sps}, {});
   spsCut.resize(10);
   const Case cases[] = {
       {"one SPS and one PPS", AvcC(0xE1, {sps}, {pps}), true, 4},
-      {"eleven sequence sets", elevenSets, false, 0},
+      {"eleven sequence sets", AvcC(0xEB, std::vector<Bytes>(11, sps), {}), false, 0},
       {"SPS runs past the end", spsCut, false, 0},
       {"PPS bytes run past the end", ppsCut, true, 0},
   };

@@ -10,10 +10,12 @@
 #include "reader/DnxhdVariant.h"
 #include "reader/FourCC.h"
 #include "reader/ImxUnwrap.h"
+#include "tests/platform_movie/MovieBytes.h"
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
+using zeb::movie::test::Bytes;
+using zeb::movie::test::Concat;
 
 // Builds a length-prefixed sample from NAL payloads.
 Bytes Prefixed(uint32_t lengthSize, const std::vector<Bytes>& units) {
@@ -85,94 +87,73 @@ TEST(AvcToAnnexB, EveryLengthSizeGrowsToStartCodesAndReportsTheNewSize) {
   }
 }
 
-TEST(AvcToAnnexB, MalformedSamplesStayInsideTheBuffer) {
+// A sample that would not fit its buffer is refused and left unchanged.
+TEST(AvcToAnnexB, MalformedOrOversizedSamplesStayInsideTheBuffer) {
   struct Case {
     const char* name;
     uint32_t lengthSize;
     Bytes frame;
-    Bytes expected;
+    Bytes expected;  // empty: refused
   };
   const Case cases[] = {
-      {"length past the end keeps what exists", 4, {0, 0, 0, 9, 0x41, 0x42},
-       {0, 0, 0, 1, 0x41, 0x42}},
+      {"length past the end keeps what exists", 4, {0, 0, 0, 9, 0x41, 0x42}, {0, 0, 0, 1, 0x41, 0x42}},
       {"trailing bytes shorter than a length", 4, {0, 0, 0, 1, 0x41, 0xAA, 0xBB},
        {0, 0, 0, 1, 0x41, 0xAA, 0xBB}},
       {"huge two-byte length", 2, {0xFF, 0xFF, 0x41}, {0, 0, 0, 1, 0x41}},
       {"single byte frame", 2, {0x41}, {0x41}},
+      {"one byte short of room", 2, Prefixed(2, {kSlice, kSlice}), {}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    const AvcConfigRecord config = Config(c.lengthSize, kSps, kPps);
     Bytes frame = c.frame;
-    frame.resize(c.expected.size());
-    const auto grown = ConvertAvcToAnnexB(config, false, frame.data(), uint32_t(c.frame.size()),
-                                          uint32_t(frame.size()));
+    // Two units of a refused frame grow by two bytes each: one byte short.
+    frame.resize(c.expected.empty() ? c.frame.size() + 3 : c.expected.size(), 0xCC);
+    const auto grown = ConvertAvcToAnnexB(Config(c.lengthSize, kSps, kPps), false, frame.data(),
+                                          uint32_t(c.frame.size()), uint32_t(frame.size()));
+    if (c.expected.empty()) {
+      EXPECT_FALSE(grown.has_value());
+      EXPECT_EQ(Bytes(frame.begin(), frame.begin() + long(c.frame.size())), c.frame);
+      continue;
+    }
     ASSERT_TRUE(grown.has_value());
     EXPECT_EQ(Bytes(frame.begin(), frame.begin() + *grown), c.expected);
   }
 }
 
-TEST(AvcToAnnexB, FrameThatWouldNotFitIsRefusedAndLeftUnchanged) {
-  const AvcConfigRecord config = Config(2, kSps, kPps);
-  const Bytes original = Prefixed(2, {kSlice, kSlice});
-  Bytes frame = original;
-  // Two units grow by two bytes each: one byte short.
-  frame.resize(original.size() + 3, 0xCC);
-  EXPECT_FALSE(ConvertAvcToAnnexB(config, false, frame.data(), uint32_t(original.size()),
-                                  uint32_t(frame.size()))
-                   .has_value());
-  EXPECT_EQ(Bytes(frame.begin(), frame.begin() + original.size()), original);
-}
-
+// A KLV-wrapped payload moves to the front and is padded with zeros to the
+// nominal size; lying lengths and small buffers never overrun.
 TEST(ImxUnwrap, PayloadMovesToTheFrontAndIsPaddedToTheNominalSize) {
-  struct Case {
-    const char* name;
-    uint32_t fourcc;
-    uint32_t nominal;
-  };
-  const Case sizes[] = {{"mx5p", FourCC("mx5p"), 250000}, {"mx5n", FourCC("mx5n"), 208540},
-                        {"mx4p", FourCC("mx4p"), 200000}, {"mx4n", FourCC("mx4n"), 166832},
-                        {"mx3p", FourCC("mx3p"), 150000}, {"mx3n", FourCC("mx3n"), 125124}};
-  for (const Case& c : sizes) {
-    SCOPED_TRACE(c.name);
-    EXPECT_EQ(ImxNominalFrameSize(c.fourcc), c.nominal);
-  }
-  EXPECT_FALSE(ImxNominalFrameSize(FourCC("mpeg")).has_value());
-
   const Bytes key = {0x06, 0x0E, 0x2B, 0x34, 0x01, 0x02, 0x01, 0x01,
                      0x0D, 0x01, 0x03, 0x01, 0x05, 0x01, 0x01, 0x7F};
-  const uint32_t payload = 240000;
-  Bytes frame = key;
-  frame.insert(frame.end(), {0x83, 0x03, 0xA9, 0x80});  // BER length 240000
-  for (uint32_t i = 0; i < payload; ++i) frame.push_back(uint8_t(i * 7 + 1));
-  const uint32_t size = uint32_t(frame.size());
-  frame.resize(300000, 0xEE);
-
-  const uint32_t out = UnwrapImxFrame(250000, frame.data(), size, uint32_t(frame.size()));
-  EXPECT_EQ(out, 250000u);
-  for (uint32_t i = 0; i < payload; i += 997) ASSERT_EQ(frame[i], uint8_t(i * 7 + 1)) << i;
-  EXPECT_EQ(frame[payload - 1], uint8_t((payload - 1) * 7 + 1));
-  EXPECT_EQ(Bytes(frame.begin() + payload, frame.begin() + 250000), Bytes(10000, 0));
-
-  Bytes plain(1000, 0x11);
-  EXPECT_EQ(UnwrapImxFrame(250000, plain.data(), 1000, uint32_t(plain.size())), 1000u);
-  EXPECT_EQ(plain, Bytes(1000, 0x11));
-}
-
-TEST(ImxUnwrap, LyingLengthsAndSmallBuffersNeverOverrun) {
-  Bytes frame = {0x06, 0x0E, 0x2B, 0x34, 0x01, 0x02, 0x01, 0x01,
-                 0x0D, 0x01, 0x03, 0x01, 0x05, 0x01, 0x01, 0x00, 0x88};
-  frame.insert(frame.end(), 8, 0xFF);  // eight length bytes, all ones
-  frame.insert(frame.end(), {1, 2, 3});
-  Bytes room = frame;
-  room.resize(64, 0xEE);
-  EXPECT_EQ(UnwrapImxFrame(40, room.data(), uint32_t(frame.size()), uint32_t(room.size())), 40u);
-  EXPECT_EQ(Bytes(room.begin(), room.begin() + 4), (Bytes{1, 2, 3, 0}));
-  // A nominal size beyond the buffer leaves the frame alone.
-  Bytes small = frame;
-  EXPECT_EQ(UnwrapImxFrame(250000, small.data(), uint32_t(small.size()), uint32_t(small.size())),
-            small.size());
-  EXPECT_EQ(small, frame);
+  Bytes payload(240000);
+  for (uint32_t i = 0; i < payload.size(); ++i) payload[i] = uint8_t(i * 7 + 1);
+  Bytes padded = payload;
+  padded.resize(250000, 0);
+  const Bytes lying = Concat({key, {0x88}, Bytes(8, 0xFF), {1, 2, 3}});  // eight length bytes, all ones
+  Bytes lyingOut = {1, 2, 3};
+  lyingOut.resize(40, 0);
+  struct Case {
+    const char* name;
+    Bytes frame;
+    uint32_t nominal, room;
+    Bytes expected;
+  };
+  const Case cases[] = {
+      {"BER length 240000", Concat({key, {0x83, 0x03, 0xA9, 0x80}, payload}), *ImxNominalFrameSize(FourCC("mx5p")),
+       300000, padded},
+      {"no KLV key: unchanged", Bytes(1000, 0x11), 250000, 1000, Bytes(1000, 0x11)},
+      {"lying length", lying, 40, 64, lyingOut},
+      {"nominal size beyond the buffer: unchanged", lying, 250000, uint32_t(lying.size()), lying},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Bytes frame = c.frame;
+    frame.resize(c.room, 0xEE);
+    const uint32_t out = UnwrapImxFrame(c.nominal, frame.data(), uint32_t(c.frame.size()), c.room);
+    ASSERT_EQ(out, c.expected.size());
+    EXPECT_TRUE(Bytes(frame.begin(), frame.begin() + out) == c.expected);
+  }
+  EXPECT_FALSE(ImxNominalFrameSize(FourCC("mpeg")).has_value());
 }
 
 TEST(DnxhdVariant, CompressionIdAndFrameRateChooseFieldOrderAndSubType) {
