@@ -1,5 +1,6 @@
 #include "tests/platform_movie/MovieBytes.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/movie/ByteWriter.h"
@@ -167,6 +168,22 @@ Bytes SoundDescription(uint32_t format, uint16_t version, uint16_t channels, uin
     return writer.Bytes();
 }
 
+Bytes Elst(uint8_t version, std::initializer_list<std::array<int64_t, 3>> entries) {
+    ByteWriter writer;
+    writer.PutU32(static_cast<uint32_t>(entries.size()));
+    for (const auto& [duration, mediaTime, rate] : entries) {
+        if (version == 1) {
+            writer.PutU64(static_cast<uint64_t>(duration));
+            writer.PutU64(static_cast<uint64_t>(mediaTime));
+        } else {
+            writer.PutU32(static_cast<uint32_t>(duration));
+            writer.PutU32(static_cast<uint32_t>(mediaTime));
+        }
+        writer.PutU32(static_cast<uint32_t>(rate));
+    }
+    return FullAtom(FourCC("elst"), version, 0, writer.Bytes());
+}
+
 uint32_t MovieBytes::AddData(std::span<const uint8_t> data) {
     const auto offset = static_cast<uint32_t>(8 + data_.size());
     data_.insert(data_.end(), data.begin(), data.end());
@@ -221,6 +238,31 @@ Bytes MovieBytes::Build(std::initializer_list<TrackBytes> tracks) const {
 
 Status OpenBytes(Bytes bytes, std::unique_ptr<Movie>& movie) {
     return Movie::Open(std::make_shared<MemorySource>(std::move(bytes)), movie);
+}
+
+Handle HandleOf(std::span<const uint8_t> bytes) {
+    Handle handle = NewHandle(bytes.size());
+    std::copy(bytes.begin(), bytes.end(), *handle);
+    return handle;
+}
+
+Bytes HandleBytes(Handle handle) { return Bytes(*handle, *handle + GetHandleSize(handle)); }
+
+Status DescriptionOf(const Media& media, uint32_t index, Bytes& description) {
+    Handle handle = NewHandle(0);
+    const Status status = media.GetSampleDescription(index, handle);
+    description = status.IsOk() ? HandleBytes(handle) : Bytes{};
+    DisposeHandle(handle);
+    return status;
+}
+
+uint64_t NativeField(const Bytes& bytes, size_t offset, size_t width) {
+    uint16_t u16 = 0;
+    uint32_t u32 = 0;
+    uint64_t u64 = 0;
+    void* const field = width == 2 ? static_cast<void*>(&u16) : width == 4 ? static_cast<void*>(&u32) : &u64;
+    if (offset + width <= bytes.size()) std::memcpy(field, bytes.data() + offset, width);
+    return u16 | u32 | u64;
 }
 
 }  // namespace zeb::movie::test

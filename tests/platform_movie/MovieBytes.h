@@ -33,6 +33,8 @@ Bytes Stsz(uint32_t constantSize, uint32_t count, std::initializer_list<uint32_t
 Bytes Stco(const std::vector<uint32_t>& offsets);
 Bytes Co64(std::initializer_list<uint64_t> offsets);
 Bytes Stsd(std::initializer_list<Bytes> entries);
+// {segment duration, media time, rate}; 64-bit fields in version 1.
+Bytes Elst(uint8_t version, std::initializer_list<std::array<int64_t, 3>> entries);
 
 // An 86-byte image description header (version 0, 72 dpi, depth 24) and its extensions.
 Bytes ImageDescription(uint32_t format, uint16_t width, uint16_t height, std::span<const uint8_t> extensions = {});
@@ -67,5 +69,13 @@ private:
 
 // Opens bytes as a movie.
 Status OpenBytes(Bytes bytes, std::unique_ptr<Movie>& movie);
+
+// A new handle holding a copy of `bytes`; the caller disposes of it.
+Handle HandleOf(std::span<const uint8_t> bytes);
+Bytes HandleBytes(Handle handle);
+// Description `index` of a media, as callers get it (header in native order).
+Status DescriptionOf(const Media& media, uint32_t index, Bytes& description);
+// A native-order field of 2, 4 or 8 bytes.
+uint64_t NativeField(const Bytes& bytes, size_t offset, size_t width);
 
 }  // namespace zeb::movie::test

@@ -3,24 +3,15 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
-#include <cstring>
-#include <fstream>
-#include <iterator>
 
 #include "platform/movie/FourCC.h"
 #include "tests/platform_movie/MovieBytes.h"
+#include "tests/platform_movie/MovieTestUtil.h"
+#include "tests/platform_movie/MovieWriterTestSupport.h"
 #include "tests/platform_movie/ProbeComparison.h"
-#include "tests/support/Fixtures.h"
 
 namespace zeb::movie::test {
 namespace {
-
-std::string Fixture(const std::string& name) {
-    std::string error;
-    const std::string path = zeb::test::FixturePath(name, error);
-    EXPECT_FALSE(path.empty()) << error;
-    return path;
-}
 
 std::string Join(const std::vector<std::string>& lines) {
     std::string text;
@@ -31,7 +22,7 @@ std::string Join(const std::vector<std::string>& lines) {
 class MovieFixtureTest : public testing::TestWithParam<const char*> {};
 
 TEST_P(MovieFixtureTest, SamplesMatchFfprobe) {
-    const std::string path = Fixture(GetParam());
+    const std::string path = FixtureFile(GetParam());
     ASSERT_FALSE(path.empty());
     std::unique_ptr<Movie> movie;
     const Status status = Movie::Open(path, movie);
@@ -54,14 +45,6 @@ INSTANTIATE_TEST_SUITE_P(Fixtures, MovieFixtureTest,
                              return name;
                          });
 
-uint16_t SoundVersion(const Media& media) {
-    Handle description = NewHandle(0);
-    uint16_t version = 0xFFFF;
-    if (media.GetSampleDescription(1, description).IsOk()) std::memcpy(&version, *description + 16, 2);
-    DisposeHandle(description);
-    return version;
-}
-
 TEST(MovieFixtureTest, SoundLayoutsOfThePcmFlavours) {
     struct Case {
         const char* fixture;
@@ -73,32 +56,28 @@ TEST(MovieFixtureTest, SoundLayoutsOfThePcmFlavours) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.fixture);
         std::unique_ptr<Movie> movie;
-        ASSERT_TRUE(Movie::Open(Fixture(c.fixture), movie).IsOk());
+        ASSERT_TRUE(Movie::Open(FixtureFile(c.fixture), movie).IsOk());
         ASSERT_EQ(movie->TrackCount(), c.tracks);
         for (uint32_t t = 1; t <= c.tracks; ++t) {
             const Media& media = movie->GetTrack(t)->GetMedia();
             EXPECT_EQ(media.Type(), FourCC("soun"));
-            EXPECT_EQ(SoundVersion(media), c.version);
+            Bytes description;
+            ASSERT_TRUE(DescriptionOf(media, 1, description).IsOk());
+            EXPECT_EQ(NativeField(description, 16, 2), c.version);
             EXPECT_EQ(media.SampleCount(), media.TimeScale()) << "one second, one media sample per frame";
         }
     }
 }
 
-Bytes ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), {});
-}
-
 // The movie header of a real movie (at the end of the file) stored again as
 // 'cmov': 'dcom' = 'zlib', 'cmvd' = inflated size + deflated 'moov'.
 TEST(MovieFixtureTest, CompressedMovieHeaderReadsLikeThePlainOne) {
-    const std::string path = Fixture("avc1_pcm.mov");
-    const Bytes file = ReadFile(path);
+    const std::string path = FixtureFile("avc1_pcm.mov");
+    const Bytes file = ReadBytes(path, 0, uint64_t{1} << 30);
     const Bytes moovType = Be32s({FourCC("moov")});
     const auto type = std::find_end(file.begin(), file.end(), moovType.begin(), moovType.end());
     const auto moov = type - 4;
-    ASSERT_EQ(static_cast<uint64_t>(file.end() - moov),
-              uint64_t{moov[0]} << 24 | uint64_t{moov[1]} << 16 | uint64_t{moov[2]} << 8 | moov[3])
+    ASSERT_EQ(static_cast<uint64_t>(file.end() - moov), BeU32(file, static_cast<size_t>(moov - file.begin())))
         << "ffmpeg puts the movie header last";
 
     const Bytes plain(moov, file.end());

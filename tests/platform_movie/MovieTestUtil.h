@@ -4,11 +4,15 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/movie/Movie.h"
 
 namespace zeb::movie::test {
+
+// Path of an ffmpeg-made fixture; fails the running test when it cannot be made.
+std::string FixtureFile(const std::string& name);
 
 // Reads samples at `decodeTime`; the bytes land in `data`. With `maxBytes`
 // 0 the buffer is sized to what the samples need.
@@ -23,6 +27,7 @@ struct Reference {
     uint32_t duration;
     uint32_t count;
     uint16_t flags;
+    bool operator==(const Reference&) const = default;
 };
 
 // Every reference of a media from time 0.

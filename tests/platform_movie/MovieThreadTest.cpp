@@ -6,7 +6,6 @@
 
 #include "platform/movie/FourCC.h"
 #include "tests/platform_movie/MovieTestUtil.h"
-#include "tests/support/Fixtures.h"
 #include "tests/support/Sha256.h"
 
 namespace zeb::movie::test {
@@ -32,11 +31,8 @@ std::vector<std::string> HashesOf(const Media& media) {
 }
 
 TEST(MovieThreadTest, VideoAndSoundReadConcurrently) {
-    std::string error;
-    const std::string path = zeb::test::FixturePath("avc1_pcm.mov", error);
-    ASSERT_FALSE(path.empty()) << error;
     std::unique_ptr<Movie> movie;
-    ASSERT_TRUE(Movie::Open(path, movie).IsOk());
+    ASSERT_TRUE(Movie::Open(FixtureFile("avc1_pcm.mov"), movie).IsOk());
     ASSERT_EQ(movie->TrackCount(), 2u);
     const Media& video = movie->GetTrack(1)->GetMedia();
     const Media& sound = movie->GetTrack(2)->GetMedia();

@@ -17,23 +17,17 @@ namespace zeb::movie::test {
 namespace {
 
 // A native image description of `length` bytes claiming `claimed` in its first word.
-Bytes ImageDescription(size_t length, uint32_t claimed) {
-    Bytes entry = NativeDescription(FourCC("vide"), ImageEntry("raw ", 16, 16)).Native();
+Bytes BrokenDescription(size_t length, uint32_t claimed) {
+    Bytes entry = NativeDescription(FourCC("vide"), ImageDescription(FourCC("raw "), 16, 16)).Native();
     entry.resize(length);
     std::memcpy(entry.data(), &claimed, sizeof claimed);
     return entry;
 }
 
-Handle HandleOf(const Bytes& bytes) {
-    Handle handle = NewHandle(bytes.size());
-    std::copy(bytes.begin(), bytes.end(), *handle);
-    return handle;
-}
-
 // Everything a refused call can touch.
 struct Scene {
     TestMovie movie;
-    NativeDescription description{FourCC("vide"), ImageEntry("raw ", 16, 16)};
+    NativeDescription description{FourCC("vide"), ImageDescription(FourCC("raw "), 16, 16)};
     Bytes data = Bytes(64, 0x5A);
 
     MovieWriter& Writer() { return movie.Writer(); }
@@ -82,9 +76,9 @@ TEST(MovieWriterArguments, RefusedCallsLeaveTheMovieIntact) {
         {"NegativeDuration", true, add(-1, 0, 64, 1), StatusCode::kOutOfRange},
         {"DurationPast32Bits", true, add(int64_t{1} << 32, 0, 64, 1), StatusCode::kOutOfRange},
         {"DisplayOffsetPast32Bits", true, add(100, int64_t{1} << 31, 64, 1), StatusCode::kOutOfRange},
-        {"DescriptionShorterThanItsHeader", true, with_description(ImageDescription(60, 60)),
+        {"DescriptionShorterThanItsHeader", true, with_description(BrokenDescription(60, 60)),
          StatusCode::kOutOfRange},
-        {"DescriptionLongerThanItsHandle", true, with_description(ImageDescription(86, 200)),
+        {"DescriptionLongerThanItsHandle", true, with_description(BrokenDescription(86, 200)),
          StatusCode::kOutOfRange},
         {"MediaOfAnotherMovie", true,
          [&](Scene& s) {
@@ -170,7 +164,7 @@ TEST(MovieWriterArguments, FileLevelRefusals) {
     EXPECT_EQ(writer->AddMediaSample2(media, data.data(), 8, 1, 0, nullptr, 2, 0, nullptr).Code(),
               StatusCode::kInvalid);
     ASSERT_TRUE(writer->CloseMovieFile().IsOk());
-    const std::vector<Atom> atoms = TopLevelAtoms(path);
+    const std::vector<AtomInfo> atoms = TopLevelAtoms(path);
     ASSERT_EQ(atoms.size(), 4u);  // ftyp, wide, empty mdat, moov
     EXPECT_EQ(atoms[2].size, 8u);
     EXPECT_EQ(atoms[3].offset + atoms[3].size, ReadBytes(path, 0, 1 << 21).size());

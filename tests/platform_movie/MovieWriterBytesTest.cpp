@@ -12,42 +12,20 @@
 #include "platform/movie/SampleTableBuilder.h"
 #include "tests/platform_movie/MovieWriterTestSupport.h"
 
-namespace zeb::movie {
+namespace zeb::movie::test {
 namespace {
-
-using Bytes = std::vector<uint8_t>;
-using test::AtomPayloads;
-
-// Expected bytes are spelled out with these, independently of ByteWriter.
-void Be(Bytes& out, uint64_t value, int width) {
-    for (int shift = 8 * (width - 1); shift >= 0; shift -= 8) out.push_back(static_cast<uint8_t>(value >> shift));
-}
-Bytes Cat(std::initializer_list<Bytes> parts) {
-    Bytes out;
-    for (const Bytes& part : parts) out.insert(out.end(), part.begin(), part.end());
-    return out;
-}
-Bytes U8(uint8_t v) { return {v}; }
-Bytes U16(uint16_t v) { Bytes b; Be(b, v, 2); return b; }
-Bytes U32(uint32_t v) { Bytes b; Be(b, v, 4); return b; }
-Bytes U64(uint64_t v) { Bytes b; Be(b, v, 8); return b; }
-Bytes Code(const char (&code)[5]) { return U32(FourCC(code)); }
-// A full atom: size, code, version, flags, then the payload.
-Bytes Full(const char (&code)[5], uint8_t version, const Bytes& payload) {
-    return Cat({U32(static_cast<uint32_t>(12 + payload.size())), Code(code), U8(version), U8(0), U16(0), payload});
-}
 
 struct BuilderCase {
     const char* name;
     std::function<void(ByteWriter&)> build;
-    Bytes expected;
+    Bytes expected;  // spelled out byte by byte, independently of ByteWriter
     bool ok;
 };
 
 TEST(MovieWriterBytes, AtomBuilderPatchesSizesAndWritesBigEndian) {
     const BuilderCase cases[] = {
         {"EmptyAtomIsItsHeader", [](ByteWriter& w) { w.Begin(FourCC("free")); w.End(); },
-         Cat({U32(8), Code("free")}), true},
+         {0, 0, 0, 8, 'f', 'r', 'e', 'e'}, true},
         {"NestedAtomsPatchedInnermostFirst",
          [](ByteWriter& w) {
              w.Begin(FourCC("moov"));
@@ -57,10 +35,9 @@ TEST(MovieWriterBytes, AtomBuilderPatchesSizesAndWritesBigEndian) {
              w.PutU16(0xCDEF);
              w.End();
          },
-         Cat({U32(19), Code("moov"), U32(9), Code("udta"), U8(0xAB), U16(0xCDEF)}), true},
-        {"FullAtomCarriesVersionAndFlags",
-         [](ByteWriter& w) { w.BeginFull(FourCC("mvhd"), 1, 0x0A0B0C); w.End(); },
-         Cat({U32(12), Code("mvhd"), U8(1), U8(0x0A), U8(0x0B), U8(0x0C)}), true},
+         {0, 0, 0, 19, 'm', 'o', 'o', 'v', 0, 0, 0, 9, 'u', 'd', 't', 'a', 0xAB, 0xCD, 0xEF}, true},
+        {"FullAtomCarriesVersionAndFlags", [](ByteWriter& w) { w.BeginFull(FourCC("mvhd"), 1, 0x0A0B0C); w.End(); },
+         {0, 0, 0, 12, 'm', 'v', 'h', 'd', 1, 0x0A, 0x0B, 0x0C}, true},
         {"IntegersMostSignificantByteFirst",
          [](ByteWriter& w) {
              w.PutU16(0x0102);
@@ -69,17 +46,8 @@ TEST(MovieWriterBytes, AtomBuilderPatchesSizesAndWritesBigEndian) {
              w.PutU64(0x0A0B0C0D0E0F1011);
              w.PutZeros(2);
          },
-         Bytes{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 0, 0}, true},
-        {"SiblingsEachGetTheirOwnSize",
-         [](ByteWriter& w) {
-             w.Begin(FourCC("skip"));
-             w.PutU32(7);
-             w.End();
-             w.Begin(FourCC("free"));
-             w.End();
-         },
-         Cat({U32(12), Code("skip"), U32(7), U32(8), Code("free")}), true},
-        {"EndWithoutBeginFails", [](ByteWriter& w) { w.End(); }, Bytes{}, false},
+         {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 0, 0}, true},
+        {"EndWithoutBeginFails", [](ByteWriter& w) { w.End(); }, {}, false},
     };
     for (const BuilderCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -110,70 +78,34 @@ struct TableCase {
     Bytes expected;
 };
 
-Bytes Stco(std::initializer_list<uint32_t> offsets) {
-    Bytes payload = U32(static_cast<uint32_t>(offsets.size()));
-    for (uint32_t offset : offsets) payload = Cat({payload, U32(offset)});
-    return Full("stco", 0, payload);
-}
-
 TEST(MovieWriterBytes, SampleTablesAsWritten) {
     const TableCase cases[] = {
-        {"ConstantSizeAllSyncHasNoArraysNoStssNoCtts",
-         {Chunk(36), Samples(2, 100, 1001), Samples(1, 100, 1001)},
-         Cat({Full("stts", 0, Cat({U32(1), U32(3), U32(1001)})),
-              Full("stsc", 0, Cat({U32(1), U32(1), U32(3), U32(1)})),
-              Full("stsz", 0, Cat({U32(100), U32(3)})), Stco({36})})},
-        {"SizeChangeTurnsConstantIntoArrayKeepingEarlierSamples",
-         {Chunk(36), Samples(2, 7, 1), Samples(1, 9, 1)},
-         Cat({Full("stts", 0, Cat({U32(1), U32(3), U32(1)})),
-              Full("stsc", 0, Cat({U32(1), U32(1), U32(3), U32(1)})),
-              Full("stsz", 0, Cat({U32(0), U32(3), U32(7), U32(7), U32(9)})), Stco({36})})},
+        {"ConstantSizeAllSyncHasNoArraysNoStssNoCtts", {Chunk(36), Samples(2, 100, 1001), Samples(1, 100, 1001)},
+         Concat({Stts({{3, 1001}}), Stsc({{1, 3, 1}}), Stsz(100, 3), Stco({36})})},
+        {"SizeChangeTurnsConstantIntoArrayKeepingEarlierSamples", {Chunk(36), Samples(2, 7, 1), Samples(1, 9, 1)},
+         Concat({Stts({{3, 1}}), Stsc({{1, 3, 1}}), Stsz(0, 3, {7, 7, 9}), Stco({36})})},
         {"NonSyncListsEarlierSyncSamplesOneBased",
          {Chunk(36), Samples(2, 5, 10), Samples(1, 5, 10, 0, false), Samples(1, 5, 10)},
-         Cat({Full("stts", 0, Cat({U32(1), U32(4), U32(10)})),
-              Full("stss", 0, Cat({U32(3), U32(1), U32(2), U32(4)})),
-              Full("stsc", 0, Cat({U32(1), U32(1), U32(4), U32(1)})),
-              Full("stsz", 0, Cat({U32(5), U32(4)})), Stco({36})})},
+         Concat({Stts({{4, 10}}), Stss({1, 2, 4}), Stsc({{1, 4, 1}}), Stsz(5, 4), Stco({36})})},
         {"PositiveDisplayOffsetsGiveCttsVersion0",
          {Chunk(36), Samples(1, 5, 10, 20), Samples(2, 5, 10, 0), Samples(1, 5, 10, 20)},
-         Cat({Full("stts", 0, Cat({U32(1), U32(4), U32(10)})),
-              Full("ctts", 0, Cat({U32(3), U32(1), U32(20), U32(2), U32(0), U32(1), U32(20)})),
-              Full("stsc", 0, Cat({U32(1), U32(1), U32(4), U32(1)})),
-              Full("stsz", 0, Cat({U32(5), U32(4)})), Stco({36})})},
-        {"NegativeDisplayOffsetGivesCttsVersion1",
-         {Chunk(36), Samples(1, 5, 10, 10), Samples(1, 5, 10, -10)},
-         Cat({Full("stts", 0, Cat({U32(1), U32(2), U32(10)})),
-              Full("ctts", 1, Cat({U32(2), U32(1), U32(10), U32(1), U32(0xFFFFFFF6)})),
-              Full("stsc", 0, Cat({U32(1), U32(1), U32(2), U32(1)})),
-              Full("stsz", 0, Cat({U32(5), U32(2)})), Stco({36})})},
+         Concat({Stts({{4, 10}}), Ctts(0, {{1, 20}, {2, 0}, {1, 20}}), Stsc({{1, 4, 1}}), Stsz(5, 4), Stco({36})})},
+        {"NegativeDisplayOffsetGivesCttsVersion1", {Chunk(36), Samples(1, 5, 10, 10), Samples(1, 5, 10, -10)},
+         Concat({Stts({{2, 10}}), Ctts(1, {{1, 10}, {1, -10}}), Stsc({{1, 2, 1}}), Stsz(5, 2), Stco({36})})},
         {"ChunksOfEqualShapeShareOneStscRun",
          {Chunk(100), Samples(2, 4, 1), Chunk(200), Samples(2, 4, 1), Chunk(300), Samples(3, 4, 1),
           Chunk(400, 2), Samples(3, 4, 1)},
-         Cat({Full("stts", 0, Cat({U32(1), U32(10), U32(1)})),
-              Full("stsc", 0,
-                   Cat({U32(3), U32(1), U32(2), U32(1), U32(3), U32(3), U32(1), U32(4), U32(3), U32(2)})),
-              Full("stsz", 0, Cat({U32(4), U32(10)})), Stco({100, 200, 300, 400})})},
+         Concat({Stts({{10, 1}}), Stsc({{1, 2, 1}, {3, 3, 1}, {4, 3, 2}}), Stsz(4, 10), Stco({100, 200, 300, 400})})},
         {"DurationChangesStartNewTimeRuns",
          {Chunk(36), Samples(1, 3, 1001), Samples(1, 3, 1001), Samples(1, 3, 1002), Samples(1, 3, 1001)},
-         Cat({Full("stts", 0, Cat({U32(3), U32(2), U32(1001), U32(1), U32(1002), U32(1), U32(1001)})),
-              Full("stsc", 0, Cat({U32(1), U32(1), U32(4), U32(1)})),
-              Full("stsz", 0, Cat({U32(3), U32(4)})), Stco({36})})},
-        {"ChunkPast4GiBSwitchesAllOffsetsTo64Bit",
-         {Chunk(36), Samples(1, 8, 1), Chunk(0x100000010ull), Samples(1, 8, 1)},
-         Cat({Full("stts", 0, Cat({U32(1), U32(2), U32(1)})),
-              Full("stsc", 0, Cat({U32(1), U32(1), U32(1), U32(1)})),
-              Full("stsz", 0, Cat({U32(8), U32(2)})),
-              Full("co64", 0, Cat({U32(2), U64(36), U64(0x100000010ull)}))})},
-        {"ChunkAtExactly4GiBMinusOneStays32Bit",
-         {Chunk(0xFFFFFFFFull), Samples(1, 8, 1)},
-         Cat({Full("stts", 0, Cat({U32(1), U32(1), U32(1)})),
-              Full("stsc", 0, Cat({U32(1), U32(1), U32(1), U32(1)})),
-              Full("stsz", 0, Cat({U32(8), U32(1)})), Stco({0xFFFFFFFFu})})},
+         Concat({Stts({{2, 1001}, {1, 1002}, {1, 1001}}), Stsc({{1, 4, 1}}), Stsz(3, 4), Stco({36})})},
+        {"ChunkPast4GiBSwitchesAllOffsetsTo64Bit", {Chunk(36), Samples(1, 8, 1), Chunk(0x100000010ull), Samples(1, 8, 1)},
+         Concat({Stts({{2, 1}}), Stsc({{1, 1, 1}}), Stsz(8, 2), Co64({36, 0x100000010ull})})},
+        {"ChunkAtExactly4GiBMinusOneStays32Bit", {Chunk(0xFFFFFFFFull), Samples(1, 8, 1)},
+         Concat({Stts({{1, 1}}), Stsc({{1, 1, 1}}), Stsz(8, 1), Stco({0xFFFFFFFFu})})},
         {"HourOfPcmIsAHandfulOfEntries",
          {Chunk(36), Samples(86'400'000, 4, 1), Chunk(345'600'036), Samples(86'400'000, 4, 1)},
-         Cat({Full("stts", 0, Cat({U32(1), U32(172'800'000), U32(1)})),
-              Full("stsc", 0, Cat({U32(1), U32(1), U32(86'400'000), U32(1)})),
-              Full("stsz", 0, Cat({U32(4), U32(172'800'000)})), Stco({36, 345'600'036})})},
+         Concat({Stts({{172'800'000, 1}}), Stsc({{1, 86'400'000, 1}}), Stsz(4, 172'800'000), Stco({36, 345'600'036})})},
     };
     for (const TableCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -214,12 +146,6 @@ struct EditCase {
     uint8_t tkhdVersion;
 };
 
-Bytes Elst(uint8_t version, std::initializer_list<Bytes> entries) {
-    Bytes payload = U32(static_cast<uint32_t>(entries.size()));
-    for (const Bytes& entry : entries) payload = Cat({payload, entry});
-    return Full("elst", version, payload);
-}
-
 // Movie time scale 600 throughout.
 TEST(MovieWriterBytes, MovieAtomEditsAndVersions) {
     const EditCase cases[] = {
@@ -228,21 +154,21 @@ TEST(MovieWriterBytes, MovieAtomEditsAndVersions) {
         {"NothingInsertedIsAnEmptyEditList", 30000, {{30, 10, 1001, 0, true}}, {},
          Elst(0, {}), 0, 0},
         {"StartPastTheEndLeavesAnEmptyEdit", 25, {{25, 10, 1, 0, true}}, {{1200, 0, 25, kFixedOne}},
-         Elst(0, {Cat({U32(1200), U32(0xFFFFFFFF), U32(kFixedOne)}), Cat({U32(600), U32(0), U32(kFixedOne)})}),
+         Elst(0, {{1200, -1, kFixedOne}, {600, 0, kFixedOne}}),
          0, 0},
         {"MediaTimeOffsetIsKept", 25, {{25, 10, 1, 0, true}}, {{0, 5, 20, kFixedOne}},
-         Elst(0, {Cat({U32(480), U32(5), U32(kFixedOne)})}), 0, 0},
+         Elst(0, {{480, 5, kFixedOne}}), 0, 0},
         {"HalfRateDoublesTrackTime", 25, {{25, 10, 1, 0, true}}, {{0, 0, 25, kFixedOne / 2}},
-         Elst(0, {Cat({U32(1200), U32(0), U32(kFixedOne / 2)})}), 0, 0},
+         Elst(0, {{1200, 0, kFixedOne / 2}}), 0, 0},
         {"DurationsPast32BitsUseVersion1", 1, {{3, 10, 0xF0000000u, 0, true}}, {{0, 0, 0x2D0000000ull, kFixedOne}},
          {}, 1, 1},
         {"LongEditUsesElstVersion1", 1, {{3, 10, 0xF0000000u, 0, true}}, {{0, 1, 0x2CFFFFFFFull, kFixedOne}},
-         Elst(1, {Cat({U64(0x2CFFFFFFFull * 600), U64(1), U32(kFixedOne)})}), 1, 1},
+         Elst(1, {{0x2CFFFFFFFll * 600, 1, kFixedOne}}), 1, 1},
     };
     for (const EditCase& c : cases) {
         SCOPED_TRACE(c.name);
         WriterMedia media(FourCC("vide"), c.timeScale);
-        media.UseDescription(Cat({U32(86), Code("avc1"), Bytes(78, 0)}));
+        media.UseDescription(ImageDescription(FourCC("avc1"), 160, 120));
         media.StartChunk(36, 1);
         for (const SampleRun& run : c.samples) media.Append(run);
         WriterTrack track(1, 160 << 16, 120 << 16, 0);
@@ -297,4 +223,4 @@ TEST(MovieWriterBytes, RefusedEdits) {
 }
 
 }  // namespace
-}  // namespace zeb::movie
+}  // namespace zeb::movie::test

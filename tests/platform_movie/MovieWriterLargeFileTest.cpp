@@ -27,8 +27,8 @@ Status WriteLargeMovie(const std::string& path, uint64_t videoBytes, const Bytes
     static const Bytes zeros(size_t{64} << 20, 0);
     TestMovie movie;
     ZEB_MOVIE_TRY(movie.Create(path, {{FourCC("vide"), 25, 16 << 16, 16 << 16}, {FourCC("soun"), 48000}}));
-    const NativeDescription video(FourCC("vide"), ImageEntry("raw ", 16, 16));
-    const NativeDescription sound_description(FourCC("soun"), SoundEntry("twos", 2, 16, 0));
+    const NativeDescription video(FourCC("vide"), ImageDescription(FourCC("raw "), 16, 16));
+    const NativeDescription sound_description(FourCC("soun"), SoundDescription(FourCC("twos"), 0, 2, 16, 48000));
     for (uint64_t left = videoBytes; left > 0;) {
         const auto size = static_cast<uint32_t>(std::min<uint64_t>(left, zeros.size()));
         ZEB_MOVIE_TRY(movie.Writer().AddMediaSample2(movie.Media(0), zeros.data(), size, 1, 0, video.Get(), 1, 0,
@@ -80,9 +80,9 @@ TEST(MovieWriterLargeFile, OffsetsAndMdatSizeSwitchTo64BitAtTheBoundary) {
         const Status written = WriteLargeMovie(path, c.videoBytes, sound);
         ASSERT_TRUE(written.IsOk()) << written.ToString();
 
-        const std::vector<Atom> atoms = TopLevelAtoms(path);
+        const std::vector<AtomInfo> atoms = TopLevelAtoms(path);
         ASSERT_GE(atoms.size(), 3u);
-        const Atom& mdat = c.mdat64 ? atoms[1] : atoms[2];
+        const AtomInfo& mdat = c.mdat64 ? atoms[1] : atoms[2];
         EXPECT_EQ(mdat.type, FourCC("mdat"));
         EXPECT_EQ(mdat.headerSize, c.mdat64 ? 16u : 8u);
         EXPECT_EQ(mdat.offset, c.mdat64 ? 20u : 28u);
@@ -94,8 +94,8 @@ TEST(MovieWriterLargeFile, OffsetsAndMdatSizeSwitchTo64BitAtTheBoundary) {
         const uint64_t sound_offset = kDataStart + c.videoBytes;
         const std::vector<Bytes> tables = AtomPayloads(moov, "trak/mdia/minf/stbl");
         ASSERT_EQ(tables.size(), 2u);
-        const std::vector<Atom> video_tables = ChildAtoms(tables[0], 0, tables[0].size());
-        const std::vector<Atom> sound_tables = ChildAtoms(tables[1], 0, tables[1].size());
+        const std::vector<AtomInfo> video_tables = ChildAtoms(tables[0], 0, tables[0].size());
+        const std::vector<AtomInfo> sound_tables = ChildAtoms(tables[1], 0, tables[1].size());
         EXPECT_EQ(video_tables.back().type, c.videoCo64 ? FourCC("co64") : FourCC("stco"));
         EXPECT_EQ(sound_tables.back().type, c.soundCo64 ? FourCC("co64") : FourCC("stco"));
         const uint64_t entry_at = sound_tables.back().offset + 16;  // after version, flags and count

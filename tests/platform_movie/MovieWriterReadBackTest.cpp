@@ -9,6 +9,7 @@
 #include "platform/movie/FourCC.h"
 #include "platform/movie/Movie.h"
 #include "platform/movie/MovieWriter.h"
+#include "tests/platform_movie/MovieTestUtil.h"
 #include "tests/platform_movie/MovieWriterTestSupport.h"
 
 namespace zeb::movie::test {
@@ -55,9 +56,9 @@ Bytes UnitBytes(size_t index, uint32_t size) {
 // File-order descriptions, two a track; the two differ in a header field
 // and in an extension atom.
 Bytes Description(size_t track, int variant) {
-    if (track == kSound) return SoundEntry("sowt", 2, 16, 1);
-    return ImageEntry("avc1", static_cast<uint16_t>(160 + variant), 120,
-                      {0, 0, 0, 12, 'x', 't', 'r', 'a', 1, 2, 3, static_cast<uint8_t>(variant)});
+    if (track == kSound) return SoundDescription(FourCC("sowt"), 1, 2, 16, 48000, {1, 2, 4, 2});
+    return ImageDescription(FourCC("avc1"), static_cast<uint16_t>(160 + variant), 120,
+                      Bytes{0, 0, 0, 12, 'x', 't', 'r', 'a', 1, 2, 3, static_cast<uint8_t>(variant)});
 }
 
 uint32_t MediaType(size_t track) { return track == kVideo ? FourCC("vide") : FourCC("soun"); }
@@ -142,13 +143,26 @@ TEST(MovieWriterReadBack, SamplesComeBackAsWritten) {
             EXPECT_EQ(media.Duration(), static_cast<uint64_t>(decode_time[track]));
             EXPECT_EQ(BeU32(chunk_tables[track], 4), c.chunkCounts[track]);
             for (uint32_t index = 1; index <= media.SampleDescriptionCount(); ++index) {
-                Handle description = NewHandle(0);
-                ASSERT_TRUE(media.GetSampleDescription(index, description).IsOk());
-                EXPECT_EQ(Bytes(*description, *description + GetHandleSize(description)),
+                Bytes description;
+                ASSERT_TRUE(DescriptionOf(media, index, description).IsOk());
+                EXPECT_EQ(description,
                           NativeDescription(MediaType(track), Description(track, static_cast<int>(index - 1))).Native());
-                DisposeHandle(description);
             }
         }
+    }
+}
+
+// Movies copied sample by sample through MovieWriter carry their source's
+// packets and descriptions.
+TEST(MovieWriterReadBack, CopiedMovieHasTheSourcePackets) {
+    for (const char* fixture : {"avc1_bframes.mov", "avc1_pcm.mov", "pcm_twos.mov", "pcm_in24_be.mov",
+                                "pcm_mixed_formats.mov", "avc1_bframes_pcm_tracks.mov"}) {
+        SCOPED_TRACE(fixture);
+        const std::string source = FixtureFile(fixture);
+        const std::string copy = OutputPath(std::string("copy_") + fixture);
+        const Status copied = CopyMovie(source, copy);
+        ASSERT_TRUE(copied.IsOk()) << copied.ToString();
+        ExpectSamePackets(source, copy);
     }
 }
 

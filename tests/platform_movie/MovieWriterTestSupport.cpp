@@ -1,5 +1,6 @@
 #include "tests/platform_movie/MovieWriterTestSupport.h"
 
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -21,10 +22,6 @@ uint32_t CodeOf(const std::string& name) {
     uint32_t code = 0;
     for (size_t i = 0; i < 4; ++i) code = code << 8 | static_cast<uint8_t>(i < name.size() ? name[i] : ' ');
     return code;
-}
-
-void PutBe(Bytes& bytes, size_t at, uint64_t value, int width) {
-    for (int i = 0; i < width; ++i) bytes[at + i] = static_cast<uint8_t>(value >> (8 * (width - 1 - i)));
 }
 
 // Version 1 stores bytes per frame at 44; version 0 has channels at 24 and
@@ -89,15 +86,15 @@ uint32_t BeU32(const Bytes& bytes, size_t at) {
 
 uint64_t BeU64(const Bytes& bytes, size_t at) { return uint64_t{BeU32(bytes, at)} << 32 | BeU32(bytes, at + 4); }
 
-std::vector<Atom> TopLevelAtoms(const std::string& path) {
+std::vector<AtomInfo> TopLevelAtoms(const std::string& path) {
     struct stat info;
     if (::stat(path.c_str(), &info) != 0) return {};
-    std::vector<Atom> atoms;
+    std::vector<AtomInfo> atoms;
     uint64_t offset = 0;
     const auto file_size = static_cast<uint64_t>(info.st_size);
     while (offset + 8 <= file_size) {
         const Bytes header = ReadBytes(path, offset, 16);
-        Atom atom{BeU32(header, 4), offset, BeU32(header, 0), 8};
+        AtomInfo atom{BeU32(header, 4), offset, BeU32(header, 0), 8};
         if (atom.size == 1) {
             atom.size = BeU64(header, 8);
             atom.headerSize = 16;
@@ -110,10 +107,10 @@ std::vector<Atom> TopLevelAtoms(const std::string& path) {
     return atoms;
 }
 
-std::vector<Atom> ChildAtoms(const Bytes& bytes, uint64_t begin, uint64_t end) {
-    std::vector<Atom> atoms;
+std::vector<AtomInfo> ChildAtoms(const Bytes& bytes, uint64_t begin, uint64_t end) {
+    std::vector<AtomInfo> atoms;
     while (begin + 8 <= end) {
-        Atom atom{BeU32(bytes, begin + 4), begin, BeU32(bytes, begin), 8};
+        AtomInfo atom{BeU32(bytes, begin + 4), begin, BeU32(bytes, begin), 8};
         if (atom.size < 8 || atom.size > end - begin) break;
         atoms.push_back(atom);
         begin += atom.size;
@@ -122,7 +119,7 @@ std::vector<Atom> ChildAtoms(const Bytes& bytes, uint64_t begin, uint64_t end) {
 }
 
 Bytes MoovBytes(const std::string& path) {
-    for (const Atom& atom : TopLevelAtoms(path)) {
+    for (const AtomInfo& atom : TopLevelAtoms(path)) {
         if (atom.type == FourCC("moov")) return ReadBytes(path, atom.offset, atom.size);
     }
     return {};
@@ -137,7 +134,7 @@ std::vector<Bytes> AtomPayloads(const Bytes& moov, const std::string& path) {
         const uint32_t code = CodeOf(name);
         std::vector<std::pair<uint64_t, uint64_t>> next;
         for (const auto& [begin, end] : level) {
-            for (const Atom& atom : ChildAtoms(moov, begin, end)) {
+            for (const AtomInfo& atom : ChildAtoms(moov, begin, end)) {
                 if (atom.type == code) next.emplace_back(atom.offset + 8, atom.offset + atom.size);
             }
         }
@@ -156,43 +153,9 @@ std::vector<Bytes> StsdEntries(const std::string& path) {
     return entries;
 }
 
-Bytes ImageEntry(const char (&format)[5], uint16_t width, uint16_t height, const Bytes& extensions) {
-    Bytes entry(86 + extensions.size(), 0);
-    PutBe(entry, 0, entry.size(), 4);
-    PutBe(entry, 4, FourCC(format), 4);
-    PutBe(entry, 14, 1, 2);  // data reference index
-    PutBe(entry, 32, width, 2);
-    PutBe(entry, 34, height, 2);
-    PutBe(entry, 36, 0x480000, 4);  // 72 dpi
-    PutBe(entry, 40, 0x480000, 4);
-    PutBe(entry, 48, 1, 2);   // frame count
-    PutBe(entry, 82, 24, 2);  // depth
-    PutBe(entry, 84, 0xFFFF, 2);
-    std::copy(extensions.begin(), extensions.end(), entry.begin() + 86);
-    return entry;
-}
-
-Bytes SoundEntry(const char (&format)[5], uint16_t channels, uint16_t bits, uint16_t version) {
-    Bytes entry(version == 1 ? 52 : 36, 0);
-    PutBe(entry, 0, entry.size(), 4);
-    PutBe(entry, 4, FourCC(format), 4);
-    PutBe(entry, 14, 1, 2);  // data reference index
-    PutBe(entry, 16, version, 2);
-    PutBe(entry, 24, channels, 2);
-    PutBe(entry, 26, bits, 2);
-    PutBe(entry, 32, 48000u << 16, 4);
-    if (version == 1) {
-        PutBe(entry, 36, 1, 4);                     // samples per packet
-        PutBe(entry, 40, bits / 8u, 4);             // bytes per packet
-        PutBe(entry, 44, channels * (bits / 8u), 4);  // bytes per frame
-        PutBe(entry, 48, bits / 8u, 4);             // bytes per sample
-    }
-    return entry;
-}
-
-NativeDescription::NativeDescription(uint32_t mediaType, Bytes fileOrder) : handle_(NewHandle(fileOrder.size())) {
+NativeDescription::NativeDescription(uint32_t mediaType, Bytes fileOrder) : handle_(nullptr) {
     SampleDescriptionToNative(mediaType, fileOrder);
-    std::copy(fileOrder.begin(), fileOrder.end(), *handle_);
+    handle_ = HandleOf(fileOrder);
 }
 
 Status TestMovie::Create(const std::string& path, const std::vector<TrackSpec>& tracks) {
@@ -261,6 +224,48 @@ Status CopyMovie(const std::string& source, const std::string& target) {
     ZEB_MOVIE_TRY(copier.Open(target));
     for (size_t i = 0; i < copier.PacketCount(); ++i) ZEB_MOVIE_TRY(copier.AddPacket(i));
     return copier.Finish();
+}
+
+namespace {
+
+int64_t TotalDuration(const std::vector<zeb::test::ProbePacket>& packets) {
+    int64_t total = 0;
+    for (const zeb::test::ProbePacket& packet : packets) total += packet.duration;
+    return total;
+}
+
+void ExpectSameVideoPackets(const std::vector<zeb::test::ProbePacket>& source,
+                            const std::vector<zeb::test::ProbePacket>& copy) {
+    ASSERT_EQ(copy.size(), source.size());
+    for (size_t i = 0; i < source.size(); ++i) {
+        SCOPED_TRACE("video packet " + std::to_string(i));
+        EXPECT_EQ(copy[i].sha256, source[i].sha256);
+        EXPECT_EQ(copy[i].key, source[i].key);
+        EXPECT_EQ(copy[i].pts - copy[i].dts, source[i].pts - source[i].dts);
+        EXPECT_EQ(copy[i].duration, source[i].duration);
+    }
+}
+
+}  // namespace
+
+void ExpectSamePackets(const std::string& source, const std::string& copy) {
+    EXPECT_EQ(DecodeErrors(copy), "");
+    EXPECT_EQ(StsdEntries(copy), StsdEntries(source));
+    const zeb::test::ProbeResult expected = zeb::test::ProbeFile(source);
+    const zeb::test::ProbeResult written = zeb::test::ProbeFile(copy);
+    ASSERT_TRUE(written.ok) << written.error;
+    ASSERT_EQ(written.streams.size(), expected.streams.size());
+    for (int stream = 0; stream < static_cast<int>(expected.streams.size()); ++stream) {
+        SCOPED_TRACE("stream " + std::to_string(stream));
+        const auto sourcePackets = expected.PacketsOf(stream);
+        const auto copyPackets = written.PacketsOf(stream);
+        if (expected.streams[stream].codecType == "video") {
+            ExpectSameVideoPackets(sourcePackets, copyPackets);
+        } else {
+            EXPECT_EQ(PacketBytes(copy, copyPackets), PacketBytes(source, sourcePackets));
+            EXPECT_EQ(TotalDuration(copyPackets), TotalDuration(sourcePackets));
+        }
+    }
 }
 
 }  // namespace zeb::movie::test

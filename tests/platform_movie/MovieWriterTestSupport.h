@@ -10,11 +10,10 @@
 #include <vector>
 
 #include "platform/movie/MovieWriter.h"
+#include "tests/platform_movie/MovieBytes.h"
 #include "tests/support/Ffprobe.h"
 
 namespace zeb::movie::test {
-
-using Bytes = std::vector<uint8_t>;
 
 // Runs a shell command; its standard output, and its exit code in `exitCode`.
 std::string RunCommand(const std::string& command, int& exitCode);
@@ -28,14 +27,14 @@ Bytes PacketBytes(const std::string& path, const std::vector<zeb::test::ProbePac
 std::string DecodeErrors(const std::string& path);
 
 // Atoms of the file (top level) or of an atom's payload, in order.
-struct Atom {
+struct AtomInfo {
     uint32_t type = 0;
     uint64_t offset = 0;      // of the header, from the start of the parsed bytes or file
     uint64_t size = 0;        // whole atom
     uint64_t headerSize = 0;  // 8, or 16 for a 64-bit size
 };
-std::vector<Atom> TopLevelAtoms(const std::string& path);
-std::vector<Atom> ChildAtoms(const Bytes& bytes, uint64_t begin, uint64_t end);
+std::vector<AtomInfo> TopLevelAtoms(const std::string& path);
+std::vector<AtomInfo> ChildAtoms(const Bytes& bytes, uint64_t begin, uint64_t end);
 // Payloads (after the atom header) of every atom at `path` below the bytes
 // of 'moov' ("trak/mdia/minf/stbl/stsd"), in file order.
 std::vector<Bytes> AtomPayloads(const Bytes& moov, const std::string& path);
@@ -44,12 +43,6 @@ uint32_t BeU32(const Bytes& bytes, size_t at);
 uint64_t BeU64(const Bytes& bytes, size_t at);
 // The first entry of each track's 'stsd', as stored.
 std::vector<Bytes> StsdEntries(const std::string& path);
-
-// Sample descriptions as stored in a file (big-endian): an 86-byte image
-// description followed by `extensions`, and a sound description of version
-// 0 (36 bytes) or 1 (52 bytes, one frame a packet).
-Bytes ImageEntry(const char (&format)[5], uint16_t width, uint16_t height, const Bytes& extensions = {});
-Bytes SoundEntry(const char (&format)[5], uint16_t channels, uint16_t bits, uint16_t version);
 
 // A handle that frees itself, holding a description with its header fields
 // turned to native order, as hosts hand descriptions to the writer.
@@ -60,7 +53,7 @@ public:
     NativeDescription(const NativeDescription&) = delete;
     NativeDescription& operator=(const NativeDescription&) = delete;
     Handle Get() const { return handle_; }
-    Bytes Native() const { return Bytes(*handle_, *handle_ + GetHandleSize(handle_)); }
+    Bytes Native() const { return HandleBytes(handle_); }
 
 private:
     Handle handle_;
@@ -113,5 +106,11 @@ private:
 };
 
 Status CopyMovie(const std::string& source, const std::string& target);
+
+// Fails the running test unless `copy` decodes cleanly and carries the
+// source's descriptions and packets: video one for one (bytes, key flag,
+// display offset, duration), sound as the bytes of the whole stream and its
+// duration, since ffprobe regroups sound into packets by chunk.
+void ExpectSamePackets(const std::string& source, const std::string& copy);
 
 }  // namespace zeb::movie::test

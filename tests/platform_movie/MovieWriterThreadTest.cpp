@@ -11,9 +11,8 @@
 #include <thread>
 #include <vector>
 
+#include "tests/platform_movie/MovieTestUtil.h"
 #include "tests/platform_movie/MovieWriterTestSupport.h"
-#include "tests/support/Ffprobe.h"
-#include "tests/support/Fixtures.h"
 
 namespace zeb::movie::test {
 namespace {
@@ -51,9 +50,7 @@ struct ThreadCase {
 };
 
 TEST(MovieWriterThreads, SamplesAddedOnAWriterThreadAllArrive) {
-    std::string error;
-    const std::string source = zeb::test::FixturePath("avc1_bframes_pcm_tracks.mov", error);
-    ASSERT_FALSE(source.empty()) << error;
+    const std::string source = FixtureFile("avc1_bframes_pcm_tracks.mov");
     const ThreadCase cases[] = {{"RingOfOne", 1}, {"RingOf52", 52}};
     for (const ThreadCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -76,13 +73,7 @@ TEST(MovieWriterThreads, SamplesAddedOnAWriterThreadAllArrive) {
         const Status finished = copier.Finish();
         ASSERT_TRUE(finished.IsOk()) << finished.ToString();
 
-        // Every sample, in order: the same bytes for each stream.
-        const zeb::test::ProbeResult expected = zeb::test::ProbeFile(source);
-        const zeb::test::ProbeResult written = zeb::test::ProbeFile(copy);
-        for (int stream = 0; stream < static_cast<int>(expected.streams.size()); ++stream) {
-            EXPECT_EQ(PacketBytes(copy, written.PacketsOf(stream)), PacketBytes(source, expected.PacketsOf(stream)));
-        }
-        EXPECT_EQ(DecodeErrors(copy), "");
+        ExpectSamePackets(source, copy);  // every sample, in order
     }
 }
 

@@ -1,9 +1,9 @@
 #include "tests/platform_movie/ProbeComparison.h"
 
-#include <cstring>
 #include <sstream>
 
 #include "platform/movie/FourCC.h"
+#include "tests/platform_movie/MovieBytes.h"
 #include "tests/platform_movie/MovieTestUtil.h"
 #include "tests/support/Sha256.h"
 
@@ -91,16 +91,13 @@ private:
 
     void CompareFormat() {
         if (media_.SampleDescriptionCount() == 0 || stream_.codecTag.size() != 4) return;
-        Handle description = NewHandle(0);
-        if (media_.GetSampleDescription(1, description).IsOk() && GetHandleSize(description) >= 8) {
-            uint32_t format = 0;
-            std::memcpy(&format, *description + 4, 4);
-            const bool encrypted = format == FourCC("encv") || format == FourCC("enca");
-            if (!encrypted && FourCCToString(format) != stream_.codecTag) {
-                Differ("format '", FourCCToString(format), "', ffprobe '", stream_.codecTag, "'");
-            }
+        Bytes description;
+        if (!DescriptionOf(media_, 1, description).IsOk() || description.size() < 8) return;
+        const auto format = static_cast<uint32_t>(NativeField(description, 4, 4));
+        const bool encrypted = format == FourCC("encv") || format == FourCC("enca");
+        if (!encrypted && FourCCToString(format) != stream_.codecTag) {
+            Differ("format '", FourCCToString(format), "', ffprobe '", stream_.codecTag, "'");
         }
-        DisposeHandle(description);
     }
 
     bool InFile(uint64_t offset, uint64_t size) const { return offset <= fileSize_ && size <= fileSize_ - offset; }

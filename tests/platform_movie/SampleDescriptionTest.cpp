@@ -13,13 +13,6 @@
 namespace zeb::movie::test {
 namespace {
 
-template <typename T>
-T NativeAt(const uint8_t* bytes, size_t offset) {
-    T value{};
-    std::memcpy(&value, bytes + offset, sizeof value);
-    return value;
-}
-
 const Bytes kColr = Atom(FourCC("colr"), Concat({Be32s({FourCC("nclc")}), Be16(1), Be16(1), Be16(1)}));
 const Bytes kWave = Atom(FourCC("wave"), Concat({Atom(FourCC("frma"), Be32s({FourCC("in24")})),
                                                  Atom(FourCC("enda"), Be16(1)), Be32s({0})}));
@@ -37,14 +30,6 @@ struct DescriptionCase {
     std::vector<FieldCheck> nativeFields;
     size_t headerSize;  // extension atoms start here and stay big-endian
 };
-
-uint64_t ReadNative(const uint8_t* bytes, size_t offset, size_t width) {
-    switch (width) {
-    case 2: return NativeAt<uint16_t>(bytes, offset);
-    case 4: return NativeAt<uint32_t>(bytes, offset);
-    default: return NativeAt<uint64_t>(bytes, offset);
-    }
-}
 
 uint64_t DoubleBits(double value) {
     uint64_t bits = 0;
@@ -86,9 +71,9 @@ TEST(SampleDescriptionTest, HeaderFieldsComeNativeAndGoBackToFileOrder) {
         SCOPED_TRACE(c.name);
         Bytes bytes = c.entry;
         SampleDescriptionToNative(c.mediaType, bytes);
-        EXPECT_EQ(NativeAt<uint32_t>(bytes.data(), 0), c.entry.size());
+        EXPECT_EQ(NativeField(bytes, 0, 4), c.entry.size());
         for (const FieldCheck& field : c.nativeFields) {
-            EXPECT_EQ(ReadNative(bytes.data(), field.offset, field.width), field.value) << "offset " << field.offset;
+            EXPECT_EQ(NativeField(bytes, field.offset, field.width), field.value) << "offset " << field.offset;
         }
         EXPECT_TRUE(std::equal(bytes.begin() + static_cast<std::ptrdiff_t>(c.headerSize), bytes.end(),
                                c.entry.begin() + static_cast<std::ptrdiff_t>(c.headerSize)))
@@ -107,22 +92,12 @@ TEST(SampleDescriptionTest, MediaHandsOutTheNativeCopyWithItsTrueSize) {
         Concat({Stsd({entry}), Stts({{1, 1}}), Stsc({{1, 1, 1}}), Stsz(3, 1), Stco({at})})}});
     std::unique_ptr<Movie> movie;
     ASSERT_TRUE(OpenBytes(bytes, movie).IsOk());
-    Handle description = NewHandle(36);
-    ASSERT_TRUE(movie->GetTrack(1)->GetMedia().GetSampleDescription(1, description).IsOk());
-    EXPECT_EQ(GetHandleSize(description), entry.size());
+    Bytes description;
+    ASSERT_TRUE(DescriptionOf(movie->GetTrack(1)->GetMedia(), 1, description).IsOk());
     Bytes expected = entry;
     SampleDescriptionToNative(FourCC("soun"), expected);
-    EXPECT_EQ(Bytes(*description, *description + GetHandleSize(description)), expected);
-    DisposeHandle(description);
+    EXPECT_EQ(description, expected);
 }
-
-Handle HandleOf(const Bytes& bytes) {
-    Handle handle = NewHandle(bytes.size());
-    std::copy(bytes.begin(), bytes.end(), *handle);
-    return handle;
-}
-
-Bytes BytesOf(Handle handle) { return Bytes(*handle, *handle + GetHandleSize(handle)); }
 
 TEST(SampleDescriptionTest, SoundExtensionsAreFoundAndAdded) {
     const Bytes esds = Atom(FourCC("esds"), Be32s({0, 0x03808080}));
@@ -134,7 +109,7 @@ TEST(SampleDescriptionTest, SoundExtensionsAreFoundAndAdded) {
     Handle extension = nullptr;
     Handle description = HandleOf(version0);
     ASSERT_TRUE(GetSoundDescriptionExtension(description, FourCC("esds"), extension).IsOk());
-    EXPECT_EQ(BytesOf(extension), Bytes(esds.begin() + 8, esds.end()));
+    EXPECT_EQ(HandleBytes(extension), Bytes(esds.begin() + 8, esds.end()));
     DisposeHandle(extension);
     EXPECT_EQ(GetSoundDescriptionExtension(description, FourCC("wave"), extension).Code(), StatusCode::kNotFound);
     EXPECT_EQ(extension, nullptr);
@@ -142,14 +117,14 @@ TEST(SampleDescriptionTest, SoundExtensionsAreFoundAndAdded) {
 
     description = HandleOf(version1);
     ASSERT_TRUE(GetSoundDescriptionExtension(description, FourCC("wave"), extension).IsOk());
-    EXPECT_EQ(BytesOf(extension), Bytes(kWave.begin() + 8, kWave.end()));
+    EXPECT_EQ(HandleBytes(extension), Bytes(kWave.begin() + 8, kWave.end()));
 
     // Round trip: strip to the bare version-1 header, add the payload back.
     Handle bare = HandleOf(Bytes(version1.begin(), version1.begin() + 52));
     const uint32_t bareSize = 52;
     std::memcpy(*bare, &bareSize, 4);
     ASSERT_TRUE(AddSoundDescriptionExtension(bare, extension, FourCC("wave")).IsOk());
-    EXPECT_EQ(BytesOf(bare), version1);
+    EXPECT_EQ(HandleBytes(bare), version1);
     DisposeHandle(bare);
     DisposeHandle(extension);
     DisposeHandle(description);
