@@ -3,10 +3,7 @@
 // refused) without a crash, a hang or a read outside the buffers.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <filesystem>
-#include <fstream>
 #include <random>
 
 #include "tests/reader/ReaderTestSupport.h"
@@ -71,25 +68,24 @@ TEST(ReaderCorpus, EveryFileOpensOrIsRefusedAndReadsCleanly) {
 // their movie atom overwritten.
 TEST(ReaderCorpus, DamagedCopiesNeverCrashTheReader) {
   TestPlugin plugin;
-  const std::string damaged = FixtureDir() + "/damaged." + std::to_string(::getpid()) + ".mov";
+  std::string damaged;
   std::mt19937 random(5);
   for (const char* fixture : {"avc1_pcm.mov", "dvvideo.mov", "pcm_mono_tracks.mov", "avc1_aac.mp4"}) {
-    std::ifstream in(Fixture(fixture), std::ios::binary);
-    const std::vector<char> original{std::istreambuf_iterator<char>(in), {}};
+    const std::vector<uint8_t> original = FileBytes(Fixture(fixture));
     const std::string text(original.begin(), original.end());
     const size_t moov = text.find("moov");
     ASSERT_NE(moov, std::string::npos);
     for (int variant = 0; variant < 48; ++variant) {
       SCOPED_TRACE(testing::Message() << fixture << " variant " << variant);
-      std::vector<char> bytes = original;
+      std::vector<uint8_t> bytes = original;
       if (variant < 16) {
         bytes.resize(bytes.size() * size_t(variant + 1) / 17);
       } else {
         for (int flip = 0; flip < 4; ++flip) {
-          bytes[moov + random() % (bytes.size() - moov)] = char(random());
+          bytes[moov + random() % (bytes.size() - moov)] = uint8_t(random());
         }
       }
-      std::ofstream(damaged, std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
+      damaged = WriteScratchMovie("damaged", bytes);
       HostReader reader(plugin);
       const uint32_t result = reader.Open(damaged);
       ASSERT_TRUE(IsResultCode(result));

@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -78,13 +77,6 @@ Bytes ConstantSizeMovie() {
                                         Stsc({{1, 4, 1}, {3, 2, 1}}), Stsz(16, 12), Stco(chunks)})}});
 }
 
-std::string WriteMovie(const std::string& name, const Bytes& bytes) {
-  const std::string path = (std::filesystem::temp_directory_path() /
-                            (name + "." + std::to_string(::getpid()) + ".mov")).string();
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-  return path;
-}
-
 struct FrameView {
   uint32_t result = 0;
   uint32_t size = 0;
@@ -103,8 +95,8 @@ struct DirectCase {
 
 TEST(ReaderDirectTables, MatchThePerFrameQueries) {
   RecordModulePath(reinterpret_cast<const void*>(&AnchorInThisProgram));
-  const std::string variable = WriteMovie("direct_tables_variable", VariableSizeMovie());
-  const std::string constant = WriteMovie("direct_tables_constant", ConstantSizeMovie());
+  const std::string variable = WriteScratchMovie("direct_tables_variable", VariableSizeMovie());
+  const std::string constant = WriteScratchMovie("direct_tables_constant", ConstantSizeMovie());
   const DirectCase cases[] = {
       {"negative offsets, three stsc runs", variable, true, {2, -1, 0, 0, 0, 0, -1, 2, -4, -4, -4, -4}},
       {"constant-size frames, records of whole chunks", constant, true, {}},

@@ -19,11 +19,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::vector<uint8_t> Bytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 // Offset of the n-th (0-based) occurrence of `text`.
 size_t Find(const std::vector<uint8_t>& bytes, const std::string& text, int n = 0) {
   auto at = bytes.begin();
@@ -39,12 +34,9 @@ size_t Find(const std::vector<uint8_t>& bytes, const std::string& text, int n = 
 // A copy of a fixture with some bytes changed, beside the fixtures.
 std::string PatchedCopy(const std::string& fixture, const std::string& name,
                         const std::function<void(std::vector<uint8_t>&)>& patch) {
-  std::vector<uint8_t> bytes = Bytes(Fixture(fixture));
+  std::vector<uint8_t> bytes = FileBytes(Fixture(fixture));
   patch(bytes);
-  const std::string path = FixtureDir() + "/" + name + "." + std::to_string(::getpid()) + ".mov";
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                              std::streamsize(bytes.size()));
-  return path;
+  return WriteScratchMovie(name, bytes);
 }
 
 class ReaderFailures : public testing::Test {

@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <sstream>
 
@@ -49,6 +53,18 @@ std::string Fixture(const std::string& name) {
   std::string error;
   const std::string path = FixturePath(name, error);
   EXPECT_FALSE(path.empty()) << name << ": " << error;
+  return path;
+}
+
+std::vector<uint8_t> FileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::string WriteScratchMovie(const std::string& name, std::span<const uint8_t> bytes) {
+  const std::string path = FixtureDir() + "/" + name + "." + std::to_string(::getpid()) + ".mov";
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                              std::streamsize(bytes.size()));
   return path;
 }
 

@@ -93,6 +93,11 @@ SPlugFrameInfo NewFrameInfo();
 // make it.
 std::string Fixture(const std::string& name);
 
+// A file's bytes; `bytes` written to "<name>.<pid>.mov" beside the fixtures,
+// returning its path.
+std::vector<uint8_t> FileBytes(const std::string& path);
+std::string WriteScratchMovie(const std::string& name, std::span<const uint8_t> bytes);
+
 // Standard output of a shell command, as bytes.
 std::vector<uint8_t> CommandOutput(const std::string& command);
 std::string Quoted(const std::string& text);
