@@ -76,30 +76,21 @@ TEST(MalformedMovieTest, BitFlipsNeverCrash) {
     }
 }
 
-struct LyingCount {
-    const char* atom;
-    Bytes table;
-};
-
-// Each table claims 0x40000001 entries in a 20-byte atom.
+// Each table claims 0x40000001 entries in an atom of a few bytes.
 TEST(MalformedMovieTest, LyingCountsFailBeforeAllocating) {
-    const Bytes lie = Be32s({0x40000001, 1, 2});
-    const LyingCount cases[] = {
-        {"stts", FullAtom(FourCC("stts"), 0, 0, lie)}, {"stsc", FullAtom(FourCC("stsc"), 0, 0, lie)},
-        {"stsz", FullAtom(FourCC("stsz"), 0, 0, Concat({Be32s({0}), lie}))},
-        {"stco", FullAtom(FourCC("stco"), 0, 0, lie)}, {"co64", FullAtom(FourCC("co64"), 0, 0, lie)},
-        {"ctts", FullAtom(FourCC("ctts"), 0, 0, lie)}, {"stss", FullAtom(FourCC("stss"), 0, 0, lie)},
-        {"stps", FullAtom(FourCC("stps"), 0, 0, lie)}, {"stsd", FullAtom(FourCC("stsd"), 0, 0, lie)},
-        {"stz2", FullAtom(FourCC("stz2"), 0, 0, Concat({Be32s({8}), lie}))},
-    };
-    for (const LyingCount& c : cases) {
-        SCOPED_TRACE(c.atom);
+    for (const uint32_t type : {FourCC("stts"), FourCC("stsc"), FourCC("stsz"), FourCC("stco"), FourCC("co64"),
+                                FourCC("ctts"), FourCC("stss"), FourCC("stps"), FourCC("stsd"), FourCC("stz2")}) {
+        const std::string atom = FourCCToString(type);
+        SCOPED_TRACE(atom);
+        // 'stsz' (no constant size) and 'stz2' (8-bit sizes) hold a field before the count.
+        const Bytes lead = type == FourCC("stsz") ? Be32s({0}) : type == FourCC("stz2") ? Be32s({8}) : Bytes{};
+        const Bytes lie = Concat({lead, Be32s({0x40000001, 1, 2})});
         MovieBytes file;
-        const Bytes bytes = file.Build({TrackBytes{FourCC("vide"), 600, 1, c.table}});
         std::unique_ptr<Movie> movie;
-        const Status status = OpenBytes(bytes, movie);
+        const Status status =
+            OpenBytes(file.Build({TrackBytes{FourCC("vide"), 600, 1, FullAtom(type, 0, 0, lie)}}), movie);
         EXPECT_EQ(status.Code(), StatusCode::kInvalid) << status.ToString();
-        EXPECT_EQ(status.Where(), std::string("moov/trak/mdia/minf/stbl/") + c.atom);
+        EXPECT_EQ(status.Where(), std::string("moov/trak/mdia/minf/stbl/") + atom);
         EXPECT_NE(status.Message().find("1073741825"), std::string::npos) << status.Message();
     }
 }

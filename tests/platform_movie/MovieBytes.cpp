@@ -39,62 +39,57 @@ Bytes Be32s(std::initializer_list<uint32_t> values) {
     return writer.Bytes();
 }
 
-Bytes Stts(std::initializer_list<std::pair<uint32_t, uint32_t>> countAndDelta) {
+namespace {
+
+// A full atom: an entry count, then 32-bit `words`; `lead` goes before the count.
+Bytes Table(const char (&type)[5], uint8_t version, size_t count, std::initializer_list<uint32_t> lead,
+            const std::vector<uint32_t>& words) {
     ByteWriter writer;
-    writer.PutU32(static_cast<uint32_t>(countAndDelta.size()));
-    for (const auto& [count, delta] : countAndDelta) {
-        writer.PutU32(count);
-        writer.PutU32(delta);
-    }
-    return FullAtom(FourCC("stts"), 0, 0, writer.Bytes());
+    for (uint32_t word : lead) writer.PutU32(word);
+    writer.PutU32(static_cast<uint32_t>(count));
+    for (uint32_t word : words) writer.PutU32(word);
+    return FullAtom(FourCC(type), version, 0, writer.Bytes());
+}
+
+template <typename Pair>
+std::vector<uint32_t> Flatten(std::initializer_list<Pair> pairs) {
+    std::vector<uint32_t> words;
+    for (const auto& [first, second] : pairs) words.insert(words.end(), {first, static_cast<uint32_t>(second)});
+    return words;
+}
+
+}  // namespace
+
+Bytes Stts(std::initializer_list<std::pair<uint32_t, uint32_t>> countAndDelta) {
+    return Table("stts", 0, countAndDelta.size(), {}, Flatten(countAndDelta));
 }
 
 Bytes Ctts(uint8_t version, std::initializer_list<std::pair<uint32_t, int32_t>> countAndOffset) {
-    ByteWriter writer;
-    writer.PutU32(static_cast<uint32_t>(countAndOffset.size()));
-    for (const auto& [count, offset] : countAndOffset) {
-        writer.PutU32(count);
-        writer.PutU32(static_cast<uint32_t>(offset));
-    }
-    return FullAtom(FourCC("ctts"), version, 0, writer.Bytes());
+    return Table("ctts", version, countAndOffset.size(), {}, Flatten(countAndOffset));
 }
 
 Bytes Stss(std::initializer_list<uint32_t> sampleNumbers) {
-    ByteWriter writer;
-    writer.PutU32(static_cast<uint32_t>(sampleNumbers.size()));
-    for (uint32_t number : sampleNumbers) writer.PutU32(number);
-    return FullAtom(FourCC("stss"), 0, 0, writer.Bytes());
+    return Table("stss", 0, sampleNumbers.size(), {}, sampleNumbers);
 }
 
 Bytes Stsc(std::initializer_list<std::array<uint32_t, 3>> entries) {
-    ByteWriter writer;
-    writer.PutU32(static_cast<uint32_t>(entries.size()));
-    for (const auto& entry : entries) {
-        for (uint32_t field : entry) writer.PutU32(field);
-    }
-    return FullAtom(FourCC("stsc"), 0, 0, writer.Bytes());
+    std::vector<uint32_t> words;
+    for (const auto& entry : entries) words.insert(words.end(), entry.begin(), entry.end());
+    return Table("stsc", 0, entries.size(), {}, words);
 }
 
 Bytes Stsz(uint32_t constantSize, uint32_t count, std::initializer_list<uint32_t> sizes) {
-    ByteWriter writer;
-    writer.PutU32(constantSize);
-    writer.PutU32(count);
-    for (uint32_t size : sizes) writer.PutU32(size);
-    return FullAtom(FourCC("stsz"), 0, 0, writer.Bytes());
+    return Table("stsz", 0, count, {constantSize}, sizes);
 }
 
-Bytes Stco(const std::vector<uint32_t>& offsets) {
-    ByteWriter writer;
-    writer.PutU32(static_cast<uint32_t>(offsets.size()));
-    for (uint32_t offset : offsets) writer.PutU32(offset);
-    return FullAtom(FourCC("stco"), 0, 0, writer.Bytes());
-}
+Bytes Stco(const std::vector<uint32_t>& offsets) { return Table("stco", 0, offsets.size(), {}, offsets); }
 
 Bytes Co64(std::initializer_list<uint64_t> offsets) {
-    ByteWriter writer;
-    writer.PutU32(static_cast<uint32_t>(offsets.size()));
-    for (uint64_t offset : offsets) writer.PutU64(offset);
-    return FullAtom(FourCC("co64"), 0, 0, writer.Bytes());
+    std::vector<uint32_t> words;
+    for (uint64_t offset : offsets) {
+        words.insert(words.end(), {static_cast<uint32_t>(offset >> 32), static_cast<uint32_t>(offset)});
+    }
+    return Table("co64", 0, offsets.size(), {}, words);
 }
 
 Bytes Stsd(std::initializer_list<Bytes> entries) {

@@ -2,8 +2,8 @@
 // was: the samples before and after a refused one are all that is written.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -145,12 +145,7 @@ TEST(MovieWriterArguments, FileLevelRefusals) {
     // An existing file is replaced, not appended to or partly overwritten;
     // the path is UTF-8 and reaches the file system unchanged.
     const std::string path = OutputPath("replaced \xC3\xA9t\xC3\xA9 \xE5\x90\x8D.mov");
-    {
-        FILE* file = std::fopen(path.c_str(), "wb");
-        const Bytes junk(1 << 20, 0x77);
-        std::fwrite(junk.data(), 1, junk.size(), file);
-        std::fclose(file);
-    }
+    std::ofstream(path, std::ios::binary) << std::string(1 << 20, 'w');
     ASSERT_TRUE(MovieWriter::CreateMovieFile(path, writer).IsOk());
     WriterTrack* track = nullptr;
     WriterMedia* media = nullptr;

@@ -83,8 +83,6 @@ TEST(MovieWriterFileSink, ZeroRegionsTakeNoDisk) {
 TEST(MovieWriterFileSink, MisuseAndEarlyDestruction) {
     FileSink sink;
     EXPECT_EQ(sink.Append(Bytes(4, 1)).Code(), StatusCode::kInvalid);  // not open
-    EXPECT_EQ(sink.Open("/nonexistent-folder/x.mov").Code(), StatusCode::kIoError);
-    EXPECT_EQ(sink.Open(OutputPath("")).Code(), StatusCode::kIoError);  // a folder
     ASSERT_TRUE(sink.Open(OutputPath("refuse.bin")).IsOk());
     ASSERT_TRUE(sink.Append(Bytes(10, 1)).IsOk());
     EXPECT_EQ(sink.Overwrite(8, Bytes(4, 2)).Code(), StatusCode::kOutOfRange);

@@ -58,7 +58,7 @@ Bytes UnitBytes(size_t index, uint32_t size) {
 Bytes Description(size_t track, int variant) {
     if (track == kSound) return SoundDescription(FourCC("sowt"), 1, 2, 16, 48000, {1, 2, 4, 2});
     return ImageDescription(FourCC("avc1"), static_cast<uint16_t>(160 + variant), 120,
-                      Bytes{0, 0, 0, 12, 'x', 't', 'r', 'a', 1, 2, 3, static_cast<uint8_t>(variant)});
+                            Bytes{0, 0, 0, 12, 'x', 't', 'r', 'a', 1, 2, 3, static_cast<uint8_t>(variant)});
 }
 
 uint32_t MediaType(size_t track) { return track == kVideo ? FourCC("vide") : FourCC("soun"); }
@@ -86,11 +86,10 @@ Status WriteUnits(const std::string& path, const std::vector<Unit>& units) {
 
 // Reads the unit back as one request and compares everything the reader reports.
 void ExpectUnit(const Media& media, const Unit& unit, int64_t decodeTime, const Bytes& expected) {
-    Bytes bytes(unit.size);
+    Bytes bytes;
     SampleReadResult result;
-    const Status read = media.ReadSamples({decodeTime, bytes.data(), unit.size, unit.count}, result);
+    const Status read = ReadAt(media, decodeTime, unit.count, result, bytes, unit.size);
     ASSERT_TRUE(read.IsOk()) << read.ToString();
-    EXPECT_EQ(result.dataSize, unit.size);
     EXPECT_EQ(result.sampleCount, unit.count);
     EXPECT_EQ(result.decodeTime, decodeTime);
     EXPECT_EQ(result.decodeDuration, unit.duration);
