@@ -83,22 +83,6 @@ TEST(SampleDescriptionTest, HeaderFieldsComeNativeAndGoBackToFileOrder) {
     }
 }
 
-TEST(SampleDescriptionTest, MediaHandsOutTheNativeCopyWithItsTrueSize) {
-    MovieBytes file;
-    const uint32_t at = file.AddData(4, 0);
-    const Bytes entry = SoundDescription(FourCC("in24"), 1, 1, 24, 48000, {1, 3, 3, 3}, kWave);
-    const Bytes bytes = file.Build({TrackBytes{
-        FourCC("soun"), 48000, 1,
-        Concat({Stsd({entry}), Stts({{1, 1}}), Stsc({{1, 1, 1}}), Stsz(3, 1), Stco({at})})}});
-    std::unique_ptr<Movie> movie;
-    ASSERT_TRUE(OpenBytes(bytes, movie).IsOk());
-    Bytes description;
-    ASSERT_TRUE(DescriptionOf(movie->GetTrack(1)->GetMedia(), 1, description).IsOk());
-    Bytes expected = entry;
-    SampleDescriptionToNative(FourCC("soun"), expected);
-    EXPECT_EQ(description, expected);
-}
-
 TEST(SampleDescriptionTest, SoundExtensionsAreFoundAndAdded) {
     const Bytes esds = Atom(FourCC("esds"), Be32s({0, 0x03808080}));
     Bytes version0 = SoundDescription(FourCC("mp4a"), 0, 2, 16, 44100, {}, esds);
