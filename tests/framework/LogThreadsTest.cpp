@@ -7,15 +7,23 @@
 #include <vector>
 
 #include "framework/sys/include/ZEBSoftCodecSys.h"
-#include "tests/framework/LogCapture.h"
+#include "tests/host/LogCapture.h"
 
 namespace {
 
-// The sink itself takes no lock: the service must hand it one line at a time.
+// Takes no lock of its own: the service must hand it one line at a time.
+struct UnlockedSink {
+    std::vector<std::string> texts;
+    static void Receive(void* context, const char*, uint32_t, const char* line) {
+        static_cast<UnlockedSink*>(context)->texts.push_back(line);
+    }
+};
+
 TEST(SysLogThreads, LinesFromManyThreadsArriveWholeAndInOrder) {
     constexpr int kThreads = 6;
     constexpr int kLines = 400;
-    zeb::test::LogCapture capture;
+    UnlockedSink sink;
+    ZEB_SetLogSink(&UnlockedSink::Receive, &sink);
     std::vector<std::thread> threads;
     for (int t = 0; t < kThreads; ++t) {
         threads.emplace_back([t] {
@@ -24,16 +32,17 @@ TEST(SysLogThreads, LinesFromManyThreadsArriveWholeAndInOrder) {
         });
     }
     for (std::thread& thread : threads) thread.join();
+    ZEB_SetLogSink(nullptr, nullptr);
 
-    ASSERT_EQ(capture.lines().size(), size_t{kThreads * kLines});
+    ASSERT_EQ(sink.texts.size(), size_t{kThreads * kLines});
     std::vector<int> next(kThreads, 0);
-    for (const zeb::test::LoggedLine& line : capture.lines()) {
+    for (const std::string& text : sink.texts) {
         int t = -1;
         int i = -1;
-        ASSERT_EQ(std::sscanf(line.text.c_str(), "thread %d\xEF\xBC\x8Cline %d", &t, &i), 2) << line.text;
+        ASSERT_EQ(std::sscanf(text.c_str(), "thread %d\xEF\xBC\x8Cline %d", &t, &i), 2) << text;
         ASSERT_TRUE(t >= 0 && t < kThreads);
         EXPECT_EQ(i, next[t]++) << "lines of one thread keep their order";
-        EXPECT_EQ(line.text, "thread " + std::to_string(t) + "\xEF\xBC\x8Cline " + std::to_string(i) + " payload");
+        EXPECT_EQ(text, "thread " + std::to_string(t) + "\xEF\xBC\x8Cline " + std::to_string(i) + " payload");
     }
 }
 
@@ -46,7 +55,7 @@ TEST(SysLogThreads, SinkSwappedWhileOthersLog) {
         });
     }
     for (int round = 0; round < 200; ++round) {
-        zeb::test::LogCapture capture;
+        LogCapture capture;
         std::this_thread::yield();
     }
     stop = true;

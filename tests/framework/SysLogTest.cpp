@@ -7,12 +7,10 @@
 #include <string>
 
 #include "framework/sys/include/ZEBSoftCodecSys.h"
-#include "tests/framework/LogCapture.h"
+#include "tests/host/LogCapture.h"
 
 namespace {
 
-using zeb::test::LogCapture;
-using zeb::test::LoggedLine;
 
 constexpr wchar_t kSource[] = L"ZEBQTLib";
 
@@ -65,9 +63,9 @@ TEST(SysLog, FormatsReadAsWindowsMeant) {
     for (const FormatCase& c : cases) {
         LogCapture capture;
         c.log();
-        ASSERT_EQ(capture.lines().size(), 1u) << c.name;
-        EXPECT_EQ(capture.lines()[0].text, c.expected) << c.name;
-        EXPECT_EQ(capture.lines()[0].source, "ZEBQTLib") << c.name;
+        ASSERT_EQ(capture.Lines().size(), 1u) << c.name;
+        EXPECT_EQ(capture.Lines()[0].text, c.expected) << c.name;
+        EXPECT_EQ(capture.Lines()[0].source, "ZEBQTLib") << c.name;
     }
 }
 
@@ -76,9 +74,9 @@ TEST(SysLog, LevelsAndSources) {
     ZEB_OutputW(L"ZEBQTLib", ZEB_INFO_ERROR, L"%s", L"bad");
     ZEBMSGW(L"Qu\u00e9", L"trace");
     ZEB_OutputW(nullptr, ZEB_INFO_TRACE, L"x");
-    const std::vector<LoggedLine> expected = {
+    const std::vector<LogLine> expected = {
         {"ZEBQTLib", 1, "bad"}, {"Qu\xC3\xA9", 8, "trace"}, {"", 8, "x"}};
-    EXPECT_EQ(capture.lines(), expected);
+    EXPECT_EQ(capture.Lines(), expected);
 }
 
 TEST(SysLog, OverlongLinesAreCutNotLost) {
@@ -93,9 +91,9 @@ TEST(SysLog, OverlongLinesAreCutNotLost) {
     ZEB_OutputW(kSource, 1, L"%s tail", wide.c_str());
     ZEBMSGW(kSource, wide.c_str());
     ZEB_OutputW(kSource, 1, L"%99999999d|", 5);
-    ASSERT_EQ(capture.lines().size(), 4u);
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(capture.lines()[i].text, cut) << i;
-    EXPECT_EQ(capture.lines()[3].text, std::string(4095, ' ') + "5|");
+    ASSERT_EQ(capture.Lines().size(), 4u);
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(capture.Lines()[i].text, cut) << i;
+    EXPECT_EQ(capture.Lines()[3].text, std::string(4095, ' ') + "5|");
 }
 
 // Runs `body` with stderr sent to a file and returns what was written.
@@ -121,9 +119,9 @@ TEST(SysLog, SinkReplacementAndDefaultDestination) {
     {
         LogCapture second;
         ZEB_OutputW(kSource, 1, L"two");
-        EXPECT_EQ(second.lines().size(), 1u);
+        EXPECT_EQ(second.Lines().size(), 1u);
     }
-    EXPECT_EQ(first.lines().size(), 1u) << "a replaced sink gets nothing";
+    EXPECT_EQ(first.Lines().size(), 1u) << "a replaced sink gets nothing";
 
     const std::string written = CaptureStderr([] {
         ZEB_OutputW(kSource, ZEB_INFO_ERROR, L"%s", L"error，line");

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "framework/sys/include/ZEBSoftCodecSys.h"
-#include "tests/framework/LogCapture.h"
+#include "tests/host/LogCapture.h"
 
 namespace {
 
@@ -53,11 +53,11 @@ TEST(SysModule, FailuresGiveNull) {
     std::ofstream(textFile) << "plain text, no ELF header\n";
     for (const std::wstring& path : {(temp.path() / "absent.so").wstring(), textFile.wstring(),
                                      temp.path().wstring(), std::wstring()}) {
-        zeb::test::LogCapture capture;
+        LogCapture capture;
         EXPECT_EQ(ZEB_LoadModuleExW(path.c_str(), 0, 8), nullptr) << path;
         if (!path.empty()) {
-            ASSERT_EQ(capture.lines().size(), 1u) << path;
-            EXPECT_EQ(capture.lines()[0].level, 8u);
+            ASSERT_EQ(capture.Lines().size(), 1u) << path;
+            EXPECT_EQ(capture.Lines()[0].level, 8u);
         }
     }
     EXPECT_EQ(ZEB_LoadModuleExW(nullptr, 0, 8), nullptr);
