@@ -74,17 +74,6 @@ TEST(Event, WaitForAnyTakesEarliestAndConsumesOnlyIt) {
   }
 }
 
-TEST(Event, WaitForAnyDrainsAutoEventsInListOrder) {
-  auto domain = SignalDomain::Create();
-  Event a(ResetMode::kAuto, true, domain);
-  Event b(ResetMode::kAuto, true, domain);
-  Event c(ResetMode::kAuto, true, domain);
-  std::vector<std::size_t> order;
-  for (int i = 0; i < 3; ++i) order.push_back(WaitForAny({&c, &a, &b}));
-  EXPECT_EQ(order, (std::vector<std::size_t>{0, 1, 2}));
-  EXPECT_FALSE(a.TryWait() || b.TryWait() || c.TryWait());
-}
-
 TEST(Event, WaitForAnyRefusesListsItCannotWatchWithoutConsuming) {
   auto one = SignalDomain::Create();
   auto other = SignalDomain::Create();

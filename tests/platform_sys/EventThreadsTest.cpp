@@ -20,23 +20,6 @@ constexpr int kRounds = 5000;
 constexpr int kRounds = 100000;
 #endif
 
-TEST(EventThreads, WaitForAnyWakesForWhicheverIsSetLater) {
-  for (std::size_t target = 0; target < 3; ++target) {
-    SCOPED_TRACE(target);
-    auto domain = SignalDomain::Create();
-    Event stop(ResetMode::kManual, false, domain);
-    Event pause(ResetMode::kAuto, false, domain);
-    Event free(ResetMode::kAuto, false, domain);
-    Event* events[] = {&stop, &pause, &free};
-    std::size_t woke = kWaitFailed;
-    Thread waiter;
-    ASSERT_TRUE(waiter.Start([&] { woke = WaitForAny({&stop, &pause, &free}); }));
-    events[target]->Set();
-    waiter.Join();
-    EXPECT_EQ(woke, target);
-  }
-}
-
 TEST(EventThreads, PingPongLosesNoWakeUp) {
   auto domain = SignalDomain::Create();
   Event ping(ResetMode::kAuto, false, domain);
@@ -157,15 +140,6 @@ TEST(EventThreads, SlotRingDeliversEveryRequestedFrameThroughSeeks) {
     EXPECT_EQ(wrong, 0);
     EXPECT_GE(ring.fills(), kRounds / 5);
   }
-}
-
-TEST(EventThreads, StopOutranksFreeSlotsAndEndsTheProducerAtOnce) {
-  SlotRing ring(4);
-  ring.Stop();  // before the producer's first wait, with every slot free
-  Thread producer;
-  ASSERT_TRUE(producer.Start([&] { ring.Produce(); }));
-  producer.Join();
-  EXPECT_EQ(ring.fills(), 0);
 }
 
 TEST(Thread, StartRunJoinAndRefusals) {
