@@ -37,7 +37,8 @@ uint8_t WantedByte(const FieldWant& field, size_t index) {
 }
 
 template <typename Record>
-void ExpectInitWrites(const std::vector<FieldWant>& fields) {
+void ExpectInitWrites(const char* recordName, const std::vector<FieldWant>& fields) {
+    SCOPED_TRACE(recordName);
     Record record;
     std::memset(&record, kHostByte, sizeof record);
     PlugRecords::Init(record);
@@ -57,59 +58,44 @@ using F = SPlugFrameInfo;
 using L = SPlugVideoFrameFormat;
 
 TEST(PlugRecordsInit, EveryWordOfEachRecord) {
-    {
-        SCOPED_TRACE("SPlugVideoStreamInfo");
-        ExpectInitWrites<V>({
-            FIELD(V, size, 108), FIELD(V, videoType, 0), FIELD(V, videoSubType, 0), FIELD(V, width, 720),
-            FIELD(V, height, 576), FIELD(V, aspectX, 4), FIELD(V, aspectY, 3), FIELD(V, frameRateNum, 25),
-            FIELD(V, frameRateDen, 1), FIELD(V, fieldOrder, 0), FIELD(V, colorFormat, 23),
-            FIELD(V, colorPrimaries, 5), FIELD(V, transferFunction, 5), FIELD(V, matrix, 5),
-            FIELD(V, componentDepth, 0xFFFFFFFF), FIELD(V, gopSize, 12), FIELD(V, gopReserved, 2),
-            FIELD(V, videoRange, 1), FIELD(V, reserved18, 1), FIELD(V, bitRate, 0), FIELD(V, reserved, 0),
-        });
-    }
-    {
-        SCOPED_TRACE("SPlugAudioStreamInfo");
-        ExpectInitWrites<A>({
-            FIELD(A, size, 60), FIELD(A, audioType, 1), FIELD(A, audioSubType, 0), FIELD(A, channels, 2),
-            FIELD(A, bitsPerSample, 16), FIELD(A, sampleRate, 48000), FIELD(A, bitRate, 1536000),
-            FIELD(A, blockAlign, 2), FIELD(A, reserved8, 1), FIELD(A, reserved9, 1), FIELD(A, reserved10, 1),
-            FIELD(A, reserved, 0),
-        });
-    }
-    {
-        SCOPED_TRACE("SPlugStreamInfo");
-        ExpectInitWrites<S>({
-            FIELD(S, structVersion, 1), FIELD(S, containerType, 0), FIELD(S, reserved8, 0),
-            FIELD(S, streamId, 0), FIELD(S, streamType, 0), FIELD(S, reserved20, 0), FIELD(S, fileSize, 0),
-            FIELD(S, frameCount, 0), FIELD(S, framesPerPacket, 1), FIELD(S, packetCount, 0),
-            FIELD(S, reserved212, 0), FIELD(S, reservedAreas, 0), FIELD(S, reserved1044, 0),
-            FIELD(S, privateKind, 0), FIELD(S, privateAddress, 0), FIELD(S, privateSize, 0),
-            FIELD(S, reserved1064, 0), FIELD(S, extra, 0), FIELD(S, reserved1580, 0),
-        });
-    }
-    {
-        SCOPED_TRACE("SPlugFrameInfo");
-        ExpectInitWrites<F>({
-            FIELD(F, size, sizeof(F)), FIELD(F, streamType, 0), FIELD(F, streamState, 0), FIELD(F, dataSize, 0),
-            FIELD(F, reserved4, 0), FIELD(F, decodePosition, 0xFFFFFFFF), FIELD(F, unitCount, 1),
-            HOST_KEPT(F, reserved9), ALL_ONES(F, timeValues), FIELD(F, presentationPosition, 0xFFFFFFFF),
-            FIELD(F, frameType, 1), FIELD(F, reserved19, 0), FIELD(F, privateKind, 0),
-            FIELD(F, privateAddress, 0), FIELD(F, privateSize, 0), FIELD(F, reserved27, 0),
-            HOST_KEPT(F, reserved33),
-        });
-    }
-    {
-        SCOPED_TRACE("SPlugVideoFrameFormat");
-        ExpectInitWrites<L>({
-            FIELD(L, colorFormat, 0), FIELD(L, width, 0), FIELD(L, height, 0), FIELD(L, flag3, 1),
-            FIELD(L, fieldOrder, 0xFFFFFFFF), FIELD(L, aspectX, 0), FIELD(L, aspectY, 0),
-            FIELD(L, videoRange, 1), FIELD(L, matrix, 5), FIELD(L, transferFunction, 5),
-            FIELD(L, colorPrimaries, 5), FIELD(L, componentDepth, 8), FIELD(L, planeCount, 0),
-            FIELD(L, rowBytes, 0), FIELD(L, planeSize, 0), HOST_KEPT(L, fillPattern),
-            FIELD(L, patternBytes, 0), FIELD(L, patternPixels, 0), FIELD(L, reserved, 0),
-        });
-    }
+    ExpectInitWrites<V>("SPlugVideoStreamInfo", {
+        FIELD(V, size, 108), FIELD(V, videoType, 0), FIELD(V, videoSubType, 0), FIELD(V, width, 720),
+        FIELD(V, height, 576), FIELD(V, aspectX, 4), FIELD(V, aspectY, 3), FIELD(V, frameRateNum, 25),
+        FIELD(V, frameRateDen, 1), FIELD(V, fieldOrder, 0), FIELD(V, colorFormat, 23),
+        FIELD(V, colorPrimaries, 5), FIELD(V, transferFunction, 5), FIELD(V, matrix, 5),
+        FIELD(V, componentDepth, 0xFFFFFFFF), FIELD(V, gopSize, 12), FIELD(V, gopReserved, 2),
+        FIELD(V, videoRange, 1), FIELD(V, reserved18, 1), FIELD(V, bitRate, 0), FIELD(V, reserved, 0),
+    });
+    ExpectInitWrites<A>("SPlugAudioStreamInfo", {
+        FIELD(A, size, 60), FIELD(A, audioType, 1), FIELD(A, audioSubType, 0), FIELD(A, channels, 2),
+        FIELD(A, bitsPerSample, 16), FIELD(A, sampleRate, 48000), FIELD(A, bitRate, 1536000),
+        FIELD(A, blockAlign, 2), FIELD(A, reserved8, 1), FIELD(A, reserved9, 1), FIELD(A, reserved10, 1),
+        FIELD(A, reserved, 0),
+    });
+    ExpectInitWrites<S>("SPlugStreamInfo", {
+        FIELD(S, structVersion, 1), FIELD(S, containerType, 0), FIELD(S, reserved8, 0),
+        FIELD(S, streamId, 0), FIELD(S, streamType, 0), FIELD(S, reserved20, 0), FIELD(S, fileSize, 0),
+        FIELD(S, frameCount, 0), FIELD(S, framesPerPacket, 1), FIELD(S, packetCount, 0),
+        FIELD(S, reserved212, 0), FIELD(S, reservedAreas, 0), FIELD(S, reserved1044, 0),
+        FIELD(S, privateKind, 0), FIELD(S, privateAddress, 0), FIELD(S, privateSize, 0),
+        FIELD(S, reserved1064, 0), FIELD(S, extra, 0), FIELD(S, reserved1580, 0),
+    });
+    ExpectInitWrites<F>("SPlugFrameInfo", {
+        FIELD(F, size, sizeof(F)), FIELD(F, streamType, 0), FIELD(F, streamState, 0), FIELD(F, dataSize, 0),
+        FIELD(F, reserved4, 0), FIELD(F, decodePosition, 0xFFFFFFFF), FIELD(F, unitCount, 1),
+        HOST_KEPT(F, reserved9), ALL_ONES(F, timeValues), FIELD(F, presentationPosition, 0xFFFFFFFF),
+        FIELD(F, frameType, 1), FIELD(F, reserved19, 0), FIELD(F, privateKind, 0),
+        FIELD(F, privateAddress, 0), FIELD(F, privateSize, 0), FIELD(F, reserved27, 0),
+        HOST_KEPT(F, reserved33),
+    });
+    ExpectInitWrites<L>("SPlugVideoFrameFormat", {
+        FIELD(L, colorFormat, 0), FIELD(L, width, 0), FIELD(L, height, 0), FIELD(L, flag3, 1),
+        FIELD(L, fieldOrder, 0xFFFFFFFF), FIELD(L, aspectX, 0), FIELD(L, aspectY, 0),
+        FIELD(L, videoRange, 1), FIELD(L, matrix, 5), FIELD(L, transferFunction, 5),
+        FIELD(L, colorPrimaries, 5), FIELD(L, componentDepth, 8), FIELD(L, planeCount, 0),
+        FIELD(L, rowBytes, 0), FIELD(L, planeSize, 0), HOST_KEPT(L, fillPattern),
+        FIELD(L, patternBytes, 0), FIELD(L, patternPixels, 0), FIELD(L, reserved, 0),
+    });
 }
 
 TEST(PlugRecordsInit, StreamInfoCarriesDefaultSubRecords) {
@@ -142,43 +128,34 @@ std::vector<uint32_t> Words(const Record& record) {
     return words;
 }
 
-TEST(PlugRecordsCopy, VideoSizeWordIsAlways108) {
-    for (const uint32_t sourceSize : {0u, 108u, 60u, 0xFFFFFFFFu}) {
-        SCOPED_TRACE("source size " + std::to_string(sourceSize));
-        SPlugVideoStreamInfo source = NumberedWords<SPlugVideoStreamInfo>(0x1000);
-        source.size = sourceSize;
-        SPlugVideoStreamInfo copy;
-        std::memset(&copy, kHostByte, sizeof copy);
-        PlugRecords::Copy(copy, source);
-        std::vector<uint32_t> want = Words(source);
-        want[0] = 108;
-        EXPECT_EQ(Words(copy), want);
-    }
+// Every word is copied; only the video record's size word is set to its own size.
+template <typename Record>
+void ExpectCopy(uint32_t sourceSize, uint32_t wantSize, bool ontoItself) {
+    SCOPED_TRACE("source size " + std::to_string(sourceSize) + (ontoItself ? " onto itself" : ""));
+    Record source = NumberedWords<Record>(0x1000);
+    source.size = sourceSize;
+    Record copy;
+    std::memset(&copy, kHostByte, sizeof copy);
+    std::vector<uint32_t> want = Words(source);
+    want[0] = wantSize;
+    Record& target = ontoItself ? source : copy;
+    PlugRecords::Copy(target, source);
+    EXPECT_EQ(Words(target), want);
 }
 
-TEST(PlugRecordsCopy, AudioCopiesAllFifteenWords) {
-    for (const uint32_t sourceSize : {60u, 0u}) {
-        SCOPED_TRACE("source size " + std::to_string(sourceSize));
-        SPlugAudioStreamInfo source = NumberedWords<SPlugAudioStreamInfo>(0x2000);
-        source.size = sourceSize;
-        SPlugAudioStreamInfo copy;
-        std::memset(&copy, kHostByte, sizeof copy);
-        PlugRecords::Copy(copy, source);
-        EXPECT_EQ(Words(copy), Words(source));
+TEST(PlugRecordsCopy, WordsAndSizeWord) {
+    for (const uint32_t sourceSize : {0u, 60u, 108u, 0xFFFFFFFFu}) {
+        for (const bool ontoItself : {false, true}) {
+            ExpectCopy<SPlugVideoStreamInfo>(sourceSize, 108, ontoItself);
+            ExpectCopy<SPlugAudioStreamInfo>(sourceSize, sourceSize, ontoItself);
+        }
     }
-}
-
-TEST(PlugRecordsCopy, OntoItself) {
-    SPlugVideoStreamInfo video = NumberedWords<SPlugVideoStreamInfo>(0x3000);
-    std::vector<uint32_t> want = Words(video);
-    want[0] = 108;
-    PlugRecords::Copy(video, video);
-    EXPECT_EQ(Words(video), want);
 }
 
 // The host reads the triple at fixed offsets; its neighbours must survive.
 template <typename Record>
-void ExpectPrivateTripleAt(size_t kindOffset, size_t addressOffset) {
+void ExpectPrivateTripleAt(const char* recordName, size_t kindOffset, size_t addressOffset) {
+    SCOPED_TRACE(recordName);
     int description = 0;
     const PlugRecords::PrivateDesc kCases[] = {
         {PLUG_PRIVATE_QT_IMAGE_DESCRIPTION, &description, 86},
@@ -211,14 +188,8 @@ void ExpectPrivateTripleAt(size_t kindOffset, size_t addressOffset) {
 }
 
 TEST(PlugRecordsPrivate, TripleAtHostOffsets) {
-    {
-        SCOPED_TRACE("SPlugStreamInfo");
-        ExpectPrivateTripleAt<SPlugStreamInfo>(1052, 1056);
-    }
-    {
-        SCOPED_TRACE("SPlugFrameInfo");
-        ExpectPrivateTripleAt<SPlugFrameInfo>(96, 104);
-    }
+    ExpectPrivateTripleAt<SPlugStreamInfo>("SPlugStreamInfo", 1052, 1056);
+    ExpectPrivateTripleAt<SPlugFrameInfo>("SPlugFrameInfo", 96, 104);
 }
 
 }  // namespace
