@@ -1,12 +1,10 @@
-// Video frames through the ordinal table, in direct read mode: every frame's
-// bytes against the file's samples as ffprobe hashes them, frame types and
-// display positions against ffprobe's decoder, the key-frame walks, and
+// Video frames through the ordinal table, in direct read mode: frame types
+// and display positions against ffprobe's decoder, the key-frame walks, and
 // read-ahead switched on and off in the middle of the stream.
 #include <gtest/gtest.h>
 
 #include <map>
 
-#include "tests/host/LogCapture.h"
 #include "tests/reader/ReaderTestSupport.h"
 #include "tests/support/Ffprobe.h"
 #include "tests/support/Sha256.h"
@@ -14,63 +12,10 @@
 namespace zeb::test {
 namespace {
 
-// The hash of a delivered frame in the file's form.
-std::string FileFormHash(const std::string& fixture, std::span<const uint8_t> frame, bool key) {
-  if (fixture.rfind("avc1", 0) != 0) return Sha256Hex(frame);
-  return Sha256Hex(ToLengthPrefixed(frame, 4, key));
-}
-
-bool IsKeyType(uint32_t type) { return type == 1 || type == 9; }
-
 class ReaderFrames : public testing::Test {
  protected:
   TestPlugin plugin_;
 };
-
-const char* const kVideoFixtures[] = {"avc1_bframes.mov", "avc1_aac.mp4", "prores.mov",
-                                      "dvvideo.mov",      "dnxhd.mov",    "mpeg2_xd5c.mov",
-                                      "mpeg2_mx5p.mov",   "mjpeg.mov",    "uyvy_2vuy.mov"};
-
-TEST_F(ReaderFrames, EveryFrameEqualsTheFileSampleOnBothBufferOrdinals) {
-  for (const char* fixture : kVideoFixtures) {
-    SCOPED_TRACE(fixture);
-    const std::string path = Fixture(fixture);
-    const ProbeResult probe = ProbeFile(path, {"-ignore_editlist", "1"});
-    ASSERT_TRUE(probe.ok);
-    const auto packets = probe.PacketsOf(0);
-    HostReader reader(plugin_);
-    ASSERT_EQ(reader.Open(path), 0u);
-    std::vector<uint8_t> own(reader.MaxVideoFrameSize());
-    for (uint32_t i = 0; i < packets.size(); ++i) {
-      SCOPED_TRACE(i);
-      SPlugFrameInfo info = NewFrameInfo();
-      ASSERT_EQ(reader.Read(i, own.data(), &info), 0u);
-      EXPECT_EQ(FileFormHash(fixture, {own.data(), info.dataSize}, IsKeyType(info.frameType)),
-                packets[i].sha256);
-      EXPECT_EQ(IsKeyType(info.frameType), packets[i].key);
-      // 'avc1' frames come with start codes; key frames lead with the sequence parameter set.
-      if (std::string(fixture).rfind("avc1", 0) == 0) {
-        EXPECT_EQ(std::vector<uint8_t>(own.data(), own.data() + 4), (std::vector<uint8_t>{0, 0, 0, 1}));
-        EXPECT_EQ((own[4] & 0x1F) == 7, packets[i].key);
-      }
-      EXPECT_EQ(info.decodePosition, i);
-      EXPECT_EQ(info.streamType, 1u);
-      EXPECT_EQ(info.unitCount, 1u);
-      EXPECT_EQ(info.privateKind, 5u);
-      EXPECT_EQ(info.streamState, i + 1 == packets.size() ? 2u : 1u);
-
-      uint8_t* shared = nullptr;
-      SPlugFrameInfo sharedInfo = NewFrameInfo();
-      ASSERT_EQ(reader.ReadShared(i, &shared, &sharedInfo), 0u);
-      ASSERT_EQ(sharedInfo.dataSize, info.dataSize);
-      EXPECT_TRUE(std::equal(shared, shared + info.dataSize, own.data()));
-    }
-    SPlugFrameInfo info = NewFrameInfo();
-    uint8_t* shared = nullptr;
-    EXPECT_EQ(reader.ReadShared(uint32_t(packets.size()), &shared, &info), 0x80000006u);
-    EXPECT_EQ(reader.Read(uint32_t(packets.size()), own.data(), &info), 0x80000006u);
-  }
-}
 
 // Frame types by ffprobe's decoder; display positions from the stored
 // display offsets (pts − dts over the frame duration).
@@ -127,7 +72,7 @@ TEST_F(ReaderFrames, KeyFrameWalksAndPeeksKeepTheirPlace) {
     SCOPED_TRACE(from);
     ASSERT_EQ(reader.ReadKeyFrameBefore(from, &frame, &info), 0u);
     EXPECT_EQ(info.decodePosition, expectedWalk(from));
-    EXPECT_TRUE(IsKeyType(info.frameType) || info.decodePosition == 0);
+    EXPECT_TRUE(info.frameType == 1 || info.frameType == 9 || info.decodePosition == 0);
     // The walk moved the current position to just after the key frame.
     SPlugFrameInfo current = NewFrameInfo();
     ASSERT_EQ(reader.ReadCurrentInfo(&current), 0u);

@@ -1,5 +1,6 @@
-// Stream records of real movies, read through the ordinal table, checked
-// field by field against ffprobe's view of the same files.
+// Stream records and video frames of real movies, read through the ordinal
+// table, checked field by field and byte for byte against ffprobe's view of
+// the same files.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -8,6 +9,7 @@
 
 #include "tests/reader/ReaderTestSupport.h"
 #include "tests/support/Ffprobe.h"
+#include "tests/support/Sha256.h"
 #include "zebplug/ZEBPlug.h"
 
 namespace zeb::test {
@@ -47,6 +49,48 @@ uint32_t GopOf(const std::vector<ProbePacket>& packets) {
   return best;
 }
 
+bool IsKeyType(uint32_t type) { return type == 1 || type == 9; }
+
+// The hash of a delivered frame in the file's form.
+std::string FileFormHash(const std::string& fixture, std::span<const uint8_t> frame, bool key) {
+  if (fixture.rfind("avc1", 0) != 0) return Sha256Hex(frame);
+  return Sha256Hex(ToLengthPrefixed(frame, 4, key));
+}
+
+// Every frame on both buffer ordinals equals the file's sample; 'avc1' frames
+// come with start codes and key frames lead with the sequence parameter set.
+void ExpectEveryFrame(HostReader& reader, const std::string& fixture, const std::vector<ProbePacket>& packets) {
+  const bool avc1 = fixture.rfind("avc1", 0) == 0;
+  std::vector<uint8_t> own(reader.MaxVideoFrameSize());
+  for (uint32_t i = 0; i < packets.size(); ++i) {
+    SCOPED_TRACE(i);
+    // The shared copy first: every frame must fit the buffer the host is told to supply.
+    uint8_t* shared = nullptr;
+    SPlugFrameInfo sharedInfo = NewFrameInfo();
+    ASSERT_EQ(reader.ReadShared(i, &shared, &sharedInfo), 0u);
+    ASSERT_LE(sharedInfo.dataSize, own.size());
+    SPlugFrameInfo info = NewFrameInfo();
+    ASSERT_EQ(reader.Read(i, own.data(), &info), 0u);
+    ASSERT_EQ(info.dataSize, sharedInfo.dataSize);
+    EXPECT_TRUE(std::equal(own.data(), own.data() + info.dataSize, shared));
+    EXPECT_EQ(FileFormHash(fixture, {own.data(), info.dataSize}, IsKeyType(info.frameType)), packets[i].sha256);
+    EXPECT_EQ(IsKeyType(info.frameType), packets[i].key);
+    if (avc1) {
+      EXPECT_EQ(std::vector<uint8_t>(own.data(), own.data() + 4), (std::vector<uint8_t>{0, 0, 0, 1}));
+      EXPECT_EQ((own[4] & 0x1F) == 7, packets[i].key);
+    }
+    EXPECT_EQ(info.decodePosition, i);
+    EXPECT_EQ(info.streamType, 1u);
+    EXPECT_EQ(info.unitCount, 1u);
+    EXPECT_EQ(info.privateKind, 5u);
+    EXPECT_EQ(info.streamState, i + 1 == packets.size() ? 2u : 1u);
+  }
+  SPlugFrameInfo info = NewFrameInfo();
+  uint8_t* shared = nullptr;
+  EXPECT_EQ(reader.ReadShared(uint32_t(packets.size()), &shared, &info), 0x80000006u);
+  EXPECT_EQ(reader.Read(uint32_t(packets.size()), own.data(), &info), 0x80000006u);
+}
+
 uint64_t FileSize(const std::string& path) {
   struct stat status {};
   return ::stat(path.c_str(), &status) == 0 ? uint64_t(status.st_size) : 0;
@@ -60,6 +104,7 @@ struct VideoCase {
   uint32_t fieldOrder;
   bool measuredBitRate;  // the movie's data rate, not the stream header's
   bool streamAspect;     // the display ratio comes from the DV stream, not the movie
+  uint32_t width = 0, height = 0;  // 0: ffprobe's; DVCPRO HD replaces the stored sizes
 };
 
 class ReaderStreams : public testing::Test {
@@ -67,12 +112,15 @@ class ReaderStreams : public testing::Test {
   TestPlugin plugin_;
 };
 
-TEST_F(ReaderStreams, VideoRecordsAgreeWithFfprobe) {
+TEST_F(ReaderStreams, VideoRecordsAndFramesAgreeWithFfprobe) {
   const VideoCase cases[] = {
       {"avc1_bframes.mov", PLUG_VIDEO_TYPE_H264_, 100, 23, 2, true, false},
+      {"avc1_aac.mp4", PLUG_VIDEO_TYPE_H264_, 100, 23, 2, true, false},
       {"prores.mov", 13, 0, 14, 2, true, false},
       {"dvvideo.mov", 13, 0, 23, 1, false, true},
       {"dv_ntsc.mov", 13, 0, 24, 1, false, true},
+      {"dv_hd_1080.mov", 13, 0, 13, 2, false, true, 1280, 1080},
+      {"dv_hd_720.mov", 13, 0, 13, 2, false, true, 1280, 720},
       {"dnxhd.mov", PLUG_VIDEO_TYPE_DNXHD_, 29, 14, 2, true, false},
       {"dnxhd_1253.mov", PLUG_VIDEO_TYPE_DNXHD_, 10, 14, 2, true, false},
       {"dnxhd_1242.mov", PLUG_VIDEO_TYPE_DNXHD_, 1, 14, 0, true, false},
@@ -114,14 +162,11 @@ TEST_F(ReaderStreams, VideoRecordsAgreeWithFfprobe) {
     EXPECT_EQ(video.gopSize, GopOf(packets));
     EXPECT_EQ(reader.MaxVideoFrameSize(), video.width * video.height * 4);
 
-    const bool hdDv = Field(fields, "codec_tag_string") == "dvhp";
-    if (!hdDv) {
-      EXPECT_EQ(video.width, std::stoul(Field(fields, "width")));
-      EXPECT_EQ(video.height, std::stoul(Field(fields, "height")));
-    }
+    EXPECT_EQ(video.width, c.width != 0 ? c.width : std::stoul(Field(fields, "width")));
+    EXPECT_EQ(video.height, c.height != 0 ? c.height : std::stoul(Field(fields, "height")));
     EXPECT_EQ(Ratio(video.frameRateNum, video.frameRateDen), Ratio(Field(fields, "r_frame_rate")));
     const std::string dar = Field(fields, "display_aspect_ratio");
-    if (!dar.empty() && dar != "N/A" && !hdDv && !c.streamAspect) {
+    if (!dar.empty() && dar != "N/A" && !c.streamAspect) {
       EXPECT_EQ(Ratio(video.aspectX, video.aspectY), Ratio(dar));
     }
     if (c.measuredBitRate) {
@@ -138,28 +183,7 @@ TEST_F(ReaderStreams, VideoRecordsAgreeWithFfprobe) {
     EXPECT_EQ(info.privateSize, size);
     EXPECT_GE(size, 86u);
     EXPECT_EQ(format, Code(Field(fields, "codec_tag_string")));
-  }
-}
-
-TEST_F(ReaderStreams, DvcproHdSizesReplaceTheStoredOnes) {
-  struct Case {
-    const char* fixture;
-    uint32_t width, height;
-  };
-  for (const Case& c : {Case{"dv_hd_1080.mov", 1280, 1080}, Case{"dv_hd_720.mov", 1280, 720}}) {
-    SCOPED_TRACE(c.fixture);
-    HostReader reader(plugin_);
-    ASSERT_EQ(reader.Open(Fixture(c.fixture)), 0u);
-    SPlugStreamInfo info;
-    ASSERT_EQ(reader.VideoInfo(0, &info), 0u);
-    EXPECT_EQ(info.video.width, c.width);
-    EXPECT_EQ(info.video.height, c.height);
-    EXPECT_EQ(info.video.colorFormat, 13u);
-    // Every stored frame still fits the buffer the host is told to supply.
-    uint8_t* frame = nullptr;
-    SPlugFrameInfo frameInfo = NewFrameInfo();
-    EXPECT_EQ(reader.ReadShared(0, &frame, &frameInfo), 0u);
-    EXPECT_LE(frameInfo.dataSize, reader.MaxVideoFrameSize());
+    ExpectEveryFrame(reader, c.fixture, packets);
   }
 }
 
