@@ -9,13 +9,59 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <sstream>
 #include <stdexcept>
+#include <utility>
+
+#include "framework/h264dec/include/ZEBPlugH264Dec.h"
 
 namespace zeb::analysis::test {
 
 namespace {
 
 std::string Quote(const std::string& text) { return "'" + text + "'"; }
+
+// Splits "a=1<separator>b=2" into {a: 1, b: 2}, keeping the first value of a
+// key; parts without '=' are left out.
+std::map<std::string, std::string> KeyValues(const std::string& text, char separator) {
+  std::map<std::string, std::string> values;
+  std::istringstream parts(text);
+  for (std::string part; std::getline(parts, part, separator);) {
+    const size_t equals = part.find('=');
+    if (equals != std::string::npos) {
+      values.emplace(part.substr(0, equals), part.substr(equals + 1));
+    }
+  }
+  return values;
+}
+
+struct H264Plugin {
+  ZEBCreateH264AnalyzerFn create;
+  ZEBDestroyH264AnalyzerFn destroy;
+  ZEBResetH264AnalyzerFn reset;
+  ZEBGetH264VideoStreamInfoFn analyse;
+};
+
+template <class Function>
+Function Symbol(void* module, const char* name) {
+  void* found = module == nullptr ? nullptr : dlsym(module, name);
+  if (found == nullptr) throw std::runtime_error(H264Analyzer::PluginPath() + " lacks " + name);
+  return reinterpret_cast<Function>(found);
+}
+
+// Loaded once and kept for the life of the test process.
+const H264Plugin& Plugin() {
+  static const H264Plugin plugin = [] {
+    void* module = dlopen(H264Analyzer::PluginPath().c_str(), RTLD_NOW | RTLD_LOCAL);
+    return H264Plugin{Symbol<ZEBCreateH264AnalyzerFn>(module, "CreateH264Analyzer"),
+                      Symbol<ZEBDestroyH264AnalyzerFn>(module, "DestroyH264Analyzer"),
+                      Symbol<ZEBResetH264AnalyzerFn>(module, "ResetH264Analyzer"),
+                      Symbol<ZEBGetH264VideoStreamInfoFn>(module, "GetH264VideoStreamInfo")};
+  }();
+  return plugin;
+}
+
+}  // namespace
 
 std::string RunCommand(const std::string& command) {
   FILE* pipe = popen(command.c_str(), "r");
@@ -26,47 +72,6 @@ std::string RunCommand(const std::string& command) {
   if (pclose(pipe) != 0) throw std::runtime_error("failed: " + command);
   return output;
 }
-
-std::string Unquote(const std::string& value) {
-  if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
-    return value.substr(1, value.size() - 2);
-  }
-  return value;
-}
-
-// ffprobe -of flat lines "<section>.<kind>.<index>.<key>=<value>". Nested keys
-// (side data: "side_data_list.side_data.0.max_bitrate") are kept when asked.
-std::map<size_t, std::map<std::string, std::string>> ParseFlat(const std::string& text,
-                                                               const std::string& prefix,
-                                                               bool keepNested) {
-  std::map<size_t, std::map<std::string, std::string>> entries;
-  size_t lineStart = 0;
-  while (lineStart < text.size()) {
-    size_t lineEnd = text.find('\n', lineStart);
-    if (lineEnd == std::string::npos) lineEnd = text.size();
-    const std::string line = text.substr(lineStart, lineEnd - lineStart);
-    lineStart = lineEnd + 1;
-    if (line.rfind(prefix, 0) != 0) continue;
-    const size_t indexEnd = line.find('.', prefix.size());
-    const size_t equals = line.find('=');
-    if (indexEnd == std::string::npos || equals == std::string::npos || equals < indexEnd) continue;
-    const std::string key = line.substr(indexEnd + 1, equals - indexEnd - 1);
-    if (!keepNested && key.find('.') != std::string::npos) continue;
-    const size_t index = std::stoul(line.substr(prefix.size(), indexEnd - prefix.size()));
-    entries[index][key] = Unquote(line.substr(equals + 1));
-  }
-  return entries;
-}
-
-std::string ProgramFolder() {
-  std::array<char, 4096> path{};
-  const ssize_t length = readlink("/proc/self/exe", path.data(), path.size() - 1);
-  if (length <= 0) throw std::runtime_error("cannot find the test program's path");
-  const std::string program(path.data(), static_cast<size_t>(length));
-  return program.substr(0, program.rfind('/') + 1);
-}
-
-}  // namespace
 
 std::string MakeFixture(const FixtureRecipe& recipe) {
   // The name carries a digest of the recipe, so a changed recipe makes a new file.
@@ -96,33 +101,33 @@ std::vector<uint8_t> ReadFileBytes(const std::string& path) {
 }
 
 std::map<std::string, std::string> ProbeStream(const std::string& path) {
-  const std::string text =
-      RunCommand("ffprobe -v error -select_streams v:0 -show_streams -of flat " + Quote(path));
-  auto streams = ParseFlat(text, "streams.stream.", true);
-  return streams.empty() ? std::map<std::string, std::string>{} : streams.begin()->second;
+  return KeyValues(RunCommand("ffprobe -v error -select_streams v:0 -show_streams "
+                              "-of default=noprint_wrappers=1 " + Quote(path)),
+                   '\n');
 }
 
 std::vector<ProbedFrame> ProbeFrames(const std::string& path) {
-  const std::string packets = RunCommand(
-      "ffprobe -v error -select_streams v:0 -show_entries packet=pos,size -of flat " + Quote(path));
-  const std::string frames = RunCommand(
-      "ffprobe -v error -select_streams v:0 -show_entries frame=pkt_pos,pict_type,key_frame "
-      "-of flat " + Quote(path));
+  std::istringstream lines(RunCommand(
+      "ffprobe -v error -select_streams v:0 -show_entries "
+      "packet=pos,size:frame=pkt_pos,pict_type,key_frame -of csv=nokey=0 " + Quote(path)));
+  std::vector<ProbedFrame> packets;
+  // Frames leave the decoder in display order; they are matched to packets by position.
   std::map<uint64_t, std::map<std::string, std::string>> framesByPosition;
-  for (auto& [index, frame] : ParseFlat(frames, "frames.frame.", false)) {
-    framesByPosition[std::stoull(frame["pkt_pos"])] = frame;
+  for (std::string line; std::getline(lines, line);) {
+    auto values = KeyValues(line, ',');
+    if (line.starts_with("packet,")) {
+      const auto size = static_cast<uint32_t>(std::stoul(values["size"]));
+      packets.push_back({std::stoull(values["pos"]), size, "", false});
+    } else if (line.starts_with("frame,")) {
+      framesByPosition[std::stoull(values["pkt_pos"])] = values;
+    }
   }
-  std::vector<ProbedFrame> result;
-  for (auto& [index, packet] : ParseFlat(packets, "packets.packet.", false)) {
-    ProbedFrame probed;
-    probed.pos = std::stoull(packet["pos"]);
-    probed.size = static_cast<uint32_t>(std::stoul(packet["size"]));
-    auto& frame = framesByPosition[probed.pos];
-    probed.pictType = frame["pict_type"];
-    probed.keyFrame = frame["key_frame"] == "1";
-    result.push_back(probed);
+  for (ProbedFrame& packet : packets) {
+    auto& frame = framesByPosition[packet.pos];
+    packet.pictType = frame["pict_type"];
+    packet.keyFrame = frame["key_frame"] == "1";
   }
-  return result;
+  return packets;
 }
 
 std::span<const uint8_t> FrameBytes(const std::vector<uint8_t>& file, const ProbedFrame& frame) {
@@ -132,34 +137,38 @@ std::span<const uint8_t> FrameBytes(const std::vector<uint8_t>& file, const Prob
   return std::span<const uint8_t>(file).subspan(frame.pos, frame.size);
 }
 
-std::pair<uint32_t, uint32_t> ParseRatio(const std::string& text) {
-  const size_t colon = text.find_first_of(":/");
-  if (colon == std::string::npos) return {0, 0};
-  const uint32_t num = static_cast<uint32_t>(std::stoul(text.substr(0, colon)));
-  const uint32_t den = static_cast<uint32_t>(std::stoul(text.substr(colon + 1)));
-  if (num == 0 || den == 0) return {0, 0};
-  return {num, den};
+std::vector<uint8_t> FirstFrame(const FixtureRecipe& recipe) {
+  const std::string path = MakeFixture(recipe);
+  auto file = ReadFileBytes(path);
+  if (recipe.file.ends_with(".dv")) {
+    file.resize(file.size() / static_cast<size_t>(recipe.frames));
+    return file;
+  }
+  const auto bytes = FrameBytes(file, ProbeFrames(path).front());
+  return {bytes.begin(), bytes.end()};
 }
+
+std::string H264Analyzer::PluginPath() {
+  const std::string program = std::filesystem::read_symlink("/proc/self/exe").string();
+  return program.substr(0, program.rfind('/') + 1) + "libZEBPlugH264Dec.so";
+}
+
+H264Analyzer::H264Analyzer() : analyzer_(Plugin().create(0)) {
+  if (analyzer_ == nullptr) throw std::runtime_error("the plug-in made no analyser");
+}
+
+H264Analyzer::~H264Analyzer() { Plugin().destroy(analyzer_); }
+
+uint32_t H264Analyzer::Feed(std::span<const uint8_t> bytes, SPlugVideoStreamInfo* info) const {
+  return Plugin().analyse(analyzer_, info, bytes.data(), static_cast<uint32_t>(bytes.size()));
+}
+
+void H264Analyzer::Reset() const { Plugin().reset(analyzer_); }
 
 std::vector<uint8_t> Join(std::initializer_list<std::vector<uint8_t>> parts) {
   std::vector<uint8_t> joined;
   for (const auto& part : parts) joined.insert(joined.end(), part.begin(), part.end());
   return joined;
-}
-
-std::string H264AnalyzerPlugin::Path() { return ProgramFolder() + "libZEBPlugH264Dec.so"; }
-
-H264AnalyzerPlugin::H264AnalyzerPlugin() : module_(dlopen(Path().c_str(), RTLD_NOW | RTLD_LOCAL)) {
-  if (module_ == nullptr) return;
-  create_ = reinterpret_cast<ZEBCreateH264AnalyzerFn>(dlsym(module_, "CreateH264Analyzer"));
-  destroy_ = reinterpret_cast<ZEBDestroyH264AnalyzerFn>(dlsym(module_, "DestroyH264Analyzer"));
-  reset_ = reinterpret_cast<ZEBResetH264AnalyzerFn>(dlsym(module_, "ResetH264Analyzer"));
-  analyse_ =
-      reinterpret_cast<ZEBGetH264VideoStreamInfoFn>(dlsym(module_, "GetH264VideoStreamInfo"));
-}
-
-H264AnalyzerPlugin::~H264AnalyzerPlugin() {
-  if (module_ != nullptr) dlclose(module_);
 }
 
 BitWriter& BitWriter::Bits(uint32_t value, unsigned count) {
@@ -185,12 +194,16 @@ BitWriter& BitWriter::Se(int32_t value) {
   return Ue(static_cast<uint32_t>(wide > 0 ? wide * 2 - 1 : -wide * 2));
 }
 
+std::vector<uint8_t> BitWriter::Take() {
+  bitCount_ = 0;
+  return std::exchange(bytes_, {});
+}
+
 std::vector<uint8_t> BitWriter::Nal(uint8_t refIdc, uint8_t type) {
   Bits(1, 1);
-  while (bitCount_ % 8 != 0) Bits(0, 1);
   std::vector<uint8_t> nal = {0, 0, 0, 1, static_cast<uint8_t>((refIdc << 5) | type)};
   unsigned zeros = 0;
-  for (uint8_t byte : bytes_) {
+  for (uint8_t byte : Take()) {
     if (zeros >= 2 && byte <= 3) {
       nal.push_back(3);
       zeros = 0;
@@ -198,16 +211,11 @@ std::vector<uint8_t> BitWriter::Nal(uint8_t refIdc, uint8_t type) {
     nal.push_back(byte);
     zeros = byte == 0 ? zeros + 1 : 0;
   }
-  bytes_.clear();
-  bitCount_ = 0;
   return nal;
 }
 
 std::vector<uint8_t> BitWriter::MpegUnit(uint8_t startCode) {
-  std::vector<uint8_t> unit = Join({{0, 0, 1, startCode}, bytes_});
-  bytes_.clear();
-  bitCount_ = 0;
-  return unit;
+  return Join({{0, 0, 1, startCode}, Take()});
 }
 
 }  // namespace zeb::analysis::test

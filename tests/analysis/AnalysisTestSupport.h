@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/h264dec/include/ZEBPlugH264Dec.h"
+#include "zebplug/ZEBPlugRecords.h"
 
 namespace zeb::analysis::test {
 
@@ -25,10 +25,11 @@ struct FixtureRecipe {
 };
 std::string MakeFixture(const FixtureRecipe& recipe);
 
+std::string RunCommand(const std::string& command);
 std::vector<uint8_t> ReadFileBytes(const std::string& path);
 
-// ffprobe's key=value description of the first video stream; side data keys
-// keep their path ("side_data_list.side_data.0.max_bitrate").
+// ffprobe's key=value description of the first video stream, its side data
+// ("max_bitrate") included.
 std::map<std::string, std::string> ProbeStream(const std::string& path);
 
 // One coded frame as ffprobe splits the stream, in decode order, with the
@@ -40,31 +41,29 @@ struct ProbedFrame {
   bool keyFrame = false;
 };
 std::vector<ProbedFrame> ProbeFrames(const std::string& path);
-
 std::span<const uint8_t> FrameBytes(const std::vector<uint8_t>& file, const ProbedFrame& frame);
 
-// "a:b" or "a/b" of ffprobe, as {a, b}; {0, 0} for "N/A", "0:1" and the like.
-std::pair<uint32_t, uint32_t> ParseRatio(const std::string& text);
+// The first coded frame of a fixture; of a DV fixture, its first DIF frame.
+std::vector<uint8_t> FirstFrame(const FixtureRecipe& recipe);
 
-// The H.264 analyser plug-in loaded the way the reader loads it: by path,
-// from the folder of the running program, functions looked up by name.
-class H264AnalyzerPlugin {
+// Names the instances of a parameterised test after their case's name.
+inline constexpr auto kCaseName = [](const auto& info) { return std::string(info.param.name); };
+
+// One analyser of the H.264 plug-in, which is loaded the way the reader loads
+// it: by path from the folder of the running program, functions by name.
+class H264Analyzer {
  public:
-  H264AnalyzerPlugin();
-  ~H264AnalyzerPlugin();
-  H264AnalyzerPlugin(const H264AnalyzerPlugin&) = delete;
-  H264AnalyzerPlugin& operator=(const H264AnalyzerPlugin&) = delete;
+  H264Analyzer();
+  ~H264Analyzer();
+  H264Analyzer(const H264Analyzer&) = delete;
+  H264Analyzer& operator=(const H264Analyzer&) = delete;
 
-  bool Loaded() const { return create_ && destroy_ && reset_ && analyse_; }
-  static std::string Path();
-
-  ZEBCreateH264AnalyzerFn create_ = nullptr;
-  ZEBDestroyH264AnalyzerFn destroy_ = nullptr;
-  ZEBResetH264AnalyzerFn reset_ = nullptr;
-  ZEBGetH264VideoStreamInfoFn analyse_ = nullptr;
+  uint32_t Feed(std::span<const uint8_t> bytes, SPlugVideoStreamInfo* info) const;
+  void Reset() const;
+  static std::string PluginPath();
 
  private:
-  void* module_ = nullptr;
+  void* analyzer_;
 };
 
 std::vector<uint8_t> Join(std::initializer_list<std::vector<uint8_t>> parts);
@@ -83,6 +82,8 @@ class BitWriter {
   std::vector<uint8_t> MpegUnit(uint8_t startCode);
 
  private:
+  std::vector<uint8_t> Take();
+
   std::vector<uint8_t> bytes_;
   unsigned bitCount_ = 0;
 };

@@ -1,7 +1,6 @@
 #ifndef ZEB_TESTS_ANALYSIS_EXPECTED_RECORD_H
 #define ZEB_TESTS_ANALYSIS_EXPECTED_RECORD_H
 
-#include <cstdint>
 #include <map>
 #include <string>
 
@@ -9,16 +8,12 @@
 
 namespace zeb::analysis::test {
 
-using ProbedStream = std::map<std::string, std::string>;
-
-// Checks the record's picture words against ffprobe's view of the stream:
-// width, height, display aspect ratio (square samples when ffprobe has none),
-// frame rate, colour format (pix_fmt), colour description (ffprobe "unknown"
-// means the picture-size default), video range and, when ffprobe knows it, the
-// field order. Also checks the size word.
-void ExpectRecordMatchesProbe(const SPlugVideoStreamInfo& info, const ProbedStream& stream);
-
-uint32_t H264ProfileIdc(const std::string& profile);
+// Checks the record's size word and picture words against ffprobe's view of
+// the stream: size, display aspect ratio (square samples when ffprobe has
+// none), frame rate, pix_fmt, colour codes (ffprobe "unknown" means the
+// picture-size default), video range and, when ffprobe knows it, field order.
+void ExpectRecordMatchesProbe(const SPlugVideoStreamInfo& info,
+                              const std::map<std::string, std::string>& stream);
 
 }  // namespace zeb::analysis::test
 

@@ -1,12 +1,13 @@
-// The H.264 analyser plug-in, loaded with dlopen like the reader loads it,
-// against ffprobe's reading of streams made by x264.
+// The H.264 analyser plug-in and GetH264FrameType against ffprobe's reading of
+// streams made by x264.
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <cstring>
-#include <numeric>
+#include <optional>
 #include <thread>
 
+#include "framework/proxy/analysis/include/ZEBStreamAnalysis.h"
 #include "tests/analysis/AnalysisTestSupport.h"
 #include "tests/analysis/ExpectedRecord.h"
 #include "zebplug/ZEBPlugEnums.h"
@@ -17,13 +18,17 @@ namespace {
 struct H264Case {
   const char* name;
   FixtureRecipe recipe;
-  // What x264's HRD carries (ffprobe does not show it).
-  std::optional<uint32_t> hrdBitRate = std::nullopt;
+  bool openGop = false;  // later key frames are I pictures with a recovery point, not IDR
+  std::optional<uint32_t> hrdBitRate = std::nullopt;  // x264's HRD; ffprobe does not show it
 };
 
 const H264Case kH264Cases[] = {
     {"HighWithBFrames", {"high_bf.h264", "320x240", "25", 12,
       "-c:v libx264 -profile:v high -bf 2 -x264-params keyint=6:scenecut=0"}},
+    {"OpenGop", {"ft_open.h264", "320x240", "25", 20,
+      "-c:v libx264 -bf 2 -x264-params keyint=6:min-keyint=6:scenecut=0:open-gop=1"}, true},
+    {"InterlacedFourSlices", {"ft_slices.h264", "720x576", "25", 10,
+      "-flags +ildct+ilme -c:v libx264 -x264-params tff=1:slices=4:keyint=5:scenecut=0"}},
     {"MainCroppedTo636x356", {"main_crop.h264", "640x360", "25", 4,
       "-vf crop=636:356:0:0 -c:v libx264 -profile:v main"}},
     {"High444OddSize317x237", {"high444_odd.h264", "320x240", "25", 4,
@@ -38,7 +43,7 @@ const H264Case kH264Cases[] = {
       "-vf setsar=64/45 -flags +ildct+ilme -c:v libx264 -x264-params tff=1:keyint=4:scenecut=0"}},
     {"InterlacedBottomFirstHrd", {"bff_hrd.h264", "720x480", "30000/1001", 6,
       "-flags +ildct+ilme -c:v libx264 -b:v 1M -maxrate 1M -bufsize 2M "
-      "-x264-params bff=1:nal-hrd=vbr"}, 1'000'000},
+      "-x264-params bff=1:nal-hrd=vbr"}, false, 1'000'000},
     {"InterlacedCroppedFieldPairs", {"tff_crop.h264", "640x360", "25", 4,
       "-flags +ildct+ilme -c:v libx264 -x264-params tff=1"}},
     {"High10FullRange", {"high10_pc.h264", "320x240", "24000/1001", 3,
@@ -46,66 +51,79 @@ const H264Case kH264Cases[] = {
     {"High422", {"high422.h264", "352x288", "25", 3, "-pix_fmt yuv422p -c:v libx264"}},
 };
 
-void PrintTo(const H264Case& testCase, std::ostream* out) { *out << testCase.name; }
-
-class H264StreamInfoTest : public ::testing::TestWithParam<H264Case> {
- protected:
-  H264AnalyzerPlugin plugin_;
-};
+const std::map<std::string, uint32_t> kProfileIdcs = {
+    {"Baseline", 66}, {"Constrained Baseline", 66}, {"Main", 77}, {"High", 100},
+    {"High 10", 110}, {"High 4:2:2", 122}, {"High 4:4:4 Predictive", 244}};
 
 struct LoadedStream {
   std::vector<uint8_t> file;
   std::vector<ProbedFrame> frames;
 };
 
-LoadedStream Load(const std::string& path) { return {ReadFileBytes(path), ProbeFrames(path)}; }
-
-// Feeds frames in decode order until the analyser is done; returns the
-// number of frames it took (0 when it never finished).
-size_t Analyse(const H264AnalyzerPlugin& plugin, const LoadedStream& stream,
-               SPlugVideoStreamInfo* info) {
-  void* analyzer = plugin.create_(0);
-  size_t used = 0;
-  for (size_t i = 0; i < stream.frames.size() && used == 0; ++i) {
-    const auto bytes = FrameBytes(stream.file, stream.frames[i]);
-    if (plugin.analyse_(analyzer, info, bytes.data(), static_cast<uint32_t>(bytes.size())) ==
-        ZEB_ANALYSIS_COMPLETE) {
-      used = i + 1;
-    }
-  }
-  plugin.destroy_(analyzer);
-  return used;
+LoadedStream Load(const H264Case& c) {
+  const std::string path = MakeFixture(c.recipe);
+  return {ReadFileBytes(path), ProbeFrames(path)};
 }
 
-TEST_P(H264StreamInfoTest, FirstKeyFrameDescribesTheStreamAsFfprobeDoes) {
-  ASSERT_TRUE(plugin_.Loaded()) << H264AnalyzerPlugin::Path();
-  const std::string path = MakeFixture(GetParam().recipe);
-  SPlugVideoStreamInfo info{};
-  ASSERT_EQ(Analyse(plugin_, Load(path), &info), 1u);
+// Feeds frames in decode order to a new analyser until it is done; returns
+// the number of frames it took (0 when it never finished).
+size_t Analyse(const LoadedStream& stream, SPlugVideoStreamInfo* info) {
+  const H264Analyzer analyzer;
+  for (size_t i = 0; i < stream.frames.size(); ++i) {
+    if (analyzer.Feed(FrameBytes(stream.file, stream.frames[i]), info) == ZEB_ANALYSIS_COMPLETE) {
+      return i + 1;
+    }
+  }
+  return 0;
+}
 
-  const auto stream = ProbeStream(path);
+void PrintTo(const H264Case& testCase, std::ostream* out) { *out << testCase.name; }
+
+class H264StreamTest : public ::testing::TestWithParam<H264Case> {};
+
+TEST_P(H264StreamTest, FirstKeyFrameDescribesTheStreamAsFfprobeDoes) {
+  const LoadedStream loaded = Load(GetParam());
+  SPlugVideoStreamInfo info{};
+  ASSERT_EQ(Analyse(loaded, &info), 1u);
+  const auto stream = ProbeStream(MakeFixture(GetParam().recipe));
   ExpectRecordMatchesProbe(info, stream);
   EXPECT_EQ(info.videoType, uint32_t{PLUG_VIDEO_TYPE_H264_});
-  EXPECT_EQ(info.videoSubType, H264ProfileIdc(stream.at("profile")));
+  EXPECT_EQ(info.videoSubType, kProfileIdcs.at(stream.at("profile")));
   EXPECT_EQ(info.componentDepth, std::stoi(stream.at("bits_per_raw_sample")));
   if (GetParam().hrdBitRate) {
     EXPECT_EQ(info.bitRate, *GetParam().hrdBitRate);
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(X264, H264StreamInfoTest, ::testing::ValuesIn(kH264Cases),
-                         [](const auto& info) { return std::string(info.param.name); });
+TEST_P(H264StreamTest, EveryFrameTypeMatchesFfprobe) {
+  const LoadedStream loaded = Load(GetParam());
+  ASSERT_EQ(loaded.frames.size(), static_cast<size_t>(GetParam().recipe.frames));
+  int intraNonIdr = 0;
+  for (size_t i = 0; i < loaded.frames.size(); ++i) {
+    const ProbedFrame& frame = loaded.frames[i];
+    const bool idr = frame.keyFrame && (!GetParam().openGop || i == 0);
+    const uint32_t expected = frame.pictType == "P"   ? PLUG_FRAME_COMPRESS_TYPE_P_
+                              : frame.pictType == "B" ? PLUG_FRAME_COMPRESS_TYPE_B_
+                              : idr                   ? PLUG_FRAME_COMPRESS_TYPE_IDR_
+                                                      : PLUG_FRAME_COMPRESS_TYPE_I_;
+    const auto bytes = FrameBytes(loaded.file, frame);
+    EXPECT_EQ(GetH264FrameType(bytes.data(), static_cast<uint32_t>(bytes.size())), expected)
+        << "frame " << i << " at " << frame.pos << " (" << frame.pictType << ")";
+    intraNonIdr += expected == PLUG_FRAME_COMPRESS_TYPE_I_;
+  }
+  EXPECT_EQ(intraNonIdr > 0, GetParam().openGop) << "non-IDR I frames come with open GOPs only";
+}
+
+INSTANTIATE_TEST_SUITE_P(X264, H264StreamTest, ::testing::ValuesIn(kH264Cases), kCaseName);
 
 // Analysers share nothing: several threads describing different streams at
 // once get exactly the records that one thread gets.
 TEST(H264AnalyzerThreads, ConcurrentAnalysersMatchSerialOnes) {
-  H264AnalyzerPlugin plugin;
-  ASSERT_TRUE(plugin.Loaded());
   std::vector<LoadedStream> streams;
   std::vector<SPlugVideoStreamInfo> serial(std::size(kH264Cases));
   for (size_t i = 0; i < std::size(kH264Cases); ++i) {
-    streams.push_back(Load(MakeFixture(kH264Cases[i].recipe)));
-    ASSERT_NE(Analyse(plugin, streams[i], &serial[i]), 0u);
+    streams.push_back(Load(kH264Cases[i]));
+    ASSERT_NE(Analyse(streams[i], &serial[i]), 0u);
   }
   constexpr int kThreads = 4;
   constexpr int kRounds = 20;
@@ -117,7 +135,7 @@ TEST(H264AnalyzerThreads, ConcurrentAnalysersMatchSerialOnes) {
         for (size_t i = 0; i < streams.size(); ++i) {
           const size_t pick = (i + static_cast<size_t>(t)) % streams.size();
           SPlugVideoStreamInfo info{};
-          Analyse(plugin, streams[pick], &info);
+          Analyse(streams[pick], &info);
           if (std::memcmp(&info, &serial[pick], sizeof info) != 0) ++mismatches;
         }
       }
@@ -130,15 +148,8 @@ TEST(H264AnalyzerThreads, ConcurrentAnalysersMatchSerialOnes) {
 // A host that resolves the plug-in by name must find exactly its four
 // functions and nothing of the parsers it is built from.
 TEST(H264AnalyzerPluginExports, ExactlyTheFourAnalyserFunctions) {
-  const std::string command =
-      "nm -D --defined-only '" + H264AnalyzerPlugin::Path() + "' | awk '{print $3}' | sort";
-  FILE* pipe = popen(command.c_str(), "r");
-  ASSERT_NE(pipe, nullptr);
-  std::string names;
-  char buffer[256];
-  while (fgets(buffer, sizeof buffer, pipe) != nullptr) names += buffer;
-  ASSERT_EQ(pclose(pipe), 0);
-  EXPECT_EQ(names,
+  EXPECT_EQ(RunCommand("nm -D --defined-only '" + H264Analyzer::PluginPath() +
+                       "' | awk '{print $3}' | sort"),
             "CreateH264Analyzer\nDestroyH264Analyzer\nGetH264VideoStreamInfo\nResetH264Analyzer\n");
 }
 
