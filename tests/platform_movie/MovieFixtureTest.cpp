@@ -45,30 +45,6 @@ INSTANTIATE_TEST_SUITE_P(Fixtures, MovieFixtureTest,
                              return name;
                          });
 
-TEST(MovieFixtureTest, SoundLayoutsOfThePcmFlavours) {
-    struct Case {
-        const char* fixture;
-        uint32_t tracks;
-        uint16_t version;
-    };
-    const Case cases[] = {{"pcm_twos.mov", 1, 0}, {"pcm_in24_le.mov", 1, 1}, {"pcm_lpcm_96k.mov", 1, 2},
-                          {"pcm_mono_tracks.mov", 3, 0}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.fixture);
-        std::unique_ptr<Movie> movie;
-        ASSERT_TRUE(Movie::Open(FixtureFile(c.fixture), movie).IsOk());
-        ASSERT_EQ(movie->TrackCount(), c.tracks);
-        for (uint32_t t = 1; t <= c.tracks; ++t) {
-            const Media& media = movie->GetTrack(t)->GetMedia();
-            EXPECT_EQ(media.Type(), FourCC("soun"));
-            Bytes description;
-            ASSERT_TRUE(DescriptionOf(media, 1, description).IsOk());
-            EXPECT_EQ(NativeField(description, 16, 2), c.version);
-            EXPECT_EQ(media.SampleCount(), media.TimeScale()) << "one second, one media sample per frame";
-        }
-    }
-}
-
 // The movie header of a real movie (at the end of the file) stored again as
 // 'cmov': 'dcom' = 'zlib', 'cmvd' = inflated size + deflated 'moov'.
 TEST(MovieFixtureTest, CompressedMovieHeaderReadsLikeThePlainOne) {
