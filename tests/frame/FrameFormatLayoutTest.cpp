@@ -41,12 +41,7 @@ struct PatternWant {
 
 struct LayoutCase {
     const char* name;
-    uint32_t colorFormat;
-    uint32_t width;
-    uint32_t height;
-    uint32_t videoRange;
-    uint32_t wantWidth;
-    uint32_t wantHeight;
+    uint32_t colorFormat, width, height, videoRange, wantWidth, wantHeight;
     std::array<uint32_t, 3> wantRowBytes;  // a second plane makes the layout planar Y, Cb, Cr
     std::array<uint32_t, 3> wantPlaneSize;
     PatternWant wantPackedPattern = {};  // planar layouts fill black: 00 for luma, 80 for chroma
@@ -153,12 +148,8 @@ TEST(FrameFormatLayout, EveryColourFormat) {
 
 struct EntryRowBytesCase {
     const char* name;
-    uint32_t colorFormat;
-    uint32_t width;
-    uint32_t height;
-    std::array<uint32_t, 4> entryRowBytes;
-    std::array<uint32_t, 4> wantRowBytes;
-    std::array<uint32_t, 4> wantPlaneSize;
+    uint32_t colorFormat, width, height;
+    std::array<uint32_t, 4> entryRowBytes, wantRowBytes, wantPlaneSize;
 };
 
 // Row bytes a caller sets stay, and the plane sizes follow them; a packed
@@ -185,10 +176,7 @@ TEST(FrameFormatLayout, RowBytesGivenOnEntry) {
 }
 
 struct MatrixCase {
-    uint32_t colorFormat;
-    uint32_t width;
-    uint32_t matrix;
-    uint32_t want;
+    uint32_t colorFormat, width, matrix, want;
 };
 
 TEST(FrameFormatLayout, ZeroMatrixFollowsRoundedWidth) {

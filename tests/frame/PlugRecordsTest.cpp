@@ -17,8 +17,7 @@ enum class Want { kValue, kAllOnes, kHostBytes };
 // beyond eight bytes), be all ones, or keep the host's bytes.
 struct FieldWant {
     const char* name;
-    size_t offset;
-    size_t width;
+    size_t offset, width;
     Want want;
     uint64_t value;
 };

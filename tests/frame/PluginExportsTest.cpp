@@ -85,9 +85,7 @@ TEST(LibInfo, QueryLibInfoAnswers) {
   struct Case {
     const char* name;
     bool null_anchor;
-    uint32_t info_class;
-    uint32_t item;
-    uint32_t result;
+    uint32_t info_class, item, result;
     uint32_t value;  // the first word of the output afterwards
   };
   constexpr uint32_t kUntouched = 0xA5A5A5A5;

@@ -9,12 +9,7 @@ namespace {
 
 struct AspectCase {
     const char* name;
-    uint32_t width;
-    uint32_t height;
-    uint32_t sarNum;
-    uint32_t sarDen;
-    uint32_t darNum;
-    uint32_t darDen;
+    uint32_t width, height, sarNum, sarDen, darNum, darDen;
 };
 
 // Both directions over the same rows: SARtoDAR gives the display ratio, and
@@ -22,13 +17,10 @@ struct AspectCase {
 TEST(AspectRatio, SampleAndDisplayRatiosAgree) {
     const AspectCase cases[] = {
         {"PAL 4:3", 720, 576, 16, 15, 4, 3},
-        {"PAL 16:9", 720, 576, 64, 45, 16, 9},
         {"PAL clean-aperture spacing", 720, 576, 59, 54, 295, 216},
-        {"NTSC 4:3", 720, 480, 8, 9, 4, 3},
         {"NTSC spacing 10:11", 720, 480, 10, 11, 15, 11},
         {"HD square", 1920, 1080, 1, 1, 16, 9},
         {"HDV anamorphic", 1440, 1080, 4, 3, 16, 9},
-        {"DVCPRO HD 720", 960, 720, 4, 3, 16, 9},
         {"unreduced input", 1280, 720, 2, 2, 16, 9},
         {"odd size", 721, 481, 1, 1, 721, 481},
     };

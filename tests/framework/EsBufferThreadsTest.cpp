@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <thread>
+#include <utility>
 
 #include "framework/io/include/ZEBSoftCodecIO.h"
 #include "tests/framework/EsUnits.h"
@@ -16,17 +17,13 @@ using zeb::test::Take;
 // only a few units, so units move through the area and through allocations of
 // their own while the other side is working.
 TEST(EsBufferThreads, ProducerAndConsumerAgreeOnEveryUnit) {
-    struct Case {
-        const char* name;
-        uint32_t capacity;
-    };
-    const Case cases[] = {{"small area", 4096}, {"no area", 0}, {"roomy area", 1 << 20}};
+    const std::pair<const char*, uint32_t> cases[] = {{"small area", 4096}, {"no area", 0}, {"roomy area", 1 << 20}};
     constexpr uint32_t kUnits = 2000;
     auto sizeOf = [](uint32_t i) { return static_cast<int32_t>(1 + (i * 389) % 1500); };
     auto sideOf = [](uint32_t i) { return static_cast<int32_t>(116 + i % 5); };
-    for (const Case& c : cases) {
+    for (const auto& [name, capacity] : cases) {
         CSoftEsBuffer buffer;
-        buffer.Init(c.capacity);
+        buffer.Init(capacity);
         std::thread producer([&] {
             for (uint32_t i = 0; i < kUnits; ++i) ASSERT_TRUE(Put(buffer, i, sizeOf(i), sideOf(i)));
             buffer.SetEndOfInput();
@@ -40,12 +37,12 @@ TEST(EsBufferThreads, ProducerAndConsumerAgreeOnEveryUnit) {
                 std::this_thread::yield();
                 continue;
             }
-            ExpectUnit(unit, received, sizeOf(received), sideOf(received), unit.state, c.name);
+            ExpectUnit(unit, received, sizeOf(received), sideOf(received), unit.state, name);
             ended = unit.state == PLUG_STREAMSTATE_END_;
             ++received;
         }
         producer.join();
-        EXPECT_EQ(received, kUnits) << c.name;
+        EXPECT_EQ(received, kUnits) << name;
     }
 }
 

@@ -77,9 +77,7 @@ TEST(ProxyMap, EveryKnownVideoCodeRoundTrips) {
 TEST(ProxyMap, VideoRecordsToFourcc) {
     struct Case {
         const char* name;
-        uint32_t type;
-        uint32_t subType;
-        uint32_t expected;
+        uint32_t type, subType, expected;
     };
     const Case cases[] = {
         {"MPEG-1 without sub-type", PLUG_VIDEO_TYPE_MPEG1_, 0, Code("mpeg")},
@@ -103,10 +101,7 @@ TEST(ProxyMap, VideoRecordsToFourcc) {
 
 TEST(ProxyMap, AudioRecordsToCodes) {
     struct Case {
-        uint32_t type;
-        uint32_t bits;
-        uint32_t subType;
-        uint32_t expected;
+        uint32_t type, bits, subType, expected;
         bool pcm;
     };
     constexpr uint32_t kQt = PLUG_AUDIO_TYPE_QUICKTIME_;

@@ -62,8 +62,7 @@ bool FileSystemAcceptsDirectIo(const std::string& path) {
 }
 
 struct OpenCase {
-  std::string name;
-  std::string path;
+  std::string name, path;
   OpenMode wanted;
   bool opens;
   OpenMode granted;
@@ -108,8 +107,7 @@ TEST(File, OpenGrantsDirectIoOrFallsBackToBuffered) {
 struct ReadCase {
   std::string name;
   std::uint64_t offset;
-  std::size_t count;
-  std::size_t expected;
+  std::size_t count, expected;
 };
 
 // Unbuffered reads at the alignment the file system reports, up to and past

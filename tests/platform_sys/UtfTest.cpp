@@ -80,15 +80,6 @@ TEST(Utf, UnpairedSurrogatesAndOutOfRangeWideValuesAreReplaced) {
   EXPECT_EQ(WideToUtf8(wide), "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBDz");
 }
 
-TEST(Utf, PathLimitCountsUtf16Units) {
-  std::string at_limit;
-  for (int i = 0; i < 127; ++i) at_limit += "\xF0\x9F\x98\x80";  // two units each
-  at_limit += "a";
-  EXPECT_EQ(Utf16Length(at_limit), 255u);
-  EXPECT_EQ(Utf16Length(at_limit + "\xC3\xA9"), 256u);
-  EXPECT_EQ(at_limit.size(), 509u);  // bytes are not the measure
-}
-
 TEST(Utf, TerminatedViewStopsAtNulOrCapacity) {
   const char16_t field[5] = {u'a', u'b', 0, u'c', u'd'};
   const char16_t full[2] = {u'x', u'y'};
