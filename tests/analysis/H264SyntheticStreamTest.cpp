@@ -164,52 +164,46 @@ std::vector<uint8_t> Slice(uint8_t nalType, uint32_t sliceType) {
   return SliceNal({}, false, {.nalType = nalType, .sliceType = sliceType});
 }
 
-std::vector<uint8_t> Patched(std::vector<uint8_t> bytes, void (*patch)(std::vector<uint8_t>&)) {
-  patch(bytes);
-  return bytes;
-}
-
 TEST(H264FrameTypeTest, FirstReadableSliceDecidesThePictureType) {
   constexpr uint32_t kIdr = PLUG_FRAME_COMPRESS_TYPE_IDR_;
   constexpr uint32_t kIntra = PLUG_FRAME_COMPRESS_TYPE_I_;
   constexpr uint32_t kPredicted = PLUG_FRAME_COMPRESS_TYPE_P_;
   constexpr uint32_t kBidirectional = PLUG_FRAME_COMPRESS_TYPE_B_;
   constexpr uint32_t kNone = PLUG_FRAME_COMPRESS_TYPE_NONE_;
-  const auto forbiddenBit = [](std::vector<uint8_t>& nal) { nal[4] |= 0x80; };
-  const auto threeByteStartCode = [](std::vector<uint8_t>& nal) { nal.erase(nal.begin()); };
+  auto threeByteStartCode = Slice(1, 5);
+  threeByteStartCode.erase(threeByteStartCode.begin());
+  auto forbiddenBitSet = Slice(1, 7);
+  forbiddenBitSet[4] |= 0x80;
   const struct {
     const char* name;
     std::vector<uint8_t> bytes;
     uint32_t expected;
   } cases[] = {
       {"IdrAfterDelimiterSeiAndParameterSets",
-       Join({AccessUnitDelimiterNal(), SpsNal({}), PpsNal(false), PicTimingSeiNal(0), Slice(5, 7)}),
+       Join({BitWriter().Bits(7, 3).Nal(0, 9), SpsNal({}), PpsNal(false), PicTimingSeiNal(0),
+             Slice(5, 7)}),
        kIdr},
-      {"IdrWhateverItsSliceType", Slice(5, 0), kIdr},
-      {"NonIdrI", Slice(1, 7), kIntra},
-      {"NonIdrIOfMixedSliceTypes", Slice(1, 2), kIntra},
-      {"SwitchingIIsIntra", Slice(1, 9), kIntra},
-      {"P", Slice(1, 5), kPredicted},
-      {"PMixed", Slice(1, 0), kPredicted},
-      {"SwitchingPIsPredicted", Slice(1, 3), kPredicted},
-      {"B", Slice(1, 6), kBidirectional},
-      {"BMixed", Slice(1, 1), kBidirectional},
       {"DataPartitionA", Slice(2, 6), kBidirectional},
       {"FirstSliceDecides", Join({Slice(1, 6), Slice(1, 7)}), kBidirectional},
-      {"ThreeByteStartCode", Patched(Slice(1, 5), threeByteStartCode), kPredicted},
+      {"ThreeByteStartCode", threeByteStartCode, kPredicted},
       {"ParameterSetsOnly", Join({SpsNal({}), PpsNal(false)}), kNone},
       {"SliceTypeOutOfRange", Slice(1, 10), kNone},
       {"UnreadableSliceSkipped", Join({Slice(1, 10), Slice(1, 5)}), kPredicted},
-      {"ForbiddenBitSkipsTheUnit", Join({Patched(Slice(1, 7), forbiddenBit), Slice(1, 5)}),
-       kPredicted},
+      {"ForbiddenBitSkipsTheUnit", Join({forbiddenBitSet, Slice(1, 5)}), kPredicted},
       {"NoStartCode", std::vector<uint8_t>(32, 0x65), kNone},
       {"Empty", {}, kNone},
   };
-  for (const auto& c : cases) {
-    EXPECT_EQ(GetH264FrameType(c.bytes.data(), static_cast<uint32_t>(c.bytes.size())), c.expected)
-        << c.name;
-  }
+  const auto frameType = [](const std::vector<uint8_t>& bytes) {
+    return GetH264FrameType(bytes.data(), static_cast<uint32_t>(bytes.size()));
+  };
+  for (const auto& c : cases) EXPECT_EQ(frameType(c.bytes), c.expected) << c.name;
   EXPECT_EQ(GetH264FrameType(nullptr, 16), kNone);
+  // slice_type 0 to 9: P, B, I, SP, SI, then the same five for all-alike slices.
+  const uint32_t kOfSliceType[] = {kPredicted, kBidirectional, kIntra, kPredicted, kIntra};
+  for (uint32_t sliceType = 0; sliceType < 10; ++sliceType) {
+    EXPECT_EQ(frameType(Slice(1, sliceType)), kOfSliceType[sliceType % 5]) << sliceType;
+    EXPECT_EQ(frameType(Slice(5, sliceType)), kIdr) << "IDR of slice_type " << sliceType;
+  }
 }
 
 }  // namespace

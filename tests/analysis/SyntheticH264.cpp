@@ -94,12 +94,6 @@ std::vector<uint8_t> PicTimingSeiNal(uint32_t picStruct) {
   return writer.Nal(0, 6);
 }
 
-std::vector<uint8_t> AccessUnitDelimiterNal() {
-  BitWriter writer;
-  writer.Bits(7, 3);
-  return writer.Nal(0, 9);
-}
-
 std::vector<uint8_t> SliceNal(const SyntheticSps& sps, bool bottomFieldPicOrderInFramePresent,
                               const SyntheticSlice& slice) {
   BitWriter writer;

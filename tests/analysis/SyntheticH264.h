@@ -41,7 +41,6 @@ struct SyntheticSlice {
 std::vector<uint8_t> SpsNal(const SyntheticSps& sps);
 std::vector<uint8_t> PpsNal(bool bottomFieldPicOrderInFramePresent);
 std::vector<uint8_t> PicTimingSeiNal(uint32_t picStruct);
-std::vector<uint8_t> AccessUnitDelimiterNal();
 std::vector<uint8_t> SliceNal(const SyntheticSps& sps, bool bottomFieldPicOrderInFramePresent,
                               const SyntheticSlice& slice);
 
