@@ -1,6 +1,7 @@
-// Audio blocks through the ordinal table against ffmpeg's own decode of the
-// same tracks: every PCM code of the sound description with its byte-order
-// rule, merged tracks interleaved, tracks that stay apart, compressed packets.
+// Audio records and blocks through the ordinal table against ffprobe's view
+// and ffmpeg's own decode of the same tracks: every PCM code of the sound
+// description with its byte-order rule, merged tracks interleaved, tracks
+// that stay apart, compressed packets.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -14,11 +15,36 @@ namespace {
 
 struct PcmCase {
   const char* fixture;
+  const char* format;        // of the stream read, after normalisation
+  uint32_t bits, channels;   // of the stream read
+  uint32_t streams;          // sound streams of the movie
   const char* decodeFormat;  // ffmpeg's raw format of what the reader delivers
   const char* mapping;       // ffmpeg's stream selection for the reference
   uint32_t audioStream;      // the stream the reader selects
   uint32_t block;            // packets a read
 };
+
+// The record of the stream read, against ffprobe's fields of that stream.
+void ExpectPcmRecord(HostReader& reader, const std::string& path, const PcmCase& c) {
+  ASSERT_EQ(reader.AudioStreamCount(), c.streams);
+  const auto fields = ProbeStreamFields(path, "a:" + std::to_string(c.audioStream));
+  SPlugStreamInfo info;
+  ASSERT_EQ(reader.AudioInfo(c.audioStream, &info), 0u);
+  const SPlugAudioStreamInfo& audio = info.audio;
+  EXPECT_EQ(audio.audioType, 12u);
+  EXPECT_EQ(audio.audioSubType, Code(c.format));
+  EXPECT_EQ(audio.channels, c.channels);
+  EXPECT_EQ(audio.bitsPerSample, c.bits);
+  EXPECT_EQ(audio.sampleRate, std::stoul(Field(fields, "sample_rate")));
+  EXPECT_EQ(audio.blockAlign, c.channels * c.bits / 8);
+  EXPECT_EQ(info.streamId, 1u);
+  EXPECT_EQ(info.streamType, 2u);
+  EXPECT_EQ(info.containerType, 26u);
+  EXPECT_EQ(info.privateKind, 7u);
+  // One packet per sample frame.
+  EXPECT_EQ(info.framesPerPacket, 1u);
+  EXPECT_EQ(info.packetCount, std::stoul(Field(fields, "duration_ts")));
+}
 
 // The reader's audio for `stream`, read front to back in blocks.
 std::vector<uint8_t> ReadAllAudio(HostReader& reader, uint32_t stream, uint32_t block,
@@ -51,23 +77,26 @@ class ReaderAudio : public testing::Test {
   TestPlugin plugin_;
 };
 
-TEST_F(ReaderAudio, PcmBlocksMatchFfmpegsDecode) {
+TEST_F(ReaderAudio, PcmRecordsAndBlocksMatchFfprobeAndFfmpegsDecode) {
   const PcmCase cases[] = {
-      {"pcm_twos.mov", "s16le", "-map 0:a:0", 0, 1000},
-      {"pcm_sowt.mov", "s16le", "-map 0:a:0", 0, 4410},
-      {"pcm_in24_be.mov", "s24le", "-map 0:a:0", 0, 777},
-      {"pcm_in24_le.mov", "s24le", "-map 0:a:0", 0, 1000},
-      {"pcm_in32.mov", "s32le", "-map 0:a:0", 0, 1000},
-      {"pcm_in32_le.mov", "s32le", "-map 0:a:0", 0, 1000},
-      {"pcm_fl32.mov", "f32be", "-map 0:a:0", 0, 1000},
-      {"pcm_lpcm_96k.mov", "s24le", "-map 0:a:0", 0, 9600},
-      {"pcm_raw_u8.mov", "u8", "-map 0:a:0", 0, 5000},
-      {"pcm_mono_tracks.mov", "s16le",
+      {"pcm_twos.mov", "twos", 16, 2, 1, "s16le", "-map 0:a:0", 0, 1000},
+      {"pcm_sowt.mov", "sowt", 16, 2, 1, "s16le", "-map 0:a:0", 0, 4410},
+      {"pcm_in24_be.mov", "in24", 24, 1, 1, "s24le", "-map 0:a:0", 0, 777},
+      {"pcm_in24_le.mov", "42ni", 24, 1, 1, "s24le", "-map 0:a:0", 0, 1000},
+      {"pcm_in32.mov", "in32", 32, 1, 1, "s32le", "-map 0:a:0", 0, 1000},
+      {"pcm_in32_le.mov", "23ni", 32, 1, 1, "s32le", "-map 0:a:0", 0, 1000},
+      {"pcm_fl32.mov", "fl32", 32, 1, 1, "f32be", "-map 0:a:0", 0, 1000},
+      {"pcm_lpcm_96k.mov", "lpcm", 24, 1, 1, "s24le", "-map 0:a:0", 0, 9600},
+      {"pcm_raw_u8.mov", "raw ", 16, 1, 1, "u8", "-map 0:a:0", 0, 5000},
+      {"pcm_mono_tracks.mov", "sowt", 16, 3, 1, "s16le",
        "-filter_complex '[0:a:0][0:a:1][0:a:2]amerge=inputs=3'", 0, 2048},
-      {"mjpeg_pcm_unequal_tracks.mov", "s16le", "-map 0:a:1", 1, 1000},
-      {"mjpeg_pcm_mixed_formats.mov", "s16le", "-map 0:a:0", 0, 1000},
-      {"mjpeg_pcm_mixed_formats.mov", "s16le", "-map 0:a:1", 1, 1000},
-      {"avc1_pcm.mov", "s16le", "-map 0:a:0", 0, 1920},
+      // Without video no selection is valid and reads come from stream 0.
+      {"pcm_unequal_tracks.mov", "sowt", 16, 1, 2, "s16le", "-map 0:a:0", 0, 1000},
+      {"pcm_mixed_formats.mov", "twos", 16, 1, 2, "s16le", "-map 0:a:0", 0, 1000},
+      {"mjpeg_pcm_unequal_tracks.mov", "sowt", 16, 1, 2, "s16le", "-map 0:a:1", 1, 1000},
+      {"mjpeg_pcm_mixed_formats.mov", "twos", 16, 1, 2, "s16le", "-map 0:a:0", 0, 1000},
+      {"mjpeg_pcm_mixed_formats.mov", "sowt", 16, 1, 2, "s16le", "-map 0:a:1", 1, 1000},
+      {"avc1_pcm.mov", "sowt", 16, 1, 1, "s16le", "-map 0:a:0", 0, 1920},
   };
   for (const PcmCase& c : cases) {
     SCOPED_TRACE(testing::Message() << c.fixture << " stream " << c.audioStream);
@@ -78,10 +107,10 @@ TEST_F(ReaderAudio, PcmBlocksMatchFfmpegsDecode) {
     for (const bool callerBuffer : {false, true}) {
       HostReader reader(plugin_);
       ASSERT_EQ(reader.Open(path), 0u);
-      // Without video no selection is valid and reads come from stream 0.
       if (c.audioStream != 0) {
         ASSERT_EQ(reader.Select(0, c.audioStream), 0u);
       }
+      if (!callerBuffer) ExpectPcmRecord(reader, path, c);
       SPlugStreamInfo record;
       ASSERT_EQ(reader.AudioInfo(c.audioStream, &record), 0u);
       const size_t packets = record.packetCount;
@@ -100,6 +129,9 @@ TEST_F(ReaderAudio, AacPacketsAreTheStoredOnes) {
   ASSERT_EQ(reader.Open(path), 0u);
   SPlugStreamInfo record;
   ASSERT_EQ(reader.AudioInfo(0, &record), 0u);
+  EXPECT_EQ(record.audio.audioSubType, Code("mp4a"));
+  EXPECT_EQ(record.audio.bitsPerSample, 16u);
+  EXPECT_EQ(record.framesPerPacket, 1024u);
   ASSERT_EQ(record.packetCount, packets.size());
   for (uint32_t i = 0; i < packets.size(); ++i) {
     uint8_t* data = nullptr;

@@ -38,6 +38,12 @@ uint32_t HostReader::SetReadAhead(bool on, uint32_t size) {
   return Call<PFN_SetReadOptions>(ZEB_ORD_SetReadOptions, static_cast<const uint32_t*>(options));
 }
 
+uint32_t Code(const std::string& tag) {
+  uint32_t code = 0;
+  for (char c : tag) code = (code << 8) | static_cast<uint8_t>(c);
+  return code;
+}
+
 SPlugFrameInfo NewFrameInfo() {
   SPlugFrameInfo info{};
   info.size = sizeof(info);
@@ -108,10 +114,10 @@ std::vector<ProbeFrameType> ProbeVideoFrameTypes(const std::string& path) {
 }
 
 std::vector<std::pair<std::string, std::string>> ProbeStreamFields(const std::string& path,
-                                                                   int streamIndex) {
+                                                                   const std::string& stream) {
   std::vector<std::pair<std::string, std::string>> fields;
   const auto lines =
-      Lines(CommandOutput("ffprobe -v error -select_streams " + std::to_string(streamIndex) +
+      Lines(CommandOutput("ffprobe -v error -select_streams " + stream +
                           " -show_streams -of flat=s=_ " + Quoted(path)));
   // streams_stream_0_width=160
   const std::string prefix = "streams_stream_0_";

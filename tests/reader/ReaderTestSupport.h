@@ -86,6 +86,9 @@ class HostReader {
   void* handle_ = nullptr;
 };
 
+// A four-character code as the records carry it: "apcn" is 'a' << 24 | ...
+uint32_t Code(const std::string& tag);
+
 // A frame-information record with its defaults.
 SPlugFrameInfo NewFrameInfo();
 
@@ -110,9 +113,10 @@ struct ProbeFrameType {
 };
 std::vector<ProbeFrameType> ProbeVideoFrameTypes(const std::string& path);
 
-// ffprobe's fields of one stream ("width", "sample_rate", ...) by index.
+// ffprobe's fields of one stream ("width", "sample_rate", ...), chosen by
+// ffprobe's stream specifier ("v:0", "a:1").
 std::vector<std::pair<std::string, std::string>> ProbeStreamFields(const std::string& path,
-                                                                   int streamIndex);
+                                                                   const std::string& stream);
 std::string Field(const std::vector<std::pair<std::string, std::string>>& fields,
                   const std::string& key);
 
