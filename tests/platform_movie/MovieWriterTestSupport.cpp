@@ -158,14 +158,14 @@ NativeDescription::NativeDescription(uint32_t mediaType, Bytes fileOrder) : hand
     handle_ = HandleOf(fileOrder);
 }
 
-Status TestMovie::Create(const std::string& path, const std::vector<TrackSpec>& tracks) {
+Status TestMovie::Create(const std::string& path, const std::vector<TrackPlan>& tracks) {
     ZEB_MOVIE_TRY(MovieWriter::CreateMovieFile(path, writer_));
-    for (const TrackSpec& spec : tracks) {
+    for (const TrackPlan& plan : tracks) {
         WriterTrack* track = nullptr;
         WriterMedia* media = nullptr;
-        const int16_t volume = spec.mediaType == FourCC("soun") ? 0x100 : 0;
-        ZEB_MOVIE_TRY(writer_->NewTrack(spec.width, spec.height, volume, track));
-        ZEB_MOVIE_TRY(writer_->NewMedia(track, spec.mediaType, spec.timeScale, media));
+        const int16_t volume = plan.mediaType == FourCC("soun") ? 0x100 : 0;
+        ZEB_MOVIE_TRY(writer_->NewTrack(plan.width, plan.height, volume, track));
+        ZEB_MOVIE_TRY(writer_->NewMedia(track, plan.mediaType, plan.timeScale, media));
         ZEB_MOVIE_TRY(writer_->BeginMediaEdits(media));
         tracks_.push_back(track);
         media_.push_back(media);
@@ -197,7 +197,7 @@ Status MovieCopier::Open(const std::string& target) {
     if (!probe_.ok || probe_.streams.empty() || descriptions_.size() != probe_.streams.size()) {
         return Status::Error(StatusCode::kNotFound, "source not probed: " + source_ + " " + probe_.error);
     }
-    std::vector<TrackSpec> tracks;
+    std::vector<TrackPlan> tracks;
     for (size_t i = 0; i < probe_.streams.size(); ++i) {
         const bool video = bytesPerFrame_[i] == 0;
         const uint32_t size = video ? BeU32(entries_[i], 32) : 0;  // image description: width, height

@@ -61,7 +61,7 @@ private:
 
 // A movie being written with one track and media per entry, every media
 // already in editing.
-struct TrackSpec {
+struct TrackPlan {
     uint32_t mediaType;
     uint32_t timeScale;
     int32_t width = 0;   // 16.16
@@ -69,7 +69,7 @@ struct TrackSpec {
 };
 class TestMovie {
 public:
-    Status Create(const std::string& path, const std::vector<TrackSpec>& tracks);
+    Status Create(const std::string& path, const std::vector<TrackPlan>& tracks);
     MovieWriter& Writer() { return *writer_; }
     WriterTrack* Track(size_t index) const { return tracks_.at(index); }
     WriterMedia* Media(size_t index) const { return media_.at(index); }
