@@ -45,13 +45,11 @@ inline const fs::path& MoviePath() {
   return path;
 }
 
-inline std::vector<uint8_t> ReadWholeFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 inline const std::vector<uint8_t>& MovieBytes() {
-  static const std::vector<uint8_t> bytes = ReadWholeFile(MoviePath());
+  static const std::vector<uint8_t> bytes = [] {
+    std::ifstream in(MoviePath(), std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }();
   return bytes;
 }
 

@@ -165,11 +165,8 @@ TEST_F(ReaderFailures, Avc1WithoutTheAnalyserPlugIn) {
   const auto destroy = reinterpret_cast<PFN_DestroyReader>(lookup(ZEB_ORD_DestroyReader));
 
   void* reader = create();
-  SPlugSourceDesc source{};
-  const std::string path = Fixture("avc1_pcm.mov");
-  std::copy(path.begin(), path.end(), source.path);
-  const SPlugOpenParam param{1, &source};
-  EXPECT_EQ(open(reader, &param, 0, 0), 0u);
+  const OpenRequest request(Fixture("avc1_pcm.mov"));
+  EXPECT_EQ(open(reader, &request.param, 0, 0), 0u);
   EXPECT_TRUE(log_.Contains("Creat H264Analyzer Error，can get H264 videinfo from H264Dec Plug!"));
   EXPECT_EQ(videoCount(reader, 0), 0u);
   EXPECT_EQ(audioCount(reader, 0), 0u);

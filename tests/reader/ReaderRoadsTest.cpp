@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <numeric>
 #include <random>
 
 #include "frame/ModulePath.h"
@@ -49,11 +50,8 @@ class ReaderRoads : public testing::Test {
 
   static std::unique_ptr<CQuickTimeSpliter> Open(const std::string& fixture, const Road& road) {
     auto spliter = std::make_unique<CQuickTimeSpliter>(road.directRead);
-    SPlugSourceDesc source{};
-    const std::string path = Fixture(fixture);
-    std::copy(path.begin(), path.end(), source.path);
-    const SPlugOpenParam param{1, &source};
-    EXPECT_EQ(spliter->Open(&param), 0u);
+    const OpenRequest request(Fixture(fixture));
+    EXPECT_EQ(spliter->Open(&request.param), 0u);
     SetReadAhead(*spliter, road.readAhead);
     return spliter;
   }
@@ -86,7 +84,7 @@ class ReaderRoads : public testing::Test {
 
   static std::vector<uint32_t> InOrder(uint32_t count) {
     std::vector<uint32_t> order(count);
-    for (uint32_t i = 0; i < count; ++i) order[i] = i;
+    std::iota(order.begin(), order.end(), 0u);
     return order;
   }
 

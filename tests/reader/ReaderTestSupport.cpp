@@ -22,12 +22,14 @@ HostReader::HostReader(const TestPlugin& plugin) : plugin_(plugin) {
 
 HostReader::~HostReader() { plugin_.Get<PFN_DestroyReader>(ZEB_ORD_DestroyReader)(handle_); }
 
-uint32_t HostReader::Open(const std::string& asciiPath) {
-  auto source = std::make_unique<SPlugSourceDesc>();
+OpenRequest::OpenRequest(const std::string& asciiPath) {
   const size_t units = std::min(asciiPath.size(), size_t{PLUG_SOURCE_PATH_UNITS - 1});
-  std::copy_n(asciiPath.begin(), units, source->path);
-  const SPlugOpenParam param{1, source.get()};
-  return OpenParam(&param);
+  std::copy_n(asciiPath.begin(), units, source.path);
+}
+
+uint32_t HostReader::Open(const std::string& asciiPath) {
+  const OpenRequest request(asciiPath);
+  return OpenParam(&request.param);
 }
 
 uint32_t HostReader::SetReadAhead(bool on, uint32_t size) {

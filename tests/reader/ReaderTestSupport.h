@@ -14,6 +14,15 @@
 
 namespace zeb::test {
 
+// The open request for one file of an ASCII path.
+struct OpenRequest {
+  explicit OpenRequest(const std::string& asciiPath);
+  OpenRequest(const OpenRequest&) = delete;  // param points at source
+  OpenRequest& operator=(const OpenRequest&) = delete;
+  SPlugSourceDesc source{};
+  SPlugOpenParam param{1, &source};
+};
+
 // One CQuickTimeSpliter behind its handle, created by ordinal 400 and
 // destroyed by 401; each call below is one ordinal.
 class HostReader {

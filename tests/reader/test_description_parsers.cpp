@@ -27,6 +27,12 @@ template <typename T>
 void Native(Bytes& bytes, size_t at, T value) {
   PutNative(bytes, at, &value, sizeof(value));
 }
+template <typename T>
+T NativeAt(const Bytes& bytes, size_t at) {
+  T value{};
+  std::memcpy(&value, bytes.data() + at, sizeof(value));
+  return value;
+}
 Bytes Atom(uint32_t type, const Bytes& payload) { return zeb::movie::test::Atom(type, payload); }
 Bytes Words(std::initializer_list<uint32_t> words) { return zeb::movie::test::Be32s(words); }
 
@@ -234,17 +240,10 @@ TEST(SoundDescription, NormalisationAndFields) {
   // A version-0 header gains the version-1 fields in front of its extensions.
   Bytes d = SoundV0(FourCC("twos"), 2, 16, esds);
   AnalyseSoundDescription(d);
-  uint32_t size = 0, bytesPerFrame = 0;
-  int16_t compressionId = 0;
-  uint16_t version = 0;
-  std::memcpy(&size, d.data(), 4);
-  std::memcpy(&version, d.data() + 16, 2);
-  std::memcpy(&compressionId, d.data() + 28, 2);
-  std::memcpy(&bytesPerFrame, d.data() + 44, 4);
-  EXPECT_EQ(size, 52 + esds.size());
-  EXPECT_EQ(version, 1);
-  EXPECT_EQ(compressionId, -1);
-  EXPECT_EQ(bytesPerFrame, 4u);
+  EXPECT_EQ(NativeAt<uint32_t>(d, 0), 52 + esds.size());
+  EXPECT_EQ(NativeAt<uint16_t>(d, 16), 1);  // version
+  EXPECT_EQ(NativeAt<int16_t>(d, 28), -1);  // compression id
+  EXPECT_EQ(NativeAt<uint32_t>(d, 44), 4u);  // bytes per frame
   EXPECT_EQ(Bytes(d.begin() + 52, d.end()), esds);
 }
 
