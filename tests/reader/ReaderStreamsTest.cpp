@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <cstring>
+#include <map>
 #include <numeric>
 
 #include "tests/reader/ReaderTestSupport.h"
@@ -53,8 +54,13 @@ std::string FileFormHash(const std::string& fixture, std::span<const uint8_t> fr
 
 // Every frame on both buffer ordinals equals the file's sample; 'avc1' frames
 // come with start codes and key frames lead with the sequence parameter set.
-void ExpectEveryFrame(HostReader& reader, const std::string& fixture, const std::vector<ProbePacket>& packets) {
+// Frame types are ffprobe's decoder's; display positions come from the
+// stored display offsets (pts - dts over the frame duration).
+void ExpectEveryFrame(HostReader& reader, const std::string& path, const std::string& fixture,
+                      const std::vector<ProbePacket>& packets) {
   const bool avc1 = fixture.rfind("avc1", 0) == 0;
+  std::map<int64_t, char> typeAt;
+  for (const ProbeFrameType& frame : ProbeVideoFrameTypes(path)) typeAt[frame.packetPos] = frame.pictType;
   std::vector<uint8_t> own(reader.MaxVideoFrameSize());
   for (uint32_t i = 0; i < packets.size(); ++i) {
     SCOPED_TRACE(i);
@@ -69,6 +75,10 @@ void ExpectEveryFrame(HostReader& reader, const std::string& fixture, const std:
     EXPECT_TRUE(std::equal(own.data(), own.data() + info.dataSize, shared));
     EXPECT_EQ(FileFormHash(fixture, {own.data(), info.dataSize}, IsKeyType(info.frameType)), packets[i].sha256);
     EXPECT_EQ(IsKeyType(info.frameType), packets[i].key);
+    const char type = typeAt[packets[i].pos];
+    EXPECT_EQ(info.frameType == 9 ? 1u : info.frameType, type == 'I' ? 1u : type == 'P' ? 2u : 3u);
+    const int64_t offset = (packets[i].pts - packets[i].dts) / packets[i].duration;
+    EXPECT_EQ(info.presentationPosition, uint64_t(int64_t(i) + offset));
     if (avc1) {
       EXPECT_EQ(std::vector<uint8_t>(own.data(), own.data() + 4), (std::vector<uint8_t>{0, 0, 0, 1}));
       EXPECT_EQ((own[4] & 0x1F) == 7, packets[i].key);
@@ -177,7 +187,7 @@ TEST_F(ReaderStreams, VideoRecordsAndFramesAgreeWithFfprobe) {
     EXPECT_EQ(info.privateSize, size);
     EXPECT_GE(size, 86u);
     EXPECT_EQ(format, Code(Field(fields, "codec_tag_string")));
-    ExpectEveryFrame(reader, c.fixture, packets);
+    ExpectEveryFrame(reader, path, c.fixture, packets);
   }
 }
 
