@@ -8,9 +8,19 @@
 #include <string>
 #include <vector>
 
+#include "ZEBStreamAnalysis.h"
+#include "zebplug/ZEBPlugEnums.h"
 #include "zebplug/ZEBPlugRecords.h"
 
 namespace zeb::analysis::test {
+
+// Short names for the values the analyser tables compare.
+inline constexpr uint32_t kTop = PLUG_FIELD_ORDER_TOP_FIRST_;
+inline constexpr uint32_t kBottom = PLUG_FIELD_ORDER_BOTTOM_FIRST_;
+inline constexpr uint32_t kProgressive = PLUG_FIELD_ORDER_PROGRESSIVE_;
+inline constexpr uint32_t kComplete = ZEB_ANALYSIS_COMPLETE;
+inline constexpr uint32_t kNeedMore = ZEB_ANALYSIS_NEED_MORE;
+inline constexpr uint32_t kInvalid = ZEB_ANALYSIS_INVALID;
 
 // A movie made once with the ffmpeg tool from its test pattern into the build
 // folder's fixtures-analysis directory (kept between runs; the file name gets

@@ -13,10 +13,6 @@
 namespace zeb::analysis::test {
 namespace {
 
-constexpr uint32_t kTop = PLUG_FIELD_ORDER_TOP_FIRST_;
-constexpr uint32_t kBottom = PLUG_FIELD_ORDER_BOTTOM_FIRST_;
-constexpr uint32_t kProgressive = PLUG_FIELD_ORDER_PROGRESSIVE_;
-
 struct DvCase {
   const char* name;
   FixtureRecipe recipe;
@@ -87,9 +83,7 @@ constexpr uint8_t kSource = 0x60;
 constexpr uint8_t kControl = 0x61;
 
 TEST(DvFrameTest, HeaderAndVauxPacksDecide) {
-  constexpr uint32_t kComplete = ZEB_ANALYSIS_COMPLETE;
-  constexpr uint32_t kInvalid = ZEB_ANALYSIS_INVALID;
-  const struct {
+      const struct {
     const char* name;
     Patch patch;
     uint32_t status = kComplete;  // a refused frame leaves the record as it was

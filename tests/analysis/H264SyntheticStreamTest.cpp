@@ -15,12 +15,6 @@
 namespace zeb::analysis::test {
 namespace {
 
-constexpr uint32_t kTop = PLUG_FIELD_ORDER_TOP_FIRST_;
-constexpr uint32_t kBottom = PLUG_FIELD_ORDER_BOTTOM_FIRST_;
-constexpr uint32_t kProgressive = PLUG_FIELD_ORDER_PROGRESSIVE_;
-constexpr uint32_t kComplete = ZEB_ANALYSIS_COMPLETE;
-constexpr uint32_t kNeedMore = ZEB_ANALYSIS_NEED_MORE;
-
 const SyntheticSps kInterlaced{.heightMapUnits = 8, .frameMbsOnly = false};  // 256 lines
 const SyntheticSps kPicStruct{.heightMapUnits = 8, .frameMbsOnly = false, .picStructPresent = true};
 

@@ -13,13 +13,6 @@
 namespace zeb::analysis::test {
 namespace {
 
-constexpr uint32_t kTop = PLUG_FIELD_ORDER_TOP_FIRST_;
-constexpr uint32_t kBottom = PLUG_FIELD_ORDER_BOTTOM_FIRST_;
-constexpr uint32_t kProgressive = PLUG_FIELD_ORDER_PROGRESSIVE_;
-constexpr uint32_t kComplete = ZEB_ANALYSIS_COMPLETE;
-constexpr uint32_t kNeedMore = ZEB_ANALYSIS_NEED_MORE;
-constexpr uint32_t kInvalid = ZEB_ANALYSIS_INVALID;
-
 struct MpegCase {
   const char* name;
   FixtureRecipe recipe;
