@@ -1,6 +1,6 @@
 #include "reader/CQTReader.h"
 
-#include "frame/LoadQuickTime.h"
+#include "core/LoadQuickTime.h"
 #include "platform/movie/FourCC.h"
 #include "platform/sys/Utf.h"
 #include "reader/CQTFileReader.h"

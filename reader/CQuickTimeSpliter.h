@@ -8,7 +8,7 @@
 #include <memory>
 #include <optional>
 
-#include "frame/PlugRecords.h"
+#include "core/PlugRecords.h"
 #include "zebplug/ZEBPlugRecords.h"
 
 #include "reader/CQTReader.h"

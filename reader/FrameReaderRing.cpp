@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "frame/QtLog.h"
+#include "core/QtLog.h"
 
 using zeb::sys::Event;
 using zeb::sys::ResetMode;

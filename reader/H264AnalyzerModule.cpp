@@ -1,6 +1,6 @@
 #include "reader/H264AnalyzerModule.h"
 
-#include "frame/ModulePath.h"
+#include "core/ModulePath.h"
 #include "framework/sys/include/ZEBSoftCodecSys.h"
 #include "platform/sys/Utf.h"
 

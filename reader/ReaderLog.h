@@ -3,6 +3,6 @@
 // message, as the open-time and sample-description traces are.
 #pragma once
 
-#include "frame/QtLog.h"
+#include "core/QtLog.h"
 
 void QtLogMessage(const wchar_t* format, ...);

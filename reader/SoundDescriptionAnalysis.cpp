@@ -5,7 +5,7 @@
 
 #include "reader/ByteView.h"
 #include "reader/FourCC.h"
-#include "frame/QtLog.h"
+#include "core/QtLog.h"
 #include "platform/movie/CompressionInfo.h"
 
 namespace {

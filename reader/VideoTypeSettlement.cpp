@@ -10,7 +10,7 @@
 #include "reader/CQuickTimeSpliter.h"
 #include "reader/DnxhdVariant.h"
 #include "reader/FourCC.h"
-#include "frame/QtLog.h"
+#include "core/QtLog.h"
 #include "reader/H264AnalyzerModule.h"
 #include "zebplug/ZEBPlugEnums.h"
 #include "zebplug/ZEBPlugResults.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "frame/ModulePath.h"
+#include "core/ModulePath.h"
 #include "platform/movie/FourCC.h"
 #include "reader/CQTReader.h"
 #include "tests/platform_movie/MovieBytes.h"

@@ -9,8 +9,8 @@
 #include <numeric>
 #include <random>
 
-#include "frame/ModulePath.h"
-#include "frame/PlugRecords.h"
+#include "core/ModulePath.h"
+#include "core/PlugRecords.h"
 #include "reader/CQTReader.h"
 #include "reader/CQuickTimeSpliter.h"
 #include "tests/host/LogCapture.h"

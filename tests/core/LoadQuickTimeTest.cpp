@@ -6,7 +6,7 @@
 #include <thread>
 #include <vector>
 
-#include "frame/LoadQuickTime.h"
+#include "core/LoadQuickTime.h"
 #include "platform/startup/MediaLayerStartup.h"
 #include "tests/host/LogCapture.h"
 

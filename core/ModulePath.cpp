@@ -1,4 +1,4 @@
-#include "frame/ModulePath.h"
+#include "core/ModulePath.h"
 
 #include <algorithm>
 

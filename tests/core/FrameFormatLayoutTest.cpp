@@ -1,4 +1,4 @@
-#include "frame/FrameFormatLayout.h"
+#include "core/FrameFormatLayout.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "frame/PlugRecords.h"
+#include "core/PlugRecords.h"
 #include "zebplug/ZEBPlugEnums.h"
 
 namespace {

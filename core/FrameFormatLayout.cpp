@@ -1,4 +1,4 @@
-#include "frame/FrameFormatLayout.h"
+#include "core/FrameFormatLayout.h"
 
 #include <algorithm>
 #include <array>

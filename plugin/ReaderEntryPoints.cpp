@@ -1,4 +1,4 @@
-#include "frame/ReaderEntryPoints.h"
+#include "plugin/ReaderEntryPoints.h"
 
 #include <new>
 

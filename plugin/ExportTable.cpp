@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <iterator>
 
-#include "frame/LibInfo.h"
-#include "frame/ReaderEntryPoints.h"
+#include "core/LibInfo.h"
+#include "plugin/ReaderEntryPoints.h"
 #include "zebplug/ZEBPlugApi.h"
 
 namespace {

@@ -1,8 +1,8 @@
 // The five functions the plug-in also exports by name.
 #include <cstdlib>
 
-#include "frame/LibInfo.h"
-#include "frame/LoadQuickTime.h"
+#include "core/LibInfo.h"
+#include "core/LoadQuickTime.h"
 #include "zebplug/ZEBPlugApi.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "frame/LibInfo.h"
+#include "core/LibInfo.h"
 
 #include <cstring>
 

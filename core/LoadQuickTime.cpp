@@ -1,8 +1,8 @@
-#include "frame/LoadQuickTime.h"
+#include "core/LoadQuickTime.h"
 
 #include <atomic>
 
-#include "frame/QtLog.h"
+#include "core/QtLog.h"
 #include "platform/startup/MediaLayerStartup.h"
 
 namespace {

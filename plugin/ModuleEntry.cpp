@@ -1,6 +1,6 @@
 // Load hook: records the library's own path and does nothing else; the media
 // layer starts on the first LoadQuickTime call, not here.
-#include "frame/ModulePath.h"
+#include "core/ModulePath.h"
 
 namespace {
 

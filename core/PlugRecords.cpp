@@ -1,4 +1,4 @@
-#include "frame/PlugRecords.h"
+#include "core/PlugRecords.h"
 
 #include <cstring>
 
