@@ -10,8 +10,7 @@ constexpr uint32_t kInfoClass = 2;
 constexpr uint32_t kInfoValue = 2;
 
 // Build time and date as the compiler stamps this file.
-const LibInfoRecord kLibInfo = {1, kFrameworkVersionText, kLibraryVersionText, __TIME__,
-                                __DATE__};
+const LibInfoRecord kLibInfo = {1, kFrameworkVersionText, kLibraryVersionText, __TIME__, __DATE__};
 
 void WriteValue(void* out) {
   const uint32_t value = kInfoValue;

@@ -24,9 +24,8 @@ bool StartClientLayer() {
 
 bool CheckVersion() {
   int32_t version = 0;
-  const bool answered =
-      zeb::platform::QueryCapability(zeb::platform::kVersionSelector, &version) ==
-      zeb::platform::kMediaOk;
+  const bool answered = zeb::platform::QueryCapability(zeb::platform::kVersionSelector, &version) ==
+                        zeb::platform::kMediaOk;
   if (!answered) version = 0;
   if (answered && version >= kMinimumVersion) {
     ZEB_OutputW(kQtLogSource, ZEB_INFO_TRACE,

@@ -123,14 +123,14 @@ constexpr SPlugVideoFrameFormat kDefaultFrameFormat = {
 
 template <typename Record>
 void SetPrivateTriple(Record& record, const PrivateDesc& desc) {
-    record.privateKind = desc.kind;
-    record.privateAddress = desc.address;
-    record.privateSize = desc.size;
+  record.privateKind = desc.kind;
+  record.privateAddress = desc.address;
+  record.privateSize = desc.size;
 }
 
 template <typename Record>
 PrivateDesc GetPrivateTriple(const Record& record) {
-    return {record.privateKind, record.privateAddress, record.privateSize};
+  return {record.privateKind, record.privateAddress, record.privateSize};
 }
 
 }  // namespace
@@ -143,24 +143,24 @@ void Init(SPlugAudioStreamInfo& info) { info = kDefaultAudio; }
 
 // Words 9 and 33 belong to the host and survive construction.
 void Init(SPlugFrameInfo& info) {
-    const uint32_t hostWord9 = info.reserved9;
-    const uint32_t hostWord33 = info.reserved33;
-    info = kDefaultFrame;
-    info.reserved9 = hostWord9;
-    info.reserved33 = hostWord33;
+  const uint32_t hostWord9 = info.reserved9;
+  const uint32_t hostWord33 = info.reserved33;
+  info = kDefaultFrame;
+  info.reserved9 = hostWord9;
+  info.reserved33 = hostWord33;
 }
 
 // The fill patterns are written only by the layout computation.
 void Init(SPlugVideoFrameFormat& format) {
-    uint8_t patterns[sizeof format.fillPattern];
-    std::memcpy(patterns, format.fillPattern, sizeof patterns);
-    format = kDefaultFrameFormat;
-    std::memcpy(format.fillPattern, patterns, sizeof patterns);
+  uint8_t patterns[sizeof format.fillPattern];
+  std::memcpy(patterns, format.fillPattern, sizeof patterns);
+  format = kDefaultFrameFormat;
+  std::memcpy(format.fillPattern, patterns, sizeof patterns);
 }
 
 void Copy(SPlugVideoStreamInfo& to, const SPlugVideoStreamInfo& from) {
-    to = from;
-    to.size = sizeof(SPlugVideoStreamInfo);
+  to = from;
+  to.size = sizeof(SPlugVideoStreamInfo);
 }
 
 void Copy(SPlugAudioStreamInfo& to, const SPlugAudioStreamInfo& from) { to = from; }

@@ -27,9 +27,9 @@ void Copy(SPlugAudioStreamInfo& to, const SPlugAudioStreamInfo& from);
 // {kind, address, size}: kind is one of PLUG_PRIVATE_*; the bytes at address
 // stay owned by whoever filled the triple.
 struct PrivateDesc {
-    uint32_t kind = PLUG_PRIVATE_NONE;
-    void* address = nullptr;
-    uint32_t size = 0;
+  uint32_t kind = PLUG_PRIVATE_NONE;
+  void* address = nullptr;
+  uint32_t size = 0;
 };
 
 void SetPrivate(SPlugStreamInfo& info, const PrivateDesc& desc);

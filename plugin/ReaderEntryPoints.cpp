@@ -35,8 +35,7 @@ uint32_t GetVideoStreamCount(void* reader, uint32_t /*program*/) {
   return Spliter(reader)->GetVideoStreamCount();
 }
 
-uint32_t GetVideoStreamInfo(void* reader, uint32_t program, uint32_t index,
-                            SPlugStreamInfo* info) {
+uint32_t GetVideoStreamInfo(void* reader, uint32_t program, uint32_t index, SPlugStreamInfo* info) {
   return Spliter(reader)->GetVideoStreamInfo(program, index, info);
 }
 
@@ -44,8 +43,7 @@ uint32_t GetAudioStreamCount(void* reader, uint32_t /*program*/) {
   return Spliter(reader)->GetAudioStreamCount();
 }
 
-uint32_t GetAudioStreamInfo(void* reader, uint32_t program, uint32_t index,
-                            SPlugStreamInfo* info) {
+uint32_t GetAudioStreamInfo(void* reader, uint32_t program, uint32_t index, SPlugStreamInfo* info) {
   return Spliter(reader)->GetAudioStreamInfo(program, index, info);
 }
 

@@ -16,8 +16,7 @@ uint32_t ReaderReturnOne(void* reader);
 uint32_t ReaderNotSupported(void* reader);
 uint32_t GetProgramCount(void* reader);
 uint32_t GetVideoStreamCount(void* reader, uint32_t program);
-uint32_t GetVideoStreamInfo(void* reader, uint32_t program, uint32_t index,
-                            SPlugStreamInfo* info);
+uint32_t GetVideoStreamInfo(void* reader, uint32_t program, uint32_t index, SPlugStreamInfo* info);
 uint32_t GetAudioStreamCount(void* reader, uint32_t program);
 uint32_t SelectStreams(void* reader, uint32_t program, uint32_t video, uint32_t unused,
                        uint32_t audio);
@@ -25,13 +24,11 @@ uint32_t GetReaderState(void* reader);
 uint32_t GetMaxVideoFrameSize(void* reader);
 uint32_t GetReservedSize(void* reader);
 uint32_t OpenReader(void* reader, const SPlugOpenParam* param, uint32_t unused1, uint32_t unused2);
-uint32_t GetAudioStreamInfo(void* reader, uint32_t program, uint32_t index,
-                            SPlugStreamInfo* info);
+uint32_t GetAudioStreamInfo(void* reader, uint32_t program, uint32_t index, SPlugStreamInfo* info);
 uint32_t SetReadOptions(void* reader, const uint32_t* options);
 uint32_t GetReadOptions(void* reader, uint32_t* options);
 uint32_t ReadVideoFrame(void* reader, uint32_t index, uint8_t* buffer, SPlugFrameInfo* info);
-uint32_t ReadVideoFrameShared(void* reader, uint32_t index, uint8_t** buffer,
-                              SPlugFrameInfo* info);
+uint32_t ReadVideoFrameShared(void* reader, uint32_t index, uint8_t** buffer, SPlugFrameInfo* info);
 uint32_t ReadKeyFrameBefore(void* reader, uint32_t index, uint8_t** buffer, SPlugFrameInfo* info);
 uint32_t PeekKeyFrameBefore(void* reader, uint32_t index, SPlugFrameInfo* info);
 uint32_t ReadCurrentVideoFrame(void* reader, uint8_t** buffer, SPlugFrameInfo* info);

@@ -4,7 +4,7 @@
 #include <cstdint>
 
 struct AudioTrackDesc {
-  uint32_t format = 0;          // data format after normalisation ('42ni', 'in24', …)
+  uint32_t format = 0;  // data format after normalisation ('42ni', 'in24', …)
   uint32_t framesPerPacket = 1;
   uint32_t channels = 0;
   uint32_t bitsPerSample = 16;  // 16, 24 or 32

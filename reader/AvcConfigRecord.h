@@ -9,8 +9,8 @@
 #include "reader/ByteView.h"
 
 struct AvcConfigRecord {
-  uint8_t configuration[4] = {};  // version, profile, compatibility, level
-  uint8_t lengthSizeCode = 3;     // NAL length field size minus one
+  uint8_t configuration[4] = {};          // version, profile, compatibility, level
+  uint8_t lengthSizeCode = 3;             // NAL length field size minus one
   std::vector<std::vector<uint8_t>> sps;  // 1 to 10 sets
   // 0 to 31 sets; a set that did not fit the description, and every set
   // after it, is empty.

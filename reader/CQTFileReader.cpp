@@ -78,8 +78,9 @@ uint32_t CQTFileReader::OpenFile(const char16_t* path, uint32_t flags) {
   if (path == nullptr) return ZEB_E_FILE_OPEN;
   const std::string utf8 = zeb::sys::Utf16ToUtf8(path);
   if (services_.driveType(utf8) == zeb::sys::DriveType::kCdRom) {
-    ZEB_OutputW(L"ZEBQTLib", ZEB_INFO_TRACE, L"%s",
-                L"CQTReader::OpenFile--This is CDROM Path Name, Change to FILE_FLAG_SEQUENTIAL_SCAN");
+    ZEB_OutputW(
+        L"ZEBQTLib", ZEB_INFO_TRACE, L"%s",
+        L"CQTReader::OpenFile--This is CDROM Path Name, Change to FILE_FLAG_SEQUENTIAL_SCAN");
     flags = kFileFlagSequentialScan;
   }
   const bool unbuffered = (flags & kFileFlagNoBuffering) != 0;
@@ -115,10 +116,17 @@ uint64_t CQTFileReader::GetRingSize() const { return ring_ ? ring_->memory.size(
 uint64_t CQTFileReader::Seek(uint64_t offset, uint32_t origin) {
   uint64_t target;
   switch (origin) {
-    case kFromStart: target = offset; break;
-    case kFromEnd: target = GetSize() + offset; break;
-    case kFromCurrent: target = logicalPosition_ + offset; break;
-    default: return logicalPosition_;
+    case kFromStart:
+      target = offset;
+      break;
+    case kFromEnd:
+      target = GetSize() + offset;
+      break;
+    case kFromCurrent:
+      target = logicalPosition_ + offset;
+      break;
+    default:
+      return logicalPosition_;
   }
   if (!ring_) {
     filePosition_ = target;
@@ -141,9 +149,10 @@ uint32_t CQTFileReader::Read(void* destination, uint32_t length) {
 
 uint32_t CQTFileReader::ReadAt(uint8_t* destination, uint32_t length) {
   const bool aligned = (openFlags_ & kFileFlagNoBuffering) != 0;
-  const uint32_t delivered = !aligned || CanReadStraight(destination, length)
-                                 ? static_cast<uint32_t>(file_.ReadAt(destination, length, filePosition_))
-                                 : ReadThroughAlignmentBuffer(destination, length);
+  const uint32_t delivered =
+      !aligned || CanReadStraight(destination, length)
+          ? static_cast<uint32_t>(file_.ReadAt(destination, length, filePosition_))
+          : ReadThroughAlignmentBuffer(destination, length);
   filePosition_ += delivered;
   return delivered;
 }
@@ -243,7 +252,8 @@ void CQTFileReader::ReadAheadThread() {
 // fill, the fill block included.
 uint32_t CQTFileReader::ClaimFreeBlocksAfterFill() {
   ReadAheadRing& ring = *ring_;
-  const auto limit = static_cast<uint32_t>(std::clamp<size_t>(ring.blocks.size() / 2, 1, kMaxBlocksPerRead));
+  const auto limit =
+      static_cast<uint32_t>(std::clamp<size_t>(ring.blocks.size() / 2, 1, kMaxBlocksPerRead));
   uint32_t count = 1;
   for (ReadAheadBlock* block = ring.fill; count < limit; block = block->next, ++count) {
     const bool adjacent = block->next->data == block->data + kBlockSize;
@@ -313,10 +323,14 @@ bool CQTFileReader::RestartRing(uint64_t position) {
   const bool holdsPosition = head.filled > position - start;
   for (auto& block : ring.blocks) {
     const bool producers = holdsPosition && block.get() != &head;
-    if (producers) block->freeEvent.Set();
-    else block->freeEvent.Reset();
-    if (block.get() == &head) block->filledEvent.Set();
-    else block->filledEvent.Reset();
+    if (producers)
+      block->freeEvent.Set();
+    else
+      block->freeEvent.Reset();
+    if (block.get() == &head)
+      block->filledEvent.Set();
+    else
+      block->filledEvent.Reset();
   }
   ring.fill = head.next;
   ring.resume.Set();

@@ -59,8 +59,7 @@ uint32_t CQTReader::Open(const char16_t* path, OpenResult& result) {
 }
 
 uint32_t CQTReader::OpenMovie() {
-  const zeb::movie::Status status =
-      zeb::movie::Movie::Open(zeb::sys::Utf16ToUtf8(path_), movie_);
+  const zeb::movie::Status status = zeb::movie::Movie::Open(zeb::sys::Utf16ToUtf8(path_), movie_);
   if (status.IsOk()) return ZEB_OK;
   if (IsFileUnreachable(status)) {
     QtLogMessage(L"CQTReader::Open--OpenMovieFile() Error(");

@@ -24,7 +24,7 @@ struct OpenResult {
   VideoTrackDesc videoTrack;
   uint32_t frameCount = 0;
   uint32_t hasAudio = 0;
-  AudioTrackDesc firstAudio;   // the first sound track, or the merged ones
+  AudioTrackDesc firstAudio;  // the first sound track, or the merged ones
   uint32_t firstAudioPackets = 0;
 };
 
@@ -33,7 +33,7 @@ struct SoundTrack {
   AudioTrackDesc desc;
   const zeb::movie::Media* media = nullptr;
   uint32_t packetCount = 0;
-  std::vector<uint8_t> description;  // normalised sound description
+  std::vector<uint8_t> description;   // normalised sound description
   std::unique_ptr<uint8_t[]> buffer;  // merge only: channels × kAudioBytesPerChannel
   uint32_t bufferSize = 0;
 };
@@ -85,8 +85,7 @@ class CQTReader {
   uint32_t AudioStreamCount() const;
   // Stream `index` (< AudioStreamCount()): the merged description and packet
   // count when merged, else the track's own. The description is the track's.
-  const SoundTrack& AudioStream(uint32_t index, AudioTrackDesc& desc,
-                                uint32_t& packetCount);
+  const SoundTrack& AudioStream(uint32_t index, AudioTrackDesc& desc, uint32_t& packetCount);
   // Reads `count` packets (media samples when packets vary) from `start` of
   // stream `stream` into `destination`, which holds InterleaveBufferSize()
   // bytes; bytes and samples report what was delivered.
@@ -133,7 +132,7 @@ class CQTReader {
   uint32_t frameBufferSize_ = 0;
 
   std::vector<zeb::movie::SampleReference64> sampleRefs_;  // one per frame, direct mode only
-  std::vector<int64_t> displayOffsets_;  // frames; empty without display offsets
+  std::vector<int64_t> displayOffsets_;                    // frames; empty without display offsets
   std::unique_ptr<CQTFileReader> fileReader_;
   std::unique_ptr<FrameReaderRing> frameReader_;
 

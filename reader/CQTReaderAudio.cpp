@@ -54,8 +54,8 @@ void CQTReader::SummariseSoundTracks() {
   firstAudioPackets_ = soundTracks_.front().packetCount;
   hasAudio_ = 1;
   if (soundTracks_.back().desc.pcm && soundTracks_.size() >= 2) {
-    merged_ = std::equal(soundTracks_.begin() + 1, soundTracks_.end(), soundTracks_.begin(),
-                         SameStream);
+    merged_ =
+        std::equal(soundTracks_.begin() + 1, soundTracks_.end(), soundTracks_.begin(), SameStream);
   }
   if (merged_) {
     firstAudio_.channels = 0;
@@ -115,8 +115,8 @@ uint32_t CQTReader::GetAudioSamples(uint32_t stream, uint32_t start, uint32_t co
   if (merged_) {
     result = ReadMergedTracks(time, maxSamples, destination, bytes, samples);
   } else {
-    result = ReadSoundTrack(track, time, maxSamples, destination, interleaveSize_, *bytes,
-                            *samples);
+    result =
+        ReadSoundTrack(track, time, maxSamples, destination, interleaveSize_, *bytes, *samples);
     ApplyPcmTreatment(PcmLayoutOf(DescriptionView(track)).treatment, destination, *bytes);
   }
   if (desc.variable == 0) *samples /= desc.framesPerPacket;

@@ -40,8 +40,8 @@ uint32_t CQTReader::GetVideoFrame(uint32_t index, uint8_t* buffer, uint32_t* siz
   return FixUpFrame(buffer, size, *key);
 }
 
-uint32_t CQTReader::ReadFrameDirect(uint32_t index, uint8_t* buffer, uint32_t* size,
-                                    uint32_t* key, int32_t* displayOffset) {
+uint32_t CQTReader::ReadFrameDirect(uint32_t index, uint8_t* buffer, uint32_t* size, uint32_t* key,
+                                    int32_t* displayOffset) {
   const zeb::movie::SampleReference64& entry = sampleRefs_[index];
   if (entry.dataOffset < 0) {
     QtLogError(L"CQTReader::GetVideoFrame()--Index Of Video error");

@@ -19,8 +19,8 @@
 
 namespace {
 
-constexpr uint32_t kDefaultReadOptions[PLUG_READ_OPTIONS_WORDS] = {
-    1, 1, 0, 0x100000, 0x20000080, 0, 0, 0, 0, 0};
+constexpr uint32_t kDefaultReadOptions[PLUG_READ_OPTIONS_WORDS] = {1, 1, 0, 0x100000, 0x20000080,
+                                                                   0, 0, 0, 0,        0};
 // Frames the frame-reader thread keeps read ahead.
 constexpr uint32_t kFrameReaderSlots = 25;
 
@@ -142,8 +142,8 @@ void CQuickTimeSpliter::FillVideoRecord(const VideoTrackDesc& track) {
   video.videoType = PLUG_VIDEO_TYPE_QUICKTIME_;
   video.videoSubType = GetVideoSubType(PLUG_VIDEO_TYPE_QUICKTIME_, track.fourcc);
   ZEB_OutputW(kQtLogSource, ZEB_INFO_TRACE, L"QuickTime--dwVideoFOURCC:'%c%c%c%c'",
-              FourCCChar(track.fourcc, 0), FourCCChar(track.fourcc, 1),
-              FourCCChar(track.fourcc, 2), FourCCChar(track.fourcc, 3));
+              FourCCChar(track.fourcc, 0), FourCCChar(track.fourcc, 1), FourCCChar(track.fourcc, 2),
+              FourCCChar(track.fourcc, 3));
 }
 
 void CQuickTimeSpliter::CompleteVideoRecord(uint32_t frameCount) {

@@ -72,8 +72,8 @@ uint32_t CQuickTimeSpliter::ReadAudioSamples(uint32_t start, uint32_t count, uin
   info->streamType = PLUG_STREAM_TYPE_AUDIO_;
   info->frameType = PLUG_FRAME_COMPRESS_TYPE_I_;
   PlugRecords::SetPrivate(*info, SoundDescriptionTriple(track));
-  info->streamState = uint64_t{start} + count >= packets ? PLUG_STREAMSTATE_END_
-                                                         : PLUG_STREAMSTATE_MORE_;
+  info->streamState =
+      uint64_t{start} + count >= packets ? PLUG_STREAMSTATE_END_ : PLUG_STREAMSTATE_MORE_;
   return result;
 }
 

@@ -18,8 +18,8 @@ namespace {
 // picture header.
 bool TakesMpegPictureType(uint32_t code) {
   if (code == FourCC("mpeg")) return true;
-  if (IsOneOf(code, {FourCC("hdv1"), FourCC("hdv2"), FourCC("hdv3"), FourCC("hdv5"),
-                     FourCC("hdv6"), FourCC("hdv7"), FourCC("hdv8")})) {
+  if (IsOneOf(code, {FourCC("hdv1"), FourCC("hdv2"), FourCC("hdv3"), FourCC("hdv5"), FourCC("hdv6"),
+                     FourCC("hdv7"), FourCC("hdv8")})) {
     return true;
   }
   const uint32_t prefix = code & 0xFFFFFF00u;
@@ -50,7 +50,8 @@ uint32_t CQuickTimeSpliter::ReadVideoFrame(uint32_t index, uint8_t* buffer, SPlu
   if (buffer == nullptr || info == nullptr) return ZEB_E_NULL_POINTER;
   uint32_t key = 0;
   int32_t displayOffset = 0;
-  const uint32_t read = reader_->GetVideoFrame(index, buffer, &info->dataSize, &key, &displayOffset);
+  const uint32_t read =
+      reader_->GetVideoFrame(index, buffer, &info->dataSize, &key, &displayOffset);
   if (read != ZEB_OK) return read;
   if (info->dataSize == 0) return ZEB_E_EMPTY_FRAME;
 
@@ -100,8 +101,7 @@ uint32_t CQuickTimeSpliter::ReadVideoFrameShared(uint32_t index, uint8_t** buffe
 }
 
 // Steps back from `index` until a key frame shown at or before it, or frame 0.
-uint32_t CQuickTimeSpliter::WalkToKeyFrame(uint32_t index, uint8_t** buffer,
-                                           SPlugFrameInfo* info) {
+uint32_t CQuickTimeSpliter::WalkToKeyFrame(uint32_t index, uint8_t** buffer, SPlugFrameInfo* info) {
   for (uint32_t at = index;; --at) {
     const uint32_t result = ReadVideoFrameShared(at, buffer, info);
     if (result != ZEB_OK) return result;

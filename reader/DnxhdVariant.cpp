@@ -30,12 +30,18 @@ constexpr VariantRow kVariants[] = {
     {218, kTopFirst, {{25, 0, 0, 1}, {kAnyRate, 0, 0, 5}}},
     {219, kTopFirst, {{25, 0, 0, 0}, {kAnyRate, 0, 0, 4}}},
     {220, kTopFirst, {{25, 0, 0, 3}, {kAnyRate, 0, 0, 7}}},
-    {226, kProgressive,
+    {226,
+     kProgressive,
      {{50, 0, 0, 32}, {0, 60000, 1001, 22}, {0, 24000, 1001, 25}, {kAnyRate, 0, 0, 28}}},
-    {227, kProgressive,
+    {227,
+     kProgressive,
      {{50, 0, 0, 30}, {0, 60000, 1001, 20}, {0, 24000, 1001, 23}, {kAnyRate, 0, 0, 26}}},
-    {228, kProgressive,
-     {{50, 0, 0, 31}, {25, 0, 0, 29}, {0, 60000, 1001, 21}, {0, 24000, 1001, 24},
+    {228,
+     kProgressive,
+     {{50, 0, 0, 31},
+      {25, 0, 0, 29},
+      {0, 60000, 1001, 21},
+      {0, 24000, 1001, 24},
       {kAnyRate, 0, 0, 27}}},
     {229, kProgressive, {{25, 0, 0, 10}, {24, 0, 0, 18}, {kAnyRate, 0, 0, 14}}},
 };
@@ -52,7 +58,8 @@ std::optional<DnxhdVariant> FindDnxhdVariant(uint8_t idByte, uint32_t rateNum, u
   for (const VariantRow& row : kVariants) {
     if (row.idByte != idByte) continue;
     for (const RateChoice& choice : row.choices) {
-      if (Matches(choice, rate, rateNum, rateDen)) return DnxhdVariant{row.fieldOrder, choice.subType};
+      if (Matches(choice, rate, rateNum, rateDen))
+        return DnxhdVariant{row.fieldOrder, choice.subType};
     }
   }
   return std::nullopt;

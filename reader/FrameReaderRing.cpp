@@ -24,8 +24,8 @@ struct FrameReaderRing::FrameSlot {
   Event filled;
 };
 
-FrameReaderRing::FrameReaderRing(FrameReadFunction read, uint32_t firstIndex,
-                                 uint32_t slotCount, uint32_t slotBytes)
+FrameReaderRing::FrameReaderRing(FrameReadFunction read, uint32_t firstIndex, uint32_t slotCount,
+                                 uint32_t slotBytes)
     : read_(std::move(read)),
       domain_(zeb::sys::SignalDomain::Create()),
       stop_(ResetMode::kManual, false, domain_),
@@ -38,9 +38,8 @@ FrameReaderRing::FrameReaderRing(FrameReadFunction read, uint32_t firstIndex,
   }
 }
 
-std::unique_ptr<FrameReaderRing> FrameReaderRing::Start(FrameReadFunction read,
-                                                        uint32_t firstIndex, uint32_t slotCount,
-                                                        uint32_t slotBytes) {
+std::unique_ptr<FrameReaderRing> FrameReaderRing::Start(FrameReadFunction read, uint32_t firstIndex,
+                                                        uint32_t slotCount, uint32_t slotBytes) {
   if (slotCount == 0) return nullptr;
   std::unique_ptr<FrameReaderRing> ring(
       new FrameReaderRing(std::move(read), firstIndex, slotCount, slotBytes));
@@ -63,8 +62,8 @@ void FrameReaderRing::Produce() {
       resume_.Wait();
       continue;  // the consumer may have moved the fill slot
     }
-    slot.result = read_(slot.frameIndex, slot.data.get(), &slot.size, &slot.key,
-                        &slot.displayOffset);
+    slot.result =
+        read_(slot.frameIndex, slot.data.get(), &slot.size, &slot.key, &slot.displayOffset);
     slot.filled.Set();
     fillSlot_ = Next(fillSlot_);
   }

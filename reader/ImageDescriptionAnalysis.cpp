@@ -59,8 +59,8 @@ void ApplyDefaults(VideoTrackDesc& track) {
     SetColour(track, 1);
   }
   track.fieldOrder = 0;
-  if (IsOneOf(track.fourcc, {FourCC("dvcp"), FourCC("dvpp"), FourCC("dv5p"), FourCC("dvc "),
-                             FourCC("dv5n")})) {
+  if (IsOneOf(track.fourcc,
+              {FourCC("dvcp"), FourCC("dvpp"), FourCC("dv5p"), FourCC("dvc "), FourCC("dv5n")})) {
     track.fieldOrder = 1;
     SetColour(track, 5);
   } else if (IsOneOf(track.fourcc, {FourCC("dvh5"), FourCC("dvh6")})) {

@@ -20,9 +20,8 @@ struct ImxRate {
 };
 
 constexpr ImxRate kImxRates[] = {
-    {FourCC("mx5p"), 50e6, 25.0}, {FourCC("mx5n"), 50e6, 29.97},
-    {FourCC("mx4p"), 40e6, 25.0}, {FourCC("mx4n"), 40e6, 29.97},
-    {FourCC("mx3p"), 30e6, 25.0}, {FourCC("mx3n"), 30e6, 29.97},
+    {FourCC("mx5p"), 50e6, 25.0},  {FourCC("mx5n"), 50e6, 29.97}, {FourCC("mx4p"), 40e6, 25.0},
+    {FourCC("mx4n"), 40e6, 29.97}, {FourCC("mx3p"), 30e6, 25.0},  {FourCC("mx3n"), 30e6, 29.97},
 };
 
 bool StartsWithKey(const ByteView& frame) {

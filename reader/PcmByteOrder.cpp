@@ -12,9 +12,9 @@ namespace {
 constexpr size_t kFormatAt = 4;
 constexpr size_t kVersionAt = 16;
 constexpr size_t kSampleSizeAt = 26;
-constexpr size_t kBytesPerSampleAt = 48;   // version 1
-constexpr size_t kBitsPerChannelAt = 56;   // version 2
-constexpr size_t kFormatFlagsAt = 60;      // version 2
+constexpr size_t kBytesPerSampleAt = 48;  // version 1
+constexpr size_t kBitsPerChannelAt = 56;  // version 2
+constexpr size_t kFormatFlagsAt = 60;     // version 2
 constexpr uint32_t kBigEndianFlag = 0x2;
 
 PcmLayout Layout(uint32_t bytes, PcmTreatment treatment) {

@@ -3,10 +3,10 @@
 #include <cmath>
 #include <cstring>
 
-#include "reader/ByteView.h"
-#include "reader/FourCC.h"
 #include "core/QtLog.h"
 #include "platform/movie/CompressionInfo.h"
+#include "reader/ByteView.h"
+#include "reader/FourCC.h"
 
 namespace {
 
@@ -89,9 +89,9 @@ void UpgradeVersion0(std::vector<uint8_t>& bytes) {
   d.Put<uint32_t>(kSizeAt, static_cast<uint32_t>(kVersion1HeaderSize + extensionBytes));
   // An unknown format still gets the query's variable-size answer.
   zeb::movie::CompressionInfo info;
-  (void)zeb::movie::GetCompressionInfo(d.Get<int16_t>(kCompressionIdAt),
-                                       d.Get<uint32_t>(kFormatAt), d.Get<uint16_t>(kChannelsAt),
-                                       d.Get<uint16_t>(kSampleSizeAt), info);
+  (void)zeb::movie::GetCompressionInfo(d.Get<int16_t>(kCompressionIdAt), d.Get<uint32_t>(kFormatAt),
+                                       d.Get<uint16_t>(kChannelsAt), d.Get<uint16_t>(kSampleSizeAt),
+                                       info);
   d.Put<int16_t>(kCompressionIdAt, info.compressionId == 0 ? int16_t{-1} : info.compressionId);
   d.Put(kSamplesPerPacketAt, info.samplesPerPacket);
   d.Put(kBytesPerPacketAt, info.bytesPerPacket);

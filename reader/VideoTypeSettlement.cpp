@@ -3,6 +3,7 @@
 // parsers fed with the movie's first frames.
 #include <cstring>
 
+#include "core/QtLog.h"
 #include "framework/proxy/analysis/include/ZEBStreamAnalysis.h"
 #include "framework/proxy/include/ZEBProxyCodec.h"
 #include "reader/ByteView.h"
@@ -10,7 +11,6 @@
 #include "reader/CQuickTimeSpliter.h"
 #include "reader/DnxhdVariant.h"
 #include "reader/FourCC.h"
-#include "core/QtLog.h"
 #include "reader/H264AnalyzerModule.h"
 #include "zebplug/ZEBPlugEnums.h"
 #include "zebplug/ZEBPlugResults.h"
@@ -21,15 +21,15 @@ namespace {
 constexpr size_t kDnxhdIdByteAt = 153;
 
 bool IsDvStandardDefinition(uint32_t code) {
-  return IsOneOf(code, {FourCC("dvc "), FourCC("dvcp"), FourCC("dvpp"), FourCC("dv5p"),
-                        FourCC("dv5n")});
+  return IsOneOf(code,
+                 {FourCC("dvc "), FourCC("dvcp"), FourCC("dvpp"), FourCC("dv5p"), FourCC("dv5n")});
 }
 
 bool IsMpegFamily(uint32_t code) {
-  if (IsOneOf(code, {FourCC("AVmp"), FourCC("AVmn"), FourCC("mx5p"), FourCC("mx5n"),
-                     FourCC("mx4p"), FourCC("mx4n"), FourCC("mx3p"), FourCC("mx3n"),
-                     FourCC("mpeg"), FourCC("hdv1"), FourCC("hdv2"), FourCC("hdv3"),
-                     FourCC("hdv5"), FourCC("hdv6"), FourCC("hdv7"), FourCC("hdv8")})) {
+  if (IsOneOf(code, {FourCC("AVmp"), FourCC("AVmn"), FourCC("mx5p"), FourCC("mx5n"), FourCC("mx4p"),
+                     FourCC("mx4n"), FourCC("mx3p"), FourCC("mx3n"), FourCC("mpeg"), FourCC("hdv1"),
+                     FourCC("hdv2"), FourCC("hdv3"), FourCC("hdv5"), FourCC("hdv6"), FourCC("hdv7"),
+                     FourCC("hdv8")})) {
     return true;
   }
   // 'xdv1'…'xdv9', 'xdva'…'xdvf' and 'xd59'…'xd5f'.
@@ -37,15 +37,16 @@ bool IsMpegFamily(uint32_t code) {
   const char last = static_cast<char>(code & 0xFF);
   const bool hexDigit = (last >= '1' && last <= '9') || (last >= 'a' && last <= 'f');
   return (prefix == (FourCC("xdv1") & 0xFFFFFF00u) && hexDigit) ||
-         (prefix == (FourCC("xd59") & 0xFFFFFF00u) && (last == '9' || (last >= 'a' && last <= 'f')));
+         (prefix == (FourCC("xd59") & 0xFFFFFF00u) &&
+          (last == '9' || (last >= 'a' && last <= 'f')));
 }
 
 bool IsStillImageOrRgb(uint32_t code) {
-  return IsOneOf(code, {FourCC("8BPS"), FourCC("b64a"), FourCC("b48r"), FourCC("b32a"),
-                        FourCC("b16g"), FourCC("jpeg"), FourCC("mjpa"), FourCC("mjpb"),
-                        FourCC("PNTG"), FourCC("gif "), FourCC("kpcd"), FourCC("avr "),
-                        FourCC("dmb1"), FourCC("WRLE"), FourCC("tga "), FourCC("png "),
-                        FourCC("flic"), FourCC("tiff"), FourCC("rle ")});
+  return IsOneOf(code,
+                 {FourCC("8BPS"), FourCC("b64a"), FourCC("b48r"), FourCC("b32a"), FourCC("b16g"),
+                  FourCC("jpeg"), FourCC("mjpa"), FourCC("mjpb"), FourCC("PNTG"), FourCC("gif "),
+                  FourCC("kpcd"), FourCC("avr "), FourCC("dmb1"), FourCC("WRLE"), FourCC("tga "),
+                  FourCC("png "), FourCC("flic"), FourCC("tiff"), FourCC("rle ")});
 }
 
 void SetHdDvSize(SPlugVideoStreamInfo& video, uint32_t width, uint32_t height) {

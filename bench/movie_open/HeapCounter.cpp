@@ -21,17 +21,19 @@ std::atomic<int64_t> g_in_use{0};
 std::atomic<int64_t> g_peak{0};
 
 void Add(int64_t bytes) {
-    const int64_t now = g_in_use.fetch_add(bytes) + bytes;
-    int64_t peak = g_peak.load();
-    while (now > peak && !g_peak.compare_exchange_weak(peak, now)) {
-    }
+  const int64_t now = g_in_use.fetch_add(bytes) + bytes;
+  int64_t peak = g_peak.load();
+  while (now > peak && !g_peak.compare_exchange_weak(peak, now)) {
+  }
 }
 
-int64_t UsableSize(void* block) { return block == nullptr ? 0 : static_cast<int64_t>(::malloc_usable_size(block)); }
+int64_t UsableSize(void* block) {
+  return block == nullptr ? 0 : static_cast<int64_t>(::malloc_usable_size(block));
+}
 
 void* Counted(void* block) {
-    Add(UsableSize(block));
-    return block;
+  Add(UsableSize(block));
+  return block;
 }
 
 }  // namespace
@@ -51,23 +53,25 @@ extern "C" {
 void* malloc(size_t size) { return Counted(__libc_malloc(size)); }
 void* calloc(size_t count, size_t size) { return Counted(__libc_calloc(count, size)); }
 void free(void* block) {
-    Add(-UsableSize(block));
-    __libc_free(block);
+  Add(-UsableSize(block));
+  __libc_free(block);
 }
 void* realloc(void* block, size_t size) {
-    const int64_t old_size = UsableSize(block);
-    void* moved = __libc_realloc(block, size);
-    if (moved == nullptr && size != 0) return nullptr;  // the old block stays, still counted
-    Add(-old_size);
-    return Counted(moved);
+  const int64_t old_size = UsableSize(block);
+  void* moved = __libc_realloc(block, size);
+  if (moved == nullptr && size != 0) return nullptr;  // the old block stays, still counted
+  Add(-old_size);
+  return Counted(moved);
 }
 void* memalign(size_t alignment, size_t size) { return Counted(__libc_memalign(alignment, size)); }
-void* aligned_alloc(size_t alignment, size_t size) { return Counted(__libc_memalign(alignment, size)); }
+void* aligned_alloc(size_t alignment, size_t size) {
+  return Counted(__libc_memalign(alignment, size));
+}
 int posix_memalign(void** block, size_t alignment, size_t size) {
-    void* aligned = __libc_memalign(alignment, size);
-    if (aligned == nullptr) return ENOMEM;
-    *block = Counted(aligned);
-    return 0;
+  void* aligned = __libc_memalign(alignment, size);
+  if (aligned == nullptr) return ENOMEM;
+  *block = Counted(aligned);
+  return 0;
 }
 
 }  // extern "C"

@@ -15,16 +15,16 @@
 namespace zeb::bench {
 
 struct OpenCost {
-    bool ok = false;
-    double seconds = 0;
-    int64_t heapBytes = 0;
-    int64_t peakHeapBytes = 0;
+  bool ok = false;
+  double seconds = 0;
+  int64_t heapBytes = 0;
+  int64_t peakHeapBytes = 0;
 };
 
 // A library's open and close of one movie; open returns false on failure.
 struct MovieOpener {
-    std::function<bool(const std::string& path)> open;
-    std::function<void()> close;
+  std::function<bool(const std::string& path)> open;
+  std::function<void()> close;
 };
 
 OpenCost MeasureOpen(const MovieOpener& opener, const std::string& path, int timedRuns);

@@ -24,7 +24,8 @@ std::string ProgramFolder() {
 PluginReader::PluginReader() {
   module_ = dlopen((ProgramFolder() + "libZEBPlugQuickTimeLibU.so").c_str(), RTLD_NOW | RTLD_LOCAL);
   if (module_ == nullptr) return;
-  lookup_ = reinterpret_cast<PFN_ZEBPlugGetProcByOrdinal>(dlsym(module_, "ZEBPlugGetProcByOrdinal"));
+  lookup_ =
+      reinterpret_cast<PFN_ZEBPlugGetProcByOrdinal>(dlsym(module_, "ZEBPlugGetProcByOrdinal"));
 }
 
 PluginReader::~PluginReader() {
@@ -59,14 +60,16 @@ void PluginReader::SetReadAhead(bool on, uint32_t bytes) {
 
 uint32_t PluginReader::FrameCount() {
   SPlugStreamInfo info;
-  const auto getInfo = reinterpret_cast<PFN_GetVideoStreamInfo>(lookup_(ZEB_ORD_GetVideoStreamInfo));
+  const auto getInfo =
+      reinterpret_cast<PFN_GetVideoStreamInfo>(lookup_(ZEB_ORD_GetVideoStreamInfo));
   return getInfo(reader_, 0, 0, &info) == 0 ? info.frameCount : 0;
 }
 
 uint32_t PluginReader::ReadShared(uint32_t index, uint8_t** data) {
   SPlugFrameInfo info{};
   info.size = sizeof(info);
-  const auto read = reinterpret_cast<PFN_ReadVideoFrameShared>(lookup_(ZEB_ORD_ReadVideoFrameShared));
+  const auto read =
+      reinterpret_cast<PFN_ReadVideoFrameShared>(lookup_(ZEB_ORD_ReadVideoFrameShared));
   return read(reader_, index, data, &info) == 0 ? info.dataSize : 0;
 }
 

@@ -75,15 +75,19 @@ void ColdSequentialRead(PluginReader& reader, const std::string& cache) {
   const double oursRate = double(ours) / kMiB / oursSeconds;
   const double ddRate = double(ours) / kMiB / ddSeconds;
   const double lavfRate = double(lavf) / kMiB / lavfSeconds;
-  std::printf("\n== cold sequential read: 1080p '2vuy', %.0f MiB of frames, best of %d runs each, "
-              "cache emptied by %s before each\n",
-              double(ours) / kMiB, kColdRuns, eviction.c_str());
-  std::printf("ours (421, direct, read-ahead %u MiB) %8.1f MiB/s\n", kReadAheadBytes >> 20, oursRate);
-  std::printf("dd iflag=direct bs=4M               %8.1f MiB/s   ours/dd   %5.2f  (target >= %.1f: %s)\n",
-              ddRate, oursRate / ddRate, kMinDdRatio, Verdict(oursRate / ddRate >= kMinDdRatio));
-  std::printf("libavformat av_read_frame           %8.1f MiB/s   ours/lavf %5.2f  (target >= %.1f: %s)\n",
-              lavfRate, oursRate / lavfRate, kMinLibavformatReadRatio,
-              Verdict(oursRate / lavfRate >= kMinLibavformatReadRatio));
+  std::printf(
+      "\n== cold sequential read: 1080p '2vuy', %.0f MiB of frames, best of %d runs each, "
+      "cache emptied by %s before each\n",
+      double(ours) / kMiB, kColdRuns, eviction.c_str());
+  std::printf("ours (421, direct, read-ahead %u MiB) %8.1f MiB/s\n", kReadAheadBytes >> 20,
+              oursRate);
+  std::printf(
+      "dd iflag=direct bs=4M               %8.1f MiB/s   ours/dd   %5.2f  (target >= %.1f: %s)\n",
+      ddRate, oursRate / ddRate, kMinDdRatio, Verdict(oursRate / ddRate >= kMinDdRatio));
+  std::printf(
+      "libavformat av_read_frame           %8.1f MiB/s   ours/lavf %5.2f  (target >= %.1f: %s)\n",
+      lavfRate, oursRate / lavfRate, kMinLibavformatReadRatio,
+      Verdict(oursRate / lavfRate >= kMinLibavformatReadRatio));
 }
 
 struct FrameRates {
@@ -115,23 +119,30 @@ FrameRates MeasureFrameRates(PluginReader& reader, const std::string& movie) {
 }
 
 void LongAvcMovie(PluginReader& reader, const std::string& cache) {
-  const std::string movie = CachedMovie(cache, "avc1_320x240_20min_2997.mov",
-                                        "-f lavfi -i testsrc2=size=320x240:rate=30000/1001:duration=1200 "
-                                        "-c:v libx264 -preset ultrafast -bf 2 -g 250 -pix_fmt yuv420p");
+  const std::string movie =
+      CachedMovie(cache, "avc1_320x240_20min_2997.mov",
+                  "-f lavfi -i testsrc2=size=320x240:rate=30000/1001:duration=1200 "
+                  "-c:v libx264 -preset ultrafast -bf 2 -g 250 -pix_fmt yuv420p");
   if (movie.empty()) return;
   // On disk the reader's unbuffered reads bypass the warm page cache and
   // go to the device; on tmpfs, which refuses unbuffered opens, it falls
   // back to cached reads, and the per-frame cost of both readers compares.
   const std::string inMemory = "/dev/shm/zeb_bench_reader_avc1.mov";
   std::filesystem::copy_file(movie, inMemory, std::filesystem::copy_options::overwrite_existing);
-  for (const auto& [where, path] : {std::pair{"file on disk", movie}, std::pair{"file on tmpfs", inMemory}}) {
+  for (const auto& [where, path] :
+       {std::pair{"file on disk", movie}, std::pair{"file on tmpfs", inMemory}}) {
     const FrameRates rates = MeasureFrameRates(reader, path);
-    std::printf("\n== every frame of a 20-minute 320x240 avc1 movie (%u frames), warm cache, %s, opens apart\n",
-                rates.frames, where);
-    std::printf("ours (421, direct, read-ahead %u MiB) %8.0f frames/s\n", kReadAheadBytes >> 20, rates.ours);
-    std::printf("libavformat av_read_frame           %9.0f packets/s  ours/lavf %5.2f  (target >= %.1f: %s)\n",
-                rates.lavf, rates.ours / rates.lavf, kMinPacketRateRatio,
-                Verdict(rates.ours / rates.lavf >= kMinPacketRateRatio));
+    std::printf(
+        "\n== every frame of a 20-minute 320x240 avc1 movie (%u frames), warm cache, %s, opens "
+        "apart\n",
+        rates.frames, where);
+    std::printf("ours (421, direct, read-ahead %u MiB) %8.0f frames/s\n", kReadAheadBytes >> 20,
+                rates.ours);
+    std::printf(
+        "libavformat av_read_frame           %9.0f packets/s  ours/lavf %5.2f  (target >= %.1f: "
+        "%s)\n",
+        rates.lavf, rates.ours / rates.lavf, kMinPacketRateRatio,
+        Verdict(rates.ours / rates.lavf >= kMinPacketRateRatio));
   }
   std::filesystem::remove(inMemory);
 
@@ -139,9 +150,10 @@ void LongAvcMovie(PluginReader& reader, const std::string& cache) {
   const double lavfOpen = BestSeconds(5, [&] { OpenAndFindStreamInfo(movie); });
   std::printf("\n== open of the same movie, warm cache\n");
   std::printf("ours (400 + 404)                    %9.2f ms\n", oursOpen * 1e3);
-  std::printf("libavformat open + find_stream_info %9.2f ms   ours/lavf %5.2f  (target <= %.1f: %s)\n",
-              lavfOpen * 1e3, oursOpen / lavfOpen, kMaxOpenRatio,
-              Verdict(oursOpen / lavfOpen <= kMaxOpenRatio));
+  std::printf(
+      "libavformat open + find_stream_info %9.2f ms   ours/lavf %5.2f  (target <= %.1f: %s)\n",
+      lavfOpen * 1e3, oursOpen / lavfOpen, kMaxOpenRatio,
+      Verdict(oursOpen / lavfOpen <= kMaxOpenRatio));
 }
 
 }  // namespace

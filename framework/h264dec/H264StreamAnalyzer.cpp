@@ -77,8 +77,7 @@ void H264StreamAnalyzer::ReadSlice(const analysis::H264Nal& nal) {
   const auto fields =
       analysis::ReadH264SliceFields(reader, nal.type == H264NalType::kIdrSlice, sps, pps);
   if (!fields) return;
-  const auto picStruct =
-      picTiming ? analysis::ReadH264PicStruct(*picTiming, sps) : std::nullopt;
+  const auto picStruct = picTiming ? analysis::ReadH264PicStruct(*picTiming, sps) : std::nullopt;
   description_ = H264StreamFacts(sps, H264FieldOrder(sps, *fields, picStruct));
 }
 

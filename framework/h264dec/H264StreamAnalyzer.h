@@ -1,5 +1,4 @@
-#ifndef ZEB_FRAMEWORK_H264DEC_H264_STREAM_ANALYZER_H
-#define ZEB_FRAMEWORK_H264DEC_H264_STREAM_ANALYZER_H
+#pragma once
 
 #include <array>
 #include <cstdint>
@@ -41,5 +40,3 @@ class H264StreamAnalyzer {
 };
 
 }  // namespace zeb::h264dec
-
-#endif

@@ -19,11 +19,14 @@ uint32_t PicStructFieldOrder(H264PicStruct picStruct) {
   switch (picStruct) {
     case H264PicStruct::kTopField:
     case H264PicStruct::kTopBottom:
-    case H264PicStruct::kTopBottomTop: return PLUG_FIELD_ORDER_TOP_FIRST_;
+    case H264PicStruct::kTopBottomTop:
+      return PLUG_FIELD_ORDER_TOP_FIRST_;
     case H264PicStruct::kBottomField:
     case H264PicStruct::kBottomTop:
-    case H264PicStruct::kBottomTopBottom: return PLUG_FIELD_ORDER_BOTTOM_FIRST_;
-    default: return PLUG_FIELD_ORDER_PROGRESSIVE_;
+    case H264PicStruct::kBottomTopBottom:
+      return PLUG_FIELD_ORDER_BOTTOM_FIRST_;
+    default:
+      return PLUG_FIELD_ORDER_PROGRESSIVE_;
   }
 }
 
@@ -44,9 +47,12 @@ std::optional<Ratio> FrameRate(const analysis::H264Vui& vui) {
 
 uint32_t ColourFormat(uint32_t chromaFormatIdc) {
   switch (chromaFormatIdc) {
-    case 2: return PLUG_COLOR_FORMAT_YUV422P_;
-    case 3: return PLUG_COLOR_FORMAT_YUV444P_;
-    default: return PLUG_COLOR_FORMAT_YUV420P_;  // monochrome decodes as 4:2:0 with grey chroma
+    case 2:
+      return PLUG_COLOR_FORMAT_YUV422P_;
+    case 3:
+      return PLUG_COLOR_FORMAT_YUV444P_;
+    default:
+      return PLUG_COLOR_FORMAT_YUV420P_;  // monochrome decodes as 4:2:0 with grey chroma
   }
 }
 

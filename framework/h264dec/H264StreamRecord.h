@@ -1,5 +1,4 @@
-#ifndef ZEB_FRAMEWORK_H264DEC_H264_STREAM_RECORD_H
-#define ZEB_FRAMEWORK_H264DEC_H264_STREAM_RECORD_H
+#pragma once
 
 #include <cstdint>
 #include <optional>
@@ -23,5 +22,3 @@ uint32_t H264ProvisionalFieldOrder(const analysis::H264Sps& sps);
 analysis::VideoFacts H264StreamFacts(const analysis::H264Sps& sps, uint32_t fieldOrder);
 
 }  // namespace zeb::h264dec
-
-#endif

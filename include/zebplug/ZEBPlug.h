@@ -1,11 +1,8 @@
 /* Everything a host needs to drive ZEBPlugQuickTimeLibU. */
-#ifndef ZEBPLUG_H
-#define ZEBPLUG_H
+#pragma once
 
 #include "ZEBPlugApi.h"
 #include "ZEBPlugEnums.h"
 #include "ZEBPlugOrdinals.h"
 #include "ZEBPlugRecords.h"
 #include "ZEBPlugResults.h"
-
-#endif

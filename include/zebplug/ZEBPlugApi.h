@@ -6,8 +6,7 @@
  * A handle is void*; every other 32-bit argument or result is uint32_t
  * (int32_t where the value is signed); records are passed by pointer.
  */
-#ifndef ZEBPLUG_API_H
-#define ZEBPLUG_API_H
+#pragma once
 
 #include <stdint.h>
 
@@ -27,11 +26,11 @@ typedef void* ZEBHandle;
 
 /* The record behind ordinal 602; lives as long as the library is loaded. */
 typedef struct LibInfoRecord {
-    uint32_t one;              /* always 1 */
-    const char* frameworkVersion; /* "3.0.18.0" */
-    const char* libraryVersion;   /* "3.0.2.0", as ordinal 600 reports */
-    const char* buildTime;     /* "hh:mm:ss" */
-    const char* buildDate;     /* "Mmm dd yyyy" */
+  uint32_t one;                 /* always 1 */
+  const char* frameworkVersion; /* "3.0.18.0" */
+  const char* libraryVersion;   /* "3.0.2.0", as ordinal 600 reports */
+  const char* buildTime;        /* "hh:mm:ss" */
+  const char* buildDate;        /* "Mmm dd yyyy" */
 } LibInfoRecord;
 
 /* Named exports. */
@@ -49,8 +48,8 @@ ZEBPLUG_EXPORT uint32_t LoadQuickTime(void);
 typedef void* (*PFN_ZEBPlugGetProcByOrdinal)(uint32_t ordinal);
 
 /* Library information. */
-typedef uint32_t (*PFN_QueryLibInfo)(const void* a0, uint32_t infoClass, uint32_t item,
-                                     uint32_t a3, uint32_t* length, void* out);
+typedef uint32_t (*PFN_QueryLibInfo)(const void* a0, uint32_t infoClass, uint32_t item, uint32_t a3,
+                                     uint32_t* length, void* out);
 typedef int32_t (*PFN_GetLibState)(void);
 typedef const LibInfoRecord* (*PFN_TQGetLibInfo)(void);
 typedef uint32_t (*PFN_LoadQuickTime)(void);
@@ -79,12 +78,11 @@ typedef uint32_t (*PFN_SetReadOptions)(ZEBHandle reader, const uint32_t* options
 typedef uint32_t (*PFN_GetReadOptions)(ZEBHandle reader, uint32_t* options);
 typedef uint32_t (*PFN_ReadVideoFrame)(ZEBHandle reader, uint32_t index, uint8_t* buffer,
                                        SPlugFrameInfo* info);
-typedef uint32_t (*PFN_ReadVideoFrameShared)(ZEBHandle reader, uint32_t index,
-                                             uint8_t** buffer, SPlugFrameInfo* info);
+typedef uint32_t (*PFN_ReadVideoFrameShared)(ZEBHandle reader, uint32_t index, uint8_t** buffer,
+                                             SPlugFrameInfo* info);
 typedef uint32_t (*PFN_ReadKeyFrameBefore)(ZEBHandle reader, uint32_t index, uint8_t** buffer,
                                            SPlugFrameInfo* info);
-typedef uint32_t (*PFN_PeekKeyFrameBefore)(ZEBHandle reader, uint32_t index,
-                                           SPlugFrameInfo* info);
+typedef uint32_t (*PFN_PeekKeyFrameBefore)(ZEBHandle reader, uint32_t index, SPlugFrameInfo* info);
 typedef uint32_t (*PFN_ReadCurrentVideoFrame)(ZEBHandle reader, uint8_t** buffer,
                                               SPlugFrameInfo* info);
 typedef uint32_t (*PFN_ReadCurrentFrameInfo)(ZEBHandle reader, SPlugFrameInfo* info);
@@ -99,6 +97,4 @@ typedef uint32_t (*PFN_ReadAudioSamplesAlt)(ZEBHandle reader, uint32_t start, ui
 
 #ifdef __cplusplus
 }
-#endif
-
 #endif

@@ -1,78 +1,75 @@
 /* Ordinal numbers of the plug-in's exported functions. */
-#ifndef ZEBPLUG_ORDINALS_H
-#define ZEBPLUG_ORDINALS_H
+#pragma once
 
 #ifdef __cplusplus
 extern "C" {
 #endif
 
 enum {
-    /* video decoder family 1..11, encoder 101..111, audio decoder 200..211,
-       audio encoder 300..311: their tables come with those families */
-    ZEB_ORD_VIDEO_DECODER_FIRST = 1,
-    ZEB_ORD_VIDEO_DECODER_LAST = 11,
-    ZEB_ORD_VIDEO_ENCODER_FIRST = 101,
-    ZEB_ORD_VIDEO_ENCODER_LAST = 111,
-    ZEB_ORD_AUDIO_DECODER_FIRST = 200,
-    ZEB_ORD_AUDIO_DECODER_LAST = 211,
-    ZEB_ORD_AUDIO_ENCODER_FIRST = 300,
-    ZEB_ORD_AUDIO_ENCODER_LAST = 311,
+  /* video decoder family 1..11, encoder 101..111, audio decoder 200..211,
+     audio encoder 300..311: their tables come with those families */
+  ZEB_ORD_VIDEO_DECODER_FIRST = 1,
+  ZEB_ORD_VIDEO_DECODER_LAST = 11,
+  ZEB_ORD_VIDEO_ENCODER_FIRST = 101,
+  ZEB_ORD_VIDEO_ENCODER_LAST = 111,
+  ZEB_ORD_AUDIO_DECODER_FIRST = 200,
+  ZEB_ORD_AUDIO_DECODER_LAST = 211,
+  ZEB_ORD_AUDIO_ENCODER_FIRST = 300,
+  ZEB_ORD_AUDIO_ENCODER_LAST = 311,
 
-    /* reader family */
-    ZEB_ORD_CreateReader = 400,
-    ZEB_ORD_DestroyReader = 401,
-    ZEB_ORD_Reserved402 = 402,
-    ZEB_ORD_Reserved403 = 403,
-    ZEB_ORD_OpenReader = 404,
-    ZEB_ORD_Reserved405 = 405,
-    ZEB_ORD_GetProgramCount = 406,
-    ZEB_ORD_GetVideoStreamCount = 407,
-    ZEB_ORD_GetVideoStreamInfo = 408,
-    ZEB_ORD_GetAudioStreamCount = 409,
-    ZEB_ORD_GetAudioStreamInfo = 410,
-    ZEB_ORD_SelectStreams = 411,
-    ZEB_ORD_GetReaderState = 412,
-    ZEB_ORD_GetMaxVideoFrameSize = 413,
-    ZEB_ORD_GetReservedSize = 414,
-    ZEB_ORD_Reserved415 = 415,
-    ZEB_ORD_Reserved416 = 416,
-    ZEB_ORD_SetReadOptions = 417,
-    ZEB_ORD_GetReadOptions = 418,
-    ZEB_ORD_Reserved419 = 419,
-    ZEB_ORD_ReadVideoFrame = 420,
-    ZEB_ORD_ReadVideoFrameShared = 421,
-    ZEB_ORD_ReadKeyFrameBefore = 422,
-    ZEB_ORD_PeekKeyFrameBefore = 423,
-    ZEB_ORD_ReadCurrentVideoFrame = 424,
-    ZEB_ORD_ReadCurrentFrameInfo = 425,
-    ZEB_ORD_PeekNextReferenceFrame = 426,
-    ZEB_ORD_Reserved427 = 427,
-    ZEB_ORD_ReadAudioSamples = 428,
-    ZEB_ORD_ReadAudioSamplesAlt = 429,
-    ZEB_ORD_Reserved430 = 430,
-    ZEB_ORD_Reserved431 = 431,
+  /* reader family */
+  ZEB_ORD_CreateReader = 400,
+  ZEB_ORD_DestroyReader = 401,
+  ZEB_ORD_Reserved402 = 402,
+  ZEB_ORD_Reserved403 = 403,
+  ZEB_ORD_OpenReader = 404,
+  ZEB_ORD_Reserved405 = 405,
+  ZEB_ORD_GetProgramCount = 406,
+  ZEB_ORD_GetVideoStreamCount = 407,
+  ZEB_ORD_GetVideoStreamInfo = 408,
+  ZEB_ORD_GetAudioStreamCount = 409,
+  ZEB_ORD_GetAudioStreamInfo = 410,
+  ZEB_ORD_SelectStreams = 411,
+  ZEB_ORD_GetReaderState = 412,
+  ZEB_ORD_GetMaxVideoFrameSize = 413,
+  ZEB_ORD_GetReservedSize = 414,
+  ZEB_ORD_Reserved415 = 415,
+  ZEB_ORD_Reserved416 = 416,
+  ZEB_ORD_SetReadOptions = 417,
+  ZEB_ORD_GetReadOptions = 418,
+  ZEB_ORD_Reserved419 = 419,
+  ZEB_ORD_ReadVideoFrame = 420,
+  ZEB_ORD_ReadVideoFrameShared = 421,
+  ZEB_ORD_ReadKeyFrameBefore = 422,
+  ZEB_ORD_PeekKeyFrameBefore = 423,
+  ZEB_ORD_ReadCurrentVideoFrame = 424,
+  ZEB_ORD_ReadCurrentFrameInfo = 425,
+  ZEB_ORD_PeekNextReferenceFrame = 426,
+  ZEB_ORD_Reserved427 = 427,
+  ZEB_ORD_ReadAudioSamples = 428,
+  ZEB_ORD_ReadAudioSamplesAlt = 429,
+  ZEB_ORD_Reserved430 = 430,
+  ZEB_ORD_Reserved431 = 431,
 
-    /* muxer family 500..511 */
-    ZEB_ORD_MUXER_FIRST = 500,
-    ZEB_ORD_MUXER_LAST = 511,
+  /* muxer family 500..511 */
+  ZEB_ORD_MUXER_FIRST = 500,
+  ZEB_ORD_MUXER_LAST = 511,
 
-    /* library information */
-    ZEB_ORD_QueryLibInfo = 600,
-    ZEB_ORD_GetLibState = 601,
-    ZEB_ORD_TQGetLibInfo = 602,
+  /* library information */
+  ZEB_ORD_QueryLibInfo = 600,
+  ZEB_ORD_GetLibState = 601,
+  ZEB_ORD_TQGetLibInfo = 602,
 
-    /* settings blocks */
-    ZEB_ORD_EraseCustomSettingMemory = 700,
-    ZEB_ORD_GetVideoCodecCustomSetting = 701,
-    ZEB_ORD_GetAudioCodecCustomSetting = 702,
+  /* settings blocks */
+  ZEB_ORD_EraseCustomSettingMemory = 700,
+  ZEB_ORD_GetVideoCodecCustomSetting = 701,
+  ZEB_ORD_GetAudioCodecCustomSetting = 702,
 
-    ZEB_ORD_LoadQuickTime = 1000,
+  ZEB_ORD_LoadQuickTime = 1000,
 
-    ZEB_ORD_MAX = 1000
+  ZEB_ORD_MAX = 1000
 };
 
 #ifdef __cplusplus
 }
-#endif
-
 #endif

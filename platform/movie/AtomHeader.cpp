@@ -7,70 +7,71 @@ namespace zeb::movie {
 namespace {
 
 uint64_t BigEndianAt(std::span<const uint8_t> bytes, size_t offset, size_t width) {
-    uint64_t value = 0;
-    for (size_t i = 0; i < width; ++i) value = (value << 8) | bytes[offset + i];
-    return value;
+  uint64_t value = 0;
+  for (size_t i = 0; i < width; ++i) value = (value << 8) | bytes[offset + i];
+  return value;
 }
 
 std::string ChildPath(const std::string& parentPath, uint32_t type) {
-    return parentPath.empty() ? FourCCToString(type) : parentPath + "/" + FourCCToString(type);
+  return parentPath.empty() ? FourCCToString(type) : parentPath + "/" + FourCCToString(type);
 }
 
 }  // namespace
 
 Status ParseAtomHeader(std::span<const uint8_t> bytes, uint64_t bytesLeft, uint64_t fileOffset,
-                       const std::string& parentPath, bool atFileLevel, std::optional<AtomHeader>& header) {
-    header.reset();
-    if (bytesLeft < 8 || bytes.size() < 8) return Status::Ok();
+                       const std::string& parentPath, bool atFileLevel,
+                       std::optional<AtomHeader>& header) {
+  header.reset();
+  if (bytesLeft < 8 || bytes.size() < 8) return Status::Ok();
 
-    AtomHeader result;
-    result.type = static_cast<uint32_t>(BigEndianAt(bytes, 4, 4));
-    result.fileOffset = fileOffset;
-    result.path = ChildPath(parentPath, result.type);
-    result.headerSize = 8;
-    const uint64_t size32 = BigEndianAt(bytes, 0, 4);
-    if (size32 == 1) {
-        if (bytesLeft < 16 || bytes.size() < 16) {
-            return Status::Error(atFileLevel ? StatusCode::kTruncated : StatusCode::kInvalid,
-                                 "64-bit atom size does not fit", result.path, fileOffset);
-        }
-        result.headerSize = 16;
-        result.size = BigEndianAt(bytes, 8, 8);
-    } else if (size32 == 0) {
-        result.size = bytesLeft;
-    } else {
-        result.size = size32;
+  AtomHeader result;
+  result.type = static_cast<uint32_t>(BigEndianAt(bytes, 4, 4));
+  result.fileOffset = fileOffset;
+  result.path = ChildPath(parentPath, result.type);
+  result.headerSize = 8;
+  const uint64_t size32 = BigEndianAt(bytes, 0, 4);
+  if (size32 == 1) {
+    if (bytesLeft < 16 || bytes.size() < 16) {
+      return Status::Error(atFileLevel ? StatusCode::kTruncated : StatusCode::kInvalid,
+                           "64-bit atom size does not fit", result.path, fileOffset);
     }
-    if (result.size < result.headerSize) {
-        return Status::Error(StatusCode::kInvalid,
-                             "atom size " + std::to_string(result.size) + " is smaller than its header",
-                             result.path, fileOffset);
-    }
-    if (result.size > bytesLeft) {
-        return Status::Error(atFileLevel ? StatusCode::kTruncated : StatusCode::kInvalid,
-                             "atom size " + std::to_string(result.size) + " exceeds the " +
-                                 std::to_string(bytesLeft) + " bytes left in its parent",
-                             result.path, fileOffset);
-    }
-    header = std::move(result);
-    return Status::Ok();
+    result.headerSize = 16;
+    result.size = BigEndianAt(bytes, 8, 8);
+  } else if (size32 == 0) {
+    result.size = bytesLeft;
+  } else {
+    result.size = size32;
+  }
+  if (result.size < result.headerSize) {
+    return Status::Error(StatusCode::kInvalid,
+                         "atom size " + std::to_string(result.size) + " is smaller than its header",
+                         result.path, fileOffset);
+  }
+  if (result.size > bytesLeft) {
+    return Status::Error(atFileLevel ? StatusCode::kTruncated : StatusCode::kInvalid,
+                         "atom size " + std::to_string(result.size) + " exceeds the " +
+                             std::to_string(bytesLeft) + " bytes left in its parent",
+                         result.path, fileOffset);
+  }
+  header = std::move(result);
+  return Status::Ok();
 }
 
 Status NextChild(ByteReader& parent, std::optional<AtomHeader>& header, ByteReader& payload) {
-    ZEB_MOVIE_TRY(ParseAtomHeader(parent.Rest(), parent.Remaining(), parent.CursorFileOffset(), parent.Path(),
-                                  false, header));
-    if (!header) return parent.Skip(parent.Remaining());
-    if (parent.Depth() + 1 > kMaxAtomDepth) {
-        header.reset();
-        return Status::Error(StatusCode::kInvalid,
-                             "atoms nested deeper than " + std::to_string(kMaxAtomDepth) + " levels",
-                             parent.Path(), parent.CursorFileOffset());
-    }
-    ByteReader whole;
-    ZEB_MOVIE_TRY(parent.Slice(static_cast<size_t>(header->size), whole));
-    ZEB_MOVIE_TRY(whole.Skip(header->headerSize));
-    payload = ByteReader(whole.Rest(), whole.CursorFileOffset(), header->path, parent.Depth() + 1);
-    return Status::Ok();
+  ZEB_MOVIE_TRY(ParseAtomHeader(parent.Rest(), parent.Remaining(), parent.CursorFileOffset(),
+                                parent.Path(), false, header));
+  if (!header) return parent.Skip(parent.Remaining());
+  if (parent.Depth() + 1 > kMaxAtomDepth) {
+    header.reset();
+    return Status::Error(StatusCode::kInvalid,
+                         "atoms nested deeper than " + std::to_string(kMaxAtomDepth) + " levels",
+                         parent.Path(), parent.CursorFileOffset());
+  }
+  ByteReader whole;
+  ZEB_MOVIE_TRY(parent.Slice(static_cast<size_t>(header->size), whole));
+  ZEB_MOVIE_TRY(whole.Skip(header->headerSize));
+  payload = ByteReader(whole.Rest(), whole.CursorFileOffset(), header->path, parent.Depth() + 1);
+  return Status::Ok();
 }
 
 }  // namespace zeb::movie

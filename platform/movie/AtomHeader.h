@@ -19,13 +19,13 @@ namespace zeb::movie {
 inline constexpr int kMaxAtomDepth = 16;
 
 struct AtomHeader {
-    uint32_t type = 0;
-    uint64_t size = 0;        // whole atom, header included
-    uint32_t headerSize = 0;  // 8, or 16 with a 64-bit size
-    uint64_t fileOffset = 0;  // of the atom's first byte
-    std::string path;         // "moov/trak/tkhd"
+  uint32_t type = 0;
+  uint64_t size = 0;        // whole atom, header included
+  uint32_t headerSize = 0;  // 8, or 16 with a 64-bit size
+  uint64_t fileOffset = 0;  // of the atom's first byte
+  std::string path;         // "moov/trak/tkhd"
 
-    uint64_t PayloadSize() const { return size - headerSize; }
+  uint64_t PayloadSize() const { return size - headerSize; }
 };
 
 // Decodes the header at the start of `bytes` (at most 16 bytes are looked at)
@@ -33,7 +33,8 @@ struct AtomHeader {
 // stays empty when fewer than 8 bytes are left. An atom that passes the end of
 // the file (`atFileLevel`) is kTruncated; one that passes its parent, kInvalid.
 Status ParseAtomHeader(std::span<const uint8_t> bytes, uint64_t bytesLeft, uint64_t fileOffset,
-                       const std::string& parentPath, bool atFileLevel, std::optional<AtomHeader>& header);
+                       const std::string& parentPath, bool atFileLevel,
+                       std::optional<AtomHeader>& header);
 
 // The next child of `parent`: its header, and a reader cut to its payload
 // (one level deeper). `parent` moves past the whole child, whatever the

@@ -10,14 +10,14 @@
 namespace zeb::movie {
 
 class ByteSource {
-public:
-    virtual ~ByteSource() = default;
+ public:
+  virtual ~ByteSource() = default;
 
-    // Length in bytes, fixed when the source was opened.
-    virtual uint64_t Size() const = 0;
-    // Fills all of `out` from `offset`; a range that passes Size() gives
-    // kTruncated and an operating-system failure kIoError. Thread-safe.
-    virtual Status ReadAt(uint64_t offset, std::span<uint8_t> out) const = 0;
+  // Length in bytes, fixed when the source was opened.
+  virtual uint64_t Size() const = 0;
+  // Fills all of `out` from `offset`; a range that passes Size() gives
+  // kTruncated and an operating-system failure kIoError. Thread-safe.
+  virtual Status ReadAt(uint64_t offset, std::span<uint8_t> out) const = 0;
 };
 
 }  // namespace zeb::movie

@@ -16,20 +16,20 @@ namespace {
 constexpr uint64_t kMaxDeflateRatio = 1040;
 
 struct CmovAtoms {
-    uint32_t compressor = 0;
-    uint32_t inflatedSize = 0;
-    std::span<const uint8_t> compressed;
-    uint64_t compressedOffset = 0;
-    bool hasData = false;
+  uint32_t compressor = 0;
+  uint32_t inflatedSize = 0;
+  std::span<const uint8_t> compressed;
+  uint64_t compressedOffset = 0;
+  bool hasData = false;
 };
 
 Status ParseDcom(ByteReader& atom, CmovAtoms& cmov) { return atom.ReadU32(cmov.compressor); }
 
 Status ParseCmvd(ByteReader& atom, CmovAtoms& cmov) {
-    ZEB_MOVIE_TRY(atom.ReadU32(cmov.inflatedSize));
-    cmov.compressedOffset = atom.CursorFileOffset();
-    cmov.hasData = true;
-    return atom.ReadBytes(atom.Remaining(), cmov.compressed);
+  ZEB_MOVIE_TRY(atom.ReadU32(cmov.inflatedSize));
+  cmov.compressedOffset = atom.CursorFileOffset();
+  cmov.hasData = true;
+  return atom.ReadBytes(atom.Remaining(), cmov.compressed);
 }
 
 constexpr AtomHandler<CmovAtoms> kCmovTable[] = {
@@ -38,49 +38,52 @@ constexpr AtomHandler<CmovAtoms> kCmovTable[] = {
 };
 
 // Inflates into all of `out`; the stream must end exactly there.
-Status Inflate(std::span<const uint8_t> compressed, std::vector<uint8_t>& out, const std::string& where,
-               uint64_t offset) {
-    z_stream stream{};
-    if (inflateInit(&stream) != Z_OK) return Status::Error(StatusCode::kNoMemory, "zlib cannot start", where, offset);
-    stream.next_in = const_cast<Bytef*>(compressed.data());
-    stream.avail_in = static_cast<uInt>(compressed.size());
-    stream.next_out = out.data();
-    stream.avail_out = static_cast<uInt>(out.size());
-    const int result = inflate(&stream, Z_FINISH);
-    const uint64_t produced = stream.total_out;
-    const bool inputUsedUp = stream.avail_in == 0;
-    inflateEnd(&stream);
-    if (result == Z_STREAM_END && produced == out.size()) return Status::Ok();
-    if (result == Z_BUF_ERROR && inputUsedUp) {
-        return Status::Error(StatusCode::kTruncated, "compressed movie header ends early", where, offset);
-    }
-    return Status::Error(StatusCode::kInvalid,
-                         "compressed movie header does not inflate to its stated " + std::to_string(out.size()) +
-                             " bytes",
-                         where, offset);
+Status Inflate(std::span<const uint8_t> compressed, std::vector<uint8_t>& out,
+               const std::string& where, uint64_t offset) {
+  z_stream stream{};
+  if (inflateInit(&stream) != Z_OK)
+    return Status::Error(StatusCode::kNoMemory, "zlib cannot start", where, offset);
+  stream.next_in = const_cast<Bytef*>(compressed.data());
+  stream.avail_in = static_cast<uInt>(compressed.size());
+  stream.next_out = out.data();
+  stream.avail_out = static_cast<uInt>(out.size());
+  const int result = inflate(&stream, Z_FINISH);
+  const uint64_t produced = stream.total_out;
+  const bool inputUsedUp = stream.avail_in == 0;
+  inflateEnd(&stream);
+  if (result == Z_STREAM_END && produced == out.size()) return Status::Ok();
+  if (result == Z_BUF_ERROR && inputUsedUp) {
+    return Status::Error(StatusCode::kTruncated, "compressed movie header ends early", where,
+                         offset);
+  }
+  return Status::Error(StatusCode::kInvalid,
+                       "compressed movie header does not inflate to its stated " +
+                           std::to_string(out.size()) + " bytes",
+                       where, offset);
 }
 
 }  // namespace
 
 Status InflateCmov(ByteReader& cmov, std::vector<uint8_t>& moovAtom) {
-    CmovAtoms atoms;
-    ZEB_MOVIE_TRY(ParseChildren<CmovAtoms>(cmov, kCmovTable, atoms));
-    if (atoms.compressor != FourCC("zlib")) {
-        return Status::Error(StatusCode::kUnsupported,
-                             "movie header compressed with '" + FourCCToString(atoms.compressor) + "'", cmov.Path());
-    }
-    if (!atoms.hasData) return cmov.Invalid("compressed movie header without 'cmvd'");
-    const std::string where = cmov.Path() + "/cmvd";
-    if (atoms.inflatedSize < 8 || atoms.inflatedSize > kMaxInflatedMovieSize ||
-        atoms.inflatedSize > atoms.compressed.size() * kMaxDeflateRatio ||
-        atoms.compressed.size() > std::numeric_limits<uInt>::max()) {
-        return Status::Error(StatusCode::kInvalid,
-                             "compressed movie header claims " + std::to_string(atoms.inflatedSize) + " bytes from " +
-                                 std::to_string(atoms.compressed.size()),
-                             where, atoms.compressedOffset);
-    }
-    moovAtom.assign(atoms.inflatedSize, 0);
-    return Inflate(atoms.compressed, moovAtom, where, atoms.compressedOffset);
+  CmovAtoms atoms;
+  ZEB_MOVIE_TRY(ParseChildren<CmovAtoms>(cmov, kCmovTable, atoms));
+  if (atoms.compressor != FourCC("zlib")) {
+    return Status::Error(StatusCode::kUnsupported,
+                         "movie header compressed with '" + FourCCToString(atoms.compressor) + "'",
+                         cmov.Path());
+  }
+  if (!atoms.hasData) return cmov.Invalid("compressed movie header without 'cmvd'");
+  const std::string where = cmov.Path() + "/cmvd";
+  if (atoms.inflatedSize < 8 || atoms.inflatedSize > kMaxInflatedMovieSize ||
+      atoms.inflatedSize > atoms.compressed.size() * kMaxDeflateRatio ||
+      atoms.compressed.size() > std::numeric_limits<uInt>::max()) {
+    return Status::Error(StatusCode::kInvalid,
+                         "compressed movie header claims " + std::to_string(atoms.inflatedSize) +
+                             " bytes from " + std::to_string(atoms.compressed.size()),
+                         where, atoms.compressedOffset);
+  }
+  moovAtom.assign(atoms.inflatedSize, 0);
+  return Inflate(atoms.compressed, moovAtom, where, atoms.compressedOffset);
 }
 
 }  // namespace zeb::movie

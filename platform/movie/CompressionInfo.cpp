@@ -10,12 +10,12 @@ namespace zeb::movie {
 namespace {
 
 struct FormatRow {
-    uint32_t format;
-    bool pcm;
-    int16_t compressionId;
-    uint32_t samplesPerPacket;
-    uint32_t bytesPerPacket;  // per channel; 0 = from the sample size (PCM) or variable
-    uint32_t bytesPerSample;  // 0 = from the sample size; compressed formats give their 16-bit output
+  uint32_t format;
+  bool pcm;
+  int16_t compressionId;
+  uint32_t samplesPerPacket;
+  uint32_t bytesPerPacket;  // per channel; 0 = from the sample size (PCM) or variable
+  uint32_t bytesPerSample;  // 0 = from the sample size; compressed formats give their 16-bit output
 };
 
 constexpr std::array kRows = {
@@ -53,35 +53,37 @@ constexpr std::array kRows = {
 };
 
 const FormatRow* FindRow(uint32_t format) {
-    const auto* row = std::find_if(kRows.begin(), kRows.end(), [format](const FormatRow& r) { return r.format == format; });
-    return row == kRows.end() ? nullptr : row;
+  const auto* row = std::find_if(kRows.begin(), kRows.end(),
+                                 [format](const FormatRow& r) { return r.format == format; });
+  return row == kRows.end() ? nullptr : row;
 }
 
 }  // namespace
 
 bool IsPcmFormat(uint32_t format) {
-    const FormatRow* row = FindRow(format);
-    return row != nullptr && row->pcm;
+  const FormatRow* row = FindRow(format);
+  return row != nullptr && row->pcm;
 }
 
-Status GetCompressionInfo(int16_t compressionId, uint32_t format, uint16_t channels, uint16_t sampleSize,
-                          CompressionInfo& info) {
-    info = CompressionInfo();
-    info.format = format;
-    info.bytesPerSample = 2;
-    const FormatRow* row = FindRow(format);
-    if (row == nullptr) {
-        if (compressionId == kVariableCompression) return Status::Ok();
-        return Status::Error(StatusCode::kUnsupported, "no compression information for sound format '" +
-                                                           FourCCToString(format) + "'");
-    }
-    const uint32_t sampleBytes = sampleSize == 0 ? 2 : (sampleSize + 7u) / 8u;
-    info.compressionId = row->compressionId;
-    info.samplesPerPacket = row->samplesPerPacket;
-    info.bytesPerSample = row->bytesPerSample != 0 ? row->bytesPerSample : sampleBytes;
-    info.bytesPerPacket = row->bytesPerPacket != 0 ? row->bytesPerPacket : (row->pcm ? sampleBytes : 0);
-    info.bytesPerFrame = info.bytesPerPacket * channels;
-    return Status::Ok();
+Status GetCompressionInfo(int16_t compressionId, uint32_t format, uint16_t channels,
+                          uint16_t sampleSize, CompressionInfo& info) {
+  info = CompressionInfo();
+  info.format = format;
+  info.bytesPerSample = 2;
+  const FormatRow* row = FindRow(format);
+  if (row == nullptr) {
+    if (compressionId == kVariableCompression) return Status::Ok();
+    return Status::Error(StatusCode::kUnsupported, "no compression information for sound format '" +
+                                                       FourCCToString(format) + "'");
+  }
+  const uint32_t sampleBytes = sampleSize == 0 ? 2 : (sampleSize + 7u) / 8u;
+  info.compressionId = row->compressionId;
+  info.samplesPerPacket = row->samplesPerPacket;
+  info.bytesPerSample = row->bytesPerSample != 0 ? row->bytesPerSample : sampleBytes;
+  info.bytesPerPacket =
+      row->bytesPerPacket != 0 ? row->bytesPerPacket : (row->pcm ? sampleBytes : 0);
+  info.bytesPerFrame = info.bytesPerPacket * channels;
+  return Status::Ok();
 }
 
 }  // namespace zeb::movie

@@ -9,21 +9,21 @@
 namespace zeb::movie {
 
 class FileSource final : public ByteSource {
-public:
-    // Opens a regular file for reading; `path` is UTF-8.
-    static Status Open(const std::string& path, std::unique_ptr<FileSource>& source);
-    ~FileSource() override;
-    FileSource(const FileSource&) = delete;
-    FileSource& operator=(const FileSource&) = delete;
+ public:
+  // Opens a regular file for reading; `path` is UTF-8.
+  static Status Open(const std::string& path, std::unique_ptr<FileSource>& source);
+  ~FileSource() override;
+  FileSource(const FileSource&) = delete;
+  FileSource& operator=(const FileSource&) = delete;
 
-    uint64_t Size() const override { return size_; }
-    Status ReadAt(uint64_t offset, std::span<uint8_t> out) const override;
+  uint64_t Size() const override { return size_; }
+  Status ReadAt(uint64_t offset, std::span<uint8_t> out) const override;
 
-private:
-    FileSource(int fd, uint64_t size) : fd_(fd), size_(size) {}
+ private:
+  FileSource(int fd, uint64_t size) : fd_(fd), size_(size) {}
 
-    int fd_;
-    uint64_t size_;
+  int fd_;
+  uint64_t size_;
 };
 
 }  // namespace zeb::movie

@@ -15,32 +15,32 @@
 namespace zeb::movie {
 
 class Movie {
-public:
-    // Opens the movie file at `path` (UTF-8).
-    static Status Open(const std::string& path, std::unique_ptr<Movie>& movie);
-    // Opens a movie from any source, such as bytes in memory.
-    static Status Open(std::shared_ptr<const ByteSource> source, std::unique_ptr<Movie>& movie);
+ public:
+  // Opens the movie file at `path` (UTF-8).
+  static Status Open(const std::string& path, std::unique_ptr<Movie>& movie);
+  // Opens a movie from any source, such as bytes in memory.
+  static Status Open(std::shared_ptr<const ByteSource> source, std::unique_ptr<Movie>& movie);
 
-    uint32_t TimeScale() const { return header_.timeScale; }
-    uint64_t Duration() const { return header_.duration; }  // movie time units
-    uint64_t FileSize() const { return source_->Size(); }
-    // True when the movie header was stored compressed ('cmov').
-    bool HasCompressedHeader() const { return compressed_; }
-    // True for a fragmented movie ('mvex'). Only the samples of the movie
-    // header's own tables are read; those of the fragments ('moof') are not,
-    // so such tracks may have no samples at all.
-    bool IsFragmented() const { return fragmented_; }
+  uint32_t TimeScale() const { return header_.timeScale; }
+  uint64_t Duration() const { return header_.duration; }  // movie time units
+  uint64_t FileSize() const { return source_->Size(); }
+  // True when the movie header was stored compressed ('cmov').
+  bool HasCompressedHeader() const { return compressed_; }
+  // True for a fragmented movie ('mvex'). Only the samples of the movie
+  // header's own tables are read; those of the fragments ('moof') are not,
+  // so such tracks may have no samples at all.
+  bool IsFragmented() const { return fragmented_; }
 
-    uint32_t TrackCount() const { return static_cast<uint32_t>(tracks_.size()); }
-    // Track `index`, 1-based in file order; null outside 1..TrackCount().
-    const Track* GetTrack(uint32_t index) const;
+  uint32_t TrackCount() const { return static_cast<uint32_t>(tracks_.size()); }
+  // Track `index`, 1-based in file order; null outside 1..TrackCount().
+  const Track* GetTrack(uint32_t index) const;
 
-private:
-    std::shared_ptr<const ByteSource> source_;
-    MovieHeader header_;
-    bool compressed_ = false;
-    bool fragmented_ = false;
-    std::vector<Track> tracks_;
+ private:
+  std::shared_ptr<const ByteSource> source_;
+  MovieHeader header_;
+  bool compressed_ = false;
+  bool fragmented_ = false;
+  std::vector<Track> tracks_;
 };
 
 }  // namespace zeb::movie

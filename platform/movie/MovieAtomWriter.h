@@ -16,9 +16,9 @@ using MovieMatrix = std::array<int32_t, 9>;
 inline constexpr MovieMatrix kIdentityMatrix = {0x10000, 0, 0, 0, 0x10000, 0, 0, 0, 0x40000000};
 
 struct WriterMovieHeader {
-    uint32_t timeScale = 600;
-    uint64_t macTime = 0;  // creation and modification, seconds since 1904-01-01 UTC
-    MovieMatrix matrix = kIdentityMatrix;
+  uint32_t timeScale = 600;
+  uint64_t macTime = 0;  // creation and modification, seconds since 1904-01-01 UTC
+  MovieMatrix matrix = kIdentityMatrix;
 };
 
 // Every track with a media goes into the movie, in the order given; a track

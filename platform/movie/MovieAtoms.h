@@ -13,24 +13,24 @@
 namespace zeb::movie {
 
 struct MediaAtoms {
-    MediaHeader header;
-    HandlerInfo handler;
-    std::vector<DataReference> dataReferences;
-    SampleTableAtoms samples;
+  MediaHeader header;
+  HandlerInfo handler;
+  std::vector<DataReference> dataReferences;
+  SampleTableAtoms samples;
 };
 
 struct TrackAtoms {
-    TrackHeader header;
-    std::vector<EditEntry> edits;
-    MediaAtoms media;
-    std::string path;  // "moov/trak", for messages
+  TrackHeader header;
+  std::vector<EditEntry> edits;
+  MediaAtoms media;
+  std::string path;  // "moov/trak", for messages
 };
 
 struct MovieAtoms {
-    MovieHeader header;
-    std::vector<TrackAtoms> tracks;
-    bool compressed = false;  // the atoms came out of a 'cmov'
-    bool fragmented = false;  // 'mvex': samples also lie in movie fragments ('moof')
+  MovieHeader header;
+  std::vector<TrackAtoms> tracks;
+  bool compressed = false;  // the atoms came out of a 'cmov'
+  bool fragmented = false;  // 'mvex': samples also lie in movie fragments ('moof')
 };
 
 // Parses the payload of a 'moov' atom.

@@ -32,64 +32,65 @@
 namespace zeb::movie {
 
 class MovieWriter {
-public:
-    static constexpr uint32_t kMovieTimeScale = 600;
+ public:
+  static constexpr uint32_t kMovieTimeScale = 600;
 
-    // Creates the file at `utf8Path`, replacing an existing one, and writes
-    // the file header.
-    static Status CreateMovieFile(const std::string& utf8Path, std::unique_ptr<MovieWriter>& movie);
-    // Closes the file if it is still open; without AddMovieResource() it holds no movie.
-    ~MovieWriter() = default;
+  // Creates the file at `utf8Path`, replacing an existing one, and writes
+  // the file header.
+  static Status CreateMovieFile(const std::string& utf8Path, std::unique_ptr<MovieWriter>& movie);
+  // Closes the file if it is still open; without AddMovieResource() it holds no movie.
+  ~MovieWriter() = default;
 
-    // `width` and `height` in 16.16 fixed point, `volume` in 8.8. The track
-    // stays owned by the writer.
-    Status NewTrack(int32_t width, int32_t height, int16_t volume, WriterTrack*& track);
-    // The track's one media: 'vide' or 'soun', `timeScale` ticks a second.
-    Status NewMedia(WriterTrack* track, uint32_t mediaType, uint32_t timeScale, WriterMedia*& media);
-    void SetMatrix(const MovieMatrix& matrix) { header_.matrix = matrix; }
+  // `width` and `height` in 16.16 fixed point, `volume` in 8.8. The track
+  // stays owned by the writer.
+  Status NewTrack(int32_t width, int32_t height, int16_t volume, WriterTrack*& track);
+  // The track's one media: 'vide' or 'soun', `timeScale` ticks a second.
+  Status NewMedia(WriterTrack* track, uint32_t mediaType, uint32_t timeScale, WriterMedia*& media);
+  void SetMatrix(const MovieMatrix& matrix) { header_.matrix = matrix; }
 
-    Status BeginMediaEdits(WriterMedia* media);
-    Status EndMediaEdits(WriterMedia* media);
-    // Appends `numberOfSamples` samples of size / numberOfSamples bytes each,
-    // each lasting `decodeDuration` media ticks and shown `displayOffset`
-    // ticks after its decode time. `description` holds a sample description
-    // with native header fields (extension atoms big-endian) or is null to
-    // keep the previous one. `sampleFlags` 0 marks sync samples, kSampleNotSync others. The decode
-    // time of the first sample goes to `sampleTime` when it is not null.
-    // Uncompressed sound is added one sample per audio frame.
-    Status AddMediaSample2(WriterMedia* media, const uint8_t* data, uint32_t size, int64_t decodeDuration,
-                           int64_t displayOffset, Handle description, uint32_t numberOfSamples,
-                           uint32_t sampleFlags, int64_t* sampleTime);
-    // Media ticks of the samples added so far.
-    Status MediaDuration(const WriterMedia* media, uint64_t& duration) const;
-    // Adds `mediaDuration` media ticks from `mediaTime` (-1: empty time) at
-    // `trackStart` movie ticks, at 16.16 `rate`; only at the track's end.
-    Status InsertMediaIntoTrack(WriterTrack* track, int64_t trackStart, int64_t mediaTime, int64_t mediaDuration,
-                                int32_t rate);
-    // Finishes 'mdat' and appends 'moov'. Once only; no samples can follow.
-    Status AddMovieResource();
-    Status CloseMovieFile();
+  Status BeginMediaEdits(WriterMedia* media);
+  Status EndMediaEdits(WriterMedia* media);
+  // Appends `numberOfSamples` samples of size / numberOfSamples bytes each,
+  // each lasting `decodeDuration` media ticks and shown `displayOffset`
+  // ticks after its decode time. `description` holds a sample description
+  // with native header fields (extension atoms big-endian) or is null to
+  // keep the previous one. `sampleFlags` 0 marks sync samples, kSampleNotSync others. The decode
+  // time of the first sample goes to `sampleTime` when it is not null.
+  // Uncompressed sound is added one sample per audio frame.
+  Status AddMediaSample2(WriterMedia* media, const uint8_t* data, uint32_t size,
+                         int64_t decodeDuration, int64_t displayOffset, Handle description,
+                         uint32_t numberOfSamples, uint32_t sampleFlags, int64_t* sampleTime);
+  // Media ticks of the samples added so far.
+  Status MediaDuration(const WriterMedia* media, uint64_t& duration) const;
+  // Adds `mediaDuration` media ticks from `mediaTime` (-1: empty time) at
+  // `trackStart` movie ticks, at 16.16 `rate`; only at the track's end.
+  Status InsertMediaIntoTrack(WriterTrack* track, int64_t trackStart, int64_t mediaTime,
+                              int64_t mediaDuration, int32_t rate);
+  // Finishes 'mdat' and appends 'moov'. Once only; no samples can follow.
+  Status AddMovieResource();
+  Status CloseMovieFile();
 
-private:
-    MovieWriter() = default;
+ private:
+  MovieWriter() = default;
 
-    Status WriteFileHeader();
-    Status CheckWritable() const;
-    Status FindMedia(const WriterMedia* media) const;
-    Status FindTrack(const WriterTrack* track) const;
-    Status DescriptionIndex(WriterMedia& media, Handle description, uint32_t& index) const;
-    Status AppendSampleData(WriterMedia& media, uint32_t descriptionIndex, std::span<const uint8_t> data);
-    Status FinishMediaData();
-    Status Remember(Status status);
+  Status WriteFileHeader();
+  Status CheckWritable() const;
+  Status FindMedia(const WriterMedia* media) const;
+  Status FindTrack(const WriterTrack* track) const;
+  Status DescriptionIndex(WriterMedia& media, Handle description, uint32_t& index) const;
+  Status AppendSampleData(WriterMedia& media, uint32_t descriptionIndex,
+                          std::span<const uint8_t> data);
+  Status FinishMediaData();
+  Status Remember(Status status);
 
-    FileSink sink_;
-    WriterMovieHeader header_;
-    std::vector<std::unique_ptr<WriterTrack>> tracks_;
-    std::vector<std::unique_ptr<WriterMedia>> media_;
-    uint64_t wideOffset_ = 0;  // file offset of the 'wide' reserve; 'mdat' follows it
-    const WriterMedia* lastDataMedia_ = nullptr;  // owner of the bytes that end the file
-    bool resourceAdded_ = false;
-    Status failure_;  // first write failure; the file is unusable after it
+  FileSink sink_;
+  WriterMovieHeader header_;
+  std::vector<std::unique_ptr<WriterTrack>> tracks_;
+  std::vector<std::unique_ptr<WriterMedia>> media_;
+  uint64_t wideOffset_ = 0;  // file offset of the 'wide' reserve; 'mdat' follows it
+  const WriterMedia* lastDataMedia_ = nullptr;  // owner of the bytes that end the file
+  bool resourceAdded_ = false;
+  Status failure_;  // first write failure; the file is unusable after it
 };
 
 }  // namespace zeb::movie

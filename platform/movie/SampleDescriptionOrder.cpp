@@ -11,8 +11,8 @@ namespace zeb::movie {
 namespace {
 
 struct Field {
-    uint8_t offset;
-    uint8_t width;
+  uint8_t offset;
+  uint8_t width;
 };
 
 // size, format, reserved (4 + 2), data reference index
@@ -20,63 +20,78 @@ constexpr std::array<Field, 5> kEntryFields = {{{0, 4}, {4, 4}, {8, 4}, {12, 2},
 
 // version, revision, vendor, temporal quality, spatial quality, width, height,
 // h/v resolution, data size, frame count; name (50..81) is bytes; depth, clut id.
-constexpr std::array<Field, 13> kImageFields = {{{16, 2}, {18, 2}, {20, 4}, {24, 4}, {28, 4}, {32, 2}, {34, 2},
-                                                 {36, 4}, {40, 4}, {44, 4}, {48, 2}, {82, 2}, {84, 2}}};
+constexpr std::array<Field, 13> kImageFields = {{{16, 2},
+                                                 {18, 2},
+                                                 {20, 4},
+                                                 {24, 4},
+                                                 {28, 4},
+                                                 {32, 2},
+                                                 {34, 2},
+                                                 {36, 4},
+                                                 {40, 4},
+                                                 {44, 4},
+                                                 {48, 2},
+                                                 {82, 2},
+                                                 {84, 2}}};
 
 // version, revision, vendor, channels, sample size, compression id, packet size, 16.16 rate
-constexpr std::array<Field, 8> kSoundV0Fields = {{{16, 2}, {18, 2}, {20, 4}, {24, 2}, {26, 2}, {28, 2}, {30, 2},
-                                                  {32, 4}}};
+constexpr std::array<Field, 8> kSoundV0Fields = {
+    {{16, 2}, {18, 2}, {20, 4}, {24, 2}, {26, 2}, {28, 2}, {30, 2}, {32, 4}}};
 // samples per packet, bytes per packet, bytes per frame, bytes per sample
 constexpr std::array<Field, 4> kSoundV1Fields = {{{36, 4}, {40, 4}, {44, 4}, {48, 4}}};
 // struct size, 64-bit float rate, channels, 0x7F000000, bits per channel,
 // format flags, bytes per packet, frames per packet
-constexpr std::array<Field, 8> kSoundV2Fields = {{{36, 4}, {40, 8}, {48, 4}, {52, 4}, {56, 4}, {60, 4}, {64, 4},
-                                                  {68, 4}}};
+constexpr std::array<Field, 8> kSoundV2Fields = {
+    {{36, 4}, {40, 8}, {48, 4}, {52, 4}, {56, 4}, {60, 4}, {64, 4}, {68, 4}}};
 
 void SwapFields(std::span<const Field> fields, std::span<uint8_t> bytes) {
-    if constexpr (std::endian::native == std::endian::big) return;
-    for (const Field& field : fields) {
-        if (size_t{field.offset} + field.width > bytes.size()) continue;
-        auto value = bytes.subspan(field.offset, field.width);
-        std::reverse(value.begin(), value.end());
-    }
+  if constexpr (std::endian::native == std::endian::big) return;
+  for (const Field& field : fields) {
+    if (size_t{field.offset} + field.width > bytes.size()) continue;
+    auto value = bytes.subspan(field.offset, field.width);
+    std::reverse(value.begin(), value.end());
+  }
 }
 
 // The 16-bit version at byte 16, read in the order the bytes are in.
 uint16_t VersionOf(std::span<const uint8_t> bytes, bool fileOrder) {
-    if (bytes.size() < 18) return 0;
-    if (fileOrder || std::endian::native == std::endian::big) return static_cast<uint16_t>(bytes[16] << 8 | bytes[17]);
-    return static_cast<uint16_t>(bytes[17] << 8 | bytes[16]);
+  if (bytes.size() < 18) return 0;
+  if (fileOrder || std::endian::native == std::endian::big)
+    return static_cast<uint16_t>(bytes[16] << 8 | bytes[17]);
+  return static_cast<uint16_t>(bytes[17] << 8 | bytes[16]);
 }
 
 void SwapHeader(uint32_t mediaType, std::span<uint8_t> bytes, bool fromFile) {
-    SwapFields(kEntryFields, bytes);
-    if (mediaType == FourCC("vide")) {
-        SwapFields(kImageFields, bytes);
-    } else if (mediaType == FourCC("soun")) {
-        const uint16_t version = VersionOf(bytes, fromFile);
-        SwapFields(kSoundV0Fields, bytes);
-        if (version == 1) SwapFields(kSoundV1Fields, bytes);
-        if (version == 2) SwapFields(kSoundV2Fields, bytes);
-    }
+  SwapFields(kEntryFields, bytes);
+  if (mediaType == FourCC("vide")) {
+    SwapFields(kImageFields, bytes);
+  } else if (mediaType == FourCC("soun")) {
+    const uint16_t version = VersionOf(bytes, fromFile);
+    SwapFields(kSoundV0Fields, bytes);
+    if (version == 1) SwapFields(kSoundV1Fields, bytes);
+    if (version == 2) SwapFields(kSoundV2Fields, bytes);
+  }
 }
 
 }  // namespace
 
 size_t SoundDescriptionHeaderSize(uint16_t version) {
-    switch (version) {
-    case 1: return 52;
-    case 2: return 72;
-    default: return 36;
-    }
+  switch (version) {
+    case 1:
+      return 52;
+    case 2:
+      return 72;
+    default:
+      return 36;
+  }
 }
 
 void SampleDescriptionToNative(uint32_t mediaType, std::span<uint8_t> description) {
-    SwapHeader(mediaType, description, true);
+  SwapHeader(mediaType, description, true);
 }
 
 void SampleDescriptionToFileOrder(uint32_t mediaType, std::span<uint8_t> description) {
-    SwapHeader(mediaType, description, false);
+  SwapHeader(mediaType, description, false);
 }
 
 }  // namespace zeb::movie

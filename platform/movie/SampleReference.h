@@ -14,11 +14,11 @@ inline constexpr uint16_t kSampleNotSync = 0x0001;  // sample flag; 0 marks a sy
 // duration and one sync-ness. Sample k of the record starts at
 // dataOffset + k × (dataSize ÷ numberOfSamples).
 struct SampleReference64 {
-    int64_t dataOffset;          // file offset of the first sample's first byte
-    uint32_t dataSize;           // bytes of all the record's samples together
-    uint32_t durationPerSample;  // media time units
-    uint32_t numberOfSamples;
-    uint16_t sampleFlags;        // 0 = sync, kSampleNotSync
+  int64_t dataOffset;          // file offset of the first sample's first byte
+  uint32_t dataSize;           // bytes of all the record's samples together
+  uint32_t durationPerSample;  // media time units
+  uint32_t numberOfSamples;
+  uint16_t sampleFlags;  // 0 = sync, kSampleNotSync
 };
 #pragma pack(pop)
 static_assert(sizeof(SampleReference64) == 22);

@@ -16,14 +16,14 @@
 namespace zeb::movie {
 
 struct SampleTableAtoms {
-    // Sample description entries as stored (big-endian), header included.
-    std::vector<std::vector<uint8_t>> descriptions;
-    DecodeTimeTable times;
-    CompositionOffsetTable displayOffsets;
-    SyncSampleTable sync;
-    std::vector<StscEntry> sampleToChunk;
-    std::vector<uint64_t> chunkOffsets;
-    SampleSizeTable sizes;
+  // Sample description entries as stored (big-endian), header included.
+  std::vector<std::vector<uint8_t>> descriptions;
+  DecodeTimeTable times;
+  CompositionOffsetTable displayOffsets;
+  SyncSampleTable sync;
+  std::vector<StscEntry> sampleToChunk;
+  std::vector<uint64_t> chunkOffsets;
+  SampleSizeTable sizes;
 };
 
 Status ParseStsd(ByteReader& atom, SampleTableAtoms& table);

@@ -13,14 +13,14 @@
 namespace zeb::movie {
 
 struct ByteRange {
-    uint64_t offset = 0;
-    uint64_t size = 0;
+  uint64_t offset = 0;
+  uint64_t size = 0;
 };
 
 struct ReadPlan {
-    uint64_t samples = 0;
-    uint64_t bytes = 0;
-    std::vector<ByteRange> ranges;  // back-to-back file bytes merged into one range
+  uint64_t samples = 0;
+  uint64_t bytes = 0;
+  std::vector<ByteRange> ranges;  // back-to-back file bytes merged into one range
 };
 
 // Up to `maxSamples` samples from `first` that share its sample description,

@@ -14,8 +14,8 @@
 namespace zeb::movie {
 
 struct SoundPacking {
-    uint32_t framesPerPacket = 1;
-    uint32_t bytesPerPacket = 0;  // all channels
+  uint32_t framesPerPacket = 1;
+  uint32_t bytesPerPacket = 0;  // all channels
 };
 
 // The packing of a sound track stored one frame per sample, from its first
@@ -25,6 +25,7 @@ struct SoundPacking {
 std::optional<SoundPacking> FindSoundPacking(const SampleTableAtoms& atoms);
 
 // Rewrites the tables so that each sample is one packet.
-Status ApplySoundPacking(const SoundPacking& packing, SampleTableAtoms& atoms, const std::string& where);
+Status ApplySoundPacking(const SoundPacking& packing, SampleTableAtoms& atoms,
+                         const std::string& where);
 
 }  // namespace zeb::movie

@@ -15,8 +15,9 @@ namespace zeb::movie {
 // An atom that passes the end of the file gives kTruncated. A file of more
 // than kMaxTopLevelAtoms atoms is refused rather than walked for ever.
 inline constexpr uint64_t kMaxTopLevelAtoms = uint64_t{1} << 20;
-Status ForEachTopLevelAtom(const ByteSource& source,
-                           const std::function<Status(const AtomHeader& header, bool& stop)>& visit);
+Status ForEachTopLevelAtom(
+    const ByteSource& source,
+    const std::function<Status(const AtomHeader& header, bool& stop)>& visit);
 
 // The first 'moov' atom of the file. A file with none gives kInvalid; one
 // whose atoms run past its end before a 'moov' was seen gives kTruncated.
@@ -24,6 +25,7 @@ Status FindMoov(const ByteSource& source, AtomHeader& moov);
 
 // The payload of a file-level atom, in memory. The header was checked
 // against the file's size, so the buffer is one the file justifies.
-Status ReadPayload(const ByteSource& source, const AtomHeader& header, std::vector<uint8_t>& payload);
+Status ReadPayload(const ByteSource& source, const AtomHeader& header,
+                   std::vector<uint8_t>& payload);
 
 }  // namespace zeb::movie

@@ -1,7 +1,6 @@
 // A heap block whose address is a multiple of a given alignment, as unbuffered
 // reads demand of their destination. Move-only; the memory is freed with it.
-#ifndef ZEB_PLATFORM_SYS_ALIGNED_BUFFER_H
-#define ZEB_PLATFORM_SYS_ALIGNED_BUFFER_H
+#pragma once
 
 #include <cstddef>
 #include <cstdint>
@@ -36,5 +35,3 @@ class AlignedBuffer {
 bool IsAligned(const void* address, std::size_t alignment);
 
 }  // namespace zeb::sys
-
-#endif

@@ -1,6 +1,5 @@
 // What unbuffered (O_DIRECT) reads of one open file must be aligned to.
-#ifndef ZEB_PLATFORM_SYS_DIRECT_IO_ALIGNMENT_H
-#define ZEB_PLATFORM_SYS_DIRECT_IO_ALIGNMENT_H
+#pragma once
 
 #include <cstdint>
 
@@ -19,5 +18,3 @@ struct DirectIoAlignment {
 DirectIoAlignment QueryDirectIoAlignment(int fd);
 
 }  // namespace zeb::sys
-
-#endif

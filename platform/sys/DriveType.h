@@ -1,7 +1,6 @@
 // The kind of medium that holds a path, as far as reading strategy cares:
 // optical discs are read buffered and sequentially, everything else unbuffered.
-#ifndef ZEB_PLATFORM_SYS_DRIVE_TYPE_H
-#define ZEB_PLATFORM_SYS_DRIVE_TYPE_H
+#pragma once
 
 #include <cstdint>
 #include <string>
@@ -11,7 +10,7 @@ namespace zeb::sys {
 enum class DriveType {
   kUnknown,  // the path cannot be queried (missing, no permission)
   kFixed,
-  kCdRom,    // ISO 9660 or UDF, the file systems of optical discs
+  kCdRom,  // ISO 9660 or UDF, the file systems of optical discs
 };
 
 // Maps a statfs f_type magic number.
@@ -19,5 +18,3 @@ DriveType DriveTypeOfFileSystem(std::uint64_t magic);
 DriveType QueryDriveType(const std::string& utf8_path);
 
 }  // namespace zeb::sys
-
-#endif

@@ -5,9 +5,7 @@
 
 namespace zeb::sys {
 
-std::shared_ptr<SignalDomain> SignalDomain::Create() {
-  return std::make_shared<SignalDomain>();
-}
+std::shared_ptr<SignalDomain> SignalDomain::Create() { return std::make_shared<SignalDomain>(); }
 
 const std::shared_ptr<SignalDomain>& SignalDomain::Process() {
   static const std::shared_ptr<SignalDomain> domain = Create();

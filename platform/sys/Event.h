@@ -7,8 +7,7 @@
 // signal. Events watched together must share a domain; a ring creates one
 // domain for its events, and events created without one share the process
 // domain.
-#ifndef ZEB_PLATFORM_SYS_EVENT_H
-#define ZEB_PLATFORM_SYS_EVENT_H
+#pragma once
 
 #include <condition_variable>
 #include <cstddef>
@@ -74,5 +73,3 @@ std::size_t WaitForAny(std::span<Event* const> events);
 std::size_t WaitForAny(std::initializer_list<Event*> events);
 
 }  // namespace zeb::sys
-
-#endif

@@ -39,8 +39,10 @@ bool File::OpenForReading(const std::string& utf8_path, OpenMode wanted) {
   if (wanted == OpenMode::kUnbuffered) {
     fd = OpenReadOnly(utf8_path, O_DIRECT);
     // EINVAL is how a file system without direct I/O answers O_DIRECT.
-    if (fd >= 0) granted = OpenMode::kUnbuffered;
-    else if (errno != EINVAL) return false;
+    if (fd >= 0)
+      granted = OpenMode::kUnbuffered;
+    else if (errno != EINVAL)
+      return false;
   }
   if (fd < 0) {
     fd = OpenReadOnly(utf8_path, 0);
@@ -79,7 +81,8 @@ std::size_t File::ReadAt(void* dest, std::size_t count, std::uint64_t offset) co
   auto* bytes = static_cast<std::uint8_t*>(dest);
   std::size_t total = 0;
   while (total < count) {
-    const ssize_t got = read_(fd_, bytes + total, count - total, static_cast<off_t>(offset + total));
+    const ssize_t got =
+        read_(fd_, bytes + total, count - total, static_cast<off_t>(offset + total));
     if (got < 0 && errno == EINTR) continue;
     if (got <= 0) break;
     total += std::min(static_cast<std::size_t>(got), count - total);

@@ -1,8 +1,7 @@
 // A read-only file read by positioned reads, with the system cache bypassed
 // when the file system allows it. There is no shared cursor: every read names
 // its offset, so one open file may serve the threads that own it in turn.
-#ifndef ZEB_PLATFORM_SYS_FILE_H
-#define ZEB_PLATFORM_SYS_FILE_H
+#pragma once
 
 #include <sys/types.h>
 #include <unistd.h>
@@ -58,5 +57,3 @@ class File {
 };
 
 }  // namespace zeb::sys
-
-#endif

@@ -1,8 +1,8 @@
 #include "platform/sys/ModulePath.h"
 
 #include <dlfcn.h>
-#include <link.h>
 #include <limits.h>
+#include <link.h>
 #include <stdlib.h>
 
 #include <memory>

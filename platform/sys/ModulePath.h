@@ -1,7 +1,6 @@
 // Where a loaded shared object (or the program) lives on disk, so that a
 // library can find the modules installed beside it.
-#ifndef ZEB_PLATFORM_SYS_MODULE_PATH_H
-#define ZEB_PLATFORM_SYS_MODULE_PATH_H
+#pragma once
 
 #include <string>
 #include <string_view>
@@ -16,5 +15,3 @@ std::string ModulePathOf(const void* address);
 std::string FolderOf(std::string_view path);
 
 }  // namespace zeb::sys
-
-#endif

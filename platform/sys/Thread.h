@@ -1,7 +1,6 @@
 // A joinable worker thread. There is no detach: whoever starts a thread waits
 // for it, and the destructor joins a thread that is still running.
-#ifndef ZEB_PLATFORM_SYS_THREAD_H
-#define ZEB_PLATFORM_SYS_THREAD_H
+#pragma once
 
 #include <functional>
 #include <thread>
@@ -27,5 +26,3 @@ class Thread {
 };
 
 }  // namespace zeb::sys
-
-#endif

@@ -14,21 +14,29 @@ bool IsHighSurrogate(char32_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 bool IsLowSurrogate(char32_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
 struct Utf8Lead {
-  int trailing;           // continuation bytes that follow
-  char32_t bits;          // payload of the lead byte
-  unsigned char low;      // allowed range of the first continuation byte,
-  unsigned char high;     // which excludes overlongs, surrogates and > U+10FFFF
+  int trailing;        // continuation bytes that follow
+  char32_t bits;       // payload of the lead byte
+  unsigned char low;   // allowed range of the first continuation byte,
+  unsigned char high;  // which excludes overlongs, surrogates and > U+10FFFF
 };
 
 bool ReadUtf8Lead(unsigned char b, Utf8Lead& lead) {
-  if (b >= 0xC2 && b <= 0xDF) lead = {1, char32_t(b & 0x1F), 0x80, 0xBF};
-  else if (b == 0xE0) lead = {2, char32_t(b & 0x0F), 0xA0, 0xBF};
-  else if (b == 0xED) lead = {2, char32_t(b & 0x0F), 0x80, 0x9F};
-  else if (b >= 0xE1 && b <= 0xEF) lead = {2, char32_t(b & 0x0F), 0x80, 0xBF};
-  else if (b == 0xF0) lead = {3, char32_t(b & 0x07), 0x90, 0xBF};
-  else if (b >= 0xF1 && b <= 0xF3) lead = {3, char32_t(b & 0x07), 0x80, 0xBF};
-  else if (b == 0xF4) lead = {3, char32_t(b & 0x07), 0x80, 0x8F};
-  else return false;
+  if (b >= 0xC2 && b <= 0xDF)
+    lead = {1, char32_t(b & 0x1F), 0x80, 0xBF};
+  else if (b == 0xE0)
+    lead = {2, char32_t(b & 0x0F), 0xA0, 0xBF};
+  else if (b == 0xED)
+    lead = {2, char32_t(b & 0x0F), 0x80, 0x9F};
+  else if (b >= 0xE1 && b <= 0xEF)
+    lead = {2, char32_t(b & 0x0F), 0x80, 0xBF};
+  else if (b == 0xF0)
+    lead = {3, char32_t(b & 0x07), 0x90, 0xBF};
+  else if (b >= 0xF1 && b <= 0xF3)
+    lead = {3, char32_t(b & 0x07), 0x80, 0xBF};
+  else if (b == 0xF4)
+    lead = {3, char32_t(b & 0x07), 0x80, 0x8F};
+  else
+    return false;
   return true;
 }
 

@@ -2,8 +2,7 @@
 // host's records, UTF-8 for system calls, wchar_t (UTF-32 here) for logs.
 // Ill-formed input never fails: each maximal ill-formed subsequence becomes
 // one U+FFFD, as the Unicode standard recommends.
-#ifndef ZEB_PLATFORM_SYS_UTF_H
-#define ZEB_PLATFORM_SYS_UTF_H
+#pragma once
 
 #include <cstddef>
 #include <string>
@@ -27,5 +26,3 @@ std::size_t Utf16Length(std::string_view utf8);
 std::u16string_view TerminatedView(const char16_t* units, std::size_t capacity);
 
 }  // namespace zeb::sys
-
-#endif

@@ -85,8 +85,8 @@ std::string MakeFixture(const FixtureRecipe& recipe) {
   if (std::filesystem::exists(target)) return target.string();
   std::filesystem::create_directories(folder);
   // Test processes run in parallel: each writes its own file and renames it.
-  const std::string partial = target.string() + ".part" + std::to_string(getpid()) +
-                              target.extension().string();
+  const std::string partial =
+      target.string() + ".part" + std::to_string(getpid()) + target.extension().string();
   RunCommand("ffmpeg -nostdin -hide_banner -loglevel error -y -f lavfi -i testsrc2=size=" +
              recipe.size + ":rate=" + recipe.rate + " -frames:v " + std::to_string(recipe.frames) +
              " " + recipe.args + " " + Quote(partial));
@@ -102,14 +102,16 @@ std::vector<uint8_t> ReadFileBytes(const std::string& path) {
 
 std::map<std::string, std::string> ProbeStream(const std::string& path) {
   return KeyValues(RunCommand("ffprobe -v error -select_streams v:0 -show_streams "
-                              "-of default=noprint_wrappers=1 " + Quote(path)),
+                              "-of default=noprint_wrappers=1 " +
+                              Quote(path)),
                    '\n');
 }
 
 std::vector<ProbedFrame> ProbeFrames(const std::string& path) {
-  std::istringstream lines(RunCommand(
-      "ffprobe -v error -select_streams v:0 -show_entries "
-      "packet=pos,size:frame=pkt_pos,pict_type,key_frame -of csv=nokey=0 " + Quote(path)));
+  std::istringstream lines(
+      RunCommand("ffprobe -v error -select_streams v:0 -show_entries "
+                 "packet=pos,size:frame=pkt_pos,pict_type,key_frame -of csv=nokey=0 " +
+                 Quote(path)));
   std::vector<ProbedFrame> packets;
   // Frames leave the decoder in display order; they are matched to packets by position.
   std::map<uint64_t, std::map<std::string, std::string>> framesByPosition;

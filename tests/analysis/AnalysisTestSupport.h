@@ -1,5 +1,4 @@
-#ifndef ZEB_TESTS_ANALYSIS_ANALYSIS_TEST_SUPPORT_H
-#define ZEB_TESTS_ANALYSIS_ANALYSIS_TEST_SUPPORT_H
+#pragma once
 
 #include <cstdint>
 #include <initializer_list>
@@ -99,5 +98,3 @@ class BitWriter {
 };
 
 }  // namespace zeb::analysis::test
-
-#endif

@@ -35,8 +35,8 @@ const DvCase kDvCases[] = {
     {"DvcproHd1080i50", Dv("hd1080i50.dv", "1440x1080", "25", "-pix_fmt yuv422p"), kTop, 100},
     {"DvcproHd1080i60", Dv("hd1080i60.dv", "1280x1080", "30000/1001", "-pix_fmt yuv422p"), kTop,
      100},
-    {"DvcproHd720p60", Dv("hd720p60.dv", "960x720", "60000/1001", "-pix_fmt yuv422p"),
-     kProgressive, 100},
+    {"DvcproHd720p60", Dv("hd720p60.dv", "960x720", "60000/1001", "-pix_fmt yuv422p"), kProgressive,
+     100},
     {"DvcproHd720p50", Dv("hd720p50.dv", "960x720", "50", "-pix_fmt yuv422p"), kProgressive, 100},
 };
 
@@ -83,7 +83,7 @@ constexpr uint8_t kSource = 0x60;
 constexpr uint8_t kControl = 0x61;
 
 TEST(DvFrameTest, HeaderAndVauxPacksDecide) {
-      const struct {
+  const struct {
     const char* name;
     Patch patch;
     uint32_t status = kComplete;  // a refused frame leaves the record as it was
@@ -100,7 +100,10 @@ TEST(DvFrameTest, HeaderAndVauxPacksDecide) {
          f[4] = static_cast<uint8_t>((f[4] & ~0x07) | 0x01);
          PatchPacks(kControl, 2, 0, 0x07)(f);
        },
-       kComplete, kBottom, {4, 3}, PLUG_COLOR_FORMAT_YUV411P_},
+       kComplete,
+       kBottom,
+       {4, 3},
+       PLUG_COLOR_FORMAT_YUV411P_},
       {"NoSourceControlPack", PatchPacks(kControl, 0, 0xFF, 0xFF)},
       {"OnlyTheFirstDifSequence", [](auto& f) { f.resize(150 * 80); }},
       {"NoSourcePack", PatchPacks(kSource, 0, 0xFF, 0xFF), kInvalid},

@@ -15,8 +15,8 @@ using ProbedStream = std::map<std::string, std::string>;
 // ffprobe's names of colour primaries, transfer functions and matrices share
 // their codes wherever a name appears in more than one of the three lists.
 const std::map<std::string, uint32_t> kColourCodes = {
-    {"bt709", 1},     {"bt470m", 4},    {"fcc", 4},    {"bt470bg", 5},   {"smpte170m", 6},
-    {"smpte240m", 7}, {"linear", 8},    {"bt2020", 9}, {"bt2020nc", 9},  {"smpte2084", 16}};
+    {"bt709", 1},     {"bt470m", 4}, {"fcc", 4},    {"bt470bg", 5},  {"smpte170m", 6},
+    {"smpte240m", 7}, {"linear", 8}, {"bt2020", 9}, {"bt2020nc", 9}, {"smpte2084", 16}};
 const std::map<std::string, uint32_t> kFieldOrders = {
     {"tt", PLUG_FIELD_ORDER_TOP_FIRST_},
     {"bb", PLUG_FIELD_ORDER_BOTTOM_FIRST_},

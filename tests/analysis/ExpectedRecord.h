@@ -1,5 +1,4 @@
-#ifndef ZEB_TESTS_ANALYSIS_EXPECTED_RECORD_H
-#define ZEB_TESTS_ANALYSIS_EXPECTED_RECORD_H
+#pragma once
 
 #include <map>
 #include <string>
@@ -16,5 +15,3 @@ void ExpectRecordMatchesProbe(const SPlugVideoStreamInfo& info,
                               const std::map<std::string, std::string>& stream);
 
 }  // namespace zeb::analysis::test
-
-#endif

@@ -20,17 +20,26 @@ struct MpegCase {
 };
 
 const MpegCase kMpegCases[] = {
-    {"Mpeg2TopFirstWideBt709", {"m2_tff.m2v", "720x576", "25", 8,
+    {"Mpeg2TopFirstWideBt709",
+     {"m2_tff.m2v", "720x576", "25", 8,
       "-c:v mpeg2video -flags +ilme+ildct -top 1 -aspect 16:9 -b:v 5M -maxrate 8M -bufsize 2M "
-      "-g 6 -bf 2 -color_primaries bt709 -color_trc bt709 -colorspace bt709"}, 2},
-    {"Mpeg2BottomFirstNtsc", {"m2_bff.m2v", "720x480", "30000/1001", 8,
+      "-g 6 -bf 2 -color_primaries bt709 -color_trc bt709 -colorspace bt709"},
+     2},
+    {"Mpeg2BottomFirstNtsc",
+     {"m2_bff.m2v", "720x480", "30000/1001", 8,
       "-c:v mpeg2video -flags +ilme+ildct -top 0 -aspect 4:3 -b:v 4M -maxrate 6M -bufsize 2M "
-      "-g 6 -bf 2"}, 2},
-    {"Mpeg2Progressive422Hd", {"m2_422.m2v", "1920x1080", "25", 4,
-      "-c:v mpeg2video -pix_fmt yuv422p -b:v 20M -maxrate 30M -bufsize 8M -g 4"}, 2},
-    {"Mpeg2Film720p", {"m2_film.m2v", "1280x720", "24000/1001", 4,
-      "-c:v mpeg2video -b:v 8M -maxrate 10M -bufsize 4M"}, 2},
-    {"Mpeg1WideSif", {"m1_wide.m1v", "352x288", "25", 6, "-c:v mpeg1video -aspect 16:9 -g 6 -bf 2"},
+      "-g 6 -bf 2"},
+     2},
+    {"Mpeg2Progressive422Hd",
+     {"m2_422.m2v", "1920x1080", "25", 4,
+      "-c:v mpeg2video -pix_fmt yuv422p -b:v 20M -maxrate 30M -bufsize 8M -g 4"},
+     2},
+    {"Mpeg2Film720p",
+     {"m2_film.m2v", "1280x720", "24000/1001", 4,
+      "-c:v mpeg2video -b:v 8M -maxrate 10M -bufsize 4M"},
+     2},
+    {"Mpeg1WideSif",
+     {"m1_wide.m1v", "352x288", "25", 6, "-c:v mpeg1video -aspect 16:9 -g 6 -bf 2"},
      1},
 };
 
@@ -83,9 +92,15 @@ struct Sequence {
 
 std::vector<uint8_t> SequenceHeader(const Sequence& s) {
   return BitWriter()
-      .Bits(s.width & 0xFFF, 12).Bits(s.height & 0xFFF, 12).Bits(s.aspectCode, 4)
-      .Bits(s.frameRateCode, 4).Bits(s.bitRateValue & 0x3FFFF, 18).Bits(1, 1)
-      .Bits(112, 10).Bits(0, 3).MpegUnit(0xB3);
+      .Bits(s.width & 0xFFF, 12)
+      .Bits(s.height & 0xFFF, 12)
+      .Bits(s.aspectCode, 4)
+      .Bits(s.frameRateCode, 4)
+      .Bits(s.bitRateValue & 0x3FFFF, 18)
+      .Bits(1, 1)
+      .Bits(112, 10)
+      .Bits(0, 3)
+      .MpegUnit(0xB3);
 }
 
 struct SequenceExtension {
@@ -98,15 +113,30 @@ struct SequenceExtension {
 
 std::vector<uint8_t> Extension(const SequenceExtension& e) {
   return BitWriter()
-      .Bits(1, 4).Bits(0x48, 8).Flag(e.progressive).Bits(1, 2)  // 4:2:0
-      .Bits(e.widthExtension, 2).Bits(0, 2).Bits(e.bitRateExtension, 12)
-      .Bits(1, 1).Bits(0, 9).Bits(e.rateN, 2).Bits(e.rateD, 5).MpegUnit(0xB5);
+      .Bits(1, 4)
+      .Bits(0x48, 8)
+      .Flag(e.progressive)
+      .Bits(1, 2)  // 4:2:0
+      .Bits(e.widthExtension, 2)
+      .Bits(0, 2)
+      .Bits(e.bitRateExtension, 12)
+      .Bits(1, 1)
+      .Bits(0, 9)
+      .Bits(e.rateN, 2)
+      .Bits(e.rateD, 5)
+      .MpegUnit(0xB5);
 }
 
 std::vector<uint8_t> DisplayExtension(uint32_t displayWidth, uint32_t displayHeight) {
   return BitWriter()
-      .Bits(2, 4).Bits(1, 3).Flag(true).Bits(0x010101, 24)
-      .Bits(displayWidth, 14).Bits(1, 1).Bits(displayHeight, 14).MpegUnit(0xB5);
+      .Bits(2, 4)
+      .Bits(1, 3)
+      .Flag(true)
+      .Bits(0x010101, 24)
+      .Bits(displayWidth, 14)
+      .Bits(1, 1)
+      .Bits(displayHeight, 14)
+      .MpegUnit(0xB5);
 }
 
 std::vector<uint8_t> Group(bool closed, bool brokenLink) {
@@ -126,8 +156,16 @@ struct Coding {
 
 std::vector<uint8_t> PictureCoding(const Coding& c) {
   return BitWriter()
-      .Bits(8, 4).Bits(0xFFFF, 16).Bits(0, 2).Bits(c.structure, 2).Flag(c.topFieldFirst)
-      .Bits(0, 6).Flag(c.repeatFirstField).Flag(false).Flag(c.progressiveFrame).Flag(false)
+      .Bits(8, 4)
+      .Bits(0xFFFF, 16)
+      .Bits(0, 2)
+      .Bits(c.structure, 2)
+      .Flag(c.topFieldFirst)
+      .Bits(0, 6)
+      .Flag(c.repeatFirstField)
+      .Flag(false)
+      .Flag(c.progressiveFrame)
+      .Flag(false)
       .MpegUnit(0xB5);
 }
 
@@ -163,8 +201,8 @@ TEST(MpegFrameTest, HeadersOfOneFrameFillTheRecord) {
              Extension({.progressive = true, .widthExtension = 1, .bitRateExtension = 1}),
              Picture(0, 1), PictureCoding({.progressiveFrame = true})}),
        kComplete,
-       Described{.width = 4200, .height = 2200, .fieldOrder = kProgressive,
-                 .bitRate = 104'858'000}},
+       Described{
+           .width = 4200, .height = 2200, .fieldOrder = kProgressive, .bitRate = 104'858'000}},
       {"FrameRateExtensionDoubles",
        Join({SequenceHeader({}), Extension({.progressive = true, .rateN = 1}), Group(true, false)}),
        kComplete, Described{.frameRate = {50, 1}, .fieldOrder = kProgressive}},
@@ -201,8 +239,8 @@ TEST(MpegFrameTest, HeadersOfOneFrameFillTheRecord) {
       EXPECT_EQ(std::memcmp(&info, &untouched, sizeof info), 0) << c.name;
       continue;
     }
-    EXPECT_EQ(std::make_pair(info.width, info.height), std::make_pair(c.record->width,
-                                                                      c.record->height))
+    EXPECT_EQ(std::make_pair(info.width, info.height),
+              std::make_pair(c.record->width, c.record->height))
         << c.name;
     EXPECT_EQ(std::make_pair(info.aspectX, info.aspectY), c.record->aspect) << c.name;
     EXPECT_EQ(std::make_pair(info.frameRateNum, info.frameRateDen), c.record->frameRate) << c.name;
@@ -238,8 +276,8 @@ TEST(MpegFrameTest, PictureReferenceOfTheFirstPicture) {
     std::memset(&info, 0xEE, sizeof info);
     const uint32_t status =
         GetMpegVideoRef(c.frame.data(), static_cast<uint32_t>(c.frame.size()), &info);
-    EXPECT_EQ(status, c.expected.temporalReference || c.expected.pictureStructure ? kComplete
-                                                                                   : kInvalid)
+    EXPECT_EQ(status,
+              c.expected.temporalReference || c.expected.pictureStructure ? kComplete : kInvalid)
         << c.name;
     EXPECT_EQ(std::memcmp(&info, &c.expected, sizeof info), 0) << c.name;
   }

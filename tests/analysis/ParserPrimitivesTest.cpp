@@ -30,8 +30,8 @@ TEST(BitReaderTest, FailsRatherThanReadPastTheEnd) {
 TEST(BitReaderTest, DropsEmulationPreventionBytesOnlyWhenAsked) {
   // Escaped forms of 00 00 01, 00 00 03, 00 00 00 03: after a dropped byte the
   // count of zeros starts again.
-  const std::vector<uint8_t> escaped = {0x00, 0x00, 0x03, 0x01, 0x00, 0x00, 0x03, 0x03,
-                                        0x00, 0x00, 0x03, 0x00, 0x03};
+  const std::vector<uint8_t> escaped = {0x00, 0x00, 0x03, 0x01, 0x00, 0x00, 0x03,
+                                        0x03, 0x00, 0x00, 0x03, 0x00, 0x03};
   const struct {
     BitReader::Escaping escaping;
     std::vector<uint32_t> bytes;
@@ -85,8 +85,8 @@ TEST(RatioTest, LowestTermsAndClosestWithinALimit) {
       {720 * 16, 576 * 15, kExactRatioLimit, {4, 3}},
       {1920, 1080, kExactRatioLimit, {16, 9}},
       {317, 237, kExactRatioLimit, {317, 237}},
-      {10000, 6735, 255, {49, 33}},         // MPEG-1 pel ratio 0.6735
-      {10000, 9157, 255, {178, 163}},       // 0.9157
+      {10000, 6735, 255, {49, 33}},            // MPEG-1 pel ratio 0.6735
+      {10000, 9157, 255, {178, 163}},          // 0.9157
       {314159265, 100000000, 255, {245, 78}},  // a semiconvergent beats the convergent 22/7
       {1000000007, 1, 255, {255, 1}},
       {0, 5, kExactRatioLimit, {0, 0}},

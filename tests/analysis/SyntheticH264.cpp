@@ -44,7 +44,7 @@ void WriteVui(BitWriter& writer, const SyntheticSps& sps) {
   }
   writer.Flag(false);  // chroma location
   writer.Flag(true).Bits(sps.numUnitsInTick, 32).Bits(sps.timeScale, 32).Flag(true);
-  writer.Flag(false).Flag(false);  // no NAL or VCL HRD
+  writer.Flag(false).Flag(false);                 // no NAL or VCL HRD
   writer.Flag(sps.picStructPresent).Flag(false);  // no bitstream restriction
 }
 
@@ -88,8 +88,8 @@ std::vector<uint8_t> PpsNal(bool bottomFieldPicOrderInFramePresent) {
 std::vector<uint8_t> PicTimingSeiNal(uint32_t picStruct) {
   BitWriter writer;
   const uint32_t timestamps = kClockTimestamps[picStruct];
-  writer.Bits(1, 8).Bits(1, 8);  // payloadType 1, payloadSize 1
-  writer.Bits(picStruct, 4).Bits(0, timestamps);  // no clock timestamps
+  writer.Bits(1, 8).Bits(1, 8);                       // payloadType 1, payloadSize 1
+  writer.Bits(picStruct, 4).Bits(0, timestamps);      // no clock timestamps
   writer.Flag(true).Bits(0, 8 - 4 - timestamps - 1);  // payload alignment
   return writer.Nal(0, 6);
 }

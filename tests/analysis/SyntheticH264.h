@@ -1,5 +1,4 @@
-#ifndef ZEB_TESTS_ANALYSIS_SYNTHETIC_H264_H
-#define ZEB_TESTS_ANALYSIS_SYNTHETIC_H264_H
+#pragma once
 
 #include <array>
 #include <cstdint>
@@ -45,5 +44,3 @@ std::vector<uint8_t> SliceNal(const SyntheticSps& sps, bool bottomFieldPicOrderI
                               const SyntheticSlice& slice);
 
 }  // namespace zeb::analysis::test
-
-#endif

@@ -48,7 +48,8 @@ TEST(LoadQuickTime, EachFailureLogsItsLineAndRetriesInFull) {
        {kFirst,
         {"ZEBQTLib", 1, "QuickTime7.x version is not installed on this computer,version = 0x0"}}},
       {StartupFault::kEnterMovies,
-       {kFirst, kVersionOk,
+       {kFirst,
+        kVersionOk,
         {"ZEBQTLib", 1, "Could not initialize QuickTime, EnterMovies() return error"}}},
   };
   for (const Case& c : cases) {

@@ -2,8 +2,7 @@
  * Layout checks shared by the 32-bit and the x86-64 compile: the records that
  * hold no address have the same bytes on every target. Valid C and C++.
  */
-#ifndef ZEB_TESTS_RECORDS_ABI_FIXED_H
-#define ZEB_TESTS_RECORDS_ABI_FIXED_H
+#pragma once
 
 #include <stddef.h>
 
@@ -15,9 +14,10 @@
 #define ABI_ASSERT(condition, what) _Static_assert(condition, what)
 #endif
 #define ABI_AT(Record, field, bytes) \
-    ABI_ASSERT(offsetof(Record, field) == (bytes), #Record "." #field " at byte " #bytes)
+  ABI_ASSERT(offsetof(Record, field) == (bytes), #Record "." #field " at byte " #bytes)
 #define ABI_WORD(Record, field, word) ABI_AT(Record, field, 4 * (word))
-#define ABI_SIZE(Record, bytes) ABI_ASSERT(sizeof(Record) == (bytes), "sizeof(" #Record ") == " #bytes)
+#define ABI_SIZE(Record, bytes) \
+  ABI_ASSERT(sizeof(Record) == (bytes), "sizeof(" #Record ") == " #bytes)
 
 ABI_AT(SPlugSourceDesc, kind, 0);
 ABI_AT(SPlugSourceDesc, path, 1572);
@@ -117,5 +117,3 @@ ABI_WORD(SPlugFrameInfo, privateKind, 24);
 ABI_AT(SPlugOpenParam, count, 0);
 ABI_WORD(SPlugVideoFrame, format, 0);
 ABI_WORD(SPlugVideoFrame, plane, 74);
-
-#endif

@@ -8,7 +8,8 @@
 TestPlugin::TestPlugin() {
   module_ = dlopen(Path().c_str(), RTLD_NOW | RTLD_LOCAL);
   if (module_ == nullptr) throw std::runtime_error(dlerror());
-  lookup_ = reinterpret_cast<PFN_ZEBPlugGetProcByOrdinal>(dlsym(module_, "ZEBPlugGetProcByOrdinal"));
+  lookup_ =
+      reinterpret_cast<PFN_ZEBPlugGetProcByOrdinal>(dlsym(module_, "ZEBPlugGetProcByOrdinal"));
   if (lookup_ == nullptr) throw std::runtime_error("no ZEBPlugGetProcByOrdinal export");
 }
 

@@ -14,157 +14,176 @@ namespace {
 
 // A video track with sync and display-offset tables and a sound track.
 Bytes SmallMovie() {
-    MovieBytes file;
-    const uint32_t video = file.AddData(60, 0x10);
-    const uint32_t sound = file.AddData(64, 0x20);
-    return file.Build({
-        TrackBytes{FourCC("vide"), 600, 1,
-                   Concat({Stsd({ImageDescription(FourCC("avc1"), 64, 48, Atom(FourCC("pasp"), Be32s({1, 1})))}),
-                           Stts({{6, 20}}), Ctts(1, {{2, 20}, {1, -20}, {3, 0}}), Stss({1, 4}),
-                           Stsc({{1, 3, 1}}), Stsz(0, 6, {10, 10, 10, 10, 10, 10}), Stco({video, video + 30})})},
-        TrackBytes{FourCC("soun"), 48000, 2,
-                   Concat({Stsd({SoundDescription(FourCC("sowt"), 0, 2, 16, 48000)}), Stts({{16, 1}}),
-                           Stsc({{1, 8, 1}}), Stsz(1, 16), Co64({sound, sound + 32})})},
-    });
+  MovieBytes file;
+  const uint32_t video = file.AddData(60, 0x10);
+  const uint32_t sound = file.AddData(64, 0x20);
+  return file.Build({
+      TrackBytes{FourCC("vide"), 600, 1,
+                 Concat({Stsd({ImageDescription(FourCC("avc1"), 64, 48,
+                                                Atom(FourCC("pasp"), Be32s({1, 1})))}),
+                         Stts({{6, 20}}), Ctts(1, {{2, 20}, {1, -20}, {3, 0}}), Stss({1, 4}),
+                         Stsc({{1, 3, 1}}), Stsz(0, 6, {10, 10, 10, 10, 10, 10}),
+                         Stco({video, video + 30})})},
+      TrackBytes{FourCC("soun"), 48000, 2,
+                 Concat({Stsd({SoundDescription(FourCC("sowt"), 0, 2, 16, 48000)}), Stts({{16, 1}}),
+                         Stsc({{1, 8, 1}}), Stsz(1, 16), Co64({sound, sound + 32})})},
+  });
 }
 
 // Every operation a caller may make, over every track; must only return.
 void ExerciseEverything(const Movie& movie) {
-    for (uint32_t t = 1; t <= movie.TrackCount(); ++t) {
-        const Media& media = movie.GetTrack(t)->GetMedia();
-        Bytes description;
-        for (uint32_t d = 0; d <= media.SampleDescriptionCount(); ++d) (void)DescriptionOf(media, d, description);
-        int64_t bytes = 0;
-        (void)media.GetDataSize(0, static_cast<int64_t>(media.Duration()), bytes);
-        (void)AllReferences(media);
-        const uint64_t count = std::min<uint64_t>(media.SampleCount(), 200);
-        for (uint64_t n = 1; n <= count; ++n) {
-            int64_t time = 0;
-            int64_t duration = 0;
-            if (!media.GetSampleDecodeTime(n, time, duration).IsOk()) continue;
-            SampleReadResult result;
-            std::vector<uint8_t> data;
-            (void)ReadAt(media, time, 1, result, data, 4096);
-        }
+  for (uint32_t t = 1; t <= movie.TrackCount(); ++t) {
+    const Media& media = movie.GetTrack(t)->GetMedia();
+    Bytes description;
+    for (uint32_t d = 0; d <= media.SampleDescriptionCount(); ++d)
+      (void)DescriptionOf(media, d, description);
+    int64_t bytes = 0;
+    (void)media.GetDataSize(0, static_cast<int64_t>(media.Duration()), bytes);
+    (void)AllReferences(media);
+    const uint64_t count = std::min<uint64_t>(media.SampleCount(), 200);
+    for (uint64_t n = 1; n <= count; ++n) {
+      int64_t time = 0;
+      int64_t duration = 0;
+      if (!media.GetSampleDecodeTime(n, time, duration).IsOk()) continue;
+      SampleReadResult result;
+      std::vector<uint8_t> data;
+      (void)ReadAt(media, time, 1, result, data, 4096);
     }
+  }
 }
 
 TEST(MalformedMovieTest, TruncationGivesTruncatedAtEveryLength) {
-    const Bytes whole = SmallMovie();
-    std::unique_ptr<Movie> movie;
-    ASSERT_TRUE(OpenBytes(whole, movie).IsOk());
-    const uint64_t moovOffset = 8 + 124;  // after 'mdat'
-    for (size_t length = 0; length < whole.size(); ++length) {
-        SCOPED_TRACE(length);
-        const Status status = OpenBytes(Bytes(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(length)), movie);
-        ASSERT_FALSE(status.IsOk());
-        if (length >= moovOffset + 8) {
-            EXPECT_EQ(status.Code(), StatusCode::kTruncated) << status.ToString();
-        }
+  const Bytes whole = SmallMovie();
+  std::unique_ptr<Movie> movie;
+  ASSERT_TRUE(OpenBytes(whole, movie).IsOk());
+  const uint64_t moovOffset = 8 + 124;  // after 'mdat'
+  for (size_t length = 0; length < whole.size(); ++length) {
+    SCOPED_TRACE(length);
+    const Status status =
+        OpenBytes(Bytes(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(length)), movie);
+    ASSERT_FALSE(status.IsOk());
+    if (length >= moovOffset + 8) {
+      EXPECT_EQ(status.Code(), StatusCode::kTruncated) << status.ToString();
     }
+  }
 }
 
 TEST(MalformedMovieTest, BitFlipsNeverCrash) {
-    const Bytes whole = SmallMovie();
-    std::mt19937 random(20240601);
-    std::uniform_int_distribution<size_t> position(8 + 124, whole.size() - 1);
-    for (int round = 0; round < 3000; ++round) {
-        Bytes bytes = whole;
-        for (int flip = 0; flip < 1 + round % 4; ++flip) bytes[position(random)] ^= static_cast<uint8_t>(1u << (random() % 8));
-        std::unique_ptr<Movie> movie;
-        if (OpenBytes(bytes, movie).IsOk()) ExerciseEverything(*movie);
-    }
+  const Bytes whole = SmallMovie();
+  std::mt19937 random(20240601);
+  std::uniform_int_distribution<size_t> position(8 + 124, whole.size() - 1);
+  for (int round = 0; round < 3000; ++round) {
+    Bytes bytes = whole;
+    for (int flip = 0; flip < 1 + round % 4; ++flip)
+      bytes[position(random)] ^= static_cast<uint8_t>(1u << (random() % 8));
+    std::unique_ptr<Movie> movie;
+    if (OpenBytes(bytes, movie).IsOk()) ExerciseEverything(*movie);
+  }
 }
 
 // Each table claims 0x40000001 entries in an atom of a few bytes.
 TEST(MalformedMovieTest, LyingCountsFailBeforeAllocating) {
-    for (const uint32_t type : {FourCC("stts"), FourCC("stsc"), FourCC("stsz"), FourCC("stco"), FourCC("co64"),
-                                FourCC("ctts"), FourCC("stss"), FourCC("stps"), FourCC("stsd"), FourCC("stz2")}) {
-        const std::string atom = FourCCToString(type);
-        SCOPED_TRACE(atom);
-        // 'stsz' (no constant size) and 'stz2' (8-bit sizes) hold a field before the count.
-        const Bytes lead = type == FourCC("stsz") ? Be32s({0}) : type == FourCC("stz2") ? Be32s({8}) : Bytes{};
-        const Bytes lie = Concat({lead, Be32s({0x40000001, 1, 2})});
-        MovieBytes file;
-        std::unique_ptr<Movie> movie;
-        const Status status =
-            OpenBytes(file.Build({TrackBytes{FourCC("vide"), 600, 1, FullAtom(type, 0, 0, lie)}}), movie);
-        EXPECT_EQ(status.Code(), StatusCode::kInvalid) << status.ToString();
-        EXPECT_EQ(status.Where(), std::string("moov/trak/mdia/minf/stbl/") + atom);
-        EXPECT_NE(status.Message().find("1073741825"), std::string::npos) << status.Message();
-    }
+  for (const uint32_t type :
+       {FourCC("stts"), FourCC("stsc"), FourCC("stsz"), FourCC("stco"), FourCC("co64"),
+        FourCC("ctts"), FourCC("stss"), FourCC("stps"), FourCC("stsd"), FourCC("stz2")}) {
+    const std::string atom = FourCCToString(type);
+    SCOPED_TRACE(atom);
+    // 'stsz' (no constant size) and 'stz2' (8-bit sizes) hold a field before the count.
+    const Bytes lead = type == FourCC("stsz")   ? Be32s({0})
+                       : type == FourCC("stz2") ? Be32s({8})
+                                                : Bytes{};
+    const Bytes lie = Concat({lead, Be32s({0x40000001, 1, 2})});
+    MovieBytes file;
+    std::unique_ptr<Movie> movie;
+    const Status status = OpenBytes(
+        file.Build({TrackBytes{FourCC("vide"), 600, 1, FullAtom(type, 0, 0, lie)}}), movie);
+    EXPECT_EQ(status.Code(), StatusCode::kInvalid) << status.ToString();
+    EXPECT_EQ(status.Where(), std::string("moov/trak/mdia/minf/stbl/") + atom);
+    EXPECT_NE(status.Message().find("1073741825"), std::string::npos) << status.Message();
+  }
 }
 
 // An 'elst' whose count passes its atom keeps the edits it holds.
 TEST(MalformedMovieTest, ElstCountPastAtom) {
-    const Bytes elst = FullAtom(FourCC("elst"), 0, 0, Be32s({189, 600, 0, 0x10000}));
-    const Bytes moov = Atom(FourCC("moov"), Atom(FourCC("trak"), Atom(FourCC("edts"), elst)));
-    std::unique_ptr<Movie> movie;
-    ASSERT_TRUE(OpenBytes(Concat({Atom(FourCC("mdat"), {}), moov}), movie).IsOk());
-    ASSERT_EQ(movie->GetTrack(1)->Edits().size(), 1u);
-    EXPECT_EQ(movie->GetTrack(1)->Edits()[0].segmentDuration, 600u);
+  const Bytes elst = FullAtom(FourCC("elst"), 0, 0, Be32s({189, 600, 0, 0x10000}));
+  const Bytes moov = Atom(FourCC("moov"), Atom(FourCC("trak"), Atom(FourCC("edts"), elst)));
+  std::unique_ptr<Movie> movie;
+  ASSERT_TRUE(OpenBytes(Concat({Atom(FourCC("mdat"), {}), moov}), movie).IsOk());
+  ASSERT_EQ(movie->GetTrack(1)->Edits().size(), 1u);
+  EXPECT_EQ(movie->GetTrack(1)->Edits()[0].segmentDuration, 600u);
 }
 
 struct FramingCase {
-    const char* name;
-    Bytes file;
-    bool opens;
-    StatusCode code;
+  const char* name;
+  Bytes file;
+  bool opens;
+  StatusCode code;
 };
 
-Bytes MoovWith(std::initializer_list<Bytes> children) { return Atom(FourCC("moov"), Concat(children)); }
+Bytes MoovWith(std::initializer_list<Bytes> children) {
+  return Atom(FourCC("moov"), Concat(children));
+}
 
 Bytes Nested(uint32_t type, int depth, const Bytes& inner) {
-    Bytes bytes = inner;
-    for (int i = 0; i < depth; ++i) bytes = Atom(type, bytes);
-    return bytes;
+  Bytes bytes = inner;
+  for (int i = 0; i < depth; ++i) bytes = Atom(type, bytes);
+  return bytes;
 }
 
 TEST(MalformedMovieTest, AtomFramingRules) {
-    const Bytes mvhd = FullAtom(FourCC("mvhd"), 0, 0, Concat({Bytes(8, 0), Be32s({600, 0}), Bytes(80, 0)}));
-    Bytes sizeZeroMoov = MoovWith({mvhd});
-    sizeZeroMoov[3] = 0;  // size 0: runs to the end of the file
-    Bytes largeSizeMoov = Concat({Be32s({1, FourCC("moov"), 0}), Be32s({static_cast<uint32_t>(16 + mvhd.size())}), mvhd});
-    const FramingCase cases[] = {
-        {"empty file", {}, false, StatusCode::kInvalid},
-        {"text, not a movie", Bytes{'h', 'e', 'l', 'l', 'o', ' ', 'w', 'o', 'r', 'l', 'd', '\n'}, false,
-         StatusCode::kTruncated},
-        {"no moov", Atom(FourCC("free"), Bytes(10, 0)), false, StatusCode::kInvalid},
-        {"moov of size 0 at the end", Concat({Atom(FourCC("free"), {}), sizeZeroMoov}), true, StatusCode::kOk},
-        {"moov with a 64-bit size", largeSizeMoov, true, StatusCode::kOk},
-        {"size smaller than the header", Be32s({4, FourCC("moov")}), false, StatusCode::kInvalid},
-        {"64-bit size smaller than its header", Be32s({1, FourCC("moov"), 0, 8}), false, StatusCode::kInvalid},
-        {"child larger than its parent", MoovWith({Be32s({200, FourCC("trak")})}), false, StatusCode::kInvalid},
-        {"trailing bytes shorter than a header are padding", MoovWith({mvhd, Bytes(7, 0xFF)}), true, StatusCode::kOk},
-        {"trak nested in trak 100 times is skipped", MoovWith({mvhd, Nested(FourCC("trak"), 100, {})}), true,
-         StatusCode::kOk},
-        {"unknown atoms are skipped", MoovWith({Atom(FourCC("zzzz"), Bytes(3, 0)), mvhd}), true, StatusCode::kOk},
-        {"stsd entry smaller than a sample entry",
-         MoovWith({Nested(FourCC("trak"), 1,
-                          Atom(FourCC("mdia"), Atom(FourCC("minf"), Atom(FourCC("stbl"),
-                                                                         FullAtom(FourCC("stsd"), 0, 0,
-                                                                                  Be32s({1, 8, FourCC("avc1")}))))))}),
-         false, StatusCode::kInvalid},
-    };
-    for (const FramingCase& c : cases) {
-        SCOPED_TRACE(c.name);
-        std::unique_ptr<Movie> movie;
-        const Status status = OpenBytes(c.file, movie);
-        EXPECT_EQ(status.IsOk(), c.opens) << status.ToString();
-        EXPECT_EQ(status.Code(), c.code) << status.ToString();
-        if (c.opens) {
-            EXPECT_EQ(movie->TimeScale(), 600u) << "mvhd was read";
-        }
+  const Bytes mvhd =
+      FullAtom(FourCC("mvhd"), 0, 0, Concat({Bytes(8, 0), Be32s({600, 0}), Bytes(80, 0)}));
+  Bytes sizeZeroMoov = MoovWith({mvhd});
+  sizeZeroMoov[3] = 0;  // size 0: runs to the end of the file
+  Bytes largeSizeMoov = Concat(
+      {Be32s({1, FourCC("moov"), 0}), Be32s({static_cast<uint32_t>(16 + mvhd.size())}), mvhd});
+  const FramingCase cases[] = {
+      {"empty file", {}, false, StatusCode::kInvalid},
+      {"text, not a movie", Bytes{'h', 'e', 'l', 'l', 'o', ' ', 'w', 'o', 'r', 'l', 'd', '\n'},
+       false, StatusCode::kTruncated},
+      {"no moov", Atom(FourCC("free"), Bytes(10, 0)), false, StatusCode::kInvalid},
+      {"moov of size 0 at the end", Concat({Atom(FourCC("free"), {}), sizeZeroMoov}), true,
+       StatusCode::kOk},
+      {"moov with a 64-bit size", largeSizeMoov, true, StatusCode::kOk},
+      {"size smaller than the header", Be32s({4, FourCC("moov")}), false, StatusCode::kInvalid},
+      {"64-bit size smaller than its header", Be32s({1, FourCC("moov"), 0, 8}), false,
+       StatusCode::kInvalid},
+      {"child larger than its parent", MoovWith({Be32s({200, FourCC("trak")})}), false,
+       StatusCode::kInvalid},
+      {"trailing bytes shorter than a header are padding", MoovWith({mvhd, Bytes(7, 0xFF)}), true,
+       StatusCode::kOk},
+      {"trak nested in trak 100 times is skipped",
+       MoovWith({mvhd, Nested(FourCC("trak"), 100, {})}), true, StatusCode::kOk},
+      {"unknown atoms are skipped", MoovWith({Atom(FourCC("zzzz"), Bytes(3, 0)), mvhd}), true,
+       StatusCode::kOk},
+      {"stsd entry smaller than a sample entry",
+       MoovWith(
+           {Nested(FourCC("trak"), 1,
+                   Atom(FourCC("mdia"),
+                        Atom(FourCC("minf"),
+                             Atom(FourCC("stbl"), FullAtom(FourCC("stsd"), 0, 0,
+                                                           Be32s({1, 8, FourCC("avc1")}))))))}),
+       false, StatusCode::kInvalid},
+  };
+  for (const FramingCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::unique_ptr<Movie> movie;
+    const Status status = OpenBytes(c.file, movie);
+    EXPECT_EQ(status.IsOk(), c.opens) << status.ToString();
+    EXPECT_EQ(status.Code(), c.code) << status.ToString();
+    if (c.opens) {
+      EXPECT_EQ(movie->TimeScale(), 600u) << "mvhd was read";
     }
+  }
 }
 
 TEST(MalformedMovieTest, PathsThatAreNotReadableMovies) {
-    std::unique_ptr<Movie> movie;
-    const Status missing = Movie::Open("/nonexistent/folder/movie.mov", movie);
-    EXPECT_EQ(missing.Code(), StatusCode::kNotFound);
-    EXPECT_EQ(missing.Err(), kErrNotFound);
-    EXPECT_EQ(Movie::Open("/tmp", movie).Code(), StatusCode::kIoError) << "a folder is not a movie";
-    EXPECT_EQ(movie, nullptr);
+  std::unique_ptr<Movie> movie;
+  const Status missing = Movie::Open("/nonexistent/folder/movie.mov", movie);
+  EXPECT_EQ(missing.Code(), StatusCode::kNotFound);
+  EXPECT_EQ(missing.Err(), kErrNotFound);
+  EXPECT_EQ(Movie::Open("/tmp", movie).Code(), StatusCode::kIoError) << "a folder is not a movie";
+  EXPECT_EQ(movie, nullptr);
 }
 
 }  // namespace

@@ -10,254 +10,263 @@
 namespace zeb::movie::test {
 
 Bytes Atom(uint32_t type, std::span<const uint8_t> payload) {
-    ByteWriter writer;
-    writer.Begin(type);
-    writer.PutBytes(payload);
-    writer.End();
-    return writer.Bytes();
+  ByteWriter writer;
+  writer.Begin(type);
+  writer.PutBytes(payload);
+  writer.End();
+  return writer.Bytes();
 }
 
 Bytes FullAtom(uint32_t type, uint8_t version, uint32_t flags, std::span<const uint8_t> payload) {
-    ByteWriter writer;
-    writer.BeginFull(type, version, flags);
-    writer.PutBytes(payload);
-    writer.End();
-    return writer.Bytes();
+  ByteWriter writer;
+  writer.BeginFull(type, version, flags);
+  writer.PutBytes(payload);
+  writer.End();
+  return writer.Bytes();
 }
 
 Bytes Concat(std::initializer_list<Bytes> parts) {
-    Bytes all;
-    for (const Bytes& part : parts) all.insert(all.end(), part.begin(), part.end());
-    return all;
+  Bytes all;
+  for (const Bytes& part : parts) all.insert(all.end(), part.begin(), part.end());
+  return all;
 }
 
-Bytes Be16(uint16_t value) { return {static_cast<uint8_t>(value >> 8), static_cast<uint8_t>(value)}; }
+Bytes Be16(uint16_t value) {
+  return {static_cast<uint8_t>(value >> 8), static_cast<uint8_t>(value)};
+}
 
 Bytes Be32s(std::initializer_list<uint32_t> values) {
-    ByteWriter writer;
-    for (uint32_t value : values) writer.PutU32(value);
-    return writer.Bytes();
+  ByteWriter writer;
+  for (uint32_t value : values) writer.PutU32(value);
+  return writer.Bytes();
 }
 
 namespace {
 
 // A full atom: an entry count, then 32-bit `words`; `lead` goes before the count.
-Bytes Table(const char (&type)[5], uint8_t version, size_t count, std::initializer_list<uint32_t> lead,
-            const std::vector<uint32_t>& words) {
-    ByteWriter writer;
-    for (uint32_t word : lead) writer.PutU32(word);
-    writer.PutU32(static_cast<uint32_t>(count));
-    for (uint32_t word : words) writer.PutU32(word);
-    return FullAtom(FourCC(type), version, 0, writer.Bytes());
+Bytes Table(const char (&type)[5], uint8_t version, size_t count,
+            std::initializer_list<uint32_t> lead, const std::vector<uint32_t>& words) {
+  ByteWriter writer;
+  for (uint32_t word : lead) writer.PutU32(word);
+  writer.PutU32(static_cast<uint32_t>(count));
+  for (uint32_t word : words) writer.PutU32(word);
+  return FullAtom(FourCC(type), version, 0, writer.Bytes());
 }
 
 template <typename Pair>
 std::vector<uint32_t> Flatten(std::initializer_list<Pair> pairs) {
-    std::vector<uint32_t> words;
-    for (const auto& [first, second] : pairs) words.insert(words.end(), {first, static_cast<uint32_t>(second)});
-    return words;
+  std::vector<uint32_t> words;
+  for (const auto& [first, second] : pairs)
+    words.insert(words.end(), {first, static_cast<uint32_t>(second)});
+  return words;
 }
 
 }  // namespace
 
 Bytes Stts(std::initializer_list<std::pair<uint32_t, uint32_t>> countAndDelta) {
-    return Table("stts", 0, countAndDelta.size(), {}, Flatten(countAndDelta));
+  return Table("stts", 0, countAndDelta.size(), {}, Flatten(countAndDelta));
 }
 
 Bytes Ctts(uint8_t version, std::initializer_list<std::pair<uint32_t, int32_t>> countAndOffset) {
-    return Table("ctts", version, countAndOffset.size(), {}, Flatten(countAndOffset));
+  return Table("ctts", version, countAndOffset.size(), {}, Flatten(countAndOffset));
 }
 
 Bytes Stss(std::initializer_list<uint32_t> sampleNumbers) {
-    return Table("stss", 0, sampleNumbers.size(), {}, sampleNumbers);
+  return Table("stss", 0, sampleNumbers.size(), {}, sampleNumbers);
 }
 
 Bytes Stsc(std::initializer_list<std::array<uint32_t, 3>> entries) {
-    std::vector<uint32_t> words;
-    for (const auto& entry : entries) words.insert(words.end(), entry.begin(), entry.end());
-    return Table("stsc", 0, entries.size(), {}, words);
+  std::vector<uint32_t> words;
+  for (const auto& entry : entries) words.insert(words.end(), entry.begin(), entry.end());
+  return Table("stsc", 0, entries.size(), {}, words);
 }
 
 Bytes Stsz(uint32_t constantSize, uint32_t count, std::initializer_list<uint32_t> sizes) {
-    return Table("stsz", 0, count, {constantSize}, sizes);
+  return Table("stsz", 0, count, {constantSize}, sizes);
 }
 
-Bytes Stco(const std::vector<uint32_t>& offsets) { return Table("stco", 0, offsets.size(), {}, offsets); }
+Bytes Stco(const std::vector<uint32_t>& offsets) {
+  return Table("stco", 0, offsets.size(), {}, offsets);
+}
 
 Bytes Co64(std::initializer_list<uint64_t> offsets) {
-    std::vector<uint32_t> words;
-    for (uint64_t offset : offsets) {
-        words.insert(words.end(), {static_cast<uint32_t>(offset >> 32), static_cast<uint32_t>(offset)});
-    }
-    return Table("co64", 0, offsets.size(), {}, words);
+  std::vector<uint32_t> words;
+  for (uint64_t offset : offsets) {
+    words.insert(words.end(), {static_cast<uint32_t>(offset >> 32), static_cast<uint32_t>(offset)});
+  }
+  return Table("co64", 0, offsets.size(), {}, words);
 }
 
 Bytes Stsd(std::initializer_list<Bytes> entries) {
-    ByteWriter writer;
-    writer.PutU32(static_cast<uint32_t>(entries.size()));
-    for (const Bytes& entry : entries) writer.PutBytes(entry);
-    return FullAtom(FourCC("stsd"), 0, 0, writer.Bytes());
+  ByteWriter writer;
+  writer.PutU32(static_cast<uint32_t>(entries.size()));
+  for (const Bytes& entry : entries) writer.PutBytes(entry);
+  return FullAtom(FourCC("stsd"), 0, 0, writer.Bytes());
 }
 
-Bytes ImageDescription(uint32_t format, uint16_t width, uint16_t height, std::span<const uint8_t> extensions) {
-    ByteWriter writer;
-    writer.Begin(format);
-    writer.PutZeros(6);
-    writer.PutU16(1);                 // data reference index
-    writer.PutU16(0);                 // version
-    writer.PutU16(0);                 // revision
-    writer.PutU32(FourCC("ZEBT"));    // vendor
-    writer.PutU32(512);               // temporal quality
-    writer.PutU32(1023);              // spatial quality
-    writer.PutU16(width);
-    writer.PutU16(height);
-    writer.PutU32(0x00480000);        // 72 dpi
-    writer.PutU32(0x00480000);
-    writer.PutU32(0);                 // data size
-    writer.PutU16(1);                 // frame count
-    writer.PutU8(4);                  // name: Pascal string in 32 bytes
-    writer.PutBytes(Be32s({FourCC("test")}));
-    writer.PutZeros(27);
-    writer.PutU16(24);                // depth
-    writer.PutU16(0xFFFF);            // colour table id
-    writer.PutBytes(extensions);
-    writer.End();
-    return writer.Bytes();
+Bytes ImageDescription(uint32_t format, uint16_t width, uint16_t height,
+                       std::span<const uint8_t> extensions) {
+  ByteWriter writer;
+  writer.Begin(format);
+  writer.PutZeros(6);
+  writer.PutU16(1);               // data reference index
+  writer.PutU16(0);               // version
+  writer.PutU16(0);               // revision
+  writer.PutU32(FourCC("ZEBT"));  // vendor
+  writer.PutU32(512);             // temporal quality
+  writer.PutU32(1023);            // spatial quality
+  writer.PutU16(width);
+  writer.PutU16(height);
+  writer.PutU32(0x00480000);  // 72 dpi
+  writer.PutU32(0x00480000);
+  writer.PutU32(0);  // data size
+  writer.PutU16(1);  // frame count
+  writer.PutU8(4);   // name: Pascal string in 32 bytes
+  writer.PutBytes(Be32s({FourCC("test")}));
+  writer.PutZeros(27);
+  writer.PutU16(24);      // depth
+  writer.PutU16(0xFFFF);  // colour table id
+  writer.PutBytes(extensions);
+  writer.End();
+  return writer.Bytes();
 }
 
-Bytes SoundDescription(uint32_t format, uint16_t version, uint16_t channels, uint16_t bits, uint32_t rate,
-                       std::array<uint32_t, 4> perPacket, std::span<const uint8_t> extensions) {
-    ByteWriter writer;
-    writer.Begin(format);
-    writer.PutZeros(6);
-    writer.PutU16(1);  // data reference index
-    writer.PutU16(version);
-    writer.PutU16(0);  // revision
-    writer.PutU32(0);  // vendor
-    if (version == 2) {
-        writer.PutU16(3);
-        writer.PutU16(16);
-        writer.PutU16(0xFFFE);
-        writer.PutU16(0);
-        writer.PutU32(0x00010000);
-        writer.PutU32(72);  // size of the struct
-        const double rate64 = rate;
-        uint64_t bits64 = 0;
-        static_assert(sizeof bits64 == sizeof rate64);
-        std::memcpy(&bits64, &rate64, sizeof bits64);
-        writer.PutU64(bits64);
-        writer.PutU32(channels);
-        writer.PutU32(0x7F000000);
-    } else {
-        writer.PutU16(channels);
-        writer.PutU16(bits);
-        writer.PutU16(version == 1 ? 0xFFFE : 0);  // compression id
-        writer.PutU16(0);                            // packet size
-        writer.PutU32(rate << 16);
-    }
-    if (version != 0) {
-        for (uint32_t field : perPacket) writer.PutU32(field);
-    }
-    writer.PutBytes(extensions);
-    writer.End();
-    return writer.Bytes();
+Bytes SoundDescription(uint32_t format, uint16_t version, uint16_t channels, uint16_t bits,
+                       uint32_t rate, std::array<uint32_t, 4> perPacket,
+                       std::span<const uint8_t> extensions) {
+  ByteWriter writer;
+  writer.Begin(format);
+  writer.PutZeros(6);
+  writer.PutU16(1);  // data reference index
+  writer.PutU16(version);
+  writer.PutU16(0);  // revision
+  writer.PutU32(0);  // vendor
+  if (version == 2) {
+    writer.PutU16(3);
+    writer.PutU16(16);
+    writer.PutU16(0xFFFE);
+    writer.PutU16(0);
+    writer.PutU32(0x00010000);
+    writer.PutU32(72);  // size of the struct
+    const double rate64 = rate;
+    uint64_t bits64 = 0;
+    static_assert(sizeof bits64 == sizeof rate64);
+    std::memcpy(&bits64, &rate64, sizeof bits64);
+    writer.PutU64(bits64);
+    writer.PutU32(channels);
+    writer.PutU32(0x7F000000);
+  } else {
+    writer.PutU16(channels);
+    writer.PutU16(bits);
+    writer.PutU16(version == 1 ? 0xFFFE : 0);  // compression id
+    writer.PutU16(0);                          // packet size
+    writer.PutU32(rate << 16);
+  }
+  if (version != 0) {
+    for (uint32_t field : perPacket) writer.PutU32(field);
+  }
+  writer.PutBytes(extensions);
+  writer.End();
+  return writer.Bytes();
 }
 
 Bytes Elst(uint8_t version, std::initializer_list<std::array<int64_t, 3>> entries) {
-    ByteWriter writer;
-    writer.PutU32(static_cast<uint32_t>(entries.size()));
-    for (const auto& [duration, mediaTime, rate] : entries) {
-        if (version == 1) {
-            writer.PutU64(static_cast<uint64_t>(duration));
-            writer.PutU64(static_cast<uint64_t>(mediaTime));
-        } else {
-            writer.PutU32(static_cast<uint32_t>(duration));
-            writer.PutU32(static_cast<uint32_t>(mediaTime));
-        }
-        writer.PutU32(static_cast<uint32_t>(rate));
+  ByteWriter writer;
+  writer.PutU32(static_cast<uint32_t>(entries.size()));
+  for (const auto& [duration, mediaTime, rate] : entries) {
+    if (version == 1) {
+      writer.PutU64(static_cast<uint64_t>(duration));
+      writer.PutU64(static_cast<uint64_t>(mediaTime));
+    } else {
+      writer.PutU32(static_cast<uint32_t>(duration));
+      writer.PutU32(static_cast<uint32_t>(mediaTime));
     }
-    return FullAtom(FourCC("elst"), version, 0, writer.Bytes());
+    writer.PutU32(static_cast<uint32_t>(rate));
+  }
+  return FullAtom(FourCC("elst"), version, 0, writer.Bytes());
 }
 
 uint32_t MovieBytes::AddData(std::span<const uint8_t> data) {
-    const auto offset = static_cast<uint32_t>(8 + data_.size());
-    data_.insert(data_.end(), data.begin(), data.end());
-    return offset;
+  const auto offset = static_cast<uint32_t>(8 + data_.size());
+  data_.insert(data_.end(), data.begin(), data.end());
+  return offset;
 }
 
 uint32_t MovieBytes::AddData(size_t count, uint8_t fill) { return AddData(Bytes(count, fill)); }
 
 Bytes MovieBytes::Build(std::initializer_list<TrackBytes> tracks) const {
-    ByteWriter writer;
-    writer.Begin(FourCC("mdat"));
-    writer.PutBytes(data_);
-    writer.End();
-    writer.Begin(FourCC("moov"));
-    writer.BeginFull(FourCC("mvhd"), 0, 0);
+  ByteWriter writer;
+  writer.Begin(FourCC("mdat"));
+  writer.PutBytes(data_);
+  writer.End();
+  writer.Begin(FourCC("moov"));
+  writer.BeginFull(FourCC("mvhd"), 0, 0);
+  writer.PutZeros(8);
+  writer.PutU32(600);
+  writer.PutU32(0);
+  writer.PutZeros(80);
+  writer.End();
+  for (const TrackBytes& track : tracks) {
+    writer.Begin(FourCC("trak"));
+    writer.BeginFull(FourCC("tkhd"), 0, 1);
     writer.PutZeros(8);
-    writer.PutU32(600);
+    writer.PutU32(track.trackId);
+    writer.PutZeros(4 + 4 + 8 + 8 + 36 + 8);
+    writer.End();
+    writer.Begin(FourCC("mdia"));
+    writer.BeginFull(FourCC("mdhd"), 0, 0);
+    writer.PutZeros(8);
+    writer.PutU32(track.timeScale);
     writer.PutU32(0);
-    writer.PutZeros(80);
+    writer.PutU32(0);
     writer.End();
-    for (const TrackBytes& track : tracks) {
-        writer.Begin(FourCC("trak"));
-        writer.BeginFull(FourCC("tkhd"), 0, 1);
-        writer.PutZeros(8);
-        writer.PutU32(track.trackId);
-        writer.PutZeros(4 + 4 + 8 + 8 + 36 + 8);
-        writer.End();
-        writer.Begin(FourCC("mdia"));
-        writer.BeginFull(FourCC("mdhd"), 0, 0);
-        writer.PutZeros(8);
-        writer.PutU32(track.timeScale);
-        writer.PutU32(0);
-        writer.PutU32(0);
-        writer.End();
-        writer.BeginFull(FourCC("hdlr"), 0, 0);
-        writer.PutU32(FourCC("mhlr"));
-        writer.PutU32(track.handler);
-        writer.PutZeros(13);
-        writer.End();
-        writer.Begin(FourCC("minf"));
-        if (!track.dinf.empty()) writer.PutBytes(Atom(FourCC("dinf"), track.dinf));
-        writer.Begin(FourCC("stbl"));
-        writer.PutBytes(track.stbl);
-        writer.End();
-        writer.End();
-        writer.End();
-        writer.End();
-    }
+    writer.BeginFull(FourCC("hdlr"), 0, 0);
+    writer.PutU32(FourCC("mhlr"));
+    writer.PutU32(track.handler);
+    writer.PutZeros(13);
     writer.End();
-    return writer.Bytes();
+    writer.Begin(FourCC("minf"));
+    if (!track.dinf.empty()) writer.PutBytes(Atom(FourCC("dinf"), track.dinf));
+    writer.Begin(FourCC("stbl"));
+    writer.PutBytes(track.stbl);
+    writer.End();
+    writer.End();
+    writer.End();
+    writer.End();
+  }
+  writer.End();
+  return writer.Bytes();
 }
 
 Status OpenBytes(Bytes bytes, std::unique_ptr<Movie>& movie) {
-    return Movie::Open(std::make_shared<MemorySource>(std::move(bytes)), movie);
+  return Movie::Open(std::make_shared<MemorySource>(std::move(bytes)), movie);
 }
 
 Handle HandleOf(std::span<const uint8_t> bytes) {
-    Handle handle = NewHandle(bytes.size());
-    std::copy(bytes.begin(), bytes.end(), *handle);
-    return handle;
+  Handle handle = NewHandle(bytes.size());
+  std::copy(bytes.begin(), bytes.end(), *handle);
+  return handle;
 }
 
 Bytes HandleBytes(Handle handle) { return Bytes(*handle, *handle + GetHandleSize(handle)); }
 
 Status DescriptionOf(const Media& media, uint32_t index, Bytes& description) {
-    Handle handle = NewHandle(0);
-    const Status status = media.GetSampleDescription(index, handle);
-    description = status.IsOk() ? HandleBytes(handle) : Bytes{};
-    DisposeHandle(handle);
-    return status;
+  Handle handle = NewHandle(0);
+  const Status status = media.GetSampleDescription(index, handle);
+  description = status.IsOk() ? HandleBytes(handle) : Bytes{};
+  DisposeHandle(handle);
+  return status;
 }
 
 uint64_t NativeField(const Bytes& bytes, size_t offset, size_t width) {
-    uint16_t u16 = 0;
-    uint32_t u32 = 0;
-    uint64_t u64 = 0;
-    void* const field = width == 2 ? static_cast<void*>(&u16) : width == 4 ? static_cast<void*>(&u32) : &u64;
-    if (offset + width <= bytes.size()) std::memcpy(field, bytes.data() + offset, width);
-    return u16 | u32 | u64;
+  uint16_t u16 = 0;
+  uint32_t u32 = 0;
+  uint64_t u64 = 0;
+  void* const field = width == 2   ? static_cast<void*>(&u16)
+                      : width == 4 ? static_cast<void*>(&u32)
+                                   : &u64;
+  if (offset + width <= bytes.size()) std::memcpy(field, bytes.data() + offset, width);
+  return u16 | u32 | u64;
 }
 
 }  // namespace zeb::movie::test

@@ -37,34 +37,40 @@ Bytes Stsd(std::initializer_list<Bytes> entries);
 Bytes Elst(uint8_t version, std::initializer_list<std::array<int64_t, 3>> entries);
 
 // An 86-byte image description header (version 0, 72 dpi, depth 24) and its extensions.
-Bytes ImageDescription(uint32_t format, uint16_t width, uint16_t height, std::span<const uint8_t> extensions = {});
+Bytes ImageDescription(uint32_t format, uint16_t width, uint16_t height,
+                       std::span<const uint8_t> extensions = {});
 // A sound description of version 0 (36 bytes), 1 (52) or 2 (72 bytes), then
 // the extensions. Version 1: `perPacket` = {samples per packet, bytes per
 // packet, bytes per frame, bytes per sample}; version 2: {bits per channel,
 // flags, bytes per packet, frames per packet}.
-Bytes SoundDescription(uint32_t format, uint16_t version, uint16_t channels, uint16_t bits, uint32_t rate,
-                       std::array<uint32_t, 4> perPacket = {}, std::span<const uint8_t> extensions = {});
+Bytes SoundDescription(uint32_t format, uint16_t version, uint16_t channels, uint16_t bits,
+                       uint32_t rate, std::array<uint32_t, 4> perPacket = {},
+                       std::span<const uint8_t> extensions = {});
 
 struct TrackBytes {
-    TrackBytes(uint32_t handler, uint32_t timeScale, uint32_t trackId, Bytes stbl, Bytes dinf = {})
-        : handler(handler), timeScale(timeScale), trackId(trackId), stbl(std::move(stbl)), dinf(std::move(dinf)) {}
+  TrackBytes(uint32_t handler, uint32_t timeScale, uint32_t trackId, Bytes stbl, Bytes dinf = {})
+      : handler(handler),
+        timeScale(timeScale),
+        trackId(trackId),
+        stbl(std::move(stbl)),
+        dinf(std::move(dinf)) {}
 
-    uint32_t handler;    // 'vide', 'soun', ...
-    uint32_t timeScale;  // ticks per second
-    uint32_t trackId;
-    Bytes stbl;  // the children of 'stbl', concatenated
-    Bytes dinf;  // children of 'dinf' ('dref'); no 'dinf' when empty
+  uint32_t handler;    // 'vide', 'soun', ...
+  uint32_t timeScale;  // ticks per second
+  uint32_t trackId;
+  Bytes stbl;  // the children of 'stbl', concatenated
+  Bytes dinf;  // children of 'dinf' ('dref'); no 'dinf' when empty
 };
 
 class MovieBytes {
-public:
-    // Appends sample data to 'mdat'; returns its file offset.
-    uint32_t AddData(std::span<const uint8_t> data);
-    uint32_t AddData(size_t count, uint8_t fill);
-    Bytes Build(std::initializer_list<TrackBytes> tracks) const;
+ public:
+  // Appends sample data to 'mdat'; returns its file offset.
+  uint32_t AddData(std::span<const uint8_t> data);
+  uint32_t AddData(size_t count, uint8_t fill);
+  Bytes Build(std::initializer_list<TrackBytes> tracks) const;
 
-private:
-    Bytes data_;
+ private:
+  Bytes data_;
 };
 
 // Opens bytes as a movie.

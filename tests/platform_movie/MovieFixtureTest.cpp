@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
-
 #include "platform/movie/FourCC.h"
 #include "tests/platform_movie/MovieBytes.h"
 #include "tests/platform_movie/MovieTestUtil.h"
@@ -14,67 +13,74 @@ namespace zeb::movie::test {
 namespace {
 
 std::string Join(const std::vector<std::string>& lines) {
-    std::string text;
-    for (const std::string& line : lines) text += line + "\n";
-    return text;
+  std::string text;
+  for (const std::string& line : lines) text += line + "\n";
+  return text;
 }
 
 class MovieFixtureTest : public testing::TestWithParam<const char*> {};
 
 TEST_P(MovieFixtureTest, SamplesMatchFfprobe) {
-    const std::string path = FixtureFile(GetParam());
-    ASSERT_FALSE(path.empty());
-    std::unique_ptr<Movie> movie;
-    const Status status = Movie::Open(path, movie);
-    ASSERT_TRUE(status.IsOk()) << status.ToString();
-    const zeb::test::ProbeResult probe = ProbeIgnoringEdits(path);
-    ASSERT_TRUE(probe.ok) << probe.error;
-    ASSERT_EQ(probe.streams.size(), movie->TrackCount());
-    EXPECT_EQ(Join(CompareWithProbe(*movie, probe)), "");
+  const std::string path = FixtureFile(GetParam());
+  ASSERT_FALSE(path.empty());
+  std::unique_ptr<Movie> movie;
+  const Status status = Movie::Open(path, movie);
+  ASSERT_TRUE(status.IsOk()) << status.ToString();
+  const zeb::test::ProbeResult probe = ProbeIgnoringEdits(path);
+  ASSERT_TRUE(probe.ok) << probe.error;
+  ASSERT_EQ(probe.streams.size(), movie->TrackCount());
+  EXPECT_EQ(Join(CompareWithProbe(*movie, probe)), "");
 }
 
 INSTANTIATE_TEST_SUITE_P(Fixtures, MovieFixtureTest,
-                         testing::Values("avc1_bframes.mov", "prores.mov", "dvvideo.mov", "dnxhd.mov",
-                                         "mpeg2_xd5c.mov", "mpeg2_mx5p.mov", "mjpeg.mov", "uyvy_2vuy.mov",
-                                         "pcm_twos.mov", "pcm_sowt.mov", "pcm_in24_be.mov", "pcm_in24_le.mov",
-                                         "pcm_in32.mov", "pcm_fl32.mov", "pcm_lpcm_96k.mov", "pcm_mono_tracks.mov",
-                                         "ima4.mov", "aac.mov", "avc1_aac.mp4", "avc1_pcm.mov"),
+                         testing::Values("avc1_bframes.mov", "prores.mov", "dvvideo.mov",
+                                         "dnxhd.mov", "mpeg2_xd5c.mov", "mpeg2_mx5p.mov",
+                                         "mjpeg.mov", "uyvy_2vuy.mov", "pcm_twos.mov",
+                                         "pcm_sowt.mov", "pcm_in24_be.mov", "pcm_in24_le.mov",
+                                         "pcm_in32.mov", "pcm_fl32.mov", "pcm_lpcm_96k.mov",
+                                         "pcm_mono_tracks.mov", "ima4.mov", "aac.mov",
+                                         "avc1_aac.mp4", "avc1_pcm.mov"),
                          [](const testing::TestParamInfo<const char*>& info) {
-                             std::string name = info.param;
-                             for (char& c : name) c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
-                             return name;
+                           std::string name = info.param;
+                           for (char& c : name)
+                             c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+                           return name;
                          });
 
 // The movie header of a real movie (at the end of the file) stored again as
 // 'cmov': 'dcom' = 'zlib', 'cmvd' = inflated size + deflated 'moov'.
 TEST(MovieFixtureTest, CompressedMovieHeaderReadsLikeThePlainOne) {
-    const std::string path = FixtureFile("avc1_pcm.mov");
-    const Bytes file = ReadBytes(path, 0, uint64_t{1} << 30);
-    const Bytes moovType = Be32s({FourCC("moov")});
-    const auto type = std::find_end(file.begin(), file.end(), moovType.begin(), moovType.end());
-    const auto moov = type - 4;
-    ASSERT_EQ(static_cast<uint64_t>(file.end() - moov), BeU32(file, static_cast<size_t>(moov - file.begin())))
-        << "ffmpeg puts the movie header last";
+  const std::string path = FixtureFile("avc1_pcm.mov");
+  const Bytes file = ReadBytes(path, 0, uint64_t{1} << 30);
+  const Bytes moovType = Be32s({FourCC("moov")});
+  const auto type = std::find_end(file.begin(), file.end(), moovType.begin(), moovType.end());
+  const auto moov = type - 4;
+  ASSERT_EQ(static_cast<uint64_t>(file.end() - moov),
+            BeU32(file, static_cast<size_t>(moov - file.begin())))
+      << "ffmpeg puts the movie header last";
 
-    const Bytes plain(moov, file.end());
-    uLongf packedSize = compressBound(plain.size());
-    Bytes packed(packedSize);
-    ASSERT_EQ(compress2(packed.data(), &packedSize, plain.data(), plain.size(), 9), Z_OK);
-    packed.resize(packedSize);
-    const Bytes cmov = Atom(FourCC("cmov"), Concat({Atom(FourCC("dcom"), Be32s({FourCC("zlib")})),
-                                                    Atom(FourCC("cmvd"), Concat({Be32s({static_cast<uint32_t>(plain.size())}), packed}))}));
-    const Bytes compressed = Concat({Bytes(file.begin(), moov), Atom(FourCC("moov"), cmov)});
+  const Bytes plain(moov, file.end());
+  uLongf packedSize = compressBound(plain.size());
+  Bytes packed(packedSize);
+  ASSERT_EQ(compress2(packed.data(), &packedSize, plain.data(), plain.size(), 9), Z_OK);
+  packed.resize(packedSize);
+  const Bytes cmov = Atom(
+      FourCC("cmov"),
+      Concat(
+          {Atom(FourCC("dcom"), Be32s({FourCC("zlib")})),
+           Atom(FourCC("cmvd"), Concat({Be32s({static_cast<uint32_t>(plain.size())}), packed}))}));
+  const Bytes compressed = Concat({Bytes(file.begin(), moov), Atom(FourCC("moov"), cmov)});
 
-    std::unique_ptr<Movie> movie;
-    const Status status = OpenBytes(compressed, movie);
-    ASSERT_TRUE(status.IsOk()) << status.ToString();
-    EXPECT_TRUE(movie->HasCompressedHeader());
-    EXPECT_EQ(Join(CompareWithProbe(*movie, ProbeIgnoringEdits(path))), "");
+  std::unique_ptr<Movie> movie;
+  const Status status = OpenBytes(compressed, movie);
+  ASSERT_TRUE(status.IsOk()) << status.ToString();
+  EXPECT_TRUE(movie->HasCompressedHeader());
+  EXPECT_EQ(Join(CompareWithProbe(*movie, ProbeIgnoringEdits(path))), "");
 
-    Bytes lying = compressed;
-    const size_t sizeAt = static_cast<size_t>(moov - file.begin()) + 8 + 8 + 12 + 8;
-    lying[sizeAt] = 0x7F;  // the inflated size now claims about 2 GiB
-    EXPECT_EQ(OpenBytes(lying, movie).Code(), StatusCode::kInvalid);
+  Bytes lying = compressed;
+  const size_t sizeAt = static_cast<size_t>(moov - file.begin()) + 8 + 8 + 12 + 8;
+  lying[sizeAt] = 0x7F;  // the inflated size now claims about 2 GiB
+  EXPECT_EQ(OpenBytes(lying, movie).Code(), StatusCode::kInvalid);
 }
 
 }  // namespace

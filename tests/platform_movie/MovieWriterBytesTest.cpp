@@ -16,211 +16,264 @@ namespace zeb::movie::test {
 namespace {
 
 struct BuilderCase {
-    const char* name;
-    std::function<void(ByteWriter&)> build;
-    Bytes expected;  // spelled out byte by byte, independently of ByteWriter
-    bool ok;
+  const char* name;
+  std::function<void(ByteWriter&)> build;
+  Bytes expected;  // spelled out byte by byte, independently of ByteWriter
+  bool ok;
 };
 
 TEST(MovieWriterBytes, AtomBuilderPatchesSizesAndWritesBigEndian) {
-    const BuilderCase cases[] = {
-        {"EmptyAtomIsItsHeader", [](ByteWriter& w) { w.Begin(FourCC("free")); w.End(); },
-         {0, 0, 0, 8, 'f', 'r', 'e', 'e'}, true},
-        {"NestedAtomsPatchedInnermostFirst",
-         [](ByteWriter& w) {
-             w.Begin(FourCC("moov"));
-             w.Begin(FourCC("udta"));
-             w.PutU8(0xAB);
-             w.End();
-             w.PutU16(0xCDEF);
-             w.End();
-         },
-         {0, 0, 0, 19, 'm', 'o', 'o', 'v', 0, 0, 0, 9, 'u', 'd', 't', 'a', 0xAB, 0xCD, 0xEF}, true},
-        {"FullAtomCarriesVersionAndFlags", [](ByteWriter& w) { w.BeginFull(FourCC("mvhd"), 1, 0x0A0B0C); w.End(); },
-         {0, 0, 0, 12, 'm', 'v', 'h', 'd', 1, 0x0A, 0x0B, 0x0C}, true},
-        {"IntegersMostSignificantByteFirst",
-         [](ByteWriter& w) {
-             w.PutU16(0x0102);
-             w.PutU24(0x030405);
-             w.PutU32(0x06070809);
-             w.PutU64(0x0A0B0C0D0E0F1011);
-             w.PutZeros(2);
-         },
-         {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 0, 0}, true},
-        {"EndWithoutBeginFails", [](ByteWriter& w) { w.End(); }, {}, false},
-    };
-    for (const BuilderCase& c : cases) {
-        SCOPED_TRACE(c.name);
-        ByteWriter writer;
-        c.build(writer);
-        EXPECT_EQ(writer.Ok(), c.ok);
-        EXPECT_EQ(writer.OpenAtoms(), 0u);
-        EXPECT_EQ(writer.Bytes(), c.expected);
-    }
+  const BuilderCase cases[] = {
+      {"EmptyAtomIsItsHeader",
+       [](ByteWriter& w) {
+         w.Begin(FourCC("free"));
+         w.End();
+       },
+       {0, 0, 0, 8, 'f', 'r', 'e', 'e'},
+       true},
+      {"NestedAtomsPatchedInnermostFirst",
+       [](ByteWriter& w) {
+         w.Begin(FourCC("moov"));
+         w.Begin(FourCC("udta"));
+         w.PutU8(0xAB);
+         w.End();
+         w.PutU16(0xCDEF);
+         w.End();
+       },
+       {0, 0, 0, 19, 'm', 'o', 'o', 'v', 0, 0, 0, 9, 'u', 'd', 't', 'a', 0xAB, 0xCD, 0xEF},
+       true},
+      {"FullAtomCarriesVersionAndFlags",
+       [](ByteWriter& w) {
+         w.BeginFull(FourCC("mvhd"), 1, 0x0A0B0C);
+         w.End();
+       },
+       {0, 0, 0, 12, 'm', 'v', 'h', 'd', 1, 0x0A, 0x0B, 0x0C},
+       true},
+      {"IntegersMostSignificantByteFirst",
+       [](ByteWriter& w) {
+         w.PutU16(0x0102);
+         w.PutU24(0x030405);
+         w.PutU32(0x06070809);
+         w.PutU64(0x0A0B0C0D0E0F1011);
+         w.PutZeros(2);
+       },
+       {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 0, 0},
+       true},
+      {"EndWithoutBeginFails", [](ByteWriter& w) { w.End(); }, {}, false},
+  };
+  for (const BuilderCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    ByteWriter writer;
+    c.build(writer);
+    EXPECT_EQ(writer.Ok(), c.ok);
+    EXPECT_EQ(writer.OpenAtoms(), 0u);
+    EXPECT_EQ(writer.Bytes(), c.expected);
+  }
 }
 
 // One call on the table: a new chunk, or samples appended to the open one.
 struct TableStep {
-    bool newChunk;
-    uint64_t chunkOffset;
-    uint32_t descriptionIndex;
-    SampleRun run;
+  bool newChunk;
+  uint64_t chunkOffset;
+  uint32_t descriptionIndex;
+  SampleRun run;
 };
 
-TableStep Chunk(uint64_t offset, uint32_t description = 1) { return {true, offset, description, {}}; }
-TableStep Samples(uint32_t count, uint32_t size, uint32_t duration, int32_t offset = 0, bool sync = true) {
-    return {false, 0, 0, {count, size, duration, offset, sync}};
+TableStep Chunk(uint64_t offset, uint32_t description = 1) {
+  return {true, offset, description, {}};
+}
+TableStep Samples(uint32_t count, uint32_t size, uint32_t duration, int32_t offset = 0,
+                  bool sync = true) {
+  return {false, 0, 0, {count, size, duration, offset, sync}};
 }
 
 struct TableCase {
-    const char* name;
-    std::vector<TableStep> steps;
-    Bytes expected;
+  const char* name;
+  std::vector<TableStep> steps;
+  Bytes expected;
 };
 
 TEST(MovieWriterBytes, SampleTablesAsWritten) {
-    const TableCase cases[] = {
-        {"ConstantSizeAllSyncHasNoArraysNoStssNoCtts", {Chunk(36), Samples(2, 100, 1001), Samples(1, 100, 1001)},
-         Concat({Stts({{3, 1001}}), Stsc({{1, 3, 1}}), Stsz(100, 3), Stco({36})})},
-        {"SizeChangeTurnsConstantIntoArrayKeepingEarlierSamples", {Chunk(36), Samples(2, 7, 1), Samples(1, 9, 1)},
-         Concat({Stts({{3, 1}}), Stsc({{1, 3, 1}}), Stsz(0, 3, {7, 7, 9}), Stco({36})})},
-        {"NonSyncListsEarlierSyncSamplesOneBased",
-         {Chunk(36), Samples(2, 5, 10), Samples(1, 5, 10, 0, false), Samples(1, 5, 10)},
-         Concat({Stts({{4, 10}}), Stss({1, 2, 4}), Stsc({{1, 4, 1}}), Stsz(5, 4), Stco({36})})},
-        {"PositiveDisplayOffsetsGiveCttsVersion0",
-         {Chunk(36), Samples(1, 5, 10, 20), Samples(2, 5, 10, 0), Samples(1, 5, 10, 20)},
-         Concat({Stts({{4, 10}}), Ctts(0, {{1, 20}, {2, 0}, {1, 20}}), Stsc({{1, 4, 1}}), Stsz(5, 4), Stco({36})})},
-        {"NegativeDisplayOffsetGivesCttsVersion1", {Chunk(36), Samples(1, 5, 10, 10), Samples(1, 5, 10, -10)},
-         Concat({Stts({{2, 10}}), Ctts(1, {{1, 10}, {1, -10}}), Stsc({{1, 2, 1}}), Stsz(5, 2), Stco({36})})},
-        {"ChunksOfEqualShapeShareOneStscRun",
-         {Chunk(100), Samples(2, 4, 1), Chunk(200), Samples(2, 4, 1), Chunk(300), Samples(3, 4, 1),
-          Chunk(400, 2), Samples(3, 4, 1)},
-         Concat({Stts({{10, 1}}), Stsc({{1, 2, 1}, {3, 3, 1}, {4, 3, 2}}), Stsz(4, 10), Stco({100, 200, 300, 400})})},
-        {"DurationChangesStartNewTimeRuns",
-         {Chunk(36), Samples(1, 3, 1001), Samples(1, 3, 1001), Samples(1, 3, 1002), Samples(1, 3, 1001)},
-         Concat({Stts({{2, 1001}, {1, 1002}, {1, 1001}}), Stsc({{1, 4, 1}}), Stsz(3, 4), Stco({36})})},
-        {"ChunkPast4GiBSwitchesAllOffsetsTo64Bit",
-         {Chunk(36), Samples(1, 8, 1), Chunk(0x100000010ull), Samples(1, 8, 1)},
-         Concat({Stts({{2, 1}}), Stsc({{1, 1, 1}}), Stsz(8, 2), Co64({36, 0x100000010ull})})},
-        {"ChunkAtExactly4GiBMinusOneStays32Bit", {Chunk(0xFFFFFFFFull), Samples(1, 8, 1)},
-         Concat({Stts({{1, 1}}), Stsc({{1, 1, 1}}), Stsz(8, 1), Stco({0xFFFFFFFFu})})},
-        {"HourOfPcmIsAHandfulOfEntries",
-         {Chunk(36), Samples(86'400'000, 4, 1), Chunk(345'600'036), Samples(86'400'000, 4, 1)},
-         Concat({Stts({{172'800'000, 1}}), Stsc({{1, 86'400'000, 1}}), Stsz(4, 172'800'000), Stco({36, 345'600'036})})},
-    };
-    for (const TableCase& c : cases) {
-        SCOPED_TRACE(c.name);
-        SampleTableBuilder table;
-        for (const TableStep& step : c.steps) {
-            if (step.newChunk) {
-                table.StartChunk(step.chunkOffset, step.descriptionIndex);
-            } else {
-                ASSERT_TRUE(table.CanAppend(step.run.count));
-                table.Append(step.run);
-            }
-        }
-        ByteWriter out;
-        table.WriteTables(out);
-        EXPECT_TRUE(out.Ok());
-        EXPECT_EQ(out.Bytes(), c.expected);
-        EXPECT_EQ(table.TablesSize(), out.Size());
+  const TableCase cases[] = {
+      {"ConstantSizeAllSyncHasNoArraysNoStssNoCtts",
+       {Chunk(36), Samples(2, 100, 1001), Samples(1, 100, 1001)},
+       Concat({Stts({{3, 1001}}), Stsc({{1, 3, 1}}), Stsz(100, 3), Stco({36})})},
+      {"SizeChangeTurnsConstantIntoArrayKeepingEarlierSamples",
+       {Chunk(36), Samples(2, 7, 1), Samples(1, 9, 1)},
+       Concat({Stts({{3, 1}}), Stsc({{1, 3, 1}}), Stsz(0, 3, {7, 7, 9}), Stco({36})})},
+      {"NonSyncListsEarlierSyncSamplesOneBased",
+       {Chunk(36), Samples(2, 5, 10), Samples(1, 5, 10, 0, false), Samples(1, 5, 10)},
+       Concat({Stts({{4, 10}}), Stss({1, 2, 4}), Stsc({{1, 4, 1}}), Stsz(5, 4), Stco({36})})},
+      {"PositiveDisplayOffsetsGiveCttsVersion0",
+       {Chunk(36), Samples(1, 5, 10, 20), Samples(2, 5, 10, 0), Samples(1, 5, 10, 20)},
+       Concat({Stts({{4, 10}}), Ctts(0, {{1, 20}, {2, 0}, {1, 20}}), Stsc({{1, 4, 1}}), Stsz(5, 4),
+               Stco({36})})},
+      {"NegativeDisplayOffsetGivesCttsVersion1",
+       {Chunk(36), Samples(1, 5, 10, 10), Samples(1, 5, 10, -10)},
+       Concat({Stts({{2, 10}}), Ctts(1, {{1, 10}, {1, -10}}), Stsc({{1, 2, 1}}), Stsz(5, 2),
+               Stco({36})})},
+      {"ChunksOfEqualShapeShareOneStscRun",
+       {Chunk(100), Samples(2, 4, 1), Chunk(200), Samples(2, 4, 1), Chunk(300), Samples(3, 4, 1),
+        Chunk(400, 2), Samples(3, 4, 1)},
+       Concat({Stts({{10, 1}}), Stsc({{1, 2, 1}, {3, 3, 1}, {4, 3, 2}}), Stsz(4, 10),
+               Stco({100, 200, 300, 400})})},
+      {"DurationChangesStartNewTimeRuns",
+       {Chunk(36), Samples(1, 3, 1001), Samples(1, 3, 1001), Samples(1, 3, 1002),
+        Samples(1, 3, 1001)},
+       Concat(
+           {Stts({{2, 1001}, {1, 1002}, {1, 1001}}), Stsc({{1, 4, 1}}), Stsz(3, 4), Stco({36})})},
+      {"ChunkPast4GiBSwitchesAllOffsetsTo64Bit",
+       {Chunk(36), Samples(1, 8, 1), Chunk(0x100000010ull), Samples(1, 8, 1)},
+       Concat({Stts({{2, 1}}), Stsc({{1, 1, 1}}), Stsz(8, 2), Co64({36, 0x100000010ull})})},
+      {"ChunkAtExactly4GiBMinusOneStays32Bit",
+       {Chunk(0xFFFFFFFFull), Samples(1, 8, 1)},
+       Concat({Stts({{1, 1}}), Stsc({{1, 1, 1}}), Stsz(8, 1), Stco({0xFFFFFFFFu})})},
+      {"HourOfPcmIsAHandfulOfEntries",
+       {Chunk(36), Samples(86'400'000, 4, 1), Chunk(345'600'036), Samples(86'400'000, 4, 1)},
+       Concat({Stts({{172'800'000, 1}}), Stsc({{1, 86'400'000, 1}}), Stsz(4, 172'800'000),
+               Stco({36, 345'600'036})})},
+  };
+  for (const TableCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    SampleTableBuilder table;
+    for (const TableStep& step : c.steps) {
+      if (step.newChunk) {
+        table.StartChunk(step.chunkOffset, step.descriptionIndex);
+      } else {
+        ASSERT_TRUE(table.CanAppend(step.run.count));
+        table.Append(step.run);
+      }
     }
+    ByteWriter out;
+    table.WriteTables(out);
+    EXPECT_TRUE(out.Ok());
+    EXPECT_EQ(out.Bytes(), c.expected);
+    EXPECT_EQ(table.TablesSize(), out.Size());
+  }
 }
 
 TEST(MovieWriterBytes, SampleCountStopsAt32Bits) {
-    SampleTableBuilder table;
-    table.StartChunk(36, 1);
-    table.Append({0xFFFFFFF0u, 2, 1, 0, true});
-    EXPECT_TRUE(table.CanAppend(0xF));
-    EXPECT_FALSE(table.CanAppend(0x10));
-    EXPECT_FALSE(table.CanAppend(0));
+  SampleTableBuilder table;
+  table.StartChunk(36, 1);
+  table.Append({0xFFFFFFF0u, 2, 1, 0, true});
+  EXPECT_TRUE(table.CanAppend(0xF));
+  EXPECT_FALSE(table.CanAppend(0x10));
+  EXPECT_FALSE(table.CanAppend(0));
 }
 
 // One track's media and the edits inserted into it, as the movie atom shows them.
 struct EditCase {
-    const char* name;
-    uint32_t timeScale;
-    std::vector<SampleRun> samples;
-    std::vector<TrackEdit> inserts;  // trackDuration unused: {start, mediaTime, mediaDuration, rate}
-    Bytes expectedEdts;              // payload of 'edts', empty when none is written
-    uint8_t mdhdVersion;
-    uint8_t tkhdVersion;
+  const char* name;
+  uint32_t timeScale;
+  std::vector<SampleRun> samples;
+  std::vector<TrackEdit> inserts;  // trackDuration unused: {start, mediaTime, mediaDuration, rate}
+  Bytes expectedEdts;              // payload of 'edts', empty when none is written
+  uint8_t mdhdVersion;
+  uint8_t tkhdVersion;
 };
 
 // Movie time scale 600 throughout.
 TEST(MovieWriterBytes, MovieAtomEditsAndVersions) {
-    const EditCase cases[] = {
-        {"WholeMediaFromZeroNeedsNoEditList", 30000, {{30, 10, 1001, 0, true}}, {{0, 0, 30030, kFixedOne}},
-         {}, 0, 0},
-        {"NothingInsertedIsAnEmptyEditList", 30000, {{30, 10, 1001, 0, true}}, {},
-         Elst(0, {}), 0, 0},
-        {"StartPastTheEndLeavesAnEmptyEdit", 25, {{25, 10, 1, 0, true}}, {{1200, 0, 25, kFixedOne}},
-         Elst(0, {{1200, -1, kFixedOne}, {600, 0, kFixedOne}}),
-         0, 0},
-        {"MediaTimeOffsetIsKept", 25, {{25, 10, 1, 0, true}}, {{0, 5, 20, kFixedOne}},
-         Elst(0, {{480, 5, kFixedOne}}), 0, 0},
-        {"HalfRateDoublesTrackTime", 25, {{25, 10, 1, 0, true}}, {{0, 0, 25, kFixedOne / 2}},
-         Elst(0, {{1200, 0, kFixedOne / 2}}), 0, 0},
-        {"DurationsPast32BitsUseVersion1", 1, {{3, 10, 0xF0000000u, 0, true}}, {{0, 0, 0x2D0000000ull, kFixedOne}},
-         {}, 1, 1},
-        {"LongEditUsesElstVersion1", 1, {{3, 10, 0xF0000000u, 0, true}}, {{0, 1, 0x2CFFFFFFFull, kFixedOne}},
-         Elst(1, {{0x2CFFFFFFFll * 600, 1, kFixedOne}}), 1, 1},
-    };
-    for (const EditCase& c : cases) {
-        SCOPED_TRACE(c.name);
-        WriterMedia media(FourCC("vide"), c.timeScale);
-        media.UseDescription(ImageDescription(FourCC("avc1"), 160, 120));
-        media.StartChunk(36, 1);
-        for (const SampleRun& run : c.samples) media.Append(run);
-        WriterTrack track(1, 160 << 16, 120 << 16, 0);
-        track.SetMedia(&media);
-        for (const TrackEdit& insert : c.inserts) {
-            const Status inserted = track.InsertMedia(insert.trackDuration, insert.mediaTime,
-                                                      insert.mediaDuration, insert.rate, 600);
-            ASSERT_TRUE(inserted.IsOk()) << inserted.ToString();
-        }
-        const WriterTrack* tracks[] = {&track};
-        std::vector<uint8_t> moov;
-        const Status built = BuildMovieAtom({}, tracks, moov);
-        ASSERT_TRUE(built.IsOk()) << built.ToString();
-        ASSERT_EQ(moov.size(), PredictMovieAtomSize(tracks, 0));
-
-        const std::vector<Bytes> edts = AtomPayloads(moov, "trak/edts");
-        EXPECT_EQ(edts.empty() ? Bytes{} : edts.front(), c.expectedEdts);
-        EXPECT_EQ(AtomPayloads(moov, "trak/mdia/mdhd").at(0).at(0), c.mdhdVersion);
-        EXPECT_EQ(AtomPayloads(moov, "trak/tkhd").at(0).at(0), c.tkhdVersion);
-        EXPECT_EQ(AtomPayloads(moov, "mvhd").at(0).at(0), c.tkhdVersion);
+  const EditCase cases[] = {
+      {"WholeMediaFromZeroNeedsNoEditList",
+       30000,
+       {{30, 10, 1001, 0, true}},
+       {{0, 0, 30030, kFixedOne}},
+       {},
+       0,
+       0},
+      {"NothingInsertedIsAnEmptyEditList", 30000, {{30, 10, 1001, 0, true}}, {}, Elst(0, {}), 0, 0},
+      {"StartPastTheEndLeavesAnEmptyEdit",
+       25,
+       {{25, 10, 1, 0, true}},
+       {{1200, 0, 25, kFixedOne}},
+       Elst(0, {{1200, -1, kFixedOne}, {600, 0, kFixedOne}}),
+       0,
+       0},
+      {"MediaTimeOffsetIsKept",
+       25,
+       {{25, 10, 1, 0, true}},
+       {{0, 5, 20, kFixedOne}},
+       Elst(0, {{480, 5, kFixedOne}}),
+       0,
+       0},
+      {"HalfRateDoublesTrackTime",
+       25,
+       {{25, 10, 1, 0, true}},
+       {{0, 0, 25, kFixedOne / 2}},
+       Elst(0, {{1200, 0, kFixedOne / 2}}),
+       0,
+       0},
+      {"DurationsPast32BitsUseVersion1",
+       1,
+       {{3, 10, 0xF0000000u, 0, true}},
+       {{0, 0, 0x2D0000000ull, kFixedOne}},
+       {},
+       1,
+       1},
+      {"LongEditUsesElstVersion1",
+       1,
+       {{3, 10, 0xF0000000u, 0, true}},
+       {{0, 1, 0x2CFFFFFFFull, kFixedOne}},
+       Elst(1, {{0x2CFFFFFFFll * 600, 1, kFixedOne}}),
+       1,
+       1},
+  };
+  for (const EditCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    WriterMedia media(FourCC("vide"), c.timeScale);
+    media.UseDescription(ImageDescription(FourCC("avc1"), 160, 120));
+    media.StartChunk(36, 1);
+    for (const SampleRun& run : c.samples) media.Append(run);
+    WriterTrack track(1, 160 << 16, 120 << 16, 0);
+    track.SetMedia(&media);
+    for (const TrackEdit& insert : c.inserts) {
+      const Status inserted = track.InsertMedia(insert.trackDuration, insert.mediaTime,
+                                                insert.mediaDuration, insert.rate, 600);
+      ASSERT_TRUE(inserted.IsOk()) << inserted.ToString();
     }
+    const WriterTrack* tracks[] = {&track};
+    std::vector<uint8_t> moov;
+    const Status built = BuildMovieAtom({}, tracks, moov);
+    ASSERT_TRUE(built.IsOk()) << built.ToString();
+    ASSERT_EQ(moov.size(), PredictMovieAtomSize(tracks, 0));
+
+    const std::vector<Bytes> edts = AtomPayloads(moov, "trak/edts");
+    EXPECT_EQ(edts.empty() ? Bytes{} : edts.front(), c.expectedEdts);
+    EXPECT_EQ(AtomPayloads(moov, "trak/mdia/mdhd").at(0).at(0), c.mdhdVersion);
+    EXPECT_EQ(AtomPayloads(moov, "trak/tkhd").at(0).at(0), c.tkhdVersion);
+    EXPECT_EQ(AtomPayloads(moov, "mvhd").at(0).at(0), c.tkhdVersion);
+  }
 }
 
 TEST(MovieWriterBytes, RefusedEdits) {
-    WriterMedia media(FourCC("soun"), 48000);
-    media.StartChunk(36, 1);
-    media.Append({48000, 4, 1, 0, true});
-    WriterTrack track(1, 0, 0, 0x100);
-    track.SetMedia(&media);
-    ASSERT_TRUE(track.InsertMedia(0, 0, 24000, kFixedOne, 600).IsOk());
-    struct Refused {
-        const char* name;
-        uint64_t start;
-        int64_t mediaTime;
-        uint64_t mediaDuration;
-        int32_t rate;
-        StatusCode code;
-    };
-    const Refused cases[] = {
-        {"BeforeTheTrackEnd", 100, 0, 10, kFixedOne, StatusCode::kUnsupported},
-        {"PastTheMediaEnd", 300, 24000, 24001, kFixedOne, StatusCode::kOutOfRange},
-        {"MediaTimePastTheEnd", 300, 48001, 0, kFixedOne, StatusCode::kOutOfRange},
-        {"NegativeRate", 300, 0, 10, -kFixedOne, StatusCode::kOutOfRange},
-        {"ZeroRate", 300, 0, 10, 0, StatusCode::kOutOfRange},
-        {"MediaTimeBelowEmpty", 300, -2, 10, kFixedOne, StatusCode::kOutOfRange},
-    };
-    for (const Refused& c : cases) {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(track.InsertMedia(c.start, c.mediaTime, c.mediaDuration, c.rate, 600).Code(), c.code);
-        EXPECT_EQ(track.Duration(), 300u);
-    }
+  WriterMedia media(FourCC("soun"), 48000);
+  media.StartChunk(36, 1);
+  media.Append({48000, 4, 1, 0, true});
+  WriterTrack track(1, 0, 0, 0x100);
+  track.SetMedia(&media);
+  ASSERT_TRUE(track.InsertMedia(0, 0, 24000, kFixedOne, 600).IsOk());
+  struct Refused {
+    const char* name;
+    uint64_t start;
+    int64_t mediaTime;
+    uint64_t mediaDuration;
+    int32_t rate;
+    StatusCode code;
+  };
+  const Refused cases[] = {
+      {"BeforeTheTrackEnd", 100, 0, 10, kFixedOne, StatusCode::kUnsupported},
+      {"PastTheMediaEnd", 300, 24000, 24001, kFixedOne, StatusCode::kOutOfRange},
+      {"MediaTimePastTheEnd", 300, 48001, 0, kFixedOne, StatusCode::kOutOfRange},
+      {"NegativeRate", 300, 0, 10, -kFixedOne, StatusCode::kOutOfRange},
+      {"ZeroRate", 300, 0, 10, 0, StatusCode::kOutOfRange},
+      {"MediaTimeBelowEmpty", 300, -2, 10, kFixedOne, StatusCode::kOutOfRange},
+  };
+  for (const Refused& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(track.InsertMedia(c.start, c.mediaTime, c.mediaDuration, c.rate, 600).Code(), c.code);
+    EXPECT_EQ(track.Duration(), 300u);
+  }
 }
 
 }  // namespace

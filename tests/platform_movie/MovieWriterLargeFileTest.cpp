@@ -24,105 +24,111 @@ constexpr uint64_t kSoundBytes = 16;  // the sound sample that follows the video
 
 // Writes `videoBytes` of zero video samples, then one sound sample, then the movie.
 Status WriteLargeMovie(const std::string& path, uint64_t videoBytes, const Bytes& sound) {
-    static const Bytes zeros(size_t{64} << 20, 0);
-    TestMovie movie;
-    ZEB_MOVIE_TRY(movie.Create(path, {{FourCC("vide"), 25, 16 << 16, 16 << 16}, {FourCC("soun"), 48000}}));
-    const NativeDescription video(FourCC("vide"), ImageDescription(FourCC("raw "), 16, 16));
-    const NativeDescription sound_description(FourCC("soun"), SoundDescription(FourCC("twos"), 0, 2, 16, 48000));
-    for (uint64_t left = videoBytes; left > 0;) {
-        const auto size = static_cast<uint32_t>(std::min<uint64_t>(left, zeros.size()));
-        ZEB_MOVIE_TRY(movie.Writer().AddMediaSample2(movie.Media(0), zeros.data(), size, 1, 0, video.Get(), 1, 0,
-                                                     nullptr));
-        left -= size;
-    }
-    ZEB_MOVIE_TRY(movie.Writer().AddMediaSample2(movie.Media(1), sound.data(), static_cast<uint32_t>(sound.size()), 1,
-                                                 0, sound_description.Get(),
-                                                 static_cast<uint32_t>(sound.size() / 4), 0, nullptr));
-    return movie.Finish();
+  static const Bytes zeros(size_t{64} << 20, 0);
+  TestMovie movie;
+  ZEB_MOVIE_TRY(
+      movie.Create(path, {{FourCC("vide"), 25, 16 << 16, 16 << 16}, {FourCC("soun"), 48000}}));
+  const NativeDescription video(FourCC("vide"), ImageDescription(FourCC("raw "), 16, 16));
+  const NativeDescription sound_description(FourCC("soun"),
+                                            SoundDescription(FourCC("twos"), 0, 2, 16, 48000));
+  for (uint64_t left = videoBytes; left > 0;) {
+    const auto size = static_cast<uint32_t>(std::min<uint64_t>(left, zeros.size()));
+    ZEB_MOVIE_TRY(movie.Writer().AddMediaSample2(movie.Media(0), zeros.data(), size, 1, 0,
+                                                 video.Get(), 1, 0, nullptr));
+    left -= size;
+  }
+  ZEB_MOVIE_TRY(movie.Writer().AddMediaSample2(
+      movie.Media(1), sound.data(), static_cast<uint32_t>(sound.size()), 1, 0,
+      sound_description.Get(), static_cast<uint32_t>(sound.size() / 4), 0, nullptr));
+  return movie.Finish();
 }
 
 // Whether the fixture folder keeps zero blocks as holes; without that each
 // case would write gigabytes.
 bool FolderHasSparseFiles() {
-    const std::string probe = OutputPath("sparse_probe.bin");
-    FileSink sink;
-    const bool written = sink.Open(probe).IsOk() && sink.Append(Bytes(size_t{8} << 20, 0)).IsOk() &&
-                         sink.Append(Bytes(1, 1)).IsOk() && sink.Close().IsOk();
-    struct stat info;
-    const bool sparse = written && ::stat(probe.c_str(), &info) == 0 && info.st_blocks * 512 < (4 << 20);
-    std::remove(probe.c_str());
-    return sparse;
+  const std::string probe = OutputPath("sparse_probe.bin");
+  FileSink sink;
+  const bool written = sink.Open(probe).IsOk() && sink.Append(Bytes(size_t{8} << 20, 0)).IsOk() &&
+                       sink.Append(Bytes(1, 1)).IsOk() && sink.Close().IsOk();
+  struct stat info;
+  const bool sparse =
+      written && ::stat(probe.c_str(), &info) == 0 && info.st_blocks * 512 < (4 << 20);
+  std::remove(probe.c_str());
+  return sparse;
 }
 
 struct LargeCase {
-    const char* name;
-    uint64_t videoBytes;
-    bool mdat64;
-    bool videoCo64;
-    bool soundCo64;
+  const char* name;
+  uint64_t videoBytes;
+  bool mdat64;
+  bool videoCo64;
+  bool soundCo64;
 };
 
 TEST(MovieWriterLargeFile, OffsetsAndMdatSizeSwitchTo64BitAtTheBoundary) {
-    if (!FolderHasSparseFiles()) GTEST_SKIP() << "the fixture folder's file system has no sparse files";
-    const LargeCase cases[] = {
-        // The sound chunk starts at 2^32 - 1: the last offset 'stco' can hold.
-        {"SoundChunkAtLast32BitOffset", k4GiB - 1 - kDataStart, false, false, false},
-        // 'mdat' (header + video + sound) is exactly 2^32 - 1 bytes.
-        {"MdatSizeAtLast32BitValue", k4GiB - 1 - 8 - kSoundBytes, false, false, true},
-        {"MdatSizeOnePast32Bits", k4GiB - 8 - kSoundBytes, true, false, true},
-        // Video chunks start past 4 GiB too.
-        {"FiveGiB", 5 * (k4GiB / 4), true, true, true},
-    };
-    const Bytes sound = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
-    const std::string path = OutputPath("large.mov");
-    for (const LargeCase& c : cases) {
-        SCOPED_TRACE(c.name);
-        const Status written = WriteLargeMovie(path, c.videoBytes, sound);
-        ASSERT_TRUE(written.IsOk()) << written.ToString();
+  if (!FolderHasSparseFiles())
+    GTEST_SKIP() << "the fixture folder's file system has no sparse files";
+  const LargeCase cases[] = {
+      // The sound chunk starts at 2^32 - 1: the last offset 'stco' can hold.
+      {"SoundChunkAtLast32BitOffset", k4GiB - 1 - kDataStart, false, false, false},
+      // 'mdat' (header + video + sound) is exactly 2^32 - 1 bytes.
+      {"MdatSizeAtLast32BitValue", k4GiB - 1 - 8 - kSoundBytes, false, false, true},
+      {"MdatSizeOnePast32Bits", k4GiB - 8 - kSoundBytes, true, false, true},
+      // Video chunks start past 4 GiB too.
+      {"FiveGiB", 5 * (k4GiB / 4), true, true, true},
+  };
+  const Bytes sound = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
+  const std::string path = OutputPath("large.mov");
+  for (const LargeCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Status written = WriteLargeMovie(path, c.videoBytes, sound);
+    ASSERT_TRUE(written.IsOk()) << written.ToString();
 
-        const std::vector<AtomInfo> atoms = TopLevelAtoms(path);
-        ASSERT_GE(atoms.size(), 3u);
-        const AtomInfo& mdat = c.mdat64 ? atoms[1] : atoms[2];
-        EXPECT_EQ(mdat.type, FourCC("mdat"));
-        EXPECT_EQ(mdat.headerSize, c.mdat64 ? 16u : 8u);
-        EXPECT_EQ(mdat.offset, c.mdat64 ? 20u : 28u);
-        EXPECT_EQ(mdat.offset + mdat.size, kDataStart + c.videoBytes + kSoundBytes);
-        EXPECT_EQ(atoms[1].type, c.mdat64 ? FourCC("mdat") : FourCC("wide"));
-        EXPECT_EQ(atoms.back().type, FourCC("moov"));
+    const std::vector<AtomInfo> atoms = TopLevelAtoms(path);
+    ASSERT_GE(atoms.size(), 3u);
+    const AtomInfo& mdat = c.mdat64 ? atoms[1] : atoms[2];
+    EXPECT_EQ(mdat.type, FourCC("mdat"));
+    EXPECT_EQ(mdat.headerSize, c.mdat64 ? 16u : 8u);
+    EXPECT_EQ(mdat.offset, c.mdat64 ? 20u : 28u);
+    EXPECT_EQ(mdat.offset + mdat.size, kDataStart + c.videoBytes + kSoundBytes);
+    EXPECT_EQ(atoms[1].type, c.mdat64 ? FourCC("mdat") : FourCC("wide"));
+    EXPECT_EQ(atoms.back().type, FourCC("moov"));
 
-        const Bytes moov = MoovBytes(path);
-        const uint64_t sound_offset = kDataStart + c.videoBytes;
-        const std::vector<Bytes> tables = AtomPayloads(moov, "trak/mdia/minf/stbl");
-        ASSERT_EQ(tables.size(), 2u);
-        const std::vector<AtomInfo> video_tables = ChildAtoms(tables[0], 0, tables[0].size());
-        const std::vector<AtomInfo> sound_tables = ChildAtoms(tables[1], 0, tables[1].size());
-        EXPECT_EQ(video_tables.back().type, c.videoCo64 ? FourCC("co64") : FourCC("stco"));
-        EXPECT_EQ(sound_tables.back().type, c.soundCo64 ? FourCC("co64") : FourCC("stco"));
-        const uint64_t entry_at = sound_tables.back().offset + 16;  // after version, flags and count
-        const uint64_t stored_offset = c.soundCo64 ? BeU64(tables[1], entry_at) : BeU32(tables[1], entry_at);
-        EXPECT_EQ(stored_offset, sound_offset);
-        EXPECT_EQ(ReadBytes(path, sound_offset, kSoundBytes), sound);
+    const Bytes moov = MoovBytes(path);
+    const uint64_t sound_offset = kDataStart + c.videoBytes;
+    const std::vector<Bytes> tables = AtomPayloads(moov, "trak/mdia/minf/stbl");
+    ASSERT_EQ(tables.size(), 2u);
+    const std::vector<AtomInfo> video_tables = ChildAtoms(tables[0], 0, tables[0].size());
+    const std::vector<AtomInfo> sound_tables = ChildAtoms(tables[1], 0, tables[1].size());
+    EXPECT_EQ(video_tables.back().type, c.videoCo64 ? FourCC("co64") : FourCC("stco"));
+    EXPECT_EQ(sound_tables.back().type, c.soundCo64 ? FourCC("co64") : FourCC("stco"));
+    const uint64_t entry_at = sound_tables.back().offset + 16;  // after version, flags and count
+    const uint64_t stored_offset =
+        c.soundCo64 ? BeU64(tables[1], entry_at) : BeU32(tables[1], entry_at);
+    EXPECT_EQ(stored_offset, sound_offset);
+    EXPECT_EQ(ReadBytes(path, sound_offset, kSoundBytes), sound);
 
-        std::unique_ptr<Movie> movie;
-        const Status opened = Movie::Open(path, movie);
-        ASSERT_TRUE(opened.IsOk()) << opened.ToString();
-        ASSERT_EQ(movie->TrackCount(), 2u);
-        EXPECT_EQ(movie->GetTrack(1)->GetMedia().SampleCount(), (c.videoBytes + (uint64_t{64} << 20) - 1) >> 26);
-        Bytes read_back(kSoundBytes);
-        SampleReadResult result;
-        const Status read = movie->GetTrack(2)->GetMedia().ReadSamples(
-            {0, read_back.data(), static_cast<uint32_t>(read_back.size()), 0}, result);
-        ASSERT_TRUE(read.IsOk()) << read.ToString();
-        EXPECT_EQ(read_back, sound);
+    std::unique_ptr<Movie> movie;
+    const Status opened = Movie::Open(path, movie);
+    ASSERT_TRUE(opened.IsOk()) << opened.ToString();
+    ASSERT_EQ(movie->TrackCount(), 2u);
+    EXPECT_EQ(movie->GetTrack(1)->GetMedia().SampleCount(),
+              (c.videoBytes + (uint64_t{64} << 20) - 1) >> 26);
+    Bytes read_back(kSoundBytes);
+    SampleReadResult result;
+    const Status read = movie->GetTrack(2)->GetMedia().ReadSamples(
+        {0, read_back.data(), static_cast<uint32_t>(read_back.size()), 0}, result);
+    ASSERT_TRUE(read.IsOk()) << read.ToString();
+    EXPECT_EQ(read_back, sound);
 
-        int exit_code = 0;
-        RunCommand("ffprobe -v error -show_streams '" + path + "' >/dev/null", exit_code);
-        EXPECT_EQ(exit_code, 0);
-        struct stat info;
-        ASSERT_EQ(::stat(path.c_str(), &info), 0);
-        EXPECT_LT(static_cast<uint64_t>(info.st_blocks) * 512, uint64_t{64} << 20);
-    }
-    std::remove(path.c_str());
+    int exit_code = 0;
+    RunCommand("ffprobe -v error -show_streams '" + path + "' >/dev/null", exit_code);
+    EXPECT_EQ(exit_code, 0);
+    struct stat info;
+    ASSERT_EQ(::stat(path.c_str(), &info), 0);
+    EXPECT_LT(static_cast<uint64_t>(info.st_blocks) * 512, uint64_t{64} << 20);
+  }
+  std::remove(path.c_str());
 }
 
 }  // namespace

@@ -20,149 +20,158 @@ constexpr size_t kSound = 1;
 
 // One AddMediaSample2 call.
 struct Unit {
-    size_t track;
-    uint32_t size;   // bytes
-    uint32_t count;  // samples in the call
-    uint32_t duration;
-    int32_t displayOffset;
-    bool sync;
-    int description;  // 0 or 1: which of the track's two descriptions
+  size_t track;
+  uint32_t size;   // bytes
+  uint32_t count;  // samples in the call
+  uint32_t duration;
+  int32_t displayOffset;
+  bool sync;
+  int description;  // 0 or 1: which of the track's two descriptions
 };
 
 struct ReadBackCase {
-    const char* name;
-    std::vector<Unit> units;
-    std::vector<uint32_t> chunkCounts;  // per track with samples
+  const char* name;
+  std::vector<Unit> units;
+  std::vector<uint32_t> chunkCounts;  // per track with samples
 };
 
 Unit Frame(uint32_t size, int32_t offset, bool sync, int description = 0) {
-    return {kVideo, size, 1, 1001, offset, sync, description};
+  return {kVideo, size, 1, 1001, offset, sync, description};
 }
 Unit Pcm(uint32_t frames) { return {kSound, frames * 4, frames, 1, 0, true, 0}; }
 
 std::vector<Unit> Repeat(const std::vector<Unit>& pattern, int times) {
-    std::vector<Unit> units;
-    for (int i = 0; i < times; ++i) units.insert(units.end(), pattern.begin(), pattern.end());
-    return units;
+  std::vector<Unit> units;
+  for (int i = 0; i < times; ++i) units.insert(units.end(), pattern.begin(), pattern.end());
+  return units;
 }
 
 // Sample bytes that differ between units, so lost or swapped data shows.
 Bytes UnitBytes(size_t index, uint32_t size) {
-    Bytes bytes(size);
-    for (uint32_t i = 0; i < size; ++i) bytes[i] = static_cast<uint8_t>(index * 31 + i * 7 + 1);
-    return bytes;
+  Bytes bytes(size);
+  for (uint32_t i = 0; i < size; ++i) bytes[i] = static_cast<uint8_t>(index * 31 + i * 7 + 1);
+  return bytes;
 }
 
 // File-order descriptions, two a track; the two differ in a header field
 // and in an extension atom.
 Bytes Description(size_t track, int variant) {
-    if (track == kSound) return SoundDescription(FourCC("sowt"), 1, 2, 16, 48000, {1, 2, 4, 2});
-    return ImageDescription(FourCC("avc1"), static_cast<uint16_t>(160 + variant), 120,
-                            Bytes{0, 0, 0, 12, 'x', 't', 'r', 'a', 1, 2, 3, static_cast<uint8_t>(variant)});
+  if (track == kSound) return SoundDescription(FourCC("sowt"), 1, 2, 16, 48000, {1, 2, 4, 2});
+  return ImageDescription(
+      FourCC("avc1"), static_cast<uint16_t>(160 + variant), 120,
+      Bytes{0, 0, 0, 12, 'x', 't', 'r', 'a', 1, 2, 3, static_cast<uint8_t>(variant)});
 }
 
 uint32_t MediaType(size_t track) { return track == kVideo ? FourCC("vide") : FourCC("soun"); }
 
 Status WriteUnits(const std::string& path, const std::vector<Unit>& units) {
-    TestMovie movie;
-    ZEB_MOVIE_TRY(movie.Create(path, {{FourCC("vide"), 30000, 160 << 16, 120 << 16}, {FourCC("soun"), 48000}}));
-    const NativeDescription descriptions[2][2] = {
-        {{MediaType(kVideo), Description(kVideo, 0)}, {MediaType(kVideo), Description(kVideo, 1)}},
-        {{MediaType(kSound), Description(kSound, 0)}, {MediaType(kSound), Description(kSound, 1)}}};
-    int last_description[2] = {-1, -1};
-    for (size_t i = 0; i < units.size(); ++i) {
-        const Unit& unit = units[i];
-        const Bytes bytes = UnitBytes(i, unit.size);
-        // Like the system's writer, pass the description only when it changes.
-        const bool changed = last_description[unit.track] != unit.description;
-        last_description[unit.track] = unit.description;
-        ZEB_MOVIE_TRY(movie.Writer().AddMediaSample2(
-            movie.Media(unit.track), bytes.data(), unit.size, unit.duration, unit.displayOffset,
-            changed ? descriptions[unit.track][unit.description].Get() : nullptr, unit.count,
-            unit.sync ? 0 : kSampleNotSync, nullptr));
-    }
-    return movie.Finish();
+  TestMovie movie;
+  ZEB_MOVIE_TRY(
+      movie.Create(path, {{FourCC("vide"), 30000, 160 << 16, 120 << 16}, {FourCC("soun"), 48000}}));
+  const NativeDescription descriptions[2][2] = {
+      {{MediaType(kVideo), Description(kVideo, 0)}, {MediaType(kVideo), Description(kVideo, 1)}},
+      {{MediaType(kSound), Description(kSound, 0)}, {MediaType(kSound), Description(kSound, 1)}}};
+  int last_description[2] = {-1, -1};
+  for (size_t i = 0; i < units.size(); ++i) {
+    const Unit& unit = units[i];
+    const Bytes bytes = UnitBytes(i, unit.size);
+    // Like the system's writer, pass the description only when it changes.
+    const bool changed = last_description[unit.track] != unit.description;
+    last_description[unit.track] = unit.description;
+    ZEB_MOVIE_TRY(movie.Writer().AddMediaSample2(
+        movie.Media(unit.track), bytes.data(), unit.size, unit.duration, unit.displayOffset,
+        changed ? descriptions[unit.track][unit.description].Get() : nullptr, unit.count,
+        unit.sync ? 0 : kSampleNotSync, nullptr));
+  }
+  return movie.Finish();
 }
 
 // Reads the unit back as one request and compares everything the reader reports.
 void ExpectUnit(const Media& media, const Unit& unit, int64_t decodeTime, const Bytes& expected) {
-    Bytes bytes;
-    SampleReadResult result;
-    const Status read = ReadAt(media, decodeTime, unit.count, result, bytes, unit.size);
-    ASSERT_TRUE(read.IsOk()) << read.ToString();
-    EXPECT_EQ(result.sampleCount, unit.count);
-    EXPECT_EQ(result.decodeTime, decodeTime);
-    EXPECT_EQ(result.decodeDuration, unit.duration);
-    EXPECT_EQ(result.displayOffset, unit.displayOffset);
-    EXPECT_EQ(result.flags, unit.sync ? 0 : kSampleNotSync);
-    EXPECT_EQ(result.descriptionIndex, static_cast<uint32_t>(unit.description + 1));
-    EXPECT_TRUE(bytes == expected);
+  Bytes bytes;
+  SampleReadResult result;
+  const Status read = ReadAt(media, decodeTime, unit.count, result, bytes, unit.size);
+  ASSERT_TRUE(read.IsOk()) << read.ToString();
+  EXPECT_EQ(result.sampleCount, unit.count);
+  EXPECT_EQ(result.decodeTime, decodeTime);
+  EXPECT_EQ(result.decodeDuration, unit.duration);
+  EXPECT_EQ(result.displayOffset, unit.displayOffset);
+  EXPECT_EQ(result.flags, unit.sync ? 0 : kSampleNotSync);
+  EXPECT_EQ(result.descriptionIndex, static_cast<uint32_t>(unit.description + 1));
+  EXPECT_TRUE(bytes == expected);
 }
 
 TEST(MovieWriterReadBack, SamplesComeBackAsWritten) {
-    const ReadBackCase cases[] = {
-        {"BFramesWithNegativeOffsets",
-         Repeat({Frame(900, 1001, true), Frame(90, -1001, false), Frame(80, 0, false), Frame(300, 2002, false)}, 3),
-         {1, 0}},
-        {"HalfSecondChunksWithoutInterleave", Repeat({Frame(50, 0, true), Frame(40, 0, false)}, 20), {3, 0}},
-        {"AlternatingTracksGiveAChunkPerUnit",
-         Repeat({Frame(700, 0, true), Pcm(1602), Frame(60, 0, false), Pcm(1601)}, 4), {8, 8}},
-        {"SoundRunsJoinUntilHalfASecond", Repeat({Pcm(4800)}, 12), {0, 3}},
-        {"DescriptionChangeStartsAChunk",
-         {Frame(10, 0, true), Frame(11, 0, false), Frame(12, 0, true, 1), Frame(13, 0, false, 1),
-          Frame(14, 0, true)},
-         {3, 0}},
-    };
-    const std::string path = OutputPath("read_back.mov");
-    for (const ReadBackCase& c : cases) {
-        SCOPED_TRACE(c.name);
-        const Status written = WriteUnits(path, c.units);
-        ASSERT_TRUE(written.IsOk()) << written.ToString();
+  const ReadBackCase cases[] = {
+      {"BFramesWithNegativeOffsets",
+       Repeat({Frame(900, 1001, true), Frame(90, -1001, false), Frame(80, 0, false),
+               Frame(300, 2002, false)},
+              3),
+       {1, 0}},
+      {"HalfSecondChunksWithoutInterleave",
+       Repeat({Frame(50, 0, true), Frame(40, 0, false)}, 20),
+       {3, 0}},
+      {"AlternatingTracksGiveAChunkPerUnit",
+       Repeat({Frame(700, 0, true), Pcm(1602), Frame(60, 0, false), Pcm(1601)}, 4),
+       {8, 8}},
+      {"SoundRunsJoinUntilHalfASecond", Repeat({Pcm(4800)}, 12), {0, 3}},
+      {"DescriptionChangeStartsAChunk",
+       {Frame(10, 0, true), Frame(11, 0, false), Frame(12, 0, true, 1), Frame(13, 0, false, 1),
+        Frame(14, 0, true)},
+       {3, 0}},
+  };
+  const std::string path = OutputPath("read_back.mov");
+  for (const ReadBackCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Status written = WriteUnits(path, c.units);
+    ASSERT_TRUE(written.IsOk()) << written.ToString();
 
-        std::unique_ptr<Movie> movie;
-        const Status opened = Movie::Open(path, movie);
-        ASSERT_TRUE(opened.IsOk()) << opened.ToString();
-        ASSERT_EQ(movie->TrackCount(), 2u);
-        int64_t decode_time[2] = {0, 0};
-        uint64_t samples[2] = {0, 0};
-        for (size_t i = 0; i < c.units.size(); ++i) {
-            SCOPED_TRACE("unit " + std::to_string(i));
-            const Unit& unit = c.units[i];
-            ExpectUnit(movie->GetTrack(static_cast<uint32_t>(unit.track + 1))->GetMedia(), unit,
-                       decode_time[unit.track], UnitBytes(i, unit.size));
-            decode_time[unit.track] += int64_t{unit.count} * unit.duration;
-            samples[unit.track] += unit.count;
-        }
-        const std::vector<Bytes> chunk_tables = AtomPayloads(MoovBytes(path), "trak/mdia/minf/stbl/stco");
-        ASSERT_EQ(chunk_tables.size(), 2u);
-        for (size_t track : {kVideo, kSound}) {
-            SCOPED_TRACE("track " + std::to_string(track));
-            const Media& media = movie->GetTrack(static_cast<uint32_t>(track + 1))->GetMedia();
-            EXPECT_EQ(media.SampleCount(), samples[track]);
-            EXPECT_EQ(media.Duration(), static_cast<uint64_t>(decode_time[track]));
-            EXPECT_EQ(BeU32(chunk_tables[track], 4), c.chunkCounts[track]);
-            for (uint32_t index = 1; index <= media.SampleDescriptionCount(); ++index) {
-                Bytes description;
-                ASSERT_TRUE(DescriptionOf(media, index, description).IsOk());
-                EXPECT_EQ(description,
-                          NativeDescription(MediaType(track), Description(track, static_cast<int>(index - 1))).Native());
-            }
-        }
+    std::unique_ptr<Movie> movie;
+    const Status opened = Movie::Open(path, movie);
+    ASSERT_TRUE(opened.IsOk()) << opened.ToString();
+    ASSERT_EQ(movie->TrackCount(), 2u);
+    int64_t decode_time[2] = {0, 0};
+    uint64_t samples[2] = {0, 0};
+    for (size_t i = 0; i < c.units.size(); ++i) {
+      SCOPED_TRACE("unit " + std::to_string(i));
+      const Unit& unit = c.units[i];
+      ExpectUnit(movie->GetTrack(static_cast<uint32_t>(unit.track + 1))->GetMedia(), unit,
+                 decode_time[unit.track], UnitBytes(i, unit.size));
+      decode_time[unit.track] += int64_t{unit.count} * unit.duration;
+      samples[unit.track] += unit.count;
     }
+    const std::vector<Bytes> chunk_tables =
+        AtomPayloads(MoovBytes(path), "trak/mdia/minf/stbl/stco");
+    ASSERT_EQ(chunk_tables.size(), 2u);
+    for (size_t track : {kVideo, kSound}) {
+      SCOPED_TRACE("track " + std::to_string(track));
+      const Media& media = movie->GetTrack(static_cast<uint32_t>(track + 1))->GetMedia();
+      EXPECT_EQ(media.SampleCount(), samples[track]);
+      EXPECT_EQ(media.Duration(), static_cast<uint64_t>(decode_time[track]));
+      EXPECT_EQ(BeU32(chunk_tables[track], 4), c.chunkCounts[track]);
+      for (uint32_t index = 1; index <= media.SampleDescriptionCount(); ++index) {
+        Bytes description;
+        ASSERT_TRUE(DescriptionOf(media, index, description).IsOk());
+        EXPECT_EQ(description, NativeDescription(MediaType(track),
+                                                 Description(track, static_cast<int>(index - 1)))
+                                   .Native());
+      }
+    }
+  }
 }
 
 // Movies copied sample by sample through MovieWriter carry their source's
 // packets and descriptions.
 TEST(MovieWriterReadBack, CopiedMovieHasTheSourcePackets) {
-    for (const char* fixture : {"avc1_bframes.mov", "avc1_pcm.mov", "pcm_twos.mov", "pcm_in24_be.mov",
-                                "pcm_mixed_formats.mov", "avc1_bframes_pcm_tracks.mov"}) {
-        SCOPED_TRACE(fixture);
-        const std::string source = FixtureFile(fixture);
-        const std::string copy = OutputPath(std::string("copy_") + fixture);
-        const Status copied = CopyMovie(source, copy);
-        ASSERT_TRUE(copied.IsOk()) << copied.ToString();
-        ExpectSamePackets(source, copy);
-    }
+  for (const char* fixture : {"avc1_bframes.mov", "avc1_pcm.mov", "pcm_twos.mov", "pcm_in24_be.mov",
+                              "pcm_mixed_formats.mov", "avc1_bframes_pcm_tracks.mov"}) {
+    SCOPED_TRACE(fixture);
+    const std::string source = FixtureFile(fixture);
+    const std::string copy = OutputPath(std::string("copy_") + fixture);
+    const Status copied = CopyMovie(source, copy);
+    ASSERT_TRUE(copied.IsOk()) << copied.ToString();
+    ExpectSamePackets(source, copy);
+  }
 }
 
 }  // namespace

@@ -7,8 +7,8 @@
 #include <array>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 
 #include "platform/movie/FourCC.h"
@@ -19,253 +19,263 @@ namespace zeb::movie::test {
 namespace {
 
 uint32_t CodeOf(const std::string& name) {
-    uint32_t code = 0;
-    for (size_t i = 0; i < 4; ++i) code = code << 8 | static_cast<uint8_t>(i < name.size() ? name[i] : ' ');
-    return code;
+  uint32_t code = 0;
+  for (size_t i = 0; i < 4; ++i)
+    code = code << 8 | static_cast<uint8_t>(i < name.size() ? name[i] : ' ');
+  return code;
 }
 
 // Version 1 stores bytes per frame at 44; version 0 has channels at 24 and
 // bits per sample at 26.
 uint32_t SoundBytesPerFrame(const Bytes& entry) {
-    if (BeU32(entry, 16) >> 16 == 1) return BeU32(entry, 44);
-    const uint32_t format = BeU32(entry, 24);
-    return (format >> 16) * ((format & 0xFFFF) / 8);
+  if (BeU32(entry, 16) >> 16 == 1) return BeU32(entry, 44);
+  const uint32_t format = BeU32(entry, 24);
+  return (format >> 16) * ((format & 0xFFFF) / 8);
 }
 
 }  // namespace
 
 std::string RunCommand(const std::string& command, int& exitCode) {
-    std::string out;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) {
-        exitCode = -1;
-        return out;
-    }
-    std::array<char, 65536> buffer;
-    size_t got = 0;
-    while ((got = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0) out.append(buffer.data(), got);
-    const int status = ::pclose(pipe);
-    exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  std::string out;
+  FILE* pipe = ::popen(command.c_str(), "r");
+  if (pipe == nullptr) {
+    exitCode = -1;
     return out;
+  }
+  std::array<char, 65536> buffer;
+  size_t got = 0;
+  while ((got = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
+    out.append(buffer.data(), got);
+  const int status = ::pclose(pipe);
+  exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return out;
 }
 
 std::string OutputPath(const std::string& name) {
-    const std::string folder = zeb::test::FixtureDir() + "/movie_writer";
-    std::filesystem::create_directories(folder);
-    return folder + "/" + name;
+  const std::string folder = zeb::test::FixtureDir() + "/movie_writer";
+  std::filesystem::create_directories(folder);
+  return folder + "/" + name;
 }
 
 Bytes ReadBytes(const std::string& path, uint64_t offset, uint64_t size) {
-    std::ifstream file(path, std::ios::binary);
-    file.seekg(static_cast<std::streamoff>(offset));
-    Bytes bytes(size);
-    file.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size));
-    bytes.resize(static_cast<size_t>(file.gcount()));
-    return bytes;
+  std::ifstream file(path, std::ios::binary);
+  file.seekg(static_cast<std::streamoff>(offset));
+  Bytes bytes(size);
+  file.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size));
+  bytes.resize(static_cast<size_t>(file.gcount()));
+  return bytes;
 }
 
 Bytes PacketBytes(const std::string& path, const std::vector<zeb::test::ProbePacket>& packets) {
-    Bytes all;
-    for (const zeb::test::ProbePacket& packet : packets) {
-        const Bytes data = ReadBytes(path, static_cast<uint64_t>(packet.pos), packet.size);
-        all.insert(all.end(), data.begin(), data.end());
-    }
-    return all;
+  Bytes all;
+  for (const zeb::test::ProbePacket& packet : packets) {
+    const Bytes data = ReadBytes(path, static_cast<uint64_t>(packet.pos), packet.size);
+    all.insert(all.end(), data.begin(), data.end());
+  }
+  return all;
 }
 
 std::string DecodeErrors(const std::string& path) {
-    int exit_code = 0;
-    const std::string errors = RunCommand("ffmpeg -v error -i '" + path + "' -f null - 2>&1", exit_code);
-    return errors.empty() && exit_code != 0 ? "exit " + std::to_string(exit_code) : errors;
+  int exit_code = 0;
+  const std::string errors =
+      RunCommand("ffmpeg -v error -i '" + path + "' -f null - 2>&1", exit_code);
+  return errors.empty() && exit_code != 0 ? "exit " + std::to_string(exit_code) : errors;
 }
 
 uint32_t BeU32(const Bytes& bytes, size_t at) {
-    return static_cast<uint32_t>(bytes[at]) << 24 | static_cast<uint32_t>(bytes[at + 1]) << 16 |
-           static_cast<uint32_t>(bytes[at + 2]) << 8 | bytes[at + 3];
+  return static_cast<uint32_t>(bytes[at]) << 24 | static_cast<uint32_t>(bytes[at + 1]) << 16 |
+         static_cast<uint32_t>(bytes[at + 2]) << 8 | bytes[at + 3];
 }
 
-uint64_t BeU64(const Bytes& bytes, size_t at) { return uint64_t{BeU32(bytes, at)} << 32 | BeU32(bytes, at + 4); }
+uint64_t BeU64(const Bytes& bytes, size_t at) {
+  return uint64_t{BeU32(bytes, at)} << 32 | BeU32(bytes, at + 4);
+}
 
 std::vector<AtomInfo> TopLevelAtoms(const std::string& path) {
-    struct stat info;
-    if (::stat(path.c_str(), &info) != 0) return {};
-    std::vector<AtomInfo> atoms;
-    uint64_t offset = 0;
-    const auto file_size = static_cast<uint64_t>(info.st_size);
-    while (offset + 8 <= file_size) {
-        const Bytes header = ReadBytes(path, offset, 16);
-        AtomInfo atom{BeU32(header, 4), offset, BeU32(header, 0), 8};
-        if (atom.size == 1) {
-            atom.size = BeU64(header, 8);
-            atom.headerSize = 16;
-        }
-        if (atom.size == 0) atom.size = file_size - offset;
-        if (atom.size < atom.headerSize) break;
-        atoms.push_back(atom);
-        offset += atom.size;
+  struct stat info;
+  if (::stat(path.c_str(), &info) != 0) return {};
+  std::vector<AtomInfo> atoms;
+  uint64_t offset = 0;
+  const auto file_size = static_cast<uint64_t>(info.st_size);
+  while (offset + 8 <= file_size) {
+    const Bytes header = ReadBytes(path, offset, 16);
+    AtomInfo atom{BeU32(header, 4), offset, BeU32(header, 0), 8};
+    if (atom.size == 1) {
+      atom.size = BeU64(header, 8);
+      atom.headerSize = 16;
     }
-    return atoms;
+    if (atom.size == 0) atom.size = file_size - offset;
+    if (atom.size < atom.headerSize) break;
+    atoms.push_back(atom);
+    offset += atom.size;
+  }
+  return atoms;
 }
 
 std::vector<AtomInfo> ChildAtoms(const Bytes& bytes, uint64_t begin, uint64_t end) {
-    std::vector<AtomInfo> atoms;
-    while (begin + 8 <= end) {
-        AtomInfo atom{BeU32(bytes, begin + 4), begin, BeU32(bytes, begin), 8};
-        if (atom.size < 8 || atom.size > end - begin) break;
-        atoms.push_back(atom);
-        begin += atom.size;
-    }
-    return atoms;
+  std::vector<AtomInfo> atoms;
+  while (begin + 8 <= end) {
+    AtomInfo atom{BeU32(bytes, begin + 4), begin, BeU32(bytes, begin), 8};
+    if (atom.size < 8 || atom.size > end - begin) break;
+    atoms.push_back(atom);
+    begin += atom.size;
+  }
+  return atoms;
 }
 
 Bytes MoovBytes(const std::string& path) {
-    for (const AtomInfo& atom : TopLevelAtoms(path)) {
-        if (atom.type == FourCC("moov")) return ReadBytes(path, atom.offset, atom.size);
-    }
-    return {};
+  for (const AtomInfo& atom : TopLevelAtoms(path)) {
+    if (atom.type == FourCC("moov")) return ReadBytes(path, atom.offset, atom.size);
+  }
+  return {};
 }
 
 std::vector<Bytes> AtomPayloads(const Bytes& moov, const std::string& path) {
-    std::vector<std::pair<uint64_t, uint64_t>> level = {{8, moov.size()}};  // payload ranges
-    std::stringstream names(path);
-    std::string name;
-    std::vector<Bytes> found;
-    while (std::getline(names, name, '/')) {
-        const uint32_t code = CodeOf(name);
-        std::vector<std::pair<uint64_t, uint64_t>> next;
-        for (const auto& [begin, end] : level) {
-            for (const AtomInfo& atom : ChildAtoms(moov, begin, end)) {
-                if (atom.type == code) next.emplace_back(atom.offset + 8, atom.offset + atom.size);
-            }
-        }
-        level = std::move(next);
+  std::vector<std::pair<uint64_t, uint64_t>> level = {{8, moov.size()}};  // payload ranges
+  std::stringstream names(path);
+  std::string name;
+  std::vector<Bytes> found;
+  while (std::getline(names, name, '/')) {
+    const uint32_t code = CodeOf(name);
+    std::vector<std::pair<uint64_t, uint64_t>> next;
+    for (const auto& [begin, end] : level) {
+      for (const AtomInfo& atom : ChildAtoms(moov, begin, end)) {
+        if (atom.type == code) next.emplace_back(atom.offset + 8, atom.offset + atom.size);
+      }
     }
-    for (const auto& [begin, end] : level) found.emplace_back(moov.begin() + begin, moov.begin() + end);
-    return found;
+    level = std::move(next);
+  }
+  for (const auto& [begin, end] : level)
+    found.emplace_back(moov.begin() + begin, moov.begin() + end);
+  return found;
 }
 
 std::vector<Bytes> StsdEntries(const std::string& path) {
-    std::vector<Bytes> entries;
-    for (const Bytes& stsd : AtomPayloads(MoovBytes(path), "trak/mdia/minf/stbl/stsd")) {
-        const uint32_t size = BeU32(stsd, 8);  // after version, flags and entry count
-        entries.emplace_back(stsd.begin() + 8, stsd.begin() + 8 + size);
-    }
-    return entries;
+  std::vector<Bytes> entries;
+  for (const Bytes& stsd : AtomPayloads(MoovBytes(path), "trak/mdia/minf/stbl/stsd")) {
+    const uint32_t size = BeU32(stsd, 8);  // after version, flags and entry count
+    entries.emplace_back(stsd.begin() + 8, stsd.begin() + 8 + size);
+  }
+  return entries;
 }
 
 NativeDescription::NativeDescription(uint32_t mediaType, Bytes fileOrder) : handle_(nullptr) {
-    SampleDescriptionToNative(mediaType, fileOrder);
-    handle_ = HandleOf(fileOrder);
+  SampleDescriptionToNative(mediaType, fileOrder);
+  handle_ = HandleOf(fileOrder);
 }
 
 Status TestMovie::Create(const std::string& path, const std::vector<TrackPlan>& tracks) {
-    ZEB_MOVIE_TRY(MovieWriter::CreateMovieFile(path, writer_));
-    for (const TrackPlan& plan : tracks) {
-        WriterTrack* track = nullptr;
-        WriterMedia* media = nullptr;
-        const int16_t volume = plan.mediaType == FourCC("soun") ? 0x100 : 0;
-        ZEB_MOVIE_TRY(writer_->NewTrack(plan.width, plan.height, volume, track));
-        ZEB_MOVIE_TRY(writer_->NewMedia(track, plan.mediaType, plan.timeScale, media));
-        ZEB_MOVIE_TRY(writer_->BeginMediaEdits(media));
-        tracks_.push_back(track);
-        media_.push_back(media);
-    }
-    return Status::Ok();
+  ZEB_MOVIE_TRY(MovieWriter::CreateMovieFile(path, writer_));
+  for (const TrackPlan& plan : tracks) {
+    WriterTrack* track = nullptr;
+    WriterMedia* media = nullptr;
+    const int16_t volume = plan.mediaType == FourCC("soun") ? 0x100 : 0;
+    ZEB_MOVIE_TRY(writer_->NewTrack(plan.width, plan.height, volume, track));
+    ZEB_MOVIE_TRY(writer_->NewMedia(track, plan.mediaType, plan.timeScale, media));
+    ZEB_MOVIE_TRY(writer_->BeginMediaEdits(media));
+    tracks_.push_back(track);
+    media_.push_back(media);
+  }
+  return Status::Ok();
 }
 
 Status TestMovie::Finish() {
-    for (size_t i = 0; i < media_.size(); ++i) {
-        uint64_t duration = 0;
-        ZEB_MOVIE_TRY(writer_->EndMediaEdits(media_[i]));
-        ZEB_MOVIE_TRY(writer_->MediaDuration(media_[i], duration));
-        ZEB_MOVIE_TRY(writer_->InsertMediaIntoTrack(tracks_[i], 0, 0, static_cast<int64_t>(duration), kFixedOne));
-    }
-    ZEB_MOVIE_TRY(writer_->AddMovieResource());
-    return writer_->CloseMovieFile();
+  for (size_t i = 0; i < media_.size(); ++i) {
+    uint64_t duration = 0;
+    ZEB_MOVIE_TRY(writer_->EndMediaEdits(media_[i]));
+    ZEB_MOVIE_TRY(writer_->MediaDuration(media_[i], duration));
+    ZEB_MOVIE_TRY(
+        writer_->InsertMediaIntoTrack(tracks_[i], 0, 0, static_cast<int64_t>(duration), kFixedOne));
+  }
+  ZEB_MOVIE_TRY(writer_->AddMovieResource());
+  return writer_->CloseMovieFile();
 }
 
-MovieCopier::MovieCopier(const std::string& source) : source_(source), probe_(zeb::test::ProbeFile(source)) {
-    entries_ = StsdEntries(source);
-    for (size_t i = 0; i < probe_.streams.size() && i < entries_.size(); ++i) {
-        const bool video = probe_.streams[i].codecType == "video";
-        descriptions_.push_back(std::make_unique<NativeDescription>(video ? FourCC("vide") : FourCC("soun"), entries_[i]));
-        bytesPerFrame_.push_back(video ? 0 : SoundBytesPerFrame(entries_[i]));
-    }
+MovieCopier::MovieCopier(const std::string& source)
+    : source_(source), probe_(zeb::test::ProbeFile(source)) {
+  entries_ = StsdEntries(source);
+  for (size_t i = 0; i < probe_.streams.size() && i < entries_.size(); ++i) {
+    const bool video = probe_.streams[i].codecType == "video";
+    descriptions_.push_back(
+        std::make_unique<NativeDescription>(video ? FourCC("vide") : FourCC("soun"), entries_[i]));
+    bytesPerFrame_.push_back(video ? 0 : SoundBytesPerFrame(entries_[i]));
+  }
 }
 
 Status MovieCopier::Open(const std::string& target) {
-    if (!probe_.ok || probe_.streams.empty() || descriptions_.size() != probe_.streams.size()) {
-        return Status::Error(StatusCode::kNotFound, "source not probed: " + source_ + " " + probe_.error);
-    }
-    std::vector<TrackPlan> tracks;
-    for (size_t i = 0; i < probe_.streams.size(); ++i) {
-        const bool video = bytesPerFrame_[i] == 0;
-        const uint32_t size = video ? BeU32(entries_[i], 32) : 0;  // image description: width, height
-        tracks.push_back({video ? FourCC("vide") : FourCC("soun"), probe_.streams[i].timeBaseDen,
-                          static_cast<int32_t>(size & 0xFFFF0000), static_cast<int32_t>(size << 16)});
-    }
-    return target_.Create(target, tracks);
+  if (!probe_.ok || probe_.streams.empty() || descriptions_.size() != probe_.streams.size()) {
+    return Status::Error(StatusCode::kNotFound,
+                         "source not probed: " + source_ + " " + probe_.error);
+  }
+  std::vector<TrackPlan> tracks;
+  for (size_t i = 0; i < probe_.streams.size(); ++i) {
+    const bool video = bytesPerFrame_[i] == 0;
+    const uint32_t size = video ? BeU32(entries_[i], 32) : 0;  // image description: width, height
+    tracks.push_back({video ? FourCC("vide") : FourCC("soun"), probe_.streams[i].timeBaseDen,
+                      static_cast<int32_t>(size & 0xFFFF0000), static_cast<int32_t>(size << 16)});
+  }
+  return target_.Create(target, tracks);
 }
 
 Status MovieCopier::AddPacket(size_t index) {
-    const zeb::test::ProbePacket& packet = probe_.packets.at(index);
-    const auto stream = static_cast<size_t>(packet.streamIndex);
-    const Bytes data = ReadBytes(source_, static_cast<uint64_t>(packet.pos), packet.size);
-    const bool video = bytesPerFrame_.at(stream) == 0;
-    const uint32_t count = video ? 1 : static_cast<uint32_t>(data.size() / bytesPerFrame_[stream]);
-    return target_.Writer().AddMediaSample2(target_.Media(stream), data.data(), static_cast<uint32_t>(data.size()),
-                                            video ? packet.duration : 1, video ? packet.pts - packet.dts : 0,
-                                            descriptions_[stream]->Get(), count, packet.key ? 0 : kSampleNotSync,
-                                            nullptr);
+  const zeb::test::ProbePacket& packet = probe_.packets.at(index);
+  const auto stream = static_cast<size_t>(packet.streamIndex);
+  const Bytes data = ReadBytes(source_, static_cast<uint64_t>(packet.pos), packet.size);
+  const bool video = bytesPerFrame_.at(stream) == 0;
+  const uint32_t count = video ? 1 : static_cast<uint32_t>(data.size() / bytesPerFrame_[stream]);
+  return target_.Writer().AddMediaSample2(
+      target_.Media(stream), data.data(), static_cast<uint32_t>(data.size()),
+      video ? packet.duration : 1, video ? packet.pts - packet.dts : 0,
+      descriptions_[stream]->Get(), count, packet.key ? 0 : kSampleNotSync, nullptr);
 }
 
 Status CopyMovie(const std::string& source, const std::string& target) {
-    MovieCopier copier(source);
-    ZEB_MOVIE_TRY(copier.Open(target));
-    for (size_t i = 0; i < copier.PacketCount(); ++i) ZEB_MOVIE_TRY(copier.AddPacket(i));
-    return copier.Finish();
+  MovieCopier copier(source);
+  ZEB_MOVIE_TRY(copier.Open(target));
+  for (size_t i = 0; i < copier.PacketCount(); ++i) ZEB_MOVIE_TRY(copier.AddPacket(i));
+  return copier.Finish();
 }
 
 namespace {
 
 int64_t TotalDuration(const std::vector<zeb::test::ProbePacket>& packets) {
-    int64_t total = 0;
-    for (const zeb::test::ProbePacket& packet : packets) total += packet.duration;
-    return total;
+  int64_t total = 0;
+  for (const zeb::test::ProbePacket& packet : packets) total += packet.duration;
+  return total;
 }
 
 void ExpectSameVideoPackets(const std::vector<zeb::test::ProbePacket>& source,
                             const std::vector<zeb::test::ProbePacket>& copy) {
-    ASSERT_EQ(copy.size(), source.size());
-    for (size_t i = 0; i < source.size(); ++i) {
-        SCOPED_TRACE("video packet " + std::to_string(i));
-        EXPECT_EQ(copy[i].sha256, source[i].sha256);
-        EXPECT_EQ(copy[i].key, source[i].key);
-        EXPECT_EQ(copy[i].pts - copy[i].dts, source[i].pts - source[i].dts);
-        EXPECT_EQ(copy[i].duration, source[i].duration);
-    }
+  ASSERT_EQ(copy.size(), source.size());
+  for (size_t i = 0; i < source.size(); ++i) {
+    SCOPED_TRACE("video packet " + std::to_string(i));
+    EXPECT_EQ(copy[i].sha256, source[i].sha256);
+    EXPECT_EQ(copy[i].key, source[i].key);
+    EXPECT_EQ(copy[i].pts - copy[i].dts, source[i].pts - source[i].dts);
+    EXPECT_EQ(copy[i].duration, source[i].duration);
+  }
 }
 
 }  // namespace
 
 void ExpectSamePackets(const std::string& source, const std::string& copy) {
-    EXPECT_EQ(DecodeErrors(copy), "");
-    EXPECT_EQ(StsdEntries(copy), StsdEntries(source));
-    const zeb::test::ProbeResult expected = zeb::test::ProbeFile(source);
-    const zeb::test::ProbeResult written = zeb::test::ProbeFile(copy);
-    ASSERT_TRUE(written.ok) << written.error;
-    ASSERT_EQ(written.streams.size(), expected.streams.size());
-    for (int stream = 0; stream < static_cast<int>(expected.streams.size()); ++stream) {
-        SCOPED_TRACE("stream " + std::to_string(stream));
-        const auto sourcePackets = expected.PacketsOf(stream);
-        const auto copyPackets = written.PacketsOf(stream);
-        if (expected.streams[stream].codecType == "video") {
-            ExpectSameVideoPackets(sourcePackets, copyPackets);
-        } else {
-            EXPECT_EQ(PacketBytes(copy, copyPackets), PacketBytes(source, sourcePackets));
-            EXPECT_EQ(TotalDuration(copyPackets), TotalDuration(sourcePackets));
-        }
+  EXPECT_EQ(DecodeErrors(copy), "");
+  EXPECT_EQ(StsdEntries(copy), StsdEntries(source));
+  const zeb::test::ProbeResult expected = zeb::test::ProbeFile(source);
+  const zeb::test::ProbeResult written = zeb::test::ProbeFile(copy);
+  ASSERT_TRUE(written.ok) << written.error;
+  ASSERT_EQ(written.streams.size(), expected.streams.size());
+  for (int stream = 0; stream < static_cast<int>(expected.streams.size()); ++stream) {
+    SCOPED_TRACE("stream " + std::to_string(stream));
+    const auto sourcePackets = expected.PacketsOf(stream);
+    const auto copyPackets = written.PacketsOf(stream);
+    if (expected.streams[stream].codecType == "video") {
+      ExpectSameVideoPackets(sourcePackets, copyPackets);
+    } else {
+      EXPECT_EQ(PacketBytes(copy, copyPackets), PacketBytes(source, sourcePackets));
+      EXPECT_EQ(TotalDuration(copyPackets), TotalDuration(sourcePackets));
     }
+  }
 }
 
 }  // namespace zeb::movie::test

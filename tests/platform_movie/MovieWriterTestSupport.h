@@ -28,10 +28,10 @@ std::string DecodeErrors(const std::string& path);
 
 // Atoms of the file (top level) or of an atom's payload, in order.
 struct AtomInfo {
-    uint32_t type = 0;
-    uint64_t offset = 0;      // of the header, from the start of the parsed bytes or file
-    uint64_t size = 0;        // whole atom
-    uint64_t headerSize = 0;  // 8, or 16 for a 64-bit size
+  uint32_t type = 0;
+  uint64_t offset = 0;      // of the header, from the start of the parsed bytes or file
+  uint64_t size = 0;        // whole atom
+  uint64_t headerSize = 0;  // 8, or 16 for a 64-bit size
 };
 std::vector<AtomInfo> TopLevelAtoms(const std::string& path);
 std::vector<AtomInfo> ChildAtoms(const Bytes& bytes, uint64_t begin, uint64_t end);
@@ -47,39 +47,39 @@ std::vector<Bytes> StsdEntries(const std::string& path);
 // A handle that frees itself, holding a description with its header fields
 // turned to native order, as hosts hand descriptions to the writer.
 class NativeDescription {
-public:
-    NativeDescription(uint32_t mediaType, Bytes fileOrder);
-    ~NativeDescription() { DisposeHandle(handle_); }
-    NativeDescription(const NativeDescription&) = delete;
-    NativeDescription& operator=(const NativeDescription&) = delete;
-    Handle Get() const { return handle_; }
-    Bytes Native() const { return HandleBytes(handle_); }
+ public:
+  NativeDescription(uint32_t mediaType, Bytes fileOrder);
+  ~NativeDescription() { DisposeHandle(handle_); }
+  NativeDescription(const NativeDescription&) = delete;
+  NativeDescription& operator=(const NativeDescription&) = delete;
+  Handle Get() const { return handle_; }
+  Bytes Native() const { return HandleBytes(handle_); }
 
-private:
-    Handle handle_;
+ private:
+  Handle handle_;
 };
 
 // A movie being written with one track and media per entry, every media
 // already in editing.
 struct TrackPlan {
-    uint32_t mediaType;
-    uint32_t timeScale;
-    int32_t width = 0;   // 16.16
-    int32_t height = 0;  // 16.16
+  uint32_t mediaType;
+  uint32_t timeScale;
+  int32_t width = 0;   // 16.16
+  int32_t height = 0;  // 16.16
 };
 class TestMovie {
-public:
-    Status Create(const std::string& path, const std::vector<TrackPlan>& tracks);
-    MovieWriter& Writer() { return *writer_; }
-    WriterTrack* Track(size_t index) const { return tracks_.at(index); }
-    WriterMedia* Media(size_t index) const { return media_.at(index); }
-    // Ends the edits, inserts each whole media at track time 0, adds the movie, closes.
-    Status Finish();
+ public:
+  Status Create(const std::string& path, const std::vector<TrackPlan>& tracks);
+  MovieWriter& Writer() { return *writer_; }
+  WriterTrack* Track(size_t index) const { return tracks_.at(index); }
+  WriterMedia* Media(size_t index) const { return media_.at(index); }
+  // Ends the edits, inserts each whole media at track time 0, adds the movie, closes.
+  Status Finish();
 
-private:
-    std::unique_ptr<MovieWriter> writer_;
-    std::vector<WriterTrack*> tracks_;
-    std::vector<WriterMedia*> media_;
+ private:
+  std::unique_ptr<MovieWriter> writer_;
+  std::vector<WriterTrack*> tracks_;
+  std::vector<WriterMedia*> media_;
 };
 
 // Copies every stream of a source movie into a new movie through
@@ -87,22 +87,22 @@ private:
 // writer would: each sample with its description handle, decode duration,
 // display offset and sync flag; sound one sample per audio frame.
 class MovieCopier {
-public:
-    explicit MovieCopier(const std::string& source);
+ public:
+  explicit MovieCopier(const std::string& source);
 
-    // Creates the target with one track and media per source stream.
-    Status Open(const std::string& target);
-    size_t PacketCount() const { return probe_.packets.size(); }
-    Status AddPacket(size_t index);
-    Status Finish() { return target_.Finish(); }
+  // Creates the target with one track and media per source stream.
+  Status Open(const std::string& target);
+  size_t PacketCount() const { return probe_.packets.size(); }
+  Status AddPacket(size_t index);
+  Status Finish() { return target_.Finish(); }
 
-private:
-    std::string source_;
-    zeb::test::ProbeResult probe_;
-    std::vector<Bytes> entries_;           // each stream's description, as stored
-    std::vector<uint32_t> bytesPerFrame_;  // per stream; 0 for video
-    std::vector<std::unique_ptr<NativeDescription>> descriptions_;
-    TestMovie target_;
+ private:
+  std::string source_;
+  zeb::test::ProbeResult probe_;
+  std::vector<Bytes> entries_;           // each stream's description, as stored
+  std::vector<uint32_t> bytesPerFrame_;  // per stream; 0 for video
+  std::vector<std::unique_ptr<NativeDescription>> descriptions_;
+  TestMovie target_;
 };
 
 Status CopyMovie(const std::string& source, const std::string& target);

@@ -13,155 +13,174 @@
 namespace zeb::movie::test {
 namespace {
 
-const Bytes kColr = Atom(FourCC("colr"), Concat({Be32s({FourCC("nclc")}), Be16(1), Be16(1), Be16(1)}));
+const Bytes kColr =
+    Atom(FourCC("colr"), Concat({Be32s({FourCC("nclc")}), Be16(1), Be16(1), Be16(1)}));
 const Bytes kWave = Atom(FourCC("wave"), Concat({Atom(FourCC("frma"), Be32s({FourCC("in24")})),
                                                  Atom(FourCC("enda"), Be16(1)), Be32s({0})}));
 
 struct FieldCheck {
-    size_t offset;
-    size_t width;
-    uint64_t value;
+  size_t offset;
+  size_t width;
+  uint64_t value;
 };
 
 struct DescriptionCase {
-    const char* name;
-    uint32_t mediaType;
-    Bytes entry;
-    std::vector<FieldCheck> nativeFields;
-    size_t headerSize;  // extension atoms start here and stay big-endian
+  const char* name;
+  uint32_t mediaType;
+  Bytes entry;
+  std::vector<FieldCheck> nativeFields;
+  size_t headerSize;  // extension atoms start here and stay big-endian
 };
 
 uint64_t DoubleBits(double value) {
-    uint64_t bits = 0;
-    std::memcpy(&bits, &value, sizeof bits);
-    return bits;
+  uint64_t bits = 0;
+  std::memcpy(&bits, &value, sizeof bits);
+  return bits;
 }
 
 TEST(SampleDescriptionTest, HeaderFieldsComeNativeAndGoBackToFileOrder) {
-    const DescriptionCase cases[] = {
-        {"image description with colr",
-         FourCC("vide"),
-         ImageDescription(FourCC("apcn"), 1920, 1080, kColr),
-         {{4, 4, FourCC("apcn")}, {14, 2, 1}, {20, 4, FourCC("ZEBT")}, {24, 4, 512}, {28, 4, 1023},
-          {32, 2, 1920}, {34, 2, 1080}, {36, 4, 0x00480000}, {48, 2, 1}, {82, 2, 24}, {84, 2, 0xFFFF}},
-         86},
-        {"sound description version 0",
-         FourCC("soun"),
-         SoundDescription(FourCC("twos"), 0, 2, 16, 48000),
-         {{4, 4, FourCC("twos")}, {16, 2, 0}, {24, 2, 2}, {26, 2, 16}, {32, 4, 48000u << 16}},
-         36},
-        {"sound description version 1 with wave",
-         FourCC("soun"),
-         SoundDescription(FourCC("in24"), 1, 1, 24, 48000, {1, 3, 3, 3}, kWave),
-         {{16, 2, 1}, {28, 2, 0xFFFE}, {36, 4, 1}, {40, 4, 3}, {44, 4, 3}, {48, 4, 3}},
-         52},
-        {"sound description version 2",
-         FourCC("soun"),
-         SoundDescription(FourCC("lpcm"), 2, 6, 0, 96000, {24, 0x0C, 18, 1}),
-         {{16, 2, 2}, {40, 8, DoubleBits(96000.0)}, {48, 4, 6}, {56, 4, 24}, {60, 4, 0x0C}, {64, 4, 18},
-          {68, 4, 1}},
-         72},
-        {"timecode entry: only the common header",
-         FourCC("tmcd"),
-         Concat({Be32s({24, FourCC("tmcd"), 0}), Be16(0), Be16(1), Be32s({0x01020304, 0x05060708})}),
-         {{4, 4, FourCC("tmcd")}, {14, 2, 1}},
-         16},
-    };
-    for (const DescriptionCase& c : cases) {
-        SCOPED_TRACE(c.name);
-        Bytes bytes = c.entry;
-        SampleDescriptionToNative(c.mediaType, bytes);
-        EXPECT_EQ(NativeField(bytes, 0, 4), c.entry.size());
-        for (const FieldCheck& field : c.nativeFields) {
-            EXPECT_EQ(NativeField(bytes, field.offset, field.width), field.value) << "offset " << field.offset;
-        }
-        EXPECT_TRUE(std::equal(bytes.begin() + static_cast<std::ptrdiff_t>(c.headerSize), bytes.end(),
-                               c.entry.begin() + static_cast<std::ptrdiff_t>(c.headerSize)))
-            << "extension atoms stay as stored";
-        SampleDescriptionToFileOrder(c.mediaType, bytes);
-        EXPECT_EQ(bytes, c.entry);
+  const DescriptionCase cases[] = {
+      {"image description with colr",
+       FourCC("vide"),
+       ImageDescription(FourCC("apcn"), 1920, 1080, kColr),
+       {{4, 4, FourCC("apcn")},
+        {14, 2, 1},
+        {20, 4, FourCC("ZEBT")},
+        {24, 4, 512},
+        {28, 4, 1023},
+        {32, 2, 1920},
+        {34, 2, 1080},
+        {36, 4, 0x00480000},
+        {48, 2, 1},
+        {82, 2, 24},
+        {84, 2, 0xFFFF}},
+       86},
+      {"sound description version 0",
+       FourCC("soun"),
+       SoundDescription(FourCC("twos"), 0, 2, 16, 48000),
+       {{4, 4, FourCC("twos")}, {16, 2, 0}, {24, 2, 2}, {26, 2, 16}, {32, 4, 48000u << 16}},
+       36},
+      {"sound description version 1 with wave",
+       FourCC("soun"),
+       SoundDescription(FourCC("in24"), 1, 1, 24, 48000, {1, 3, 3, 3}, kWave),
+       {{16, 2, 1}, {28, 2, 0xFFFE}, {36, 4, 1}, {40, 4, 3}, {44, 4, 3}, {48, 4, 3}},
+       52},
+      {"sound description version 2",
+       FourCC("soun"),
+       SoundDescription(FourCC("lpcm"), 2, 6, 0, 96000, {24, 0x0C, 18, 1}),
+       {{16, 2, 2},
+        {40, 8, DoubleBits(96000.0)},
+        {48, 4, 6},
+        {56, 4, 24},
+        {60, 4, 0x0C},
+        {64, 4, 18},
+        {68, 4, 1}},
+       72},
+      {"timecode entry: only the common header",
+       FourCC("tmcd"),
+       Concat({Be32s({24, FourCC("tmcd"), 0}), Be16(0), Be16(1), Be32s({0x01020304, 0x05060708})}),
+       {{4, 4, FourCC("tmcd")}, {14, 2, 1}},
+       16},
+  };
+  for (const DescriptionCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    Bytes bytes = c.entry;
+    SampleDescriptionToNative(c.mediaType, bytes);
+    EXPECT_EQ(NativeField(bytes, 0, 4), c.entry.size());
+    for (const FieldCheck& field : c.nativeFields) {
+      EXPECT_EQ(NativeField(bytes, field.offset, field.width), field.value)
+          << "offset " << field.offset;
     }
+    EXPECT_TRUE(std::equal(bytes.begin() + static_cast<std::ptrdiff_t>(c.headerSize), bytes.end(),
+                           c.entry.begin() + static_cast<std::ptrdiff_t>(c.headerSize)))
+        << "extension atoms stay as stored";
+    SampleDescriptionToFileOrder(c.mediaType, bytes);
+    EXPECT_EQ(bytes, c.entry);
+  }
 }
 
 TEST(SampleDescriptionTest, SoundExtensionsAreFoundAndAdded) {
-    const Bytes esds = Atom(FourCC("esds"), Be32s({0, 0x03808080}));
-    Bytes version0 = SoundDescription(FourCC("mp4a"), 0, 2, 16, 44100, {}, esds);
-    SampleDescriptionToNative(FourCC("soun"), version0);
-    Bytes version1 = SoundDescription(FourCC("in24"), 1, 1, 24, 48000, {1, 3, 3, 3}, kWave);
-    SampleDescriptionToNative(FourCC("soun"), version1);
+  const Bytes esds = Atom(FourCC("esds"), Be32s({0, 0x03808080}));
+  Bytes version0 = SoundDescription(FourCC("mp4a"), 0, 2, 16, 44100, {}, esds);
+  SampleDescriptionToNative(FourCC("soun"), version0);
+  Bytes version1 = SoundDescription(FourCC("in24"), 1, 1, 24, 48000, {1, 3, 3, 3}, kWave);
+  SampleDescriptionToNative(FourCC("soun"), version1);
 
-    Handle extension = nullptr;
-    Handle description = HandleOf(version0);
-    ASSERT_TRUE(GetSoundDescriptionExtension(description, FourCC("esds"), extension).IsOk());
-    EXPECT_EQ(HandleBytes(extension), Bytes(esds.begin() + 8, esds.end()));
-    DisposeHandle(extension);
-    EXPECT_EQ(GetSoundDescriptionExtension(description, FourCC("wave"), extension).Code(), StatusCode::kNotFound);
-    EXPECT_EQ(extension, nullptr);
-    DisposeHandle(description);
+  Handle extension = nullptr;
+  Handle description = HandleOf(version0);
+  ASSERT_TRUE(GetSoundDescriptionExtension(description, FourCC("esds"), extension).IsOk());
+  EXPECT_EQ(HandleBytes(extension), Bytes(esds.begin() + 8, esds.end()));
+  DisposeHandle(extension);
+  EXPECT_EQ(GetSoundDescriptionExtension(description, FourCC("wave"), extension).Code(),
+            StatusCode::kNotFound);
+  EXPECT_EQ(extension, nullptr);
+  DisposeHandle(description);
 
-    description = HandleOf(version1);
-    ASSERT_TRUE(GetSoundDescriptionExtension(description, FourCC("wave"), extension).IsOk());
-    EXPECT_EQ(HandleBytes(extension), Bytes(kWave.begin() + 8, kWave.end()));
+  description = HandleOf(version1);
+  ASSERT_TRUE(GetSoundDescriptionExtension(description, FourCC("wave"), extension).IsOk());
+  EXPECT_EQ(HandleBytes(extension), Bytes(kWave.begin() + 8, kWave.end()));
 
-    // Round trip: strip to the bare version-1 header, add the payload back.
-    Handle bare = HandleOf(Bytes(version1.begin(), version1.begin() + 52));
-    const uint32_t bareSize = 52;
-    std::memcpy(*bare, &bareSize, 4);
-    ASSERT_TRUE(AddSoundDescriptionExtension(bare, extension, FourCC("wave")).IsOk());
-    EXPECT_EQ(HandleBytes(bare), version1);
-    DisposeHandle(bare);
-    DisposeHandle(extension);
-    DisposeHandle(description);
+  // Round trip: strip to the bare version-1 header, add the payload back.
+  Handle bare = HandleOf(Bytes(version1.begin(), version1.begin() + 52));
+  const uint32_t bareSize = 52;
+  std::memcpy(*bare, &bareSize, 4);
+  ASSERT_TRUE(AddSoundDescriptionExtension(bare, extension, FourCC("wave")).IsOk());
+  EXPECT_EQ(HandleBytes(bare), version1);
+  DisposeHandle(bare);
+  DisposeHandle(extension);
+  DisposeHandle(description);
 
-    Handle tiny = NewHandle(4);
-    EXPECT_EQ(GetSoundDescriptionExtension(tiny, FourCC("wave"), extension).Code(), StatusCode::kOutOfRange);
-    DisposeHandle(tiny);
+  Handle tiny = NewHandle(4);
+  EXPECT_EQ(GetSoundDescriptionExtension(tiny, FourCC("wave"), extension).Code(),
+            StatusCode::kOutOfRange);
+  DisposeHandle(tiny);
 }
 
 struct InfoCase {
-    uint32_t format;
-    uint16_t channels;
-    uint16_t bits;
-    int16_t id;
-    uint32_t samplesPerPacket;
-    uint32_t bytesPerPacket;
-    uint32_t bytesPerFrame;
-    uint32_t bytesPerSample;
+  uint32_t format;
+  uint16_t channels;
+  uint16_t bits;
+  int16_t id;
+  uint32_t samplesPerPacket;
+  uint32_t bytesPerPacket;
+  uint32_t bytesPerFrame;
+  uint32_t bytesPerSample;
 };
 
 TEST(SampleDescriptionTest, CompressionInformationForEveryFormatTheReaderMeets) {
-    const InfoCase cases[] = {
-        {FourCC("twos"), 2, 16, -1, 1, 2, 4, 2},   {FourCC("sowt"), 1, 16, -1, 1, 2, 2, 2},
-        {FourCC("raw "), 1, 8, -1, 1, 1, 1, 1},    {FourCC("in24"), 2, 24, -1, 1, 3, 6, 3},
-        {FourCC("42ni"), 1, 24, -1, 1, 3, 3, 3},   {FourCC("in32"), 2, 32, -1, 1, 4, 8, 4},
-        {FourCC("23ni"), 2, 32, -1, 1, 4, 8, 4},   {FourCC("fl32"), 2, 32, -1, 1, 4, 8, 4},
-        {FourCC("fl64"), 1, 64, -1, 1, 8, 8, 8},   {FourCC("lpcm"), 6, 24, -1, 1, 3, 18, 3},
-        {FourCC("ima4"), 2, 16, -1, 64, 34, 68, 2}, {FourCC("ulaw"), 1, 8, -1, 1, 1, 1, 2},
-        {FourCC("alaw"), 2, 8, -1, 1, 1, 2, 2},    {FourCC("MAC3"), 2, 8, 3, 6, 2, 4, 2},
-        {FourCC("MAC6"), 1, 8, 4, 6, 1, 1, 2},     {FourCC("mp4a"), 2, 16, -2, 1024, 0, 0, 2},
-        {FourCC("alac"), 2, 16, -2, 4096, 0, 0, 2}, {FourCC(".mp3"), 2, 16, -2, 1152, 0, 0, 2},
-        {FourCC("ac-3"), 6, 16, -2, 1536, 0, 0, 2}, {FourCC("Qclp"), 1, 16, -2, 160, 0, 0, 2},
-    };
-    for (const InfoCase& c : cases) {
-        SCOPED_TRACE(FourCCToString(c.format));
-        CompressionInfo info;
-        ASSERT_TRUE(GetCompressionInfo(-1, c.format, c.channels, c.bits, info).IsOk());
-        EXPECT_EQ(info.compressionId, c.id);
-        EXPECT_EQ(info.samplesPerPacket, c.samplesPerPacket);
-        EXPECT_EQ(info.bytesPerPacket, c.bytesPerPacket);
-        EXPECT_EQ(info.bytesPerFrame, c.bytesPerFrame);
-        EXPECT_EQ(info.bytesPerSample, c.bytesPerSample);
-    }
+  const InfoCase cases[] = {
+      {FourCC("twos"), 2, 16, -1, 1, 2, 4, 2},    {FourCC("sowt"), 1, 16, -1, 1, 2, 2, 2},
+      {FourCC("raw "), 1, 8, -1, 1, 1, 1, 1},     {FourCC("in24"), 2, 24, -1, 1, 3, 6, 3},
+      {FourCC("42ni"), 1, 24, -1, 1, 3, 3, 3},    {FourCC("in32"), 2, 32, -1, 1, 4, 8, 4},
+      {FourCC("23ni"), 2, 32, -1, 1, 4, 8, 4},    {FourCC("fl32"), 2, 32, -1, 1, 4, 8, 4},
+      {FourCC("fl64"), 1, 64, -1, 1, 8, 8, 8},    {FourCC("lpcm"), 6, 24, -1, 1, 3, 18, 3},
+      {FourCC("ima4"), 2, 16, -1, 64, 34, 68, 2}, {FourCC("ulaw"), 1, 8, -1, 1, 1, 1, 2},
+      {FourCC("alaw"), 2, 8, -1, 1, 1, 2, 2},     {FourCC("MAC3"), 2, 8, 3, 6, 2, 4, 2},
+      {FourCC("MAC6"), 1, 8, 4, 6, 1, 1, 2},      {FourCC("mp4a"), 2, 16, -2, 1024, 0, 0, 2},
+      {FourCC("alac"), 2, 16, -2, 4096, 0, 0, 2}, {FourCC(".mp3"), 2, 16, -2, 1152, 0, 0, 2},
+      {FourCC("ac-3"), 6, 16, -2, 1536, 0, 0, 2}, {FourCC("Qclp"), 1, 16, -2, 160, 0, 0, 2},
+  };
+  for (const InfoCase& c : cases) {
+    SCOPED_TRACE(FourCCToString(c.format));
     CompressionInfo info;
-    EXPECT_EQ(GetCompressionInfo(-1, FourCC("zzzz"), 2, 16, info).Code(), StatusCode::kUnsupported);
-    EXPECT_EQ(info.compressionId, kVariableCompression) << "callers that go on treat packets as variable";
-    EXPECT_TRUE(GetCompressionInfo(kVariableCompression, FourCC("zzzz"), 2, 16, info).IsOk());
+    ASSERT_TRUE(GetCompressionInfo(-1, c.format, c.channels, c.bits, info).IsOk());
+    EXPECT_EQ(info.compressionId, c.id);
+    EXPECT_EQ(info.samplesPerPacket, c.samplesPerPacket);
+    EXPECT_EQ(info.bytesPerPacket, c.bytesPerPacket);
+    EXPECT_EQ(info.bytesPerFrame, c.bytesPerFrame);
+    EXPECT_EQ(info.bytesPerSample, c.bytesPerSample);
+  }
+  CompressionInfo info;
+  EXPECT_EQ(GetCompressionInfo(-1, FourCC("zzzz"), 2, 16, info).Code(), StatusCode::kUnsupported);
+  EXPECT_EQ(info.compressionId, kVariableCompression)
+      << "callers that go on treat packets as variable";
+  EXPECT_TRUE(GetCompressionInfo(kVariableCompression, FourCC("zzzz"), 2, 16, info).IsOk());
 }
 
 TEST(SampleDescriptionTest, FourCCToStringEscapesUnprintableBytes) {
-    EXPECT_EQ(FourCCToString(FourCC("avc1")), "avc1");
-    EXPECT_EQ(FourCCToString(0xA9737772), "\\xA9swr");
-    EXPECT_EQ(FourCCToString(0x6D730011), "ms\\x00\\x11");
+  EXPECT_EQ(FourCCToString(FourCC("avc1")), "avc1");
+  EXPECT_EQ(FourCCToString(0xA9737772), "\\xA9swr");
+  EXPECT_EQ(FourCCToString(0x6D730011), "ms\\x00\\x11");
 }
 
 }  // namespace

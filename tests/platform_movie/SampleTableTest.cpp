@@ -12,314 +12,342 @@
 namespace zeb::movie::test {
 namespace {
 
-const Media& OnlyMedia(const std::unique_ptr<Movie>& movie) { return movie->GetTrack(1)->GetMedia(); }
+const Media& OnlyMedia(const std::unique_ptr<Movie>& movie) {
+  return movie->GetTrack(1)->GetMedia();
+}
 
 // One 'avc1' video track, time scale 600, with the file's data and `tables`.
 Bytes Avc1Movie(const MovieBytes& file, std::initializer_list<Bytes> tables) {
-    return file.Build({TrackBytes{FourCC("vide"), 600, 1,
-                                  Concat({Stsd({ImageDescription(FourCC("avc1"), 16, 16)}), Concat(tables)})}});
+  return file.Build(
+      {TrackBytes{FourCC("vide"), 600, 1,
+                  Concat({Stsd({ImageDescription(FourCC("avc1"), 16, 16)}), Concat(tables)})}});
 }
 
 struct FourSampleCase {
-    const char* name;
-    Bytes tables;
-    std::vector<uint16_t> flags;
-    bool hasOffsets;
-    std::vector<int64_t> offsets;
+  const char* name;
+  Bytes tables;
+  std::vector<uint16_t> flags;
+  bool hasOffsets;
+  std::vector<int64_t> offsets;
 };
 
 // Four 10-byte samples of 100 ticks in one chunk, plus each case's tables.
 TEST(SampleTableTest, SyncFlagsAndDisplayOffsets) {
-    const std::vector<uint16_t> allSync = {0, 0, 0, 0};
-    const std::vector<int64_t> none = {0, 0, 0, 0};
-    const FourSampleCase cases[] = {
-        {"no stss: every sample is sync", {}, allSync, false, none},
-        {"empty stss: no sample is sync", Stss({}), {1, 1, 1, 1}, false, none},
-        {"stss 1 and 3", Stss({1, 3}), {0, 1, 0, 1}, false, none},
-        {"unsorted stss", Stss({3, 1}), {0, 1, 0, 1}, false, none},
-        {"stps adds open-GOP sync samples", Concat({Stss({1}), FullAtom(FourCC("stps"), 0, 0, Be32s({1, 3}))}),
-         {0, 1, 0, 1}, false, none},
-        {"ctts version 1, negative", Ctts(1, {{1, 200}, {1, -100}, {2, 0}}), allSync, true, {200, -100, 0, 0}},
-        {"ctts version 0 read as signed", Ctts(0, {{2, -100}, {2, 300}}), allSync, true, {-100, -100, 300, 300}},
-        {"ctts all zero", Ctts(0, {{4, 0}}), allSync, false, none},
-        {"short ctts: the rest get 0", Ctts(0, {{1, 50}}), allSync, true, {50, 0, 0, 0}},
-    };
-    for (const FourSampleCase& c : cases) {
-        SCOPED_TRACE(c.name);
-        MovieBytes file;
-        const uint32_t at = file.AddData(40, 0x11);
-        std::unique_ptr<Movie> movie;
-        ASSERT_TRUE(OpenBytes(Avc1Movie(file, {Stts({{4, 100}}), Stsc({{1, 4, 1}}), Stsz(10, 4), Stco({at}), c.tables}),
-                              movie)
-                        .IsOk());
-        const Media& media = OnlyMedia(movie);
-        EXPECT_EQ(media.HasDisplayOffsets(), c.hasOffsets);
-        for (uint32_t i = 0; i < 4; ++i) {
-            SampleReadResult result;
-            std::vector<uint8_t> data;
-            ASSERT_TRUE(ReadAt(media, i * 100, 1, result, data).IsOk());
-            EXPECT_EQ(result.flags, c.flags[i]) << "sample " << i + 1;
-            EXPECT_EQ(result.displayOffset, c.offsets[i]) << "sample " << i + 1;
-            EXPECT_EQ(result.decodeDuration, 100);
-        }
-        std::vector<uint16_t> referenceFlags;
-        for (const Reference& record : AllReferences(media)) {
-            referenceFlags.insert(referenceFlags.end(), record.count, record.flags);
-        }
-        EXPECT_EQ(referenceFlags, c.flags);
+  const std::vector<uint16_t> allSync = {0, 0, 0, 0};
+  const std::vector<int64_t> none = {0, 0, 0, 0};
+  const FourSampleCase cases[] = {
+      {"no stss: every sample is sync", {}, allSync, false, none},
+      {"empty stss: no sample is sync", Stss({}), {1, 1, 1, 1}, false, none},
+      {"stss 1 and 3", Stss({1, 3}), {0, 1, 0, 1}, false, none},
+      {"unsorted stss", Stss({3, 1}), {0, 1, 0, 1}, false, none},
+      {"stps adds open-GOP sync samples",
+       Concat({Stss({1}), FullAtom(FourCC("stps"), 0, 0, Be32s({1, 3}))}),
+       {0, 1, 0, 1},
+       false,
+       none},
+      {"ctts version 1, negative",
+       Ctts(1, {{1, 200}, {1, -100}, {2, 0}}),
+       allSync,
+       true,
+       {200, -100, 0, 0}},
+      {"ctts version 0 read as signed",
+       Ctts(0, {{2, -100}, {2, 300}}),
+       allSync,
+       true,
+       {-100, -100, 300, 300}},
+      {"ctts all zero", Ctts(0, {{4, 0}}), allSync, false, none},
+      {"short ctts: the rest get 0", Ctts(0, {{1, 50}}), allSync, true, {50, 0, 0, 0}},
+  };
+  for (const FourSampleCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    MovieBytes file;
+    const uint32_t at = file.AddData(40, 0x11);
+    std::unique_ptr<Movie> movie;
+    ASSERT_TRUE(OpenBytes(Avc1Movie(file, {Stts({{4, 100}}), Stsc({{1, 4, 1}}), Stsz(10, 4),
+                                           Stco({at}), c.tables}),
+                          movie)
+                    .IsOk());
+    const Media& media = OnlyMedia(movie);
+    EXPECT_EQ(media.HasDisplayOffsets(), c.hasOffsets);
+    for (uint32_t i = 0; i < 4; ++i) {
+      SampleReadResult result;
+      std::vector<uint8_t> data;
+      ASSERT_TRUE(ReadAt(media, i * 100, 1, result, data).IsOk());
+      EXPECT_EQ(result.flags, c.flags[i]) << "sample " << i + 1;
+      EXPECT_EQ(result.displayOffset, c.offsets[i]) << "sample " << i + 1;
+      EXPECT_EQ(result.decodeDuration, 100);
     }
+    std::vector<uint16_t> referenceFlags;
+    for (const Reference& record : AllReferences(media)) {
+      referenceFlags.insert(referenceFlags.end(), record.count, record.flags);
+    }
+    EXPECT_EQ(referenceFlags, c.flags);
+  }
 }
 
 struct ReadCase {
-    const char* name;
-    Bytes movie;
-    int64_t time;
-    StatusCode code;
-    Bytes data;
+  const char* name;
+  Bytes movie;
+  int64_t time;
+  StatusCode code;
+  Bytes data;
 };
 
 TEST(SampleTableTest, SingleSampleReads) {
-    MovieBytes twoChunks;  // chunks whose bytes differ, so that a wrong chunk shows
-    const uint32_t first = twoChunks.AddData(20, 0xAA);
-    const uint32_t second = twoChunks.AddData(20, 0xBB);
-    MovieBytes one;
-    const uint32_t at = one.AddData(8, 0x33);
-    const Bytes instant = one.Build({TrackBytes{
-        FourCC("meta"), 1000, 1,
-        Concat({Stsd({Concat({Be32s({16, FourCC("mebx"), 0}), Be16(0), Be16(1)})}), Stts({{1, 0}}),
-                Stsc({{1, 1, 1}}), Stsz(8, 1), Stco({at})})}});
-    // One 'alis' reference without the self-contained flag: the data is elsewhere.
-    const Bytes elsewhere = one.Build({TrackBytes(
-        FourCC("vide"), 600, 1,
-        Concat({Stsd({ImageDescription(FourCC("jpeg"), 16, 16)}), Stts({{1, 1}}), Stsc({{1, 1, 1}}), Stsz(8, 1),
-                Stco({at})}),
-        FullAtom(FourCC("dref"), 0, 0, Concat({Be32s({1}), FullAtom(FourCC("alis"), 0, 0, {})})))});
-    const ReadCase cases[] = {
-        {"stsc first chunk 0 counts as 1",
-         Avc1Movie(twoChunks, {Stts({{4, 100}}), Stsc({{0, 2, 1}}), Stsz(10, 4), Stco({first, second})}), 200,
-         StatusCode::kOk, Bytes(10, 0xBB)},
-        {"zero-duration sample is found at its time", instant, 0, StatusCode::kOk, Bytes(8, 0x33)},
-        {"nothing after a zero-duration sample", instant, 1, StatusCode::kOutOfRange, {}},
-        {"data in another file", elsewhere, 0, StatusCode::kUnsupported, {}},
-    };
-    for (const ReadCase& c : cases) {
-        SCOPED_TRACE(c.name);
-        std::unique_ptr<Movie> movie;
-        ASSERT_TRUE(OpenBytes(c.movie, movie).IsOk());
-        SampleReadResult result;
-        std::vector<uint8_t> data;
-        EXPECT_EQ(ReadAt(OnlyMedia(movie), c.time, 1, result, data, 64).Code(), c.code);
-        EXPECT_EQ(data, c.data);
-        EXPECT_EQ(OnlyMedia(movie).ReadSamples(SampleReadRequest{c.time, nullptr, 0, 1}, result).IsOk(),
-                  c.code != StatusCode::kOutOfRange)
-            << "describing a sample needs no data";
-    }
+  MovieBytes twoChunks;  // chunks whose bytes differ, so that a wrong chunk shows
+  const uint32_t first = twoChunks.AddData(20, 0xAA);
+  const uint32_t second = twoChunks.AddData(20, 0xBB);
+  MovieBytes one;
+  const uint32_t at = one.AddData(8, 0x33);
+  const Bytes instant = one.Build(
+      {TrackBytes{FourCC("meta"), 1000, 1,
+                  Concat({Stsd({Concat({Be32s({16, FourCC("mebx"), 0}), Be16(0), Be16(1)})}),
+                          Stts({{1, 0}}), Stsc({{1, 1, 1}}), Stsz(8, 1), Stco({at})})}});
+  // One 'alis' reference without the self-contained flag: the data is elsewhere.
+  const Bytes elsewhere = one.Build({TrackBytes(
+      FourCC("vide"), 600, 1,
+      Concat({Stsd({ImageDescription(FourCC("jpeg"), 16, 16)}), Stts({{1, 1}}), Stsc({{1, 1, 1}}),
+              Stsz(8, 1), Stco({at})}),
+      FullAtom(FourCC("dref"), 0, 0, Concat({Be32s({1}), FullAtom(FourCC("alis"), 0, 0, {})})))});
+  const ReadCase cases[] = {
+      {"stsc first chunk 0 counts as 1",
+       Avc1Movie(twoChunks,
+                 {Stts({{4, 100}}), Stsc({{0, 2, 1}}), Stsz(10, 4), Stco({first, second})}),
+       200, StatusCode::kOk, Bytes(10, 0xBB)},
+      {"zero-duration sample is found at its time", instant, 0, StatusCode::kOk, Bytes(8, 0x33)},
+      {"nothing after a zero-duration sample", instant, 1, StatusCode::kOutOfRange, {}},
+      {"data in another file", elsewhere, 0, StatusCode::kUnsupported, {}},
+  };
+  for (const ReadCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::unique_ptr<Movie> movie;
+    ASSERT_TRUE(OpenBytes(c.movie, movie).IsOk());
+    SampleReadResult result;
+    std::vector<uint8_t> data;
+    EXPECT_EQ(ReadAt(OnlyMedia(movie), c.time, 1, result, data, 64).Code(), c.code);
+    EXPECT_EQ(data, c.data);
+    EXPECT_EQ(OnlyMedia(movie).ReadSamples(SampleReadRequest{c.time, nullptr, 0, 1}, result).IsOk(),
+              c.code != StatusCode::kOutOfRange)
+        << "describing a sample needs no data";
+  }
 }
 
 TEST(SampleTableTest, SamplesReferToTheirDescriptionThroughStsc) {
-    MovieBytes file;
-    const uint32_t at = file.AddData(40, 0x22);
-    const Bytes bytes = file.Build({TrackBytes{
-        FourCC("vide"), 600, 1,
-        Concat({Stsd({ImageDescription(FourCC("avc1"), 16, 16), ImageDescription(FourCC("hvc1"), 32, 32)}),
-                Stts({{4, 100}}), Stsc({{1, 2, 1}, {2, 2, 2}}), Stsz(10, 4), Stco({at, at + 20})})}});
-    std::unique_ptr<Movie> movie;
-    ASSERT_TRUE(OpenBytes(bytes, movie).IsOk());
-    const Media& media = OnlyMedia(movie);
-    ASSERT_EQ(media.SampleDescriptionCount(), 2u);
+  MovieBytes file;
+  const uint32_t at = file.AddData(40, 0x22);
+  const Bytes bytes = file.Build({TrackBytes{
+      FourCC("vide"), 600, 1,
+      Concat({Stsd({ImageDescription(FourCC("avc1"), 16, 16),
+                    ImageDescription(FourCC("hvc1"), 32, 32)}),
+              Stts({{4, 100}}), Stsc({{1, 2, 1}, {2, 2, 2}}), Stsz(10, 4), Stco({at, at + 20})})}});
+  std::unique_ptr<Movie> movie;
+  ASSERT_TRUE(OpenBytes(bytes, movie).IsOk());
+  const Media& media = OnlyMedia(movie);
+  ASSERT_EQ(media.SampleDescriptionCount(), 2u);
 
-    SampleReadResult result;
-    std::vector<uint8_t> data;
-    ASSERT_TRUE(ReadAt(media, 0, 0, result, data).IsOk());
-    EXPECT_EQ(result.sampleCount, 2u) << "a read stops where the description changes";
-    EXPECT_EQ(result.descriptionIndex, 1u);
-    ASSERT_TRUE(ReadAt(media, 250, 0, result, data).IsOk());
-    EXPECT_EQ(result.sampleCount, 2u);
-    EXPECT_EQ(result.descriptionIndex, 2u);
-    EXPECT_EQ(result.decodeTime, 200);
+  SampleReadResult result;
+  std::vector<uint8_t> data;
+  ASSERT_TRUE(ReadAt(media, 0, 0, result, data).IsOk());
+  EXPECT_EQ(result.sampleCount, 2u) << "a read stops where the description changes";
+  EXPECT_EQ(result.descriptionIndex, 1u);
+  ASSERT_TRUE(ReadAt(media, 250, 0, result, data).IsOk());
+  EXPECT_EQ(result.sampleCount, 2u);
+  EXPECT_EQ(result.descriptionIndex, 2u);
+  EXPECT_EQ(result.decodeTime, 200);
 
-    Bytes description;
-    ASSERT_TRUE(DescriptionOf(media, 2, description).IsOk());
-    EXPECT_EQ(NativeField(description, 4, 4), FourCC("hvc1"));
-    EXPECT_EQ(DescriptionOf(media, 3, description).Code(), StatusCode::kOutOfRange);
+  Bytes description;
+  ASSERT_TRUE(DescriptionOf(media, 2, description).IsOk());
+  EXPECT_EQ(NativeField(description, 4, 4), FourCC("hvc1"));
+  EXPECT_EQ(DescriptionOf(media, 3, description).Code(), StatusCode::kOutOfRange);
 }
 
 struct ReferenceCase {
-    const char* name;
-    Bytes tables;  // sizes, times, sync
-    std::vector<Reference> records;
+  const char* name;
+  Bytes tables;  // sizes, times, sync
+  std::vector<Reference> records;
 };
 
 // Six samples: four in chunk 1 (at 8), two in chunk 2 (at 108).
 TEST(SampleTableTest, ReferencesGroupSamplesThatAreAlike) {
-    const ReferenceCase cases[] = {
-        {"split by size, chunk and duration",
-         Concat({Stts({{5, 100}, {1, 40}}), Stsz(0, 6, {10, 10, 10, 20, 20, 20})}),
-         {{8, 30, 100, 3, 0}, {38, 20, 100, 1, 0}, {108, 20, 100, 1, 0}, {128, 20, 40, 1, 0}}},
-        {"split by sync-ness", Concat({Stts({{6, 100}}), Stsz(10, 6), Stss({1, 2, 5})}),
-         {{8, 20, 100, 2, 0}, {28, 20, 100, 2, 1}, {108, 10, 100, 1, 0}, {118, 10, 100, 1, 1}}},
-    };
-    for (const ReferenceCase& c : cases) {
-        SCOPED_TRACE(c.name);
-        MovieBytes file;
-        const uint32_t at = file.AddData(160, 0);
-        std::unique_ptr<Movie> movie;
-        ASSERT_TRUE(OpenBytes(Avc1Movie(file, {Stsc({{1, 4, 1}, {2, 2, 1}}), Stco({at, at + 100}), c.tables}), movie)
-                        .IsOk());
-        EXPECT_EQ(AllReferences(OnlyMedia(movie)), c.records);
-    }
+  const ReferenceCase cases[] = {
+      {"split by size, chunk and duration",
+       Concat({Stts({{5, 100}, {1, 40}}), Stsz(0, 6, {10, 10, 10, 20, 20, 20})}),
+       {{8, 30, 100, 3, 0}, {38, 20, 100, 1, 0}, {108, 20, 100, 1, 0}, {128, 20, 40, 1, 0}}},
+      {"split by sync-ness",
+       Concat({Stts({{6, 100}}), Stsz(10, 6), Stss({1, 2, 5})}),
+       {{8, 20, 100, 2, 0}, {28, 20, 100, 2, 1}, {108, 10, 100, 1, 0}, {118, 10, 100, 1, 1}}},
+  };
+  for (const ReferenceCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    MovieBytes file;
+    const uint32_t at = file.AddData(160, 0);
+    std::unique_ptr<Movie> movie;
+    ASSERT_TRUE(
+        OpenBytes(Avc1Movie(file, {Stsc({{1, 4, 1}, {2, 2, 1}}), Stco({at, at + 100}), c.tables}),
+                  movie)
+            .IsOk());
+    EXPECT_EQ(AllReferences(OnlyMedia(movie)), c.records);
+  }
 }
 
 struct GatherCase {
-    uint32_t maxSamples;
-    uint32_t maxBytes;
-    StatusCode code;
-    uint32_t samples;
-    uint32_t bytes;
-    int reads;
+  uint32_t maxSamples;
+  uint32_t maxBytes;
+  StatusCode code;
+  uint32_t samples;
+  uint32_t bytes;
+  int reads;
 };
 
 // Nine 4-byte samples in three chunks: chunks 1 and 2 back to back, chunk 3 apart.
 TEST(SampleTableTest, MultiSampleReadsGatherAcrossChunksWithOneReadPerRange) {
-    MovieBytes file;
-    Bytes pattern(36);
-    for (size_t i = 0; i < pattern.size(); ++i) pattern[i] = static_cast<uint8_t>(i);
-    const uint32_t first = file.AddData(std::span(pattern).first(24));
-    file.AddData(50, 0xEE);
-    const uint32_t third = file.AddData(std::span(pattern).subspan(24));
-    const Bytes bytes = file.Build({TrackBytes{
-        FourCC("soun"), 48000, 1,
-        Concat({Stsd({SoundDescription(FourCC("mp4a"), 0, 1, 16, 48000)}), Stts({{9, 1024}}), Stsc({{1, 3, 1}}),
-                Stsz(4, 9), Stco({first, first + 12, third})})}});
+  MovieBytes file;
+  Bytes pattern(36);
+  for (size_t i = 0; i < pattern.size(); ++i) pattern[i] = static_cast<uint8_t>(i);
+  const uint32_t first = file.AddData(std::span(pattern).first(24));
+  file.AddData(50, 0xEE);
+  const uint32_t third = file.AddData(std::span(pattern).subspan(24));
+  const Bytes bytes = file.Build({TrackBytes{
+      FourCC("soun"), 48000, 1,
+      Concat({Stsd({SoundDescription(FourCC("mp4a"), 0, 1, 16, 48000)}), Stts({{9, 1024}}),
+              Stsc({{1, 3, 1}}), Stsz(4, 9), Stco({first, first + 12, third})})}});
 
-    const GatherCase cases[] = {
-        {0, 1000, StatusCode::kOk, 9, 36, 2}, {4, 1000, StatusCode::kOk, 4, 16, 1},
-        {0, 20, StatusCode::kOk, 5, 20, 1},   {0, 30, StatusCode::kOk, 7, 28, 2},
-        {1, 4, StatusCode::kOk, 1, 4, 1},
-        {1, 3, StatusCode::kOutOfRange, 0, 0, 0},  // a first sample larger than the room
-    };
-    for (const GatherCase& c : cases) {
-        SCOPED_TRACE(testing::Message() << "max samples " << c.maxSamples << ", max bytes " << c.maxBytes);
-        auto source = std::make_shared<CountingSource>(std::make_shared<MemorySource>(bytes));
-        std::unique_ptr<Movie> movie;
-        ASSERT_TRUE(Movie::Open(source, movie).IsOk());
-        const int readsAtOpen = source->Reads();
-        SampleReadResult result;
-        std::vector<uint8_t> data;
-        ASSERT_EQ(ReadAt(OnlyMedia(movie), 0, c.maxSamples, result, data, c.maxBytes).Code(), c.code);
-        if (c.code != StatusCode::kOk) continue;
-        EXPECT_EQ(result.sampleCount, c.samples);
-        EXPECT_EQ(result.dataSize, c.bytes);
-        EXPECT_EQ(source->Reads() - readsAtOpen, c.reads);
-        EXPECT_EQ(data, Bytes(pattern.begin(), pattern.begin() + c.bytes));
-    }
+  const GatherCase cases[] = {
+      {0, 1000, StatusCode::kOk, 9, 36, 2},
+      {4, 1000, StatusCode::kOk, 4, 16, 1},
+      {0, 20, StatusCode::kOk, 5, 20, 1},
+      {0, 30, StatusCode::kOk, 7, 28, 2},
+      {1, 4, StatusCode::kOk, 1, 4, 1},
+      {1, 3, StatusCode::kOutOfRange, 0, 0, 0},  // a first sample larger than the room
+  };
+  for (const GatherCase& c : cases) {
+    SCOPED_TRACE(testing::Message()
+                 << "max samples " << c.maxSamples << ", max bytes " << c.maxBytes);
+    auto source = std::make_shared<CountingSource>(std::make_shared<MemorySource>(bytes));
+    std::unique_ptr<Movie> movie;
+    ASSERT_TRUE(Movie::Open(source, movie).IsOk());
+    const int readsAtOpen = source->Reads();
+    SampleReadResult result;
+    std::vector<uint8_t> data;
+    ASSERT_EQ(ReadAt(OnlyMedia(movie), 0, c.maxSamples, result, data, c.maxBytes).Code(), c.code);
+    if (c.code != StatusCode::kOk) continue;
+    EXPECT_EQ(result.sampleCount, c.samples);
+    EXPECT_EQ(result.dataSize, c.bytes);
+    EXPECT_EQ(source->Reads() - readsAtOpen, c.reads);
+    EXPECT_EQ(data, Bytes(pattern.begin(), pattern.begin() + c.bytes));
+  }
 }
 
 // QuickTime's original sound layout: 'ima4' stored one frame per media
 // sample (stsz 1, stts 1 tick); 64 frames of a stereo packet take 68 bytes.
 TEST(SampleTableTest, PackedSoundCountsFramesAndReadsWholePackets) {
-    MovieBytes file;
-    Bytes packets(3 * 68);
-    for (size_t i = 0; i < packets.size(); ++i) packets[i] = static_cast<uint8_t>(i / 68 + 1);
-    const uint32_t first = file.AddData(std::span(packets).first(136));
-    file.AddData(10, 0);
-    const uint32_t second = file.AddData(std::span(packets).subspan(136));
-    const Bytes bytes = file.Build({TrackBytes{
-        FourCC("soun"), 44100, 1,
-        Concat({Stsd({SoundDescription(FourCC("ima4"), 0, 2, 16, 44100)}), Stts({{192, 1}}),
-                Stsc({{1, 128, 1}, {2, 64, 1}}), Stsz(1, 192), Stco({first, second})})}});
-    std::unique_ptr<Movie> movie;
-    ASSERT_TRUE(OpenBytes(bytes, movie).IsOk());
-    const Media& media = OnlyMedia(movie);
-    EXPECT_EQ(media.SampleCount(), 192u);
+  MovieBytes file;
+  Bytes packets(3 * 68);
+  for (size_t i = 0; i < packets.size(); ++i) packets[i] = static_cast<uint8_t>(i / 68 + 1);
+  const uint32_t first = file.AddData(std::span(packets).first(136));
+  file.AddData(10, 0);
+  const uint32_t second = file.AddData(std::span(packets).subspan(136));
+  const Bytes bytes = file.Build({TrackBytes{
+      FourCC("soun"), 44100, 1,
+      Concat({Stsd({SoundDescription(FourCC("ima4"), 0, 2, 16, 44100)}), Stts({{192, 1}}),
+              Stsc({{1, 128, 1}, {2, 64, 1}}), Stsz(1, 192), Stco({first, second})})}});
+  std::unique_ptr<Movie> movie;
+  ASSERT_TRUE(OpenBytes(bytes, movie).IsOk());
+  const Media& media = OnlyMedia(movie);
+  EXPECT_EQ(media.SampleCount(), 192u);
 
-    int64_t time = 0;
-    int64_t duration = 0;
-    ASSERT_TRUE(media.GetSampleDecodeTime(65, time, duration).IsOk());
-    EXPECT_EQ(time, 64);
-    EXPECT_EQ(duration, 1);
+  int64_t time = 0;
+  int64_t duration = 0;
+  ASSERT_TRUE(media.GetSampleDecodeTime(65, time, duration).IsOk());
+  EXPECT_EQ(time, 64);
+  EXPECT_EQ(duration, 1);
 
-    SampleReadResult result;
-    std::vector<uint8_t> data;
-    ASSERT_TRUE(ReadAt(media, 70, 128, result, data).IsOk());
-    EXPECT_EQ(result.decodeTime, 64) << "a read starts at its packet";
-    EXPECT_EQ(result.sampleCount, 128u);
-    EXPECT_EQ(data, Bytes(packets.begin() + 68, packets.end()));
+  SampleReadResult result;
+  std::vector<uint8_t> data;
+  ASSERT_TRUE(ReadAt(media, 70, 128, result, data).IsOk());
+  EXPECT_EQ(result.decodeTime, 64) << "a read starts at its packet";
+  EXPECT_EQ(result.sampleCount, 128u);
+  EXPECT_EQ(data, Bytes(packets.begin() + 68, packets.end()));
 
-    // References count frames of one tick, as the table's samples do.
-    EXPECT_EQ(AllReferences(media), (std::vector<Reference>{{first, 136, 1, 128, 0}, {second, 68, 1, 64, 0}}));
-    int64_t total = 0;
-    ASSERT_TRUE(media.GetDataSize(0, 192, total).IsOk());
-    EXPECT_EQ(total, 204);
+  // References count frames of one tick, as the table's samples do.
+  EXPECT_EQ(AllReferences(media),
+            (std::vector<Reference>{{first, 136, 1, 128, 0}, {second, 68, 1, 64, 0}}));
+  int64_t total = 0;
+  ASSERT_TRUE(media.GetDataSize(0, 192, total).IsOk());
+  EXPECT_EQ(total, 204);
 }
 
 // 172.8 million samples stay a handful of runs: opening, counting, timing
 // and referencing never walk the samples one by one.
 TEST(SampleTableTest, HourOfPcmStaysCompact) {
-    constexpr uint32_t kFrames = 48000u * 3600u;
-    std::vector<uint32_t> chunkOffsets;
-    for (uint32_t second = 0; second < 3600; ++second) chunkOffsets.push_back(8 + second * 96000u);
-    MovieBytes file;
-    const Bytes bytes = file.Build({TrackBytes{
-        FourCC("soun"), 48000, 1,
-        Concat({Stsd({SoundDescription(FourCC("sowt"), 0, 1, 16, 48000)}), Stts({{kFrames, 1}}),
-                Stsc({{1, 48000, 1}}), Stsz(2, kFrames), Stco(chunkOffsets)})}});
-    std::unique_ptr<Movie> movie;
-    ASSERT_TRUE(OpenBytes(bytes, movie).IsOk());
-    const Media& media = OnlyMedia(movie);
-    EXPECT_EQ(media.SampleCount(), kFrames);
+  constexpr uint32_t kFrames = 48000u * 3600u;
+  std::vector<uint32_t> chunkOffsets;
+  for (uint32_t second = 0; second < 3600; ++second) chunkOffsets.push_back(8 + second * 96000u);
+  MovieBytes file;
+  const Bytes bytes = file.Build({TrackBytes{
+      FourCC("soun"), 48000, 1,
+      Concat({Stsd({SoundDescription(FourCC("sowt"), 0, 1, 16, 48000)}), Stts({{kFrames, 1}}),
+              Stsc({{1, 48000, 1}}), Stsz(2, kFrames), Stco(chunkOffsets)})}});
+  std::unique_ptr<Movie> movie;
+  ASSERT_TRUE(OpenBytes(bytes, movie).IsOk());
+  const Media& media = OnlyMedia(movie);
+  EXPECT_EQ(media.SampleCount(), kFrames);
 
-    int64_t time = 0;
-    int64_t duration = 0;
-    ASSERT_TRUE(media.GetSampleDecodeTime(kFrames, time, duration).IsOk());
-    EXPECT_EQ(time, kFrames - 1);
+  int64_t time = 0;
+  int64_t duration = 0;
+  ASSERT_TRUE(media.GetSampleDecodeTime(kFrames, time, duration).IsOk());
+  EXPECT_EQ(time, kFrames - 1);
 
-    const std::vector<Reference> records = AllReferences(media);
-    ASSERT_EQ(records.size(), 3600u) << "one record per chunk";
-    EXPECT_EQ(records[3599], (Reference{8 + 3599 * 96000, 96000, 1, 48000, 0}));
+  const std::vector<Reference> records = AllReferences(media);
+  ASSERT_EQ(records.size(), 3600u) << "one record per chunk";
+  EXPECT_EQ(records[3599], (Reference{8 + 3599 * 96000, 96000, 1, 48000, 0}));
 
-    int64_t total = 0;
-    ASSERT_TRUE(media.GetDataSize(0, kFrames, total).IsOk());
-    EXPECT_EQ(total, int64_t{kFrames} * 2);
+  int64_t total = 0;
+  ASSERT_TRUE(media.GetDataSize(0, kFrames, total).IsOk());
+  EXPECT_EQ(total, int64_t{kFrames} * 2);
 
-    SampleReadResult result;
-    ASSERT_TRUE(media.ReadSamples(SampleReadRequest{int64_t{kFrames} - 10, nullptr, 0, 0}, result).IsOk());
-    EXPECT_EQ(result.sampleCount, 10u);
-    EXPECT_EQ(result.dataSize, 20u);
+  SampleReadResult result;
+  ASSERT_TRUE(
+      media.ReadSamples(SampleReadRequest{int64_t{kFrames} - 10, nullptr, 0, 0}, result).IsOk());
+  EXPECT_EQ(result.sampleCount, 10u);
+  EXPECT_EQ(result.dataSize, 20u);
 }
 
 TEST(SampleTableTest, TimeQueriesAndDataSizeOverRanges) {
-    MovieBytes file;
-    const uint32_t at = file.AddData(100, 0);
-    std::unique_ptr<Movie> movie;
-    ASSERT_TRUE(OpenBytes(Avc1Movie(file, {Stts({{2, 0x7FFFFFFF}, {1, 10}}), Stsc({{1, 3, 1}}),
-                                           Stsz(0, 3, {10, 20, 30}), Stco({at})}),
-                          movie)
-                    .IsOk());
-    const Media& media = OnlyMedia(movie);
+  MovieBytes file;
+  const uint32_t at = file.AddData(100, 0);
+  std::unique_ptr<Movie> movie;
+  ASSERT_TRUE(OpenBytes(Avc1Movie(file, {Stts({{2, 0x7FFFFFFF}, {1, 10}}), Stsc({{1, 3, 1}}),
+                                         Stsz(0, 3, {10, 20, 30}), Stco({at})}),
+                        movie)
+                  .IsOk());
+  const Media& media = OnlyMedia(movie);
 
-    int32_t time32 = 0;
-    int32_t duration32 = 0;
-    ASSERT_TRUE(media.SampleNumToMediaTime(2, time32, duration32).IsOk());
-    EXPECT_EQ(time32, 0x7FFFFFFF);
-    EXPECT_EQ(media.SampleNumToMediaTime(3, time32, duration32).Code(), StatusCode::kOutOfRange)
-        << "a time past 32 bits is refused, not truncated";
-    int64_t time = 0;
-    int64_t duration = 0;
-    ASSERT_TRUE(media.GetSampleDecodeTime(3, time, duration).IsOk());
-    EXPECT_EQ(time, 2 * int64_t{0x7FFFFFFF});
-    EXPECT_EQ(duration, 10);
-    EXPECT_EQ(media.GetSampleDecodeTime(0, time, duration).Code(), StatusCode::kOutOfRange);
-    EXPECT_EQ(media.GetSampleDecodeTime(4, time, duration).Code(), StatusCode::kOutOfRange);
+  int32_t time32 = 0;
+  int32_t duration32 = 0;
+  ASSERT_TRUE(media.SampleNumToMediaTime(2, time32, duration32).IsOk());
+  EXPECT_EQ(time32, 0x7FFFFFFF);
+  EXPECT_EQ(media.SampleNumToMediaTime(3, time32, duration32).Code(), StatusCode::kOutOfRange)
+      << "a time past 32 bits is refused, not truncated";
+  int64_t time = 0;
+  int64_t duration = 0;
+  ASSERT_TRUE(media.GetSampleDecodeTime(3, time, duration).IsOk());
+  EXPECT_EQ(time, 2 * int64_t{0x7FFFFFFF});
+  EXPECT_EQ(duration, 10);
+  EXPECT_EQ(media.GetSampleDecodeTime(0, time, duration).Code(), StatusCode::kOutOfRange);
+  EXPECT_EQ(media.GetSampleDecodeTime(4, time, duration).Code(), StatusCode::kOutOfRange);
 
-    const std::array<std::array<int64_t, 3>, 4> ranges = {{
-        {0, 1, 10}, {1, 0x7FFFFFFF, 20}, {0, 3 * int64_t{0x7FFFFFFF}, 60}, {5, 0, 0},
-    }};
-    for (const auto& [start, length, expected] : ranges) {
-        int64_t total = -1;
-        ASSERT_TRUE(media.GetDataSize(start, length, total).IsOk());
-        EXPECT_EQ(total, expected) << "range " << start << " + " << length;
-    }
+  const std::array<std::array<int64_t, 3>, 4> ranges = {{
+      {0, 1, 10},
+      {1, 0x7FFFFFFF, 20},
+      {0, 3 * int64_t{0x7FFFFFFF}, 60},
+      {5, 0, 0},
+  }};
+  for (const auto& [start, length, expected] : ranges) {
+    int64_t total = -1;
+    ASSERT_TRUE(media.GetDataSize(start, length, total).IsOk());
+    EXPECT_EQ(total, expected) << "range " << start << " + " << length;
+  }
 }
 
 }  // namespace

@@ -22,14 +22,38 @@ struct SemanticsCase {
 TEST(Event, SingleEventSemantics) {
   using enum Op;
   const std::vector<SemanticsCase> cases = {
-      {"auto created signalled is consumed once", ResetMode::kAuto, true, {kTry, kTry}, {true, false}},
-      {"auto created clear", ResetMode::kAuto, false, {kTry, kSet, kTry, kTry}, {false, true, false}},
-      {"auto does not count sets", ResetMode::kAuto, false, {kSet, kSet, kTry, kTry}, {true, false}},
+      {"auto created signalled is consumed once",
+       ResetMode::kAuto,
+       true,
+       {kTry, kTry},
+       {true, false}},
+      {"auto created clear",
+       ResetMode::kAuto,
+       false,
+       {kTry, kSet, kTry, kTry},
+       {false, true, false}},
+      {"auto does not count sets",
+       ResetMode::kAuto,
+       false,
+       {kSet, kSet, kTry, kTry},
+       {true, false}},
       {"auto reset clears", ResetMode::kAuto, false, {kSet, kReset, kTry}, {false}},
       {"auto wait consumes", ResetMode::kAuto, true, {kWait, kTry}, {false}},
-      {"manual stays signalled", ResetMode::kManual, true, {kTry, kTry, kReset, kTry}, {true, true, false}},
-      {"manual wait does not consume", ResetMode::kManual, false, {kSet, kWait, kWait, kTry}, {true}},
-      {"manual reset then set", ResetMode::kManual, true, {kReset, kTry, kSet, kTry}, {false, true}},
+      {"manual stays signalled",
+       ResetMode::kManual,
+       true,
+       {kTry, kTry, kReset, kTry},
+       {true, true, false}},
+      {"manual wait does not consume",
+       ResetMode::kManual,
+       false,
+       {kSet, kWait, kWait, kTry},
+       {true}},
+      {"manual reset then set",
+       ResetMode::kManual,
+       true,
+       {kReset, kTry, kSet, kTry},
+       {false, true}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -37,10 +61,18 @@ TEST(Event, SingleEventSemantics) {
     std::vector<bool> tries;
     for (Op op : c.ops) {
       switch (op) {
-        case kSet: event.Set(); break;
-        case kReset: event.Reset(); break;
-        case kTry: tries.push_back(event.TryWait()); break;
-        case kWait: event.Wait(); break;
+        case kSet:
+          event.Set();
+          break;
+        case kReset:
+          event.Reset();
+          break;
+        case kTry:
+          tries.push_back(event.TryWait());
+          break;
+        case kWait:
+          event.Wait();
+          break;
       }
     }
     EXPECT_EQ(tries, c.tries);
@@ -50,7 +82,7 @@ TEST(Event, SingleEventSemantics) {
 // Modelled on the rings: a manual-reset stop first, then auto-reset pause and free.
 struct OrderCase {
   std::string name;
-  std::vector<bool> signalled;   // stop, pause, free before the wait
+  std::vector<bool> signalled;  // stop, pause, free before the wait
   std::size_t winner;
   std::vector<bool> afterwards;  // what TryWait then says of each
 };

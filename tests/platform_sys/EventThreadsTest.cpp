@@ -87,7 +87,9 @@ class SlotRing {
  private:
   struct Slot {
     Slot(const std::shared_ptr<SignalDomain>& domain, int first)
-        : frame(first), free(ResetMode::kAuto, true, domain), filled(ResetMode::kAuto, false, domain) {}
+        : frame(first),
+          free(ResetMode::kAuto, true, domain),
+          filled(ResetMode::kAuto, false, domain) {}
     int frame;
     int payload = -1;
     Event free;
@@ -160,7 +162,7 @@ TEST(Thread, StartRunJoinAndRefusals) {
     thread.Join();
     EXPECT_FALSE(thread.running());
     ASSERT_TRUE(thread.Start([&] { ++runs; }));  // restartable once joined
-  }  // the destructor joins the second run
+  }                                              // the destructor joins the second run
   EXPECT_EQ(runs.load(), 2);
 }
 

@@ -75,8 +75,10 @@ TEST(File, OpenGrantsDirectIoOrFallsBackToBuffered) {
   ASSERT_TRUE(FileSystemAcceptsDirectIo(disk.path())) << "the build folder should allow O_DIRECT";
   const std::vector<OpenCase> cases = {
       {"disk unbuffered", disk.path(), OpenMode::kUnbuffered, true, OpenMode::kUnbuffered},
-      {"disk buffered", disk.path(), OpenMode::kBufferedSequential, true, OpenMode::kBufferedSequential},
-      {"procfs refuses O_DIRECT", "/proc/version", OpenMode::kUnbuffered, true, OpenMode::kBufferedSequential},
+      {"disk buffered", disk.path(), OpenMode::kBufferedSequential, true,
+       OpenMode::kBufferedSequential},
+      {"procfs refuses O_DIRECT", "/proc/version", OpenMode::kUnbuffered, true,
+       OpenMode::kBufferedSequential},
       {"missing", disk.path() + ".missing", OpenMode::kUnbuffered, false, {}},
       {"folder", fs::current_path().string(), OpenMode::kUnbuffered, false, {}},
       {"folder buffered", "/", OpenMode::kBufferedSequential, false, {}},
@@ -199,8 +201,8 @@ TEST(File, ShortInterruptedAndFailingReadsDeliverExactlyWhatArrived) {
     ASSERT_TRUE(file.OpenForReading(scratch.path(), OpenMode::kBufferedSequential));
     std::vector<std::uint8_t> buffer(kCount + 200, 0xEE);
     ASSERT_EQ(file.ReadAt(buffer.data(), kCount, kOffset), c.expected);
-    EXPECT_TRUE(std::equal(buffer.begin(), buffer.begin() + c.expected,
-                           scratch.bytes().begin() + kOffset));
+    EXPECT_TRUE(
+        std::equal(buffer.begin(), buffer.begin() + c.expected, scratch.bytes().begin() + kOffset));
     EXPECT_EQ(buffer[kCount], 0xEE);  // nothing written past what was asked
   }
 }
@@ -227,11 +229,11 @@ TEST(AlignedBuffer, AlignmentRefusalAndMove) {
 
 TEST(DriveType, OpticalFileSystemsAreTheCdRomCase) {
   const std::vector<std::pair<std::uint64_t, DriveType>> magic = {
-      {0x9660, DriveType::kCdRom},       // ISO 9660
-      {0x15013346, DriveType::kCdRom},   // UDF
-      {0xEF53, DriveType::kFixed},       // ext2/3/4
-      {0x01021994, DriveType::kFixed},   // tmpfs
-      {0x6969, DriveType::kFixed},       // NFS
+      {0x9660, DriveType::kCdRom},      // ISO 9660
+      {0x15013346, DriveType::kCdRom},  // UDF
+      {0xEF53, DriveType::kFixed},      // ext2/3/4
+      {0x01021994, DriveType::kFixed},  // tmpfs
+      {0x6969, DriveType::kFixed},      // NFS
       {0, DriveType::kFixed},
   };
   for (const auto& [value, type] : magic) EXPECT_EQ(DriveTypeOfFileSystem(value), type) << value;

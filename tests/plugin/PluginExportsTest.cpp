@@ -31,8 +31,8 @@ std::set<std::string> DynamicSymbols(const std::string& library) {
 bool IsClockTime(const std::string& text) {
   unsigned hours, minutes, seconds;
   char tail;
-  return text.size() == 8 && std::sscanf(text.c_str(), "%2u:%2u:%2u%c", &hours, &minutes, &seconds,
-                                         &tail) == 3 &&
+  return text.size() == 8 &&
+         std::sscanf(text.c_str(), "%2u:%2u:%2u%c", &hours, &minutes, &seconds, &tail) == 3 &&
          hours < 24 && minutes < 60 && seconds < 60;
 }
 
@@ -50,8 +50,9 @@ bool IsCompilerDate(const std::string& text) {
 
 TEST(PluginExports, ExactlyTheLookupAndTheFiveNamedFunctions) {
   const std::set<std::string> expected = {
-      "ZEBPlugGetProcByOrdinal",    "TQGetLibInfo",  "EraseCustomSettingMemory",
-      "GetVideoCodecCustomSetting", "GetAudioCodecCustomSetting", "LoadQuickTime"};
+      "ZEBPlugGetProcByOrdinal",    "TQGetLibInfo",
+      "EraseCustomSettingMemory",   "GetVideoCodecCustomSetting",
+      "GetAudioCodecCustomSetting", "LoadQuickTime"};
   EXPECT_EQ(DynamicSymbols(TestPlugin::Path()), expected);
 }
 
@@ -59,12 +60,11 @@ TEST(PluginExports, NamedExportsAreTheOrdinalSlots) {
   TestPlugin plugin;
   void* module = dlopen(TestPlugin::Path().c_str(), RTLD_NOW | RTLD_NOLOAD);
   ASSERT_NE(module, nullptr);
-  const std::pair<const char*, uint32_t> named[] = {
-      {"TQGetLibInfo", 602},
-      {"EraseCustomSettingMemory", 700},
-      {"GetVideoCodecCustomSetting", 701},
-      {"GetAudioCodecCustomSetting", 702},
-      {"LoadQuickTime", 1000}};
+  const std::pair<const char*, uint32_t> named[] = {{"TQGetLibInfo", 602},
+                                                    {"EraseCustomSettingMemory", 700},
+                                                    {"GetVideoCodecCustomSetting", 701},
+                                                    {"GetAudioCodecCustomSetting", 702},
+                                                    {"LoadQuickTime", 1000}};
   for (const auto& [name, ordinal] : named) {
     EXPECT_EQ(dlsym(module, name), plugin.Lookup(ordinal)) << name;
   }
@@ -144,8 +144,8 @@ TEST(SettingsExports, WithoutDialogsTheyAnswerCannotBeShownAndEraseFrees) {
   EXPECT_EQ(erase(nullptr), 0u);
   EXPECT_EQ(erase(std::malloc(4096)), 0u);  // leak checkers would flag a block left behind
   using Dialog = uint32_t (*)(void*, uint32_t, uint32_t, uint32_t*, void**, uint32_t*);
-  for (const uint32_t ordinal : {ZEB_ORD_GetVideoCodecCustomSetting,
-                                 ZEB_ORD_GetAudioCodecCustomSetting}) {
+  for (const uint32_t ordinal :
+       {ZEB_ORD_GetVideoCodecCustomSetting, ZEB_ORD_GetAudioCodecCustomSetting}) {
     void* block = nullptr;
     uint32_t kind = 0, size = 0;
     EXPECT_EQ(plugin.Get<Dialog>(ordinal)(nullptr, 0, 0, &kind, &block, &size), 1u) << ordinal;
@@ -156,10 +156,15 @@ TEST(SettingsExports, WithoutDialogsTheyAnswerCannotBeShownAndEraseFrees) {
 TEST(ReaderFamily, StubsAnswerTheirConstantsWithoutTouchingTheHandle) {
   TestPlugin plugin;
   using Stub = uint32_t (*)(void*, uint32_t, uint32_t, uint32_t, uint32_t);
-  const std::pair<uint32_t, uint32_t> stubs[] = {
-      {402, 0}, {403, 0}, {405, 0}, {415, 1}, {416, ZEB_E_NOT_SUPPORTED},
-      {419, ZEB_E_NOT_SUPPORTED}, {427, ZEB_E_NOT_SUPPORTED}, {430, ZEB_E_NOT_SUPPORTED},
-      {431, ZEB_E_NOT_SUPPORTED}};
+  const std::pair<uint32_t, uint32_t> stubs[] = {{402, 0},
+                                                 {403, 0},
+                                                 {405, 0},
+                                                 {415, 1},
+                                                 {416, ZEB_E_NOT_SUPPORTED},
+                                                 {419, ZEB_E_NOT_SUPPORTED},
+                                                 {427, ZEB_E_NOT_SUPPORTED},
+                                                 {430, ZEB_E_NOT_SUPPORTED},
+                                                 {431, ZEB_E_NOT_SUPPORTED}};
   for (const auto& [ordinal, result] : stubs)
     EXPECT_EQ(plugin.Get<Stub>(ordinal)(nullptr, 1, 2, 3, 4), result) << ordinal;
 }

@@ -37,7 +37,8 @@ inline const fs::path& MoviePath() {
     const std::string command =
         "ffmpeg -nostdin -v error -y -f lavfi -i testsrc2=size=640x360:rate=25 "
         "-f lavfi -i sine=frequency=440:sample_rate=48000 -t 10 -c:v mjpeg -q:v 2 "
-        "-c:a pcm_s16le -f mov '" + scratch.string() + "'";
+        "-c:a pcm_s16le -f mov '" +
+        scratch.string() + "'";
     if (std::system(command.c_str()) != 0) throw std::runtime_error("ffmpeg failed: " + command);
     fs::rename(scratch, movie);
     return movie;
@@ -48,7 +49,8 @@ inline const fs::path& MoviePath() {
 inline const std::vector<uint8_t>& MovieBytes() {
   static const std::vector<uint8_t> bytes = [] {
     std::ifstream in(MoviePath(), std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in),
+                                std::istreambuf_iterator<char>());
   }();
   return bytes;
 }

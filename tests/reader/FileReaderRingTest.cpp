@@ -36,15 +36,22 @@ std::unique_ptr<CQTFileReader> OnDevice(FakeDevice& device, uint32_t ringSize) {
 // Reads length bytes at the logical position and checks them against the file.
 void ExpectRead(CQTFileReader& reader, uint64_t position, uint32_t length) {
   const std::vector<uint8_t>& file = MovieBytes();
-  const uint64_t expected = position >= file.size() ? 0 : std::min<uint64_t>(length, file.size() - position);
+  const uint64_t expected =
+      position >= file.size() ? 0 : std::min<uint64_t>(length, file.size() - position);
   std::vector<uint8_t> buffer(length);
   ASSERT_EQ(reader.Read(buffer.data(), length), expected) << "at " << position;
-  ASSERT_EQ(std::memcmp(buffer.data(), file.data() + std::min<uint64_t>(position, file.size()), expected), 0)
+  ASSERT_EQ(
+      std::memcmp(buffer.data(), file.data() + std::min<uint64_t>(position, file.size()), expected),
+      0)
       << "at " << position << " length " << length;
 }
 
 TEST(FileReaderRing, SizeIsRoundedToWholeBlocksWithAFloorOfTwo) {
-  struct Case { std::string name; uint32_t size, minimum; uint64_t ring; };
+  struct Case {
+    std::string name;
+    uint32_t size, minimum;
+    uint64_t ring;
+  };
   const std::vector<Case> cases = {
       {"zero changes nothing", 0, 0, 0},
       {"100 bytes", 100, 0, 2 * kMiB},
@@ -73,17 +80,20 @@ TEST(FileReaderRing, SizeIsRoundedToWholeBlocksWithAFloorOfTwo) {
 // Real files on disk and tmpfs meet the ring in the seek storm below.
 TEST(FileReaderRing, SequentialReadsDeliverTheWholeFileInFewDeviceReads) {
   // oneRestart: the producer alone serves every read after the first restart.
-  struct Case { uint32_t ringSize; std::vector<uint32_t> lengths; uint64_t largestRead; bool oneRestart; };
-  const Case cases[] = {{2 * kMiB, {250000}, kMiB, true},
-                        {3 * kMiB, {250000}, kMiB, true},
-                        {4 * kMiB, {250000}, 2 * kMiB, true},
-                        {16 * kMiB, {250000}, 2 * kMiB, true},
-                        {kMiB, {4096}, kMiB, false},
-                        {3 * kMiB, {1000, 77777, 1, 333333}, kMiB, false},
-                        {4 * kMiB, {kMiB}, 2 * kMiB, false},
-                        {16 * kMiB, {2 * kMiB + kMiB / 2}, 2 * kMiB, false}};
+  struct Case {
+    uint32_t ringSize;
+    std::vector<uint32_t> lengths;
+    uint64_t largestRead;
+    bool oneRestart;
+  };
+  const Case cases[] = {
+      {2 * kMiB, {250000}, kMiB, true},     {3 * kMiB, {250000}, kMiB, true},
+      {4 * kMiB, {250000}, 2 * kMiB, true}, {16 * kMiB, {250000}, 2 * kMiB, true},
+      {kMiB, {4096}, kMiB, false},          {3 * kMiB, {1000, 77777, 1, 333333}, kMiB, false},
+      {4 * kMiB, {kMiB}, 2 * kMiB, false},  {16 * kMiB, {2 * kMiB + kMiB / 2}, 2 * kMiB, false}};
   for (const Case& c : cases) {
-    SCOPED_TRACE("ring " + std::to_string(c.ringSize) + " first length " + std::to_string(c.lengths[0]));
+    SCOPED_TRACE("ring " + std::to_string(c.ringSize) + " first length " +
+                 std::to_string(c.lengths[0]));
     FakeDevice device;
     const auto ring = OnDevice(device, c.ringSize);
     CQTFileReader& reader = *ring;
@@ -109,7 +119,12 @@ TEST(FileReaderRing, OnlyReadsOutsideTheHeadBlockRestart) {
   CQTFileReader& reader = *ring;
   // restarts: synchronous reads on the caller's thread; -1 where the count of
   // device calls at the end of the file is not the point.
-  struct Step { std::string name; uint64_t seekTo; uint32_t length; int restarts; };
+  struct Step {
+    std::string name;
+    uint64_t seekTo;
+    uint32_t length;
+    int restarts;
+  };
   const std::vector<Step> steps = {
       {"first read restarts", 0, kMiB, 1},
       {"inside the head", 500, 100, 0},
@@ -154,7 +169,11 @@ TEST(FileReaderRing, EnablingTheSameSizeAgainKeepsTheRing) {
 }
 
 TEST(FileReaderRing, StopReturnsWhileTheProducerWaits) {
-  struct Case { std::string name; uint64_t primeAt; uint64_t producerReads; };
+  struct Case {
+    std::string name;
+    uint64_t primeAt;
+    uint64_t producerReads;
+  };
   const std::vector<Case> cases = {
       // Three blocks: after the restart the producer fills two and waits for the head.
       {"waiting for a free block", 0, 2},
@@ -187,8 +206,10 @@ TEST(FileReaderRing, TogglingMidStreamLosesNoByte) {
   for (size_t i = 0; position < MovieBytes().size(); ++i) {
     if (i % 3 == 0) {
       const uint32_t size = sizes[(i / 3) % std::size(sizes)];
-      if (size == 0) reader.StopReadAhead();
-      else reader.EnableReadAhead(size, 0);
+      if (size == 0)
+        reader.StopReadAhead();
+      else
+        reader.EnableReadAhead(size, 0);
     }
     ExpectRead(reader, position, 300001);
     position = std::min<uint64_t>(position + 300001, MovieBytes().size());
@@ -206,10 +227,17 @@ void SeekStorm(const fs::path& path, uint32_t ringSize, unsigned seed) {
   uint64_t position = 0;
   for (int i = 0; i < 300; ++i) {
     switch (random() % 4) {
-      case 0: position = random() % (size + 2 * kMiB); break;
-      case 1: position = (random() % 8) * kMiB + (random() % 3) - 1; break;
-      case 2: position = size - random() % 5000; break;
-      default: break;  // go on from where the last read ended
+      case 0:
+        position = random() % (size + 2 * kMiB);
+        break;
+      case 1:
+        position = (random() % 8) * kMiB + (random() % 3) - 1;
+        break;
+      case 2:
+        position = size - random() % 5000;
+        break;
+      default:
+        break;  // go on from where the last read ended
     }
     if (position != reader.Seek(0, CQTFileReader::kFromCurrent)) {
       ASSERT_EQ(reader.Seek(position, CQTFileReader::kFromStart), position);
@@ -229,7 +257,10 @@ TEST(FileReaderRing, SeekStorm) {
 
 // Without the ring (0), with one block a read (3 MiB) and with two (16 MiB).
 TEST(FileReaderRing, DeviceFaultsEndTheStreamWhereTheDataEnds) {
-  struct Case { std::string name; uint64_t piece, interruptEvery, failFrom, endAt; };
+  struct Case {
+    std::string name;
+    uint64_t piece, interruptEvery, failFrom, endAt;
+  };
   const std::vector<Case> cases = {
       {"pieces of 1000 bytes", 1000, 0, UINT64_MAX, UINT64_MAX},
       {"interrupted every third call", 0, 3, UINT64_MAX, UINT64_MAX},

@@ -35,27 +35,33 @@ TEST(FileReaderOpen, FlagsFollowTheDriveAndWhatTheFileSystemGrants) {
   const std::u16string movie = ToPath16(MoviePath());
   const std::vector<OpenCase> cases = {
       {"disk, unbuffered", movie, kNoBuffering, false, ZEB_OK, kNoBuffering, false},
-      {"disk, caller's other flags kept", movie, kNoBuffering | 0x80, false, ZEB_OK, kNoBuffering | 0x80, false},
+      {"disk, caller's other flags kept", movie, kNoBuffering | 0x80, false, ZEB_OK,
+       kNoBuffering | 0x80, false},
       {"disk, buffered", movie, 0, false, ZEB_OK, 0, false},
-      {"procfs refuses direct I/O", u"/proc/version", kNoBuffering, false, ZEB_OK, kSequentialScan, false},
+      {"procfs refuses direct I/O", u"/proc/version", kNoBuffering, false, ZEB_OK, kSequentialScan,
+       false},
       {"optical disc", movie, kNoBuffering, true, ZEB_OK, kSequentialScan, true},
       {"missing file", movie + u".missing", kNoBuffering, false, ZEB_E_FILE_OPEN, 0, false},
-      {"missing file on optical disc", movie + u".missing", kNoBuffering, true, ZEB_E_FILE_OPEN, 0, true},
+      {"missing file on optical disc", movie + u".missing", kNoBuffering, true, ZEB_E_FILE_OPEN, 0,
+       true},
       {"folder", u"/tmp", kNoBuffering, false, ZEB_E_FILE_OPEN, 0, false},
       {"empty path", u"", kNoBuffering, false, ZEB_E_FILE_OPEN, 0, false},
-      {"ill-formed UTF-16", std::u16string{0xD800, u'x'}, kNoBuffering, false, ZEB_E_FILE_OPEN, 0, false},
+      {"ill-formed UTF-16", std::u16string{0xD800, u'x'}, kNoBuffering, false, ZEB_E_FILE_OPEN, 0,
+       false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     CQTFileReaderServices services;
-    if (c.opticalDrive) services.driveType = [](const std::string&) { return zeb::sys::DriveType::kCdRom; };
+    if (c.opticalDrive)
+      services.driveType = [](const std::string&) { return zeb::sys::DriveType::kCdRom; };
     LogCapture log;
     CQTFileReader reader(services);
     ASSERT_EQ(reader.OpenFile(c.path.c_str(), c.flags), c.result);
     if (c.result == ZEB_OK) {
       EXPECT_EQ(reader.GetOpenFlags(), c.openFlags);
     }
-    const auto expected = c.logsCdRom ? std::vector<LogLine>{{"ZEBQTLib", 8, kCdRomLine}} : std::vector<LogLine>{};
+    const auto expected =
+        c.logsCdRom ? std::vector<LogLine>{{"ZEBQTLib", 8, kCdRomLine}} : std::vector<LogLine>{};
     EXPECT_EQ(log.Lines(), expected);
   }
   CQTFileReader reader;
@@ -92,9 +98,16 @@ std::vector<ReadCase> ReadCases(uint64_t size, uint32_t sector) {
 // A guard byte on both sides of each destination catches writes outside it.
 TEST(FileReaderRead, EveryOffsetAndLengthOnEveryFileSystemAndAlignment) {
   MovieCopy onTmpfs("/dev/shm");
-  struct Setup { fs::path path; uint32_t flags; size_t misalign; };
-  const Setup setups[] = {{MoviePath(), kNoBuffering, 0}, {MoviePath(), kNoBuffering, 1}, {MoviePath(), 0, 3},
-                          {onTmpfs.path(), kNoBuffering, 0}, {onTmpfs.path(), kNoBuffering, 7}};
+  struct Setup {
+    fs::path path;
+    uint32_t flags;
+    size_t misalign;
+  };
+  const Setup setups[] = {{MoviePath(), kNoBuffering, 0},
+                          {MoviePath(), kNoBuffering, 1},
+                          {MoviePath(), 0, 3},
+                          {onTmpfs.path(), kNoBuffering, 0},
+                          {onTmpfs.path(), kNoBuffering, 7}};
   const std::vector<uint8_t>& file = MovieBytes();
   for (const Setup& setup : setups) {
     SCOPED_TRACE(setup.path.string() + " misalign " + std::to_string(setup.misalign));
@@ -103,13 +116,17 @@ TEST(FileReaderRead, EveryOffsetAndLengthOnEveryFileSystemAndAlignment) {
     ASSERT_EQ(reader.GetSize(), file.size());
     for (const auto& c : ReadCases(file.size(), reader.GetSectorSize())) {
       SCOPED_TRACE(c.name);
-      const uint64_t expected = c.offset >= file.size() ? 0 : std::min<uint64_t>(c.length, file.size() - c.offset);
+      const uint64_t expected =
+          c.offset >= file.size() ? 0 : std::min<uint64_t>(c.length, file.size() - c.offset);
       std::vector<uint8_t> buffer(c.length + setup.misalign + 4096 + 1, 0xA5);
-      uint8_t* destination =
-          buffer.data() + (4096 - reinterpret_cast<uintptr_t>(buffer.data()) % 4096) + setup.misalign;
+      uint8_t* destination = buffer.data() +
+                             (4096 - reinterpret_cast<uintptr_t>(buffer.data()) % 4096) +
+                             setup.misalign;
       ASSERT_EQ(reader.Seek(c.offset, CQTFileReader::kFromStart), c.offset);
       ASSERT_EQ(reader.Read(destination, c.length), expected);
-      EXPECT_EQ(std::memcmp(destination, file.data() + std::min<uint64_t>(c.offset, file.size()), expected), 0);
+      EXPECT_EQ(std::memcmp(destination, file.data() + std::min<uint64_t>(c.offset, file.size()),
+                            expected),
+                0);
       EXPECT_EQ(destination[-1], 0xA5);
       EXPECT_EQ(destination[expected], 0xA5);
       EXPECT_EQ(reader.Seek(0, CQTFileReader::kFromCurrent), c.offset + expected);
@@ -142,7 +159,13 @@ TEST(FileReaderRead, DeviceSeesAlignedSpansOrTheRequestItself) {
   auto roundDown = [s](uint64_t v) { return v / s * s; };
   auto roundUp = [s](uint64_t v) { return (v + s - 1) / s * s; };
 
-  struct Case { std::string name; uint64_t offset; uint32_t length; size_t misalign; bool straight; };
+  struct Case {
+    std::string name;
+    uint64_t offset;
+    uint32_t length;
+    size_t misalign;
+    bool straight;
+  };
   const std::vector<Case> cases = {
       {"100 at 1000", 1000, 100, 0, false},
       {"aligned", 2 * s, static_cast<uint32_t>(4 * s), 0, true},
@@ -179,7 +202,12 @@ TEST(FileReaderSeek, OriginsMoveTheLogicalPosition) {
   CQTFileReader reader;
   ASSERT_EQ(reader.OpenFile(ToPath16(MoviePath()).c_str(), kNoBuffering), ZEB_OK);
   const uint64_t size = MovieBytes().size();
-  struct Case { std::string name; uint64_t offset; uint32_t origin; uint64_t expected; };
+  struct Case {
+    std::string name;
+    uint64_t offset;
+    uint32_t origin;
+    uint64_t expected;
+  };
   const std::vector<Case> cases = {
       {"from start", 5000, CQTFileReader::kFromStart, 5000},
       {"from current", 250, CQTFileReader::kFromCurrent, 5250},
@@ -214,7 +242,8 @@ TEST(FileReaderLifecycle, CloseIsRepeatableAndReopenWorks) {
   EXPECT_EQ(reader.Read(&byte, 1), 0u);
   EXPECT_EQ(reader.Seek(0, CQTFileReader::kFromCurrent), 0u);
   ASSERT_EQ(reader.OpenFile(ToPath16(MoviePath()).c_str(), kNoBuffering), ZEB_OK);
-  ASSERT_EQ(reader.OpenFile(ToPath16(MoviePath()).c_str(), kNoBuffering), ZEB_OK);  // reopen closes first
+  ASSERT_EQ(reader.OpenFile(ToPath16(MoviePath()).c_str(), kNoBuffering),
+            ZEB_OK);  // reopen closes first
   EXPECT_EQ(reader.Read(&byte, 1), 1u);
   EXPECT_EQ(byte, MovieBytes()[0]);
 }

@@ -101,8 +101,8 @@ TEST_F(ReaderAudio, PcmRecordsAndBlocksMatchFfprobeAndFfmpegsDecode) {
   for (const PcmCase& c : cases) {
     SCOPED_TRACE(testing::Message() << c.fixture << " stream " << c.audioStream);
     const std::string path = Fixture(c.fixture);
-    const std::vector<uint8_t> expected = CommandOutput(
-        "ffmpeg -v error -i " + Quoted(path) + " " + c.mapping + " -f " + c.decodeFormat + " -");
+    const std::vector<uint8_t> expected = CommandOutput("ffmpeg -v error -i " + Quoted(path) + " " +
+                                                        c.mapping + " -f " + c.decodeFormat + " -");
     ASSERT_FALSE(expected.empty());
     for (const bool callerBuffer : {false, true}) {
       HostReader reader(plugin_);
@@ -114,7 +114,8 @@ TEST_F(ReaderAudio, PcmRecordsAndBlocksMatchFfprobeAndFfmpegsDecode) {
       SPlugStreamInfo record;
       ASSERT_EQ(reader.AudioInfo(c.audioStream, &record), 0u);
       const size_t packets = record.packetCount;
-      const std::vector<uint8_t> delivered = ReadAllAudio(reader, c.audioStream, c.block, callerBuffer, expected.size() / packets);
+      const std::vector<uint8_t> delivered =
+          ReadAllAudio(reader, c.audioStream, c.block, callerBuffer, expected.size() / packets);
       ASSERT_EQ(delivered.size(), expected.size());
       EXPECT_TRUE(delivered == expected);
     }

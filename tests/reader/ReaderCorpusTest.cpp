@@ -70,7 +70,8 @@ TEST(ReaderCorpus, DamagedCopiesNeverCrashTheReader) {
   TestPlugin plugin;
   std::string damaged;
   std::mt19937 random(5);
-  for (const char* fixture : {"avc1_pcm.mov", "dvvideo.mov", "pcm_mono_tracks.mov", "avc1_aac.mp4"}) {
+  for (const char* fixture :
+       {"avc1_pcm.mov", "dvvideo.mov", "pcm_mono_tracks.mov", "avc1_aac.mp4"}) {
     const std::vector<uint8_t> original = FileBytes(Fixture(fixture));
     const std::string text(original.begin(), original.end());
     const size_t moov = text.find("moov");

@@ -58,8 +58,8 @@ Bytes VariableSizeMovie() {
   return file.Build({TrackBytes{
       FourCC("vide"), 600, 1,
       Concat({Stsd({ImageDescription(FourCC("jpeg"), 16, 16)}), Stts({{6, 100}, {6, 50}}),
-              Ctts(1, {{1, 200}, {1, -100}, {2, 0}, {3, -50}, {1, 100}, {4, -200}}), Stss({1, 5, 9}),
-              Stsc({{1, 2, 1}, {3, 3, 1}, {5, 1, 1}}),
+              Ctts(1, {{1, 200}, {1, -100}, {2, 0}, {3, -50}, {1, 100}, {4, -200}}),
+              Stss({1, 5, 9}), Stsc({{1, 2, 1}, {3, 3, 1}, {5, 1, 1}}),
               Stsz(0, 12, {10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21}), Stco(chunks)})}});
 }
 
@@ -72,9 +72,10 @@ Bytes ConstantSizeMovie() {
   for (int i = 0; i < 2; ++i) chunks.push_back(AddChunk(file, number, {16, 16, 16, 16}));
   for (int i = 0; i < 2; ++i) chunks.push_back(AddChunk(file, number, {16, 16}));
   using namespace movie::test;
-  return file.Build({TrackBytes{FourCC("vide"), 2500, 1,
-                                Concat({Stsd({ImageDescription(FourCC("2vuy"), 16, 16)}), Stts({{12, 100}}),
-                                        Stsc({{1, 4, 1}, {3, 2, 1}}), Stsz(16, 12), Stco(chunks)})}});
+  return file.Build(
+      {TrackBytes{FourCC("vide"), 2500, 1,
+                  Concat({Stsd({ImageDescription(FourCC("2vuy"), 16, 16)}), Stts({{12, 100}}),
+                          Stsc({{1, 4, 1}, {3, 2, 1}}), Stsz(16, 12), Stco(chunks)})}});
 }
 
 struct FrameView {
@@ -89,7 +90,7 @@ struct FrameView {
 struct DirectCase {
   const char* name;
   std::string path;
-  bool comparesBytes;  // 'avc1' frames gain start codes on the direct road only
+  bool comparesBytes;                   // 'avc1' frames gain start codes on the direct road only
   std::vector<int32_t> displayOffsets;  // expected, when the case fixes them
 };
 
@@ -98,7 +99,10 @@ TEST(ReaderDirectTables, MatchThePerFrameQueries) {
   const std::string variable = WriteScratchMovie("direct_tables_variable", VariableSizeMovie());
   const std::string constant = WriteScratchMovie("direct_tables_constant", ConstantSizeMovie());
   const DirectCase cases[] = {
-      {"negative offsets, three stsc runs", variable, true, {2, -1, 0, 0, 0, 0, -1, 2, -4, -4, -4, -4}},
+      {"negative offsets, three stsc runs",
+       variable,
+       true,
+       {2, -1, 0, 0, 0, 0, -1, 2, -4, -4, -4, -4}},
       {"constant-size frames, records of whole chunks", constant, true, {}},
       {"ffmpeg B-frames", Fixture("avc1_bframes.mov"), false, {}},
       {"ffmpeg DV", Fixture("dvvideo.mov"), true, {}},
@@ -117,9 +121,11 @@ TEST(ReaderDirectTables, MatchThePerFrameQueries) {
       FrameView direct;
       FrameView perFrame;
       uint8_t* into = c.comparesBytes ? buffer.data() : nullptr;
-      direct.result = reader.GetVideoFrame(i, into, &direct.size, &direct.key, &direct.displayOffset);
+      direct.result =
+          reader.GetVideoFrame(i, into, &direct.size, &direct.key, &direct.displayOffset);
       if (into != nullptr) direct.bytes.assign(buffer.begin(), buffer.begin() + direct.size);
-      perFrame.result = reader.ReadFrameFromMedia(i, into, &perFrame.size, &perFrame.key, &perFrame.displayOffset);
+      perFrame.result = reader.ReadFrameFromMedia(i, into, &perFrame.size, &perFrame.key,
+                                                  &perFrame.displayOffset);
       if (into != nullptr) perFrame.bytes.assign(buffer.begin(), buffer.begin() + perFrame.size);
       ASSERT_EQ(direct, perFrame) << "frame " << i;
       offsets.push_back(direct.displayOffset);

@@ -74,11 +74,17 @@ TEST_F(ReaderFailures, BadOpenRequestsAndPaths) {
   const Case cases[] = {
       {"two sources", [&](HostReader& r) { return r.OpenParam(&twoSources); }, 0x80000002, {}},
       {"not a file", [&](HostReader& r) { return r.OpenParam(&fileOfOtherKind); }, 0x80000002, {}},
-      {"missing file", [&](HostReader& r) { return r.Open(missing); }, 0x80000100,
+      {"missing file",
+       [&](HostReader& r) { return r.Open(missing); },
+       0x80000100,
        {"CQuickTimeSpliter: CreateFile() of " + missing + " error\n"}},
-      {"a folder", [&](HostReader& r) { return r.Open(FixtureDir()); }, 0x80000100,
+      {"a folder",
+       [&](HostReader& r) { return r.Open(FixtureDir()); },
+       0x80000100,
        {"CQuickTimeSpliter: CreateFile() of " + FixtureDir() + " error\n"}},
-      {"not a movie", [&](HostReader& r) { return r.Open(text); }, 0x80000100,
+      {"not a movie",
+       [&](HostReader& r) { return r.Open(text); },
+       0x80000100,
        {"OpenMovieFile() Error\n "}},
       {"255 units", [&](HostReader& r) { return r.Open(name255); }, 0, {}},
       {"256 units", [&](HostReader& r) { return r.Open(name256); }, 0x8000000B, {}},
@@ -90,7 +96,8 @@ TEST_F(ReaderFailures, BadOpenRequestsAndPaths) {
     EXPECT_EQ(c.open(reader), c.result);
     std::vector<std::string> reported;
     for (const std::string& line : log_.Texts()) {
-      if (line.find("CreateFile") != std::string::npos || line.find("OpenMovieFile") != std::string::npos) {
+      if (line.find("CreateFile") != std::string::npos ||
+          line.find("OpenMovieFile") != std::string::npos) {
         reported.push_back(line);
       }
     }
@@ -126,7 +133,8 @@ TEST_F(ReaderFailures, DamagedMoviesGiveDefinedResults) {
   // DV stored as one reference for several frames: expanded, then read directly.
   log_.Clear();
   ASSERT_EQ(reader.Open(Fixture("dvvideo.mov")), 0u);
-  EXPECT_TRUE(log_.Contains("QTReader--Not one Entry to one frame, Need Create new Video SampleRefs!"));
+  EXPECT_TRUE(
+      log_.Contains("QTReader--Not one Entry to one frame, Need Create new Video SampleRefs!"));
   EXPECT_TRUE(log_.Contains("QTReader--Direct Read File Mode!"));
 
   ASSERT_EQ(reader.Open(emptyFrame), 0u);
@@ -157,11 +165,14 @@ TEST_F(ReaderFailures, Avc1WithoutTheAnalyserPlugIn) {
   }
   void* module = dlopen((folder / "libZEBPlugQuickTimeLibU.so").c_str(), RTLD_NOW | RTLD_LOCAL);
   ASSERT_NE(module, nullptr) << dlerror();
-  const auto lookup = reinterpret_cast<PFN_ZEBPlugGetProcByOrdinal>(dlsym(module, "ZEBPlugGetProcByOrdinal"));
+  const auto lookup =
+      reinterpret_cast<PFN_ZEBPlugGetProcByOrdinal>(dlsym(module, "ZEBPlugGetProcByOrdinal"));
   const auto create = reinterpret_cast<PFN_CreateReader>(lookup(ZEB_ORD_CreateReader));
   const auto open = reinterpret_cast<PFN_OpenReader>(lookup(ZEB_ORD_OpenReader));
-  const auto videoCount = reinterpret_cast<PFN_GetVideoStreamCount>(lookup(ZEB_ORD_GetVideoStreamCount));
-  const auto audioCount = reinterpret_cast<PFN_GetAudioStreamCount>(lookup(ZEB_ORD_GetAudioStreamCount));
+  const auto videoCount =
+      reinterpret_cast<PFN_GetVideoStreamCount>(lookup(ZEB_ORD_GetVideoStreamCount));
+  const auto audioCount =
+      reinterpret_cast<PFN_GetAudioStreamCount>(lookup(ZEB_ORD_GetAudioStreamCount));
   const auto destroy = reinterpret_cast<PFN_DestroyReader>(lookup(ZEB_ORD_DestroyReader));
 
   void* reader = create();

@@ -46,7 +46,9 @@ struct Frame {
 class ReaderRoads : public testing::Test {
  protected:
   // The H.264 analyser lies beside the test program, as beside the plug-in.
-  static void SetUpTestSuite() { RecordModulePath(reinterpret_cast<const void*>(&AnchorInThisProgram)); }
+  static void SetUpTestSuite() {
+    RecordModulePath(reinterpret_cast<const void*>(&AnchorInThisProgram));
+  }
 
   static std::unique_ptr<CQuickTimeSpliter> Open(const std::string& fixture, const Road& road) {
     auto spliter = std::make_unique<CQuickTimeSpliter>(road.directRead);
@@ -76,7 +78,8 @@ class ReaderRoads : public testing::Test {
     return frame;
   }
 
-  static std::vector<Frame> ReadAll(CQuickTimeSpliter& spliter, const std::vector<uint32_t>& order) {
+  static std::vector<Frame> ReadAll(CQuickTimeSpliter& spliter,
+                                    const std::vector<uint32_t>& order) {
     std::vector<Frame> frames;
     for (uint32_t index : order) frames.push_back(Read(spliter, index));
     return frames;
@@ -128,8 +131,8 @@ TEST_F(ReaderRoads, ThreadedSeekRetargetsTheRingOnce) {
     uint32_t index;
     size_t seeks;  // seek lines logged so far
   };
-  for (const Step& step : {Step{11, 0}, Step{12, 0}, Step{40, 1}, Step{41, 1}, Step{42, 1},
-                           Step{3, 2}, Step{4, 2}}) {
+  for (const Step& step :
+       {Step{11, 0}, Step{12, 0}, Step{40, 1}, Step{41, 1}, Step{42, 1}, Step{3, 2}, Step{4, 2}}) {
     SCOPED_TRACE(step.index);
     EXPECT_TRUE(Read(*spliter, step.index) == Read(*reference, step.index));
     EXPECT_EQ(Count(kSeekLine), step.seeks);
@@ -197,8 +200,8 @@ TEST_F(ReaderRoads, SeekStormWithAudioBetween) {
   std::vector<uint8_t> audio(2 * 384000), expectedAudio(2 * 384000);
   for (int i = 0; i < 300; ++i) {
     // Mostly onward, with jumps back and forth.
-    const uint32_t index = random() % 4 == 0 ? random() % info.frameCount
-                                             : (uint32_t(i) * 3) % info.frameCount;
+    const uint32_t index =
+        random() % 4 == 0 ? random() % info.frameCount : (uint32_t(i) * 3) % info.frameCount;
     ASSERT_TRUE(Read(*spliter, index) == Read(*reference, index)) << index;
     if (i % 5 != 0) continue;
     SPlugFrameInfo got, expected;

@@ -71,8 +71,8 @@ std::vector<uint8_t> FileBytes(const std::string& path) {
 
 std::string WriteScratchMovie(const std::string& name, std::span<const uint8_t> bytes) {
   const std::string path = FixtureDir() + "/" + name + "." + std::to_string(::getpid()) + ".mov";
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                              std::streamsize(bytes.size()));
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
   return path;
 }
 
@@ -118,9 +118,8 @@ std::vector<ProbeFrameType> ProbeVideoFrameTypes(const std::string& path) {
 std::vector<std::pair<std::string, std::string>> ProbeStreamFields(const std::string& path,
                                                                    const std::string& stream) {
   std::vector<std::pair<std::string, std::string>> fields;
-  const auto lines =
-      Lines(CommandOutput("ffprobe -v error -select_streams " + stream +
-                          " -show_streams -of flat=s=_ " + Quoted(path)));
+  const auto lines = Lines(CommandOutput("ffprobe -v error -select_streams " + stream +
+                                         " -show_streams -of flat=s=_ " + Quoted(path)));
   // streams_stream_0_width=160
   const std::string prefix = "streams_stream_0_";
   for (const std::string& line : lines) {

@@ -38,10 +38,16 @@ class HostReader {
   }
 
   uint32_t ProgramCount() { return Call<PFN_GetProgramCount>(ZEB_ORD_GetProgramCount); }
-  uint32_t VideoStreamCount() { return Call<PFN_GetVideoStreamCount>(ZEB_ORD_GetVideoStreamCount, 0u); }
-  uint32_t AudioStreamCount() { return Call<PFN_GetAudioStreamCount>(ZEB_ORD_GetAudioStreamCount, 0u); }
+  uint32_t VideoStreamCount() {
+    return Call<PFN_GetVideoStreamCount>(ZEB_ORD_GetVideoStreamCount, 0u);
+  }
+  uint32_t AudioStreamCount() {
+    return Call<PFN_GetAudioStreamCount>(ZEB_ORD_GetAudioStreamCount, 0u);
+  }
   uint32_t State() { return Call<PFN_GetReaderState>(ZEB_ORD_GetReaderState); }
-  uint32_t MaxVideoFrameSize() { return Call<PFN_GetMaxVideoFrameSize>(ZEB_ORD_GetMaxVideoFrameSize); }
+  uint32_t MaxVideoFrameSize() {
+    return Call<PFN_GetMaxVideoFrameSize>(ZEB_ORD_GetMaxVideoFrameSize);
+  }
   uint32_t VideoInfo(uint32_t index, SPlugStreamInfo* info, uint32_t program = 0) {
     return Call<PFN_GetVideoStreamInfo>(ZEB_ORD_GetVideoStreamInfo, program, index, info);
   }

@@ -61,7 +61,8 @@ void ExpectEveryFrame(HostReader& reader, const std::string& path, const std::st
                       const std::vector<ProbePacket>& packets) {
   const bool avc1 = fixture.rfind("avc1", 0) == 0;
   std::map<int64_t, char> typeAt;
-  for (const ProbeFrameType& frame : ProbeVideoFrameTypes(path)) typeAt[frame.packetPos] = frame.pictType;
+  for (const ProbeFrameType& frame : ProbeVideoFrameTypes(path))
+    typeAt[frame.packetPos] = frame.pictType;
   std::vector<uint8_t> own(reader.MaxVideoFrameSize());
   for (uint32_t i = 0; i < packets.size(); ++i) {
     SCOPED_TRACE(i);
@@ -74,14 +75,16 @@ void ExpectEveryFrame(HostReader& reader, const std::string& path, const std::st
     ASSERT_EQ(reader.Read(i, own.data(), &info), 0u);
     ASSERT_EQ(info.dataSize, sharedInfo.dataSize);
     EXPECT_TRUE(std::equal(own.data(), own.data() + info.dataSize, shared));
-    EXPECT_EQ(FileFormHash(fixture, {own.data(), info.dataSize}, IsKeyType(info.frameType)), packets[i].sha256);
+    EXPECT_EQ(FileFormHash(fixture, {own.data(), info.dataSize}, IsKeyType(info.frameType)),
+              packets[i].sha256);
     EXPECT_EQ(IsKeyType(info.frameType), packets[i].key);
     const char type = typeAt[packets[i].pos];
     EXPECT_EQ(info.frameType == 9 ? 1u : info.frameType, type == 'I' ? 1u : type == 'P' ? 2u : 3u);
     const int64_t offset = (packets[i].pts - packets[i].dts) / packets[i].duration;
     EXPECT_EQ(info.presentationPosition, uint64_t(int64_t(i) + offset));
     if (avc1) {
-      EXPECT_EQ(std::vector<uint8_t>(own.data(), own.data() + 4), (std::vector<uint8_t>{0, 0, 0, 1}));
+      EXPECT_EQ(std::vector<uint8_t>(own.data(), own.data() + 4),
+                (std::vector<uint8_t>{0, 0, 0, 1}));
       EXPECT_EQ((own[4] & 0x1F) == 7, packets[i].key);
     }
     EXPECT_EQ(info.decodePosition, i);
@@ -104,11 +107,11 @@ uint64_t FileSize(const std::string& path) {
 struct VideoCase {
   const char* fixture;
   uint32_t videoType;
-  uint32_t subType;     // 0: the codec tag itself
+  uint32_t subType;  // 0: the codec tag itself
   uint32_t colorFormat;
   uint32_t fieldOrder;
-  bool measuredBitRate;  // the movie's data rate, not the stream header's
-  bool streamAspect;     // the display ratio comes from the DV stream, not the movie
+  bool measuredBitRate;            // the movie's data rate, not the stream header's
+  bool streamAspect;               // the display ratio comes from the DV stream, not the movie
   uint32_t width = 0, height = 0;  // 0: ffprobe's; DVCPRO HD replaces the stored sizes
 };
 
@@ -160,7 +163,8 @@ TEST_F(ReaderVideo, VideoRecordsAndFramesAgreeWithFfprobe) {
     EXPECT_EQ(info.frameCount, packets.size());
     EXPECT_EQ(video.size, sizeof(SPlugVideoStreamInfo));
     EXPECT_EQ(video.videoType, c.videoType);
-    EXPECT_EQ(video.videoSubType, c.subType != 0 ? c.subType : Code(Field(fields, "codec_tag_string")));
+    EXPECT_EQ(video.videoSubType,
+              c.subType != 0 ? c.subType : Code(Field(fields, "codec_tag_string")));
     EXPECT_EQ(video.colorFormat, c.colorFormat);
     EXPECT_EQ(video.fieldOrder, c.fieldOrder);
     EXPECT_EQ(video.componentDepth, -1);
@@ -290,9 +294,9 @@ TEST_F(ReaderVideo, DirectReadAheadToggledMidStream) {
   };
   const uint32_t n = uint32_t(packets.size());
   const Step steps[] = {
-      {false, 0, 0, n / 3, 1},           {true, 0x100000, n / 3, n / 3, 1},
-      {true, 100, 0, n, 3},              {true, 0x180000, n - 1, n, n - 1},
-      {false, 0, 1, n - 1, 2},           {true, 0x400000, 0, n, 1},
+      {false, 0, 0, n / 3, 1}, {true, 0x100000, n / 3, n / 3, 1},
+      {true, 100, 0, n, 3},    {true, 0x180000, n - 1, n, n - 1},
+      {false, 0, 1, n - 1, 2}, {true, 0x400000, 0, n, 1},
   };
   for (const Step& step : steps) {
     SCOPED_TRACE(testing::Message() << "read-ahead " << step.on << " size " << step.size);

@@ -78,8 +78,8 @@ TEST(AvcToAnnexB, EveryLengthSizeGrowsToStartCodesAndReportsTheNewSize) {
     expected.insert(expected.end(), body.begin(), body.end());
     frame.resize(expected.size() + 7, 0xCC);  // room, and a guard beyond it
 
-    const auto grown = ConvertAvcToAnnexB(config, c.key, frame.data(), size,
-                                          uint32_t(expected.size()));
+    const auto grown =
+        ConvertAvcToAnnexB(config, c.key, frame.data(), size, uint32_t(expected.size()));
     ASSERT_TRUE(grown.has_value());
     EXPECT_EQ(*grown, expected.size());
     EXPECT_EQ(Bytes(frame.begin(), frame.begin() + *grown), expected);
@@ -96,8 +96,13 @@ TEST(AvcToAnnexB, MalformedOrOversizedSamplesStayInsideTheBuffer) {
     Bytes expected;  // empty: refused
   };
   const Case cases[] = {
-      {"length past the end keeps what exists", 4, {0, 0, 0, 9, 0x41, 0x42}, {0, 0, 0, 1, 0x41, 0x42}},
-      {"trailing bytes shorter than a length", 4, {0, 0, 0, 1, 0x41, 0xAA, 0xBB},
+      {"length past the end keeps what exists",
+       4,
+       {0, 0, 0, 9, 0x41, 0x42},
+       {0, 0, 0, 1, 0x41, 0x42}},
+      {"trailing bytes shorter than a length",
+       4,
+       {0, 0, 0, 1, 0x41, 0xAA, 0xBB},
        {0, 0, 0, 1, 0x41, 0xAA, 0xBB}},
       {"huge two-byte length", 2, {0xFF, 0xFF, 0x41}, {0, 0, 0, 1, 0x41}},
       {"single byte frame", 2, {0x41}, {0x41}},
@@ -129,7 +134,8 @@ TEST(ImxUnwrap, PayloadMovesToTheFrontAndIsPaddedToTheNominalSize) {
   for (uint32_t i = 0; i < payload.size(); ++i) payload[i] = uint8_t(i * 7 + 1);
   Bytes padded = payload;
   padded.resize(250000, 0);
-  const Bytes lying = Concat({key, {0x88}, Bytes(8, 0xFF), {1, 2, 3}});  // eight length bytes, all ones
+  const Bytes lying =
+      Concat({key, {0x88}, Bytes(8, 0xFF), {1, 2, 3}});  // eight length bytes, all ones
   Bytes lyingOut = {1, 2, 3};
   lyingOut.resize(40, 0);
   struct Case {
@@ -139,8 +145,8 @@ TEST(ImxUnwrap, PayloadMovesToTheFrontAndIsPaddedToTheNominalSize) {
     Bytes expected;
   };
   const Case cases[] = {
-      {"BER length 240000", Concat({key, {0x83, 0x03, 0xA9, 0x80}, payload}), *ImxNominalFrameSize(FourCC("mx5p")),
-       300000, padded},
+      {"BER length 240000", Concat({key, {0x83, 0x03, 0xA9, 0x80}, payload}),
+       *ImxNominalFrameSize(FourCC("mx5p")), 300000, padded},
       {"no KLV key: unchanged", Bytes(1000, 0x11), 250000, 1000, Bytes(1000, 0x11)},
       {"lying length", lying, 40, 64, lyingOut},
       {"nominal size beyond the buffer: unchanged", lying, 250000, uint32_t(lying.size()), lying},
@@ -164,12 +170,12 @@ TEST(DnxhdVariant, CompressionIdAndFrameRateChooseFieldOrderAndSubType) {
     uint32_t subType;
   };
   const Case cases[] = {
-      {218, 25, 1, 0, 1},         {218, 30000, 1001, 0, 5},   {211, 25, 1, 2, 11},
-      {211, 24, 1, 2, 19},        {211, 30, 1, 2, 15},        {228, 60000, 1001, 2, 21},
-      {228, 24000, 1001, 2, 24},  {228, 30, 1, 2, 27},        {228, 50, 1, 2, 31},
-      {228, 25, 1, 2, 29},        {226, 60000, 1001, 2, 22},  {227, 50, 1, 2, 30},
-      {219, 50, 2, 0, 0},         {220, 30, 1, 0, 7},         {229, 24, 1, 2, 18},
-      {212, 25, 1, -1, 0},        {210, 25, 1, -1, 0},        {230, 25, 1, -1, 0},
+      {218, 25, 1, 0, 1},        {218, 30000, 1001, 0, 5},  {211, 25, 1, 2, 11},
+      {211, 24, 1, 2, 19},       {211, 30, 1, 2, 15},       {228, 60000, 1001, 2, 21},
+      {228, 24000, 1001, 2, 24}, {228, 30, 1, 2, 27},       {228, 50, 1, 2, 31},
+      {228, 25, 1, 2, 29},       {226, 60000, 1001, 2, 22}, {227, 50, 1, 2, 30},
+      {219, 50, 2, 0, 0},        {220, 30, 1, 0, 7},        {229, 24, 1, 2, 18},
+      {212, 25, 1, -1, 0},       {210, 25, 1, -1, 0},       {230, 25, 1, -1, 0},
       {213, 25, 0, 2, 13},
   };
   for (const Case& c : cases) {

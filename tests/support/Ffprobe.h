@@ -15,35 +15,35 @@
 namespace zeb::test {
 
 struct ProbeStream {
-    int index = -1;
-    uint32_t trackId = 0;    // ffprobe's stream id: the track ID for QuickTime and MP4
-    std::string codecType;  // "video", "audio", "data", ...
-    std::string codecTag;   // four characters, e.g. "avc1"
-    std::string codecName;  // e.g. "h264"
-    uint32_t timeBaseDen = 0;
+  int index = -1;
+  uint32_t trackId = 0;   // ffprobe's stream id: the track ID for QuickTime and MP4
+  std::string codecType;  // "video", "audio", "data", ...
+  std::string codecTag;   // four characters, e.g. "avc1"
+  std::string codecName;  // e.g. "h264"
+  uint32_t timeBaseDen = 0;
 };
 
 struct ProbePacket {
-    int streamIndex = -1;
-    bool hasPts = false;
-    bool hasDts = false;
-    int64_t pts = 0;
-    int64_t dts = 0;
-    int64_t duration = 0;
-    uint64_t size = 0;
-    int64_t pos = -1;      // file offset; -1 when ffprobe does not know
-    bool key = false;      // flags K
-    bool discard = false;  // flags D
-    std::string sha256;    // lower-case hex of the packet's bytes
+  int streamIndex = -1;
+  bool hasPts = false;
+  bool hasDts = false;
+  int64_t pts = 0;
+  int64_t dts = 0;
+  int64_t duration = 0;
+  uint64_t size = 0;
+  int64_t pos = -1;      // file offset; -1 when ffprobe does not know
+  bool key = false;      // flags K
+  bool discard = false;  // flags D
+  std::string sha256;    // lower-case hex of the packet's bytes
 };
 
 struct ProbeResult {
-    bool ok = false;
-    std::string error;
-    std::vector<ProbeStream> streams;
-    std::vector<ProbePacket> packets;
+  bool ok = false;
+  std::string error;
+  std::vector<ProbeStream> streams;
+  std::vector<ProbePacket> packets;
 
-    std::vector<ProbePacket> PacketsOf(int streamIndex) const;
+  std::vector<ProbePacket> PacketsOf(int streamIndex) const;
 };
 
 // `options` go before the file name (demuxer options such as -ignore_editlist).

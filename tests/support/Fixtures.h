@@ -15,8 +15,8 @@
 namespace zeb::test {
 
 struct FixtureRecipe {
-    const char* name;       // "avc1_bframes.mov"
-    const char* arguments;  // "-f lavfi -i testsrc2=... -c:v libx264 -bf 2"
+  const char* name;       // "avc1_bframes.mov"
+  const char* arguments;  // "-f lavfi -i testsrc2=... -c:v libx264 -bf 2"
 };
 
 std::span<const FixtureRecipe> FixtureRecipes();

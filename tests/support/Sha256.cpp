@@ -21,53 +21,56 @@ constexpr std::array<uint32_t, 64> kRound = {
 uint32_t Rotate(uint32_t value, int bits) { return (value >> bits) | (value << (32 - bits)); }
 
 void Compress(std::array<uint32_t, 8>& state, std::span<const uint8_t, 64> block) {
-    std::array<uint32_t, 64> w{};
-    for (size_t i = 0; i < 16; ++i) {
-        w[i] = uint32_t{block[4 * i]} << 24 | uint32_t{block[4 * i + 1]} << 16 | uint32_t{block[4 * i + 2]} << 8 |
-               block[4 * i + 3];
-    }
-    for (size_t i = 16; i < 64; ++i) {
-        const uint32_t s0 = Rotate(w[i - 15], 7) ^ Rotate(w[i - 15], 18) ^ (w[i - 15] >> 3);
-        const uint32_t s1 = Rotate(w[i - 2], 17) ^ Rotate(w[i - 2], 19) ^ (w[i - 2] >> 10);
-        w[i] = w[i - 16] + s0 + w[i - 7] + s1;
-    }
-    auto [a, b, c, d, e, f, g, h] = state;
-    for (size_t i = 0; i < 64; ++i) {
-        const uint32_t t1 = h + (Rotate(e, 6) ^ Rotate(e, 11) ^ Rotate(e, 25)) + ((e & f) ^ (~e & g)) + kRound[i] + w[i];
-        const uint32_t t2 = (Rotate(a, 2) ^ Rotate(a, 13) ^ Rotate(a, 22)) + ((a & b) ^ (a & c) ^ (b & c));
-        h = g;
-        g = f;
-        f = e;
-        e = d + t1;
-        d = c;
-        c = b;
-        b = a;
-        a = t1 + t2;
-    }
-    const std::array<uint32_t, 8> add = {a, b, c, d, e, f, g, h};
-    for (size_t i = 0; i < 8; ++i) state[i] += add[i];
+  std::array<uint32_t, 64> w{};
+  for (size_t i = 0; i < 16; ++i) {
+    w[i] = uint32_t{block[4 * i]} << 24 | uint32_t{block[4 * i + 1]} << 16 |
+           uint32_t{block[4 * i + 2]} << 8 | block[4 * i + 3];
+  }
+  for (size_t i = 16; i < 64; ++i) {
+    const uint32_t s0 = Rotate(w[i - 15], 7) ^ Rotate(w[i - 15], 18) ^ (w[i - 15] >> 3);
+    const uint32_t s1 = Rotate(w[i - 2], 17) ^ Rotate(w[i - 2], 19) ^ (w[i - 2] >> 10);
+    w[i] = w[i - 16] + s0 + w[i - 7] + s1;
+  }
+  auto [a, b, c, d, e, f, g, h] = state;
+  for (size_t i = 0; i < 64; ++i) {
+    const uint32_t t1 = h + (Rotate(e, 6) ^ Rotate(e, 11) ^ Rotate(e, 25)) + ((e & f) ^ (~e & g)) +
+                        kRound[i] + w[i];
+    const uint32_t t2 =
+        (Rotate(a, 2) ^ Rotate(a, 13) ^ Rotate(a, 22)) + ((a & b) ^ (a & c) ^ (b & c));
+    h = g;
+    g = f;
+    f = e;
+    e = d + t1;
+    d = c;
+    c = b;
+    b = a;
+    a = t1 + t2;
+  }
+  const std::array<uint32_t, 8> add = {a, b, c, d, e, f, g, h};
+  for (size_t i = 0; i < 8; ++i) state[i] += add[i];
 }
 
 }  // namespace
 
 std::string Sha256Hex(std::span<const uint8_t> bytes) {
-    std::array<uint32_t, 8> state = {0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a,
-                                     0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19};
-    const size_t whole = bytes.size() / 64 * 64;
-    for (size_t at = 0; at < whole; at += 64) Compress(state, bytes.subspan(at).first<64>());
-    std::vector<uint8_t> tail(bytes.begin() + static_cast<std::ptrdiff_t>(whole), bytes.end());
-    tail.push_back(0x80);
-    while (tail.size() % 64 != 56) tail.push_back(0);
-    const uint64_t bits = uint64_t{bytes.size()} * 8;
-    for (int shift = 56; shift >= 0; shift -= 8) tail.push_back(static_cast<uint8_t>(bits >> shift));
-    for (size_t at = 0; at < tail.size(); at += 64) Compress(state, std::span<const uint8_t>(tail).subspan(at).first<64>());
-    std::string hex;
-    for (uint32_t word : state) {
-        char text[9];
-        std::snprintf(text, sizeof text, "%08x", word);
-        hex += text;
-    }
-    return hex;
+  std::array<uint32_t, 8> state = {0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a,
+                                   0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19};
+  const size_t whole = bytes.size() / 64 * 64;
+  for (size_t at = 0; at < whole; at += 64) Compress(state, bytes.subspan(at).first<64>());
+  std::vector<uint8_t> tail(bytes.begin() + static_cast<std::ptrdiff_t>(whole), bytes.end());
+  tail.push_back(0x80);
+  while (tail.size() % 64 != 56) tail.push_back(0);
+  const uint64_t bits = uint64_t{bytes.size()} * 8;
+  for (int shift = 56; shift >= 0; shift -= 8) tail.push_back(static_cast<uint8_t>(bits >> shift));
+  for (size_t at = 0; at < tail.size(); at += 64)
+    Compress(state, std::span<const uint8_t>(tail).subspan(at).first<64>());
+  std::string hex;
+  for (uint32_t word : state) {
+    char text[9];
+    std::snprintf(text, sizeof text, "%08x", word);
+    hex += text;
+  }
+  return hex;
 }
 
 }  // namespace zeb::test

@@ -74,15 +74,15 @@ int RunAudio(const PluginLibrary& plugin, const CommandLine& line) {
     out.open(out_path, std::ios::binary | std::ios::trunc);
     if (!out) throw std::runtime_error("cannot write " + out_path);
   }
-  const AudioTally tally = ReadAllAudio(session, stream, [&](const SPlugFrameInfo& info,
-                                                             const uint8_t* data) {
-    if (out.is_open()) out.write(reinterpret_cast<const char*>(data), info.dataSize);
-    if (!line.json) {
-      std::cout << "block at " << info.decodePosition << ": " << info.unitCount << " packets, "
-                << info.dataSize << " bytes"
-                << (info.streamState == PLUG_STREAMSTATE_END_ ? " (last)" : "") << '\n';
-    }
-  });
+  const AudioTally tally =
+      ReadAllAudio(session, stream, [&](const SPlugFrameInfo& info, const uint8_t* data) {
+        if (out.is_open()) out.write(reinterpret_cast<const char*>(data), info.dataSize);
+        if (!line.json) {
+          std::cout << "block at " << info.decodePosition << ": " << info.unitCount << " packets, "
+                    << info.dataSize << " bytes"
+                    << (info.streamState == PLUG_STREAMSTATE_END_ ? " (last)" : "") << '\n';
+        }
+      });
   if (line.json) {
     JsonWriter json(std::cout);
     json.BeginObject()

@@ -14,8 +14,7 @@ struct AudioTally {
   uint64_t checksum = 0xcbf29ce484222325ull;  // FNV-1a 64 of every byte, in order
 };
 
-using AudioVisitor =
-    std::function<void(const SPlugFrameInfo& info, const uint8_t* data)>;
+using AudioVisitor = std::function<void(const SPlugFrameInfo& info, const uint8_t* data)>;
 
 // Throws std::runtime_error naming the block and the result code on a failed read.
 AudioTally ReadAllAudio(ReaderSession& session, const SPlugStreamInfo& stream,

@@ -3,8 +3,8 @@
 
 const std::vector<Command>& AllCommands() {
   static const std::vector<Command> commands = {
-      {"demo", "[FILE]", "library information, then probe, frames and audio of a movie (the default)",
-       RunDemo},
+      {"demo", "[FILE]",
+       "library information, then probe, frames and audio of a movie (the default)", RunDemo},
       {"info", "", "library information, media-layer start-up and the filled export slots",
        RunInfo},
       {"probe", "[FILE]", "the video and audio stream records of a movie", RunProbe},

@@ -15,8 +15,8 @@ void SummariseFrames(ReaderSession& session) {
 }
 
 void SummariseAudio(ReaderSession& session, uint32_t index) {
-  const AudioTally tally =
-      ReadAllAudio(session, session.AudioStream(index), [](const SPlugFrameInfo&, const uint8_t*) {});
+  const AudioTally tally = ReadAllAudio(session, session.AudioStream(index),
+                                        [](const SPlugFrameInfo&, const uint8_t*) {});
   std::cout << "read audio stream " << index << ": " << tally.packets << " packets in "
             << tally.blocks << " blocks (" << tally.bytes << " bytes)\n";
 }

@@ -11,11 +11,16 @@
 
 const char* FrameTypeName(uint32_t type) {
   switch (type) {
-    case PLUG_FRAME_COMPRESS_TYPE_I_: return "I";
-    case PLUG_FRAME_COMPRESS_TYPE_P_: return "P";
-    case PLUG_FRAME_COMPRESS_TYPE_B_: return "B";
-    case PLUG_FRAME_COMPRESS_TYPE_IDR_: return "IDR";
-    default: return "?";
+    case PLUG_FRAME_COMPRESS_TYPE_I_:
+      return "I";
+    case PLUG_FRAME_COMPRESS_TYPE_P_:
+      return "P";
+    case PLUG_FRAME_COMPRESS_TYPE_B_:
+      return "B";
+    case PLUG_FRAME_COMPRESS_TYPE_IDR_:
+      return "IDR";
+    default:
+      return "?";
   }
 }
 

@@ -15,9 +15,9 @@ struct Family {
 };
 
 constexpr Family kFamilies[] = {
-    {"video decoder", 1, 11},    {"video encoder", 101, 111}, {"audio decoder", 200, 211},
-    {"audio encoder", 300, 311}, {"reader", 400, 431},        {"muxer", 500, 511},
-    {"library information", 600, 602}, {"settings", 700, 702}, {"start-up", 1000, 1000},
+    {"video decoder", 1, 11},          {"video encoder", 101, 111}, {"audio decoder", 200, 211},
+    {"audio encoder", 300, 311},       {"reader", 400, 431},        {"muxer", 500, 511},
+    {"library information", 600, 602}, {"settings", 700, 702},      {"start-up", 1000, 1000},
 };
 
 struct LibraryFacts {

@@ -8,8 +8,10 @@
 
 PluginLibrary::PluginLibrary(const std::string& path) : path_(path) {
   module_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (module_ == nullptr) throw std::runtime_error(std::string("cannot load plug-in: ") + dlerror());
-  lookup_ = reinterpret_cast<PFN_ZEBPlugGetProcByOrdinal>(dlsym(module_, "ZEBPlugGetProcByOrdinal"));
+  if (module_ == nullptr)
+    throw std::runtime_error(std::string("cannot load plug-in: ") + dlerror());
+  lookup_ =
+      reinterpret_cast<PFN_ZEBPlugGetProcByOrdinal>(dlsym(module_, "ZEBPlugGetProcByOrdinal"));
   if (lookup_ == nullptr) {
     dlclose(module_);
     throw std::runtime_error(path + " has no ZEBPlugGetProcByOrdinal export");

@@ -52,7 +52,8 @@ int RunProbe(const PluginLibrary& plugin, const CommandLine& line) {
     json.BeginObject().Field("file", path).Key("video").BeginArray();
     if (video_count > 0) WriteFieldsJson(json, VideoFields(session.VideoStream()));
     json.EndArray().Key("audio").BeginArray();
-    for (uint32_t i = 0; i < audio_count; ++i) WriteFieldsJson(json, AudioFields(session.AudioStream(i)));
+    for (uint32_t i = 0; i < audio_count; ++i)
+      WriteFieldsJson(json, AudioFields(session.AudioStream(i)));
     json.EndArray().EndObject();
     std::cout << '\n';
     return 0;

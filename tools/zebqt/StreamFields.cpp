@@ -6,12 +6,18 @@ namespace {
 
 const char* FieldOrderName(uint32_t order) {
   switch (order) {
-    case PLUG_FIELD_ORDER_TOP_FIRST_: return "top first";
-    case PLUG_FIELD_ORDER_BOTTOM_FIRST_: return "bottom first";
-    case PLUG_FIELD_ORDER_PROGRESSIVE_: return "progressive";
-    case PLUG_FIELD_ORDER_TOP_FIRST_SEPARATE_: return "top first, separate fields";
-    case PLUG_FIELD_ORDER_BOTTOM_FIRST_SEPARATE_: return "bottom first, separate fields";
-    default: return "unknown";
+    case PLUG_FIELD_ORDER_TOP_FIRST_:
+      return "top first";
+    case PLUG_FIELD_ORDER_BOTTOM_FIRST_:
+      return "bottom first";
+    case PLUG_FIELD_ORDER_PROGRESSIVE_:
+      return "progressive";
+    case PLUG_FIELD_ORDER_TOP_FIRST_SEPARATE_:
+      return "top first, separate fields";
+    case PLUG_FIELD_ORDER_BOTTOM_FIRST_SEPARATE_:
+      return "bottom first, separate fields";
+    default:
+      return "unknown";
   }
 }
 

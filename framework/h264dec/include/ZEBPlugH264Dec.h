@@ -9,8 +9,7 @@
  * One analyser serves one thread at a time; different analysers are
  * independent.
  */
-#ifndef ZEB_PLUG_H264_DEC_H
-#define ZEB_PLUG_H264_DEC_H
+#pragma once
 
 #include <stdint.h>
 
@@ -68,6 +67,4 @@ typedef uint32_t (*ZEBGetH264VideoStreamInfoFn)(void* analyzer, SPlugVideoStream
 
 #ifdef __cplusplus
 }
-#endif
-
 #endif

@@ -2,8 +2,7 @@
  * ZEBSoftCodecIOU: the elementary-stream buffer and the network-path helper
  * of the host framework.
  */
-#ifndef ZEB_SOFT_CODEC_IO_H
-#define ZEB_SOFT_CODEC_IO_H
+#pragma once
 
 #include <stddef.h>
 #include <stdint.h>
@@ -26,41 +25,42 @@
  * the next GetDate or Close; the consumer may write to them.
  */
 class ZEBIO_API CSoftEsBuffer {
-public:
-    CSoftEsBuffer();
-    ~CSoftEsBuffer();
-    CSoftEsBuffer(const CSoftEsBuffer&) = delete;
-    CSoftEsBuffer& operator=(const CSoftEsBuffer&) = delete;
+ public:
+  CSoftEsBuffer();
+  ~CSoftEsBuffer();
+  CSoftEsBuffer(const CSoftEsBuffer&) = delete;
+  CSoftEsBuffer& operator=(const CSoftEsBuffer&) = delete;
 
-    /* Discards any content and starts empty. False when the capacity could
-       not be reserved; the buffer then stores every unit on its own. */
-    bool Init(uint32_t capacity);
+  /* Discards any content and starts empty. False when the capacity could
+     not be reserved; the buffer then stores every unit on its own. */
+  bool Init(uint32_t capacity);
 
-    /* Copies a unit and its side block. False, with nothing stored, before
-       Init, after SetEndOfInput, for a size below 1, a negative side size, a
-       null pointer with a positive size, or when memory runs out. */
-    bool PutDate(uint32_t index, const uint8_t* data, int32_t size, const uint8_t* side, int32_t sideSize);
+  /* Copies a unit and its side block. False, with nothing stored, before
+     Init, after SetEndOfInput, for a size below 1, a negative side size, a
+     null pointer with a positive size, or when memory runs out. */
+  bool PutDate(uint32_t index, const uint8_t* data, int32_t size, const uint8_t* side,
+               int32_t sideSize);
 
-    /* Takes the oldest unit. `size` below 1 means that nothing is waiting;
-       the pointers are then null. `state` is PLUG_STREAMSTATE_END_ (2) for
-       the last unit once SetEndOfInput has been called (and for every empty
-       answer after it), else PLUG_STREAMSTATE_MORE_ (1). Null outputs are
-       skipped. */
-    void GetDate(uint32_t* index, uint8_t** data, int32_t* size, uint8_t** side, int32_t* sideSize,
-                 uint32_t* state);
+  /* Takes the oldest unit. `size` below 1 means that nothing is waiting;
+     the pointers are then null. `state` is PLUG_STREAMSTATE_END_ (2) for
+     the last unit once SetEndOfInput has been called (and for every empty
+     answer after it), else PLUG_STREAMSTATE_MORE_ (1). Null outputs are
+     skipped. */
+  void GetDate(uint32_t* index, uint8_t** data, int32_t* size, uint8_t** side, int32_t* sideSize,
+               uint32_t* state);
 
-    /* No more units will be put. */
-    void SetEndOfInput();
+  /* No more units will be put. */
+  void SetEndOfInput();
 
-    /* Frees every unit and the reserved area; Init makes the buffer usable again. */
-    void Close();
+  /* Frees every unit and the reserved area; Init makes the buffer usable again. */
+  void Close();
 
-    /* Units waiting to be taken. */
-    size_t Count() const;
+  /* Units waiting to be taken. */
+  size_t Count() const;
 
-private:
-    struct Impl;
-    Impl* impl_;
+ private:
+  struct Impl;
+  Impl* impl_;
 };
 
 /*
@@ -81,5 +81,3 @@ private:
  * not written then.
  */
 extern "C" ZEBIO_API int32_t ConvertUNC2LocalPathName(const char16_t* in, char16_t* out);
-
-#endif

@@ -12,26 +12,26 @@
 namespace zeb::io {
 
 class ByteRing {
-public:
-    // Drops every span and reserves `capacity` bytes; false when the memory
-    // cannot be had (the ring is then empty, with capacity 0).
-    bool Reset(size_t capacity);
+ public:
+  // Drops every span and reserves `capacity` bytes; false when the memory
+  // cannot be had (the ring is then empty, with capacity 0).
+  bool Reset(size_t capacity);
 
-    // Offset of a new span of `length` (> 0) bytes, or nothing when it does not fit.
-    std::optional<size_t> Allocate(size_t length);
-    void ReleaseOldest();
+  // Offset of a new span of `length` (> 0) bytes, or nothing when it does not fit.
+  std::optional<size_t> Allocate(size_t length);
+  void ReleaseOldest();
 
-    uint8_t* At(size_t offset) { return bytes_.get() + offset; }
+  uint8_t* At(size_t offset) { return bytes_.get() + offset; }
 
-private:
-    struct Span {
-        size_t offset;
-        size_t length;
-    };
+ private:
+  struct Span {
+    size_t offset;
+    size_t length;
+  };
 
-    std::unique_ptr<uint8_t[]> bytes_;
-    size_t capacity_ = 0;
-    std::deque<Span> live_;
+  std::unique_ptr<uint8_t[]> bytes_;
+  size_t capacity_ = 0;
+  std::deque<Span> live_;
 };
 
 }  // namespace zeb::io

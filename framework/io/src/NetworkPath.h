@@ -9,8 +9,8 @@ namespace zeb::io {
 
 // A mounted network share: its source as //host/share and where it is mounted.
 struct ShareMount {
-    std::string source;
-    std::string mountPoint;
+  std::string source;
+  std::string mountPoint;
 };
 
 // The network shares of a mount table in /proc/self/mounts form; octal
@@ -19,8 +19,8 @@ std::vector<ShareMount> ParseShareMounts(std::string_view table);
 
 // What the machine knows to map network paths: its shares and its names.
 struct LocalMachine {
-    std::vector<ShareMount> mounts;
-    std::vector<std::string> hostNames;
+  std::vector<ShareMount> mounts;
+  std::vector<std::string> hostNames;
 };
 
 // Maps a UTF-8 path by the rules of ConvertUNC2LocalPathName.

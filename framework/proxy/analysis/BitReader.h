@@ -1,5 +1,4 @@
-#ifndef ZEB_FRAMEWORK_PROXY_ANALYSIS_BIT_READER_H
-#define ZEB_FRAMEWORK_PROXY_ANALYSIS_BIT_READER_H
+#pragma once
 
 #include <cstddef>
 #include <cstdint>
@@ -32,12 +31,10 @@ class BitReader {
 
   std::span<const uint8_t> bytes_;
   Escaping escaping_;
-  size_t nextByte_ = 0;     // index of the next byte to load
-  uint32_t current_ = 0;    // the byte being read
-  unsigned bitsLeft_ = 0;   // unread bits of current_
-  unsigned zeroRun_ = 0;    // zero bytes loaded in a row (for emulation prevention)
+  size_t nextByte_ = 0;    // index of the next byte to load
+  uint32_t current_ = 0;   // the byte being read
+  unsigned bitsLeft_ = 0;  // unread bits of current_
+  unsigned zeroRun_ = 0;   // zero bytes loaded in a row (for emulation prevention)
 };
 
 }  // namespace zeb::analysis
-
-#endif

@@ -1,5 +1,4 @@
-#ifndef ZEB_FRAMEWORK_PROXY_ANALYSIS_BYTE_VIEW_H
-#define ZEB_FRAMEWORK_PROXY_ANALYSIS_BYTE_VIEW_H
+#pragma once
 
 #include <cstdint>
 #include <span>
@@ -13,5 +12,3 @@ inline std::span<const uint8_t> ByteView(const uint8_t* data, uint32_t size) {
 }
 
 }  // namespace zeb::analysis
-
-#endif

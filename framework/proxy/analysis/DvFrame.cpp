@@ -83,7 +83,7 @@ DvPacks FindVauxPacks(std::span<const uint8_t> frame) {
 uint32_t SdFieldOrder(const DvPacks& packs) {
   if (!packs.sourceControl) return PLUG_FIELD_ORDER_BOTTOM_FIRST_;
   const uint8_t flags = (*packs.sourceControl)[3];
-  const bool interlaced = (flags & 0x10) != 0;  // IL
+  const bool interlaced = (flags & 0x10) != 0;       // IL
   const bool firstFieldFirst = (flags & 0x40) != 0;  // FS: field 1 is output first
   if (!interlaced) return PLUG_FIELD_ORDER_PROGRESSIVE_;
   // Standard-definition DV is bottom field first, which it signals as field 1 first.

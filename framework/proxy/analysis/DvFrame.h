@@ -1,5 +1,4 @@
-#ifndef ZEB_FRAMEWORK_PROXY_ANALYSIS_DV_FRAME_H
-#define ZEB_FRAMEWORK_PROXY_ANALYSIS_DV_FRAME_H
+#pragma once
 
 #include <cstdint>
 #include <span>
@@ -13,5 +12,3 @@ namespace zeb::analysis {
 uint32_t DescribeDvFrame(std::span<const uint8_t> frame, SPlugVideoStreamInfo* info);
 
 }  // namespace zeb::analysis
-
-#endif

@@ -13,9 +13,12 @@ namespace {
 uint32_t PictureType(H264SliceKind kind) {
   switch (kind) {
     case H264SliceKind::kP:
-    case H264SliceKind::kSp: return PLUG_FRAME_COMPRESS_TYPE_P_;
-    case H264SliceKind::kB: return PLUG_FRAME_COMPRESS_TYPE_B_;
-    default: return PLUG_FRAME_COMPRESS_TYPE_I_;
+    case H264SliceKind::kSp:
+      return PLUG_FRAME_COMPRESS_TYPE_P_;
+    case H264SliceKind::kB:
+      return PLUG_FRAME_COMPRESS_TYPE_B_;
+    default:
+      return PLUG_FRAME_COMPRESS_TYPE_I_;
   }
 }
 

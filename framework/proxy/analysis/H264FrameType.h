@@ -1,5 +1,4 @@
-#ifndef ZEB_FRAMEWORK_PROXY_ANALYSIS_H264_FRAME_TYPE_H
-#define ZEB_FRAMEWORK_PROXY_ANALYSIS_H264_FRAME_TYPE_H
+#pragma once
 
 #include <cstdint>
 #include <span>
@@ -11,5 +10,3 @@ namespace zeb::analysis {
 uint32_t ClassifyH264AccessUnit(std::span<const uint8_t> accessUnit);
 
 }  // namespace zeb::analysis
-
-#endif

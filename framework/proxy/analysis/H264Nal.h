@@ -1,5 +1,4 @@
-#ifndef ZEB_FRAMEWORK_PROXY_ANALYSIS_H264_NAL_H
-#define ZEB_FRAMEWORK_PROXY_ANALYSIS_H264_NAL_H
+#pragma once
 
 #include <cstdint>
 #include <optional>
@@ -30,5 +29,3 @@ std::optional<H264Nal> ReadH264Nal(std::span<const uint8_t> unit);
 bool IsH264SliceNal(H264NalType type);
 
 }  // namespace zeb::analysis
-
-#endif

@@ -1,5 +1,4 @@
-#ifndef ZEB_FRAMEWORK_PROXY_ANALYSIS_H264_PPS_H
-#define ZEB_FRAMEWORK_PROXY_ANALYSIS_H264_PPS_H
+#pragma once
 
 #include <cstdint>
 #include <optional>
@@ -21,5 +20,3 @@ struct H264Pps {
 std::optional<H264Pps> ParseH264Pps(std::span<const uint8_t> payload);
 
 }  // namespace zeb::analysis
-
-#endif

@@ -1,5 +1,4 @@
-#ifndef ZEB_FRAMEWORK_PROXY_ANALYSIS_H264_SEI_H
-#define ZEB_FRAMEWORK_PROXY_ANALYSIS_H264_SEI_H
+#pragma once
 
 #include <array>
 #include <cstddef>
@@ -40,5 +39,3 @@ std::optional<H264PicTiming> FindH264PicTiming(std::span<const uint8_t> payload)
 std::optional<H264PicStruct> ReadH264PicStruct(const H264PicTiming& timing, const H264Sps& sps);
 
 }  // namespace zeb::analysis
-
-#endif

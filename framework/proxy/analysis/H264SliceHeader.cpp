@@ -46,8 +46,8 @@ std::optional<H264SliceStart> ReadH264SliceStart(BitReader& reader) {
   return start;
 }
 
-std::optional<H264SliceFields> ReadH264SliceFields(BitReader& reader, bool idr,
-                                                   const H264Sps& sps, const H264Pps& pps) {
+std::optional<H264SliceFields> ReadH264SliceFields(BitReader& reader, bool idr, const H264Sps& sps,
+                                                   const H264Pps& pps) {
   H264SliceFields fields;
   uint32_t colourPlane = 0, frameNum = 0, idrPicId = 0;
   if ((sps.separateColourPlane && !reader.ReadBits(2, &colourPlane)) ||

@@ -1,5 +1,4 @@
-#ifndef ZEB_FRAMEWORK_PROXY_ANALYSIS_H264_SLICE_HEADER_H
-#define ZEB_FRAMEWORK_PROXY_ANALYSIS_H264_SLICE_HEADER_H
+#pragma once
 
 #include <cstdint>
 #include <optional>
@@ -33,9 +32,7 @@ std::optional<H264SliceStart> ReadH264SliceStart(BitReader& reader);
 
 // Continues after ReadH264SliceStart up to the picture-order-count fields
 // (7.3.3), with the parameter sets the slice names.
-std::optional<H264SliceFields> ReadH264SliceFields(BitReader& reader, bool idr,
-                                                   const H264Sps& sps, const H264Pps& pps);
+std::optional<H264SliceFields> ReadH264SliceFields(BitReader& reader, bool idr, const H264Sps& sps,
+                                                   const H264Pps& pps);
 
 }  // namespace zeb::analysis
-
-#endif

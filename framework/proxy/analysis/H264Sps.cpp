@@ -20,13 +20,28 @@ constexpr uint32_t kMacroblockSize = 16;
 constexpr uint32_t kExtendedSar = 255;
 
 // Profiles whose SPS carries chroma format, bit depth and scaling lists (7.3.2.1.1).
-constexpr std::array<uint32_t, 13> kHighProfiles = {100, 110, 122, 244, 44, 83, 86,
+constexpr std::array<uint32_t, 13> kHighProfiles = {100, 110, 122, 244, 44,  83, 86,
                                                     118, 128, 138, 139, 134, 135};
 
 // Sample aspect ratios of aspect_ratio_idc 1 to 16 (table E-1).
 constexpr std::array<Ratio, 17> kSampleAspects = {{
-    {0, 0}, {1, 1}, {12, 11}, {10, 11}, {16, 11}, {40, 33}, {24, 11}, {20, 11}, {32, 11},
-    {80, 33}, {18, 11}, {15, 11}, {64, 33}, {160, 99}, {4, 3}, {3, 2}, {2, 1},
+    {0, 0},
+    {1, 1},
+    {12, 11},
+    {10, 11},
+    {16, 11},
+    {40, 33},
+    {24, 11},
+    {20, 11},
+    {32, 11},
+    {80, 33},
+    {18, 11},
+    {15, 11},
+    {64, 33},
+    {160, 99},
+    {4, 3},
+    {3, 2},
+    {2, 1},
 }};
 
 bool ReadUeUpTo(BitReader& reader, uint32_t max, uint32_t* value) {
@@ -217,8 +232,7 @@ bool ReadPictureSize(BitReader& reader, H264Sps& sps) {
   }
   const uint32_t chromaArrayType = sps.separateColourPlane ? 0 : sps.chromaFormatIdc;
   const uint64_t cropUnitX = (chromaArrayType == 1 || chromaArrayType == 2) ? 2 : 1;
-  const uint64_t cropUnitY =
-      (chromaArrayType == 1 ? 2 : 1) * (sps.frameMbsOnly ? 1 : 2);
+  const uint64_t cropUnitY = (chromaArrayType == 1 ? 2 : 1) * (sps.frameMbsOnly ? 1 : 2);
   const uint64_t cropX = cropUnitX * (uint64_t{crop[0]} + crop[1]);
   const uint64_t cropY = cropUnitY * (uint64_t{crop[2]} + crop[3]);
   if (cropX >= codedWidth || cropY >= codedHeight) return false;
@@ -243,9 +257,8 @@ std::optional<H264Sps> ParseH264Sps(std::span<const uint8_t> payload) {
   if (highProfile && !ReadHighProfileFields(reader, sps)) {
     return std::nullopt;
   }
-  if (!ReadUeUpTo(reader, kMaxLog2Minus4, &log2FrameNumMinus4) ||
-      !ReadPicOrderCount(reader, sps) || !ReadPictureSize(reader, sps) ||
-      !reader.ReadFlag(&vuiPresent)) {
+  if (!ReadUeUpTo(reader, kMaxLog2Minus4, &log2FrameNumMinus4) || !ReadPicOrderCount(reader, sps) ||
+      !ReadPictureSize(reader, sps) || !reader.ReadFlag(&vuiPresent)) {
     return std::nullopt;
   }
   sps.log2MaxFrameNum = log2FrameNumMinus4 + 4;

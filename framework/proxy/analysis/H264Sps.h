@@ -1,5 +1,4 @@
-#ifndef ZEB_FRAMEWORK_PROXY_ANALYSIS_H264_SPS_H
-#define ZEB_FRAMEWORK_PROXY_ANALYSIS_H264_SPS_H
+#pragma once
 
 #include <cstdint>
 #include <optional>
@@ -54,5 +53,3 @@ struct H264Sps {
 std::optional<H264Sps> ParseH264Sps(std::span<const uint8_t> payload);
 
 }  // namespace zeb::analysis
-
-#endif

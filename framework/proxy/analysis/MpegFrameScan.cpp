@@ -16,8 +16,7 @@ void KeepFirst(std::optional<T>& slot, std::optional<T> parsed) {
   if (!slot) slot = parsed;
 }
 
-void ReadExtension(std::span<const uint8_t> body, ExtensionOwner owner,
-                   MpegFrameHeaders& headers) {
+void ReadExtension(std::span<const uint8_t> body, ExtensionOwner owner, MpegFrameHeaders& headers) {
   const auto id = ReadMpegExtensionId(body);
   if (owner == ExtensionOwner::kSequence && id == MpegExtensionId::kSequence) {
     KeepFirst(headers.sequenceExtension, ParseMpegSequenceExtension(body));

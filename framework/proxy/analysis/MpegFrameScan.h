@@ -1,5 +1,4 @@
-#ifndef ZEB_FRAMEWORK_PROXY_ANALYSIS_MPEG_FRAME_SCAN_H
-#define ZEB_FRAMEWORK_PROXY_ANALYSIS_MPEG_FRAME_SCAN_H
+#pragma once
 
 #include <cstdint>
 #include <optional>
@@ -26,5 +25,3 @@ struct MpegFrameHeaders {
 MpegFrameHeaders ScanMpegFrame(std::span<const uint8_t> frame);
 
 }  // namespace zeb::analysis
-
-#endif

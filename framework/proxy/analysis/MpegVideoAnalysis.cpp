@@ -11,14 +11,21 @@ namespace zeb::analysis {
 
 namespace {
 
-constexpr uint32_t kBitRateUnit = 400;         // bit/s per unit of bit_rate_value
+constexpr uint32_t kBitRateUnit = 400;          // bit/s per unit of bit_rate_value
 constexpr uint64_t kVariableBitRate = 0x3FFFF;  // MPEG-1's "variable" marker
 constexpr uint32_t kMpeg1AspectLimit = 255;
 
 // frame_rate_code 1 to 8 (ISO/IEC 13818-2 table 6-4).
 constexpr std::array<Ratio, 9> kFrameRates = {{
-    {0, 0}, {24000, 1001}, {24, 1}, {25, 1}, {30000, 1001},
-    {30, 1}, {50, 1}, {60000, 1001}, {60, 1},
+    {0, 0},
+    {24000, 1001},
+    {24, 1},
+    {25, 1},
+    {30000, 1001},
+    {30, 1},
+    {50, 1},
+    {60000, 1001},
+    {60, 1},
 }};
 
 // MPEG-1 pel aspect ratio (pel height / pel width) in 1/10000, by
@@ -40,8 +47,7 @@ Ratio Mpeg1DisplayAspect(uint32_t width, uint32_t height, uint32_t code) {
   // The table's four-digit values stand for simple ratios: take the closest
   // sample aspect ratio with terms up to 255.
   const Ratio sample = ReduceRatio(10000, kMpeg1PelAspect[code], kMpeg1AspectLimit);
-  return ReduceRatio(uint64_t{width} * sample.num, uint64_t{height} * sample.den,
-                     kExactRatioLimit);
+  return ReduceRatio(uint64_t{width} * sample.num, uint64_t{height} * sample.den, kExactRatioLimit);
 }
 
 // aspect_ratio_information gives the picture's ratio. The display size of a
@@ -72,9 +78,12 @@ uint32_t BitRate(const MpegSequenceHeader& sequence,
 uint32_t ColourFormat(const std::optional<MpegSequenceExtension>& extension) {
   if (!extension) return PLUG_COLOR_FORMAT_YUV420P_;
   switch (extension->chromaFormat) {
-    case 2: return PLUG_COLOR_FORMAT_YUV422P_;
-    case 3: return PLUG_COLOR_FORMAT_YUV444P_;
-    default: return PLUG_COLOR_FORMAT_YUV420P_;
+    case 2:
+      return PLUG_COLOR_FORMAT_YUV422P_;
+    case 3:
+      return PLUG_COLOR_FORMAT_YUV444P_;
+    default:
+      return PLUG_COLOR_FORMAT_YUV420P_;
   }
 }
 
@@ -88,8 +97,10 @@ uint32_t FieldOrder(const MpegFrameHeaders& headers) {
   if (!headers.pictureCoding) return PLUG_FIELD_ORDER_TOP_FIRST_;
   const MpegPictureCodingExtension& coding = *headers.pictureCoding;
   switch (coding.pictureStructure) {
-    case 1: return PLUG_FIELD_ORDER_TOP_FIRST_;
-    case 2: return PLUG_FIELD_ORDER_BOTTOM_FIRST_;
+    case 1:
+      return PLUG_FIELD_ORDER_TOP_FIRST_;
+    case 2:
+      return PLUG_FIELD_ORDER_BOTTOM_FIRST_;
     default:
       if (coding.progressiveFrame) return PLUG_FIELD_ORDER_PROGRESSIVE_;
       return coding.topFieldFirst ? PLUG_FIELD_ORDER_TOP_FIRST_ : PLUG_FIELD_ORDER_BOTTOM_FIRST_;
@@ -103,15 +114,15 @@ VideoFacts FactsOf(const MpegFrameHeaders& headers) {
   facts.width = sequence.width | (extension ? extension->widthExtension << 12 : 0);
   facts.height = sequence.height | (extension ? extension->heightExtension << 12 : 0);
   facts.videoType = extension ? PLUG_VIDEO_TYPE_MPEG2_ : PLUG_VIDEO_TYPE_MPEG1_;
-  facts.displayAspect =
-      extension ? Mpeg2DisplayAspect(facts.width, facts.height, sequence.aspectCode)
-                : Mpeg1DisplayAspect(facts.width, facts.height, sequence.aspectCode);
+  facts.displayAspect = extension
+                            ? Mpeg2DisplayAspect(facts.width, facts.height, sequence.aspectCode)
+                            : Mpeg1DisplayAspect(facts.width, facts.height, sequence.aspectCode);
   facts.frameRate = FrameRate(sequence.frameRateCode, extension);
   facts.fieldOrder = FieldOrder(headers);
   facts.colorFormat = ColourFormat(extension);
-  facts.colour = ResolveColour(
-      headers.displayExtension ? headers.displayExtension->colour : std::nullopt, facts.width,
-      facts.height);
+  facts.colour =
+      ResolveColour(headers.displayExtension ? headers.displayExtension->colour : std::nullopt,
+                    facts.width, facts.height);
   facts.bitRate = BitRate(sequence, extension);
   return facts;
 }
@@ -122,9 +133,12 @@ bool DecidesEveryWord(const MpegFrameHeaders& headers) {
 
 uint32_t PictureType(MpegPictureCodingType codingType) {
   switch (codingType) {
-    case MpegPictureCodingType::kPredicted: return PLUG_FRAME_COMPRESS_TYPE_P_;
-    case MpegPictureCodingType::kBidirectional: return PLUG_FRAME_COMPRESS_TYPE_B_;
-    default: return PLUG_FRAME_COMPRESS_TYPE_I_;
+    case MpegPictureCodingType::kPredicted:
+      return PLUG_FRAME_COMPRESS_TYPE_P_;
+    case MpegPictureCodingType::kBidirectional:
+      return PLUG_FRAME_COMPRESS_TYPE_B_;
+    default:
+      return PLUG_FRAME_COMPRESS_TYPE_I_;
   }
 }
 

@@ -1,5 +1,4 @@
-#ifndef ZEB_FRAMEWORK_PROXY_ANALYSIS_MPEG_VIDEO_ANALYSIS_H
-#define ZEB_FRAMEWORK_PROXY_ANALYSIS_MPEG_VIDEO_ANALYSIS_H
+#pragma once
 
 #include <cstdint>
 #include <span>
@@ -14,5 +13,3 @@ uint32_t DescribeMpegVideo(std::span<const uint8_t> frame, SPlugVideoStreamInfo*
 uint32_t DescribeMpegPicture(std::span<const uint8_t> frame, MpegVideoInfo* info);
 
 }  // namespace zeb::analysis
-
-#endif

@@ -129,4 +129,3 @@ std::optional<MpegPictureCodingExtension> ParseMpegPictureCodingExtension(
 }
 
 }  // namespace zeb::analysis
-

@@ -1,5 +1,4 @@
-#ifndef ZEB_FRAMEWORK_PROXY_ANALYSIS_MPEG_VIDEO_SYNTAX_H
-#define ZEB_FRAMEWORK_PROXY_ANALYSIS_MPEG_VIDEO_SYNTAX_H
+#pragma once
 
 #include <cstdint>
 #include <optional>
@@ -84,5 +83,3 @@ std::optional<MpegPictureCodingExtension> ParseMpegPictureCodingExtension(
     std::span<const uint8_t> body);
 
 }  // namespace zeb::analysis
-
-#endif

@@ -1,5 +1,4 @@
-#ifndef ZEB_FRAMEWORK_PROXY_ANALYSIS_RATIO_H
-#define ZEB_FRAMEWORK_PROXY_ANALYSIS_RATIO_H
+#pragma once
 
 #include <cstdint>
 
@@ -22,5 +21,3 @@ inline constexpr uint32_t kExactRatioLimit = 1u << 20;
 Ratio ReduceRatio(uint64_t num, uint64_t den, uint32_t limit);
 
 }  // namespace zeb::analysis
-
-#endif

@@ -1,5 +1,4 @@
-#ifndef ZEB_FRAMEWORK_PROXY_ANALYSIS_START_CODE_SCANNER_H
-#define ZEB_FRAMEWORK_PROXY_ANALYSIS_START_CODE_SCANNER_H
+#pragma once
 
 #include <cstddef>
 #include <cstdint>
@@ -29,5 +28,3 @@ class StartCodeScanner {
 };
 
 }  // namespace zeb::analysis
-
-#endif

@@ -1,5 +1,4 @@
-#ifndef ZEB_FRAMEWORK_PROXY_ANALYSIS_VIDEO_RECORD_H
-#define ZEB_FRAMEWORK_PROXY_ANALYSIS_VIDEO_RECORD_H
+#pragma once
 
 #include <cstdint>
 #include <optional>
@@ -41,7 +40,7 @@ struct VideoFacts {
   uint32_t colorFormat = PLUG_COLOR_FORMAT_YUV420P_;
   ColourDescription colour;
   int32_t componentDepth = 8;
-  bool videoRange = true;  // luma black at 16
+  bool videoRange = true;           // luma black at 16
   std::optional<uint32_t> bitRate;  // bits per second
 };
 
@@ -49,5 +48,3 @@ struct VideoFacts {
 void WriteVideoFacts(const VideoFacts& facts, SPlugVideoStreamInfo* info);
 
 }  // namespace zeb::analysis
-
-#endif

@@ -5,8 +5,7 @@
  * Four-character codes are native 32-bit values with the first character in
  * the most significant byte ('avc1' is 0x61766331).
  */
-#ifndef ZEB_PROXY_CODEC_H
-#define ZEB_PROXY_CODEC_H
+#pragma once
 
 #include <stdint.h>
 
@@ -64,16 +63,14 @@ ZEBPROXY_API uint32_t GetVideoSubType(uint32_t videoType, uint32_t fourcc);
  * DARtoSAR is the inverse: the sample aspect that shows the picture at the
  * display ratio num:den (0 there means square samples, 1:1).
  * Ratios are exact; terms that would not fit in 32 bits are scaled down
- * together (rounded), and a ratio beyond 2^32 itself saturates. Return 1; 0 when width or height is 0 or an output pointer is
- * null, and then 1:1 is written to the outputs that are given.
+ * together (rounded), and a ratio beyond 2^32 itself saturates. Return 1; 0 when width or height is
+ * 0 or an output pointer is null, and then 1:1 is written to the outputs that are given.
  */
-ZEBPROXY_API int32_t SARtoDAR(uint32_t width, uint32_t height, uint32_t num, uint32_t den, uint32_t* outNum,
-                              uint32_t* outDen);
-ZEBPROXY_API int32_t DARtoSAR(uint32_t width, uint32_t height, uint32_t num, uint32_t den, uint32_t* outNum,
-                              uint32_t* outDen);
+ZEBPROXY_API int32_t SARtoDAR(uint32_t width, uint32_t height, uint32_t num, uint32_t den,
+                              uint32_t* outNum, uint32_t* outDen);
+ZEBPROXY_API int32_t DARtoSAR(uint32_t width, uint32_t height, uint32_t num, uint32_t den,
+                              uint32_t* outNum, uint32_t* outDen);
 
 #ifdef __cplusplus
 }
-#endif
-
 #endif

@@ -7,8 +7,7 @@
  * narrow UTF-8 string. The service translates them once, so callers keep
  * their message texts byte-exact.
  */
-#ifndef ZEB_SOFT_CODEC_SYS_H
-#define ZEB_SOFT_CODEC_SYS_H
+#pragma once
 
 #include <stdint.h>
 #include <wchar.h>
@@ -20,8 +19,8 @@ extern "C" {
 #define ZEBSYS_API __attribute__((visibility("default")))
 
 typedef enum INFOTYPE {
-    ZEB_INFO_ERROR = 1, /* a failure the user should hear about */
-    ZEB_INFO_TRACE = 8  /* an informational trace */
+  ZEB_INFO_ERROR = 1, /* a failure the user should hear about */
+  ZEB_INFO_TRACE = 8  /* an informational trace */
 } INFOTYPE;
 
 /*
@@ -56,6 +55,4 @@ ZEBSYS_API void ZEB_CloseModule(void* module);
 
 #ifdef __cplusplus
 }
-#endif
-
 #endif

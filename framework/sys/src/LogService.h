@@ -14,18 +14,18 @@ namespace zeb::sys {
 constexpr size_t kMaxLineChars = 16384;
 
 class LogService {
-public:
-    static LogService& Instance();
+ public:
+  static LogService& Instance();
 
-    void SetSink(ZEBLogSink sink, void* context);
-    void Deliver(const wchar_t* source, uint32_t level, const std::wstring& line);
+  void SetSink(ZEBLogSink sink, void* context);
+  void Deliver(const wchar_t* source, uint32_t level, const std::wstring& line);
 
-private:
-    static void WriteDefault(const std::string& source, uint32_t level, const std::string& line);
+ private:
+  static void WriteDefault(const std::string& source, uint32_t level, const std::string& line);
 
-    std::mutex mutex_;
-    ZEBLogSink sink_ = nullptr;
-    void* context_ = nullptr;
+  std::mutex mutex_;
+  ZEBLogSink sink_ = nullptr;
+  void* context_ = nullptr;
 };
 
 }  // namespace zeb::sys

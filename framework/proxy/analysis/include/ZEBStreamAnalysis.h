@@ -5,8 +5,7 @@
  * accept any bytes, including truncated and random ones, and only ever read
  * inside [data, data + size).
  */
-#ifndef ZEB_STREAM_ANALYSIS_H
-#define ZEB_STREAM_ANALYSIS_H
+#pragma once
 
 #include <stdint.h>
 
@@ -20,9 +19,9 @@ extern "C" {
 
 /* Status of the analysers (also returned by the H.264 analyser plug-in). */
 enum {
-    ZEB_ANALYSIS_INVALID = 0,   /* bad arguments or unreadable bytes; the record is left alone */
-    ZEB_ANALYSIS_NEED_MORE = 1, /* understood, but not enough to finish: pass the next frame */
-    ZEB_ANALYSIS_COMPLETE = 2   /* the record is complete */
+  ZEB_ANALYSIS_INVALID = 0,   /* bad arguments or unreadable bytes; the record is left alone */
+  ZEB_ANALYSIS_NEED_MORE = 1, /* understood, but not enough to finish: pass the next frame */
+  ZEB_ANALYSIS_COMPLETE = 2   /* the record is complete */
 };
 
 /*
@@ -30,16 +29,16 @@ enum {
  * 32 bits; the first is what the reader copies into SPlugFrameInfo.frameType.
  */
 typedef struct MpegVideoInfo {
-    uint32_t pictureType;       /* PLUG_FRAME_COMPRESS_TYPE_: 1 I (and MPEG-1 D), 2 P, 3 B */
-    uint32_t temporalReference; /* display rank inside the group of pictures, modulo 1024 */
-    uint32_t pictureStructure;  /* 1 top field, 2 bottom field, 3 frame (always 3 for MPEG-1) */
-    uint32_t topFieldFirst;     /* nonzero: the top field is shown first */
-    uint32_t repeatFirstField;
-    uint32_t progressiveFrame;  /* nonzero for MPEG-1 and progressive MPEG-2 frames */
-    uint32_t sequenceHeader;    /* nonzero: a sequence header precedes the picture */
-    uint32_t gopHeader;         /* nonzero: a group-of-pictures header precedes the picture */
-    uint32_t closedGop;
-    uint32_t brokenLink;
+  uint32_t pictureType;       /* PLUG_FRAME_COMPRESS_TYPE_: 1 I (and MPEG-1 D), 2 P, 3 B */
+  uint32_t temporalReference; /* display rank inside the group of pictures, modulo 1024 */
+  uint32_t pictureStructure;  /* 1 top field, 2 bottom field, 3 frame (always 3 for MPEG-1) */
+  uint32_t topFieldFirst;     /* nonzero: the top field is shown first */
+  uint32_t repeatFirstField;
+  uint32_t progressiveFrame; /* nonzero for MPEG-1 and progressive MPEG-2 frames */
+  uint32_t sequenceHeader;   /* nonzero: a sequence header precedes the picture */
+  uint32_t gopHeader;        /* nonzero: a group-of-pictures header precedes the picture */
+  uint32_t closedGop;
+  uint32_t brokenLink;
 } MpegVideoInfo;
 
 /*
@@ -105,6 +104,4 @@ ZEB_ANALYSIS_API uint32_t GetH264FrameType(const uint8_t* data, uint32_t size);
 
 #ifdef __cplusplus
 }
-#endif
-
 #endif
