@@ -1,39 +1,18 @@
 #include "tests/analysis/AnalysisTestSupport.h"
 
 #include <dlfcn.h>
-#include <unistd.h>
 
-#include <array>
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <functional>
-#include <iterator>
-#include <sstream>
 #include <stdexcept>
 #include <utility>
 
 #include "framework/h264dec/include/ZEBPlugH264Dec.h"
+#include "tests/support/Fixtures.h"
+#include "tests/support/Shell.h"
 
 namespace zeb::analysis::test {
 
 namespace {
-
-std::string Quote(const std::string& text) { return "'" + text + "'"; }
-
-// Splits "a=1<separator>b=2" into {a: 1, b: 2}, keeping the first value of a
-// key; parts without '=' are left out.
-std::map<std::string, std::string> KeyValues(const std::string& text, char separator) {
-  std::map<std::string, std::string> values;
-  std::istringstream parts(text);
-  for (std::string part; std::getline(parts, part, separator);) {
-    const size_t equals = part.find('=');
-    if (equals != std::string::npos) {
-      values.emplace(part.substr(0, equals), part.substr(equals + 1));
-    }
-  }
-  return values;
-}
 
 struct H264Plugin {
   ZEBCreateH264AnalyzerFn create;
@@ -63,90 +42,18 @@ const H264Plugin& Plugin() {
 
 }  // namespace
 
-std::string RunCommand(const std::string& command) {
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) throw std::runtime_error("cannot run " + command);
-  std::string output;
-  std::array<char, 4096> chunk{};
-  while (size_t got = fread(chunk.data(), 1, chunk.size(), pipe)) output.append(chunk.data(), got);
-  if (pclose(pipe) != 0) throw std::runtime_error("failed: " + command);
-  return output;
-}
-
-std::string MakeFixture(const FixtureRecipe& recipe) {
-  // The name carries a digest of the recipe, so a changed recipe makes a new file.
-  const std::string key = recipe.size + recipe.rate + std::to_string(recipe.frames) + recipe.args;
-  const std::filesystem::path named = recipe.file;
-  const std::filesystem::path folder = ZEB_ANALYSIS_FIXTURE_DIR;
-  const size_t digest = std::hash<std::string>{}(key) % 1'000'000;
-  const std::string name =
-      named.stem().string() + "-" + std::to_string(digest) + named.extension().string();
-  const std::filesystem::path target = folder / name;
-  if (std::filesystem::exists(target)) return target.string();
-  std::filesystem::create_directories(folder);
-  // Test processes run in parallel: each writes its own file and renames it.
-  const std::string partial =
-      target.string() + ".part" + std::to_string(getpid()) + target.extension().string();
-  RunCommand("ffmpeg -nostdin -hide_banner -loglevel error -y -f lavfi -i testsrc2=size=" +
-             recipe.size + ":rate=" + recipe.rate + " -frames:v " + std::to_string(recipe.frames) +
-             " " + recipe.args + " " + Quote(partial));
-  std::filesystem::rename(partial, target);
-  return target.string();
-}
-
-std::vector<uint8_t> ReadFileBytes(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) throw std::runtime_error("cannot read " + path);
-  return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
-
-std::map<std::string, std::string> ProbeStream(const std::string& path) {
-  return KeyValues(RunCommand("ffprobe -v error -select_streams v:0 -show_streams "
-                              "-of default=noprint_wrappers=1 " +
-                              Quote(path)),
-                   '\n');
-}
-
-std::vector<ProbedFrame> ProbeFrames(const std::string& path) {
-  std::istringstream lines(
-      RunCommand("ffprobe -v error -select_streams v:0 -show_entries "
-                 "packet=pos,size:frame=pkt_pos,pict_type,key_frame -of csv=nokey=0 " +
-                 Quote(path)));
-  std::vector<ProbedFrame> packets;
-  // Frames leave the decoder in display order; they are matched to packets by position.
-  std::map<uint64_t, std::map<std::string, std::string>> framesByPosition;
-  for (std::string line; std::getline(lines, line);) {
-    auto values = KeyValues(line, ',');
-    if (line.starts_with("packet,")) {
-      const auto size = static_cast<uint32_t>(std::stoul(values["size"]));
-      packets.push_back({std::stoull(values["pos"]), size, "", false});
-    } else if (line.starts_with("frame,")) {
-      framesByPosition[std::stoull(values["pkt_pos"])] = values;
-    }
-  }
-  for (ProbedFrame& packet : packets) {
-    auto& frame = framesByPosition[packet.pos];
-    packet.pictType = frame["pict_type"];
-    packet.keyFrame = frame["key_frame"] == "1";
-  }
-  return packets;
-}
-
-std::span<const uint8_t> FrameBytes(const std::vector<uint8_t>& file, const ProbedFrame& frame) {
+std::span<const uint8_t> FrameBytes(const std::vector<uint8_t>& file,
+                                    const zeb::test::ProbeFrame& frame) {
   if (frame.pos > file.size() || frame.size > file.size() - frame.pos) {
     throw std::runtime_error("ffprobe frame outside the file");
   }
   return std::span<const uint8_t>(file).subspan(frame.pos, frame.size);
 }
 
-std::vector<uint8_t> FirstFrame(const FixtureRecipe& recipe) {
-  const std::string path = MakeFixture(recipe);
-  auto file = ReadFileBytes(path);
-  if (recipe.file.ends_with(".dv")) {
-    file.resize(file.size() / static_cast<size_t>(recipe.frames));
-    return file;
-  }
-  const auto bytes = FrameBytes(file, ProbeFrames(path).front());
+std::vector<uint8_t> FirstFrame(const std::string& fixture) {
+  const std::string path = zeb::test::Fixture(fixture);
+  const std::vector<uint8_t> file = zeb::test::ReadFile(path);
+  const auto bytes = FrameBytes(file, zeb::test::ProbeVideoFrames(path).at(0));
   return {bytes.begin(), bytes.end()};
 }
 

@@ -2,12 +2,12 @@
 
 #include <cstdint>
 #include <initializer_list>
-#include <map>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "ZEBStreamAnalysis.h"
+#include "tests/support/Ffprobe.h"
 #include "zebplug/ZEBPlugEnums.h"
 #include "zebplug/ZEBPlugRecords.h"
 
@@ -21,39 +21,11 @@ inline constexpr uint32_t kComplete = ZEB_ANALYSIS_COMPLETE;
 inline constexpr uint32_t kNeedMore = ZEB_ANALYSIS_NEED_MORE;
 inline constexpr uint32_t kInvalid = ZEB_ANALYSIS_INVALID;
 
-// A movie made once with the ffmpeg tool from its test pattern into the build
-// folder's fixtures-analysis directory (kept between runs; the file name gets
-// a digest of the recipe):
-//   ffmpeg -f lavfi -i testsrc2=size=<size>:rate=<rate> -frames:v <frames> <args> <file>
-struct FixtureRecipe {
-  std::string file;  // name inside the fixture folder; its extension picks the container
-  std::string size;
-  std::string rate;
-  int frames = 0;
-  std::string args;
-};
-std::string MakeFixture(const FixtureRecipe& recipe);
-
-std::string RunCommand(const std::string& command);
-std::vector<uint8_t> ReadFileBytes(const std::string& path);
-
-// ffprobe's key=value description of the first video stream, its side data
-// ("max_bitrate") included.
-std::map<std::string, std::string> ProbeStream(const std::string& path);
-
-// One coded frame as ffprobe splits the stream, in decode order, with the
-// picture type of the frame decoded from it ("I", "P", "B").
-struct ProbedFrame {
-  uint64_t pos = 0;
-  uint32_t size = 0;
-  std::string pictType;
-  bool keyFrame = false;
-};
-std::vector<ProbedFrame> ProbeFrames(const std::string& path);
-std::span<const uint8_t> FrameBytes(const std::vector<uint8_t>& file, const ProbedFrame& frame);
-
-// The first coded frame of a fixture; of a DV fixture, its first DIF frame.
-std::vector<uint8_t> FirstFrame(const FixtureRecipe& recipe);
+// The bytes of a frame that ffprobe found in `file`, and the first coded
+// frame of a fixture stream (tests/support/Fixtures.cpp).
+std::span<const uint8_t> FrameBytes(const std::vector<uint8_t>& file,
+                                    const zeb::test::ProbeFrame& frame);
+std::vector<uint8_t> FirstFrame(const std::string& fixture);
 
 // Names the instances of a parameterised test after their case's name.
 inline constexpr auto kCaseName = [](const auto& info) { return std::string(info.param.name); };

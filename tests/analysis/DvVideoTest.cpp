@@ -8,6 +8,7 @@
 #include "framework/proxy/analysis/include/ZEBStreamAnalysis.h"
 #include "tests/analysis/AnalysisTestSupport.h"
 #include "tests/analysis/ExpectedRecord.h"
+#include "tests/support/Fixtures.h"
 #include "zebplug/ZEBPlugEnums.h"
 
 namespace zeb::analysis::test {
@@ -15,29 +16,22 @@ namespace {
 
 struct DvCase {
   const char* name;
-  FixtureRecipe recipe;
+  const char* fixture;
   uint32_t fieldOrder;  // ffprobe does not report it for DV
   uint32_t megabits;    // ffprobe reports 25 Mbit/s for every DV flavour
 };
 
-FixtureRecipe Dv(const char* file, const char* size, const char* rate, const std::string& args) {
-  return {file, size, rate, 2, "-c:v dvvideo " + args + " -f dv"};
-}
-
 const DvCase kDvCases[] = {
-    {"Pal420", Dv("pal.dv", "720x576", "25", "-pix_fmt yuv420p"), kBottom, 25},
-    {"PalWide", Dv("pal_wide.dv", "720x576", "25", "-pix_fmt yuv420p -aspect 16:9"), kBottom, 25},
-    {"NtscWide411", Dv("ntsc_wide.dv", "720x480", "30000/1001", "-pix_fmt yuv411p -aspect 16:9"),
-     kBottom, 25},
-    {"DvcproPal411", Dv("dvcpro_pal.dv", "720x576", "25", "-pix_fmt yuv411p"), kBottom, 25},
-    {"Dv50Pal", Dv("dv50_pal.dv", "720x576", "25", "-pix_fmt yuv422p"), kBottom, 50},
-    {"Dv50Ntsc", Dv("dv50_ntsc.dv", "720x480", "30000/1001", "-pix_fmt yuv422p"), kBottom, 50},
-    {"DvcproHd1080i50", Dv("hd1080i50.dv", "1440x1080", "25", "-pix_fmt yuv422p"), kTop, 100},
-    {"DvcproHd1080i60", Dv("hd1080i60.dv", "1280x1080", "30000/1001", "-pix_fmt yuv422p"), kTop,
-     100},
-    {"DvcproHd720p60", Dv("hd720p60.dv", "960x720", "60000/1001", "-pix_fmt yuv422p"), kProgressive,
-     100},
-    {"DvcproHd720p50", Dv("hd720p50.dv", "960x720", "50", "-pix_fmt yuv422p"), kProgressive, 100},
+    {"Pal420", "pal.dv", kBottom, 25},
+    {"PalWide", "pal_wide.dv", kBottom, 25},
+    {"NtscWide411", "ntsc_wide.dv", kBottom, 25},
+    {"DvcproPal411", "dvcpro_pal.dv", kBottom, 25},
+    {"Dv50Pal", "dv50_pal.dv", kBottom, 50},
+    {"Dv50Ntsc", "dv50_ntsc.dv", kBottom, 50},
+    {"DvcproHd1080i50", "hd1080i50.dv", kTop, 100},
+    {"DvcproHd1080i60", "hd1080i60.dv", kTop, 100},
+    {"DvcproHd720p60", "hd720p60.dv", kProgressive, 100},
+    {"DvcproHd720p50", "hd720p50.dv", kProgressive, 100},
 };
 
 void PrintTo(const DvCase& testCase, std::ostream* out) { *out << testCase.name; }
@@ -45,13 +39,14 @@ void PrintTo(const DvCase& testCase, std::ostream* out) { *out << testCase.name;
 class DvStreamTest : public ::testing::TestWithParam<DvCase> {};
 
 TEST_P(DvStreamTest, OneFrameDescribesTheStreamAsFfprobeDoes) {
-  const auto frame = FirstFrame(GetParam().recipe);
+  const auto frame = FirstFrame(GetParam().fixture);
   SPlugVideoStreamInfo info{};
   info.videoType = 13;
   info.videoSubType = 0x64766370;
   ASSERT_EQ(GetDVVideoInfo(frame.data(), static_cast<uint32_t>(frame.size()), &info),
             uint32_t{ZEB_ANALYSIS_COMPLETE});
-  ExpectRecordMatchesProbe(info, ProbeStream(MakeFixture(GetParam().recipe)));
+  ExpectRecordMatchesProbe(
+      info, zeb::test::ProbeStreamFields(zeb::test::Fixture(GetParam().fixture), "v:0"));
   EXPECT_EQ(info.fieldOrder, GetParam().fieldOrder);
   EXPECT_EQ(info.bitRate, GetParam().megabits * 1'000'000);
   EXPECT_EQ(info.componentDepth, 8);
@@ -111,7 +106,7 @@ TEST(DvFrameTest, HeaderAndVauxPacksDecide) {
       {"FirstBlockIsNoHeader", [](auto& f) { f[0] = 0x5F; }, kInvalid},
       {"EndsBeforeTheVauxBlocks", [](auto& f) { f.resize(3 * 80); }, kInvalid},
   };
-  const auto pal = FirstFrame(kDvCases[0].recipe);
+  const auto pal = FirstFrame(kDvCases[0].fixture);
   for (const auto& c : cases) {
     auto frame = pal;
     c.patch(frame);

@@ -10,7 +10,8 @@ namespace zeb::analysis::test {
 
 namespace {
 
-using ProbedStream = std::map<std::string, std::string>;
+using zeb::test::Field;
+using ProbedStream = zeb::test::ProbeFields;
 
 // ffprobe's names of colour primaries, transfer functions and matrices share
 // their codes wherever a name appears in more than one of the three lists.
@@ -21,11 +22,6 @@ const std::map<std::string, uint32_t> kFieldOrders = {
     {"tt", PLUG_FIELD_ORDER_TOP_FIRST_},
     {"bb", PLUG_FIELD_ORDER_BOTTOM_FIRST_},
     {"progressive", PLUG_FIELD_ORDER_PROGRESSIVE_}};
-
-std::string Field(const ProbedStream& stream, const std::string& key) {
-  const auto found = stream.find(key);
-  return found == stream.end() ? std::string("unknown") : found->second;
-}
 
 // "a:b" or "a/b" of ffprobe, as {a, b}; {0, 0} for "N/A", "0:1" and the like.
 std::pair<uint32_t, uint32_t> Ratio(const std::string& text) {
@@ -44,7 +40,7 @@ uint32_t DefaultCode(const SPlugVideoStreamInfo& info, bool primaries) {
 
 uint32_t ColourCode(const ProbedStream& stream, const std::string& key, uint32_t fallback) {
   const std::string name = Field(stream, key);
-  if (name == "unknown" || name == "unspecified") return fallback;
+  if (name.empty() || name == "unknown" || name == "unspecified") return fallback;
   const auto found = kColourCodes.find(name);
   EXPECT_NE(found, kColourCodes.end()) << key << " " << name;
   return found == kColourCodes.end() ? 0 : found->second;

@@ -1,8 +1,6 @@
 #pragma once
 
-#include <map>
-#include <string>
-
+#include "tests/support/Ffprobe.h"
 #include "zebplug/ZEBPlugRecords.h"
 
 namespace zeb::analysis::test {
@@ -12,6 +10,6 @@ namespace zeb::analysis::test {
 // none), frame rate, pix_fmt, colour codes (ffprobe "unknown" means the
 // picture-size default), video range and, when ffprobe knows it, field order.
 void ExpectRecordMatchesProbe(const SPlugVideoStreamInfo& info,
-                              const std::map<std::string, std::string>& stream);
+                              const zeb::test::ProbeFields& stream);
 
 }  // namespace zeb::analysis::test

@@ -8,6 +8,8 @@
 #include "framework/proxy/analysis/include/ZEBStreamAnalysis.h"
 #include "tests/analysis/AnalysisTestSupport.h"
 #include "tests/analysis/ExpectedRecord.h"
+#include "tests/support/Fixtures.h"
+#include "tests/support/Shell.h"
 #include "zebplug/ZEBPlugEnums.h"
 
 namespace zeb::analysis::test {
@@ -15,32 +17,14 @@ namespace {
 
 struct MpegCase {
   const char* name;
-  FixtureRecipe recipe;
+  const char* fixture;
   uint32_t videoType;
 };
 
 const MpegCase kMpegCases[] = {
-    {"Mpeg2TopFirstWideBt709",
-     {"m2_tff.m2v", "720x576", "25", 8,
-      "-c:v mpeg2video -flags +ilme+ildct -top 1 -aspect 16:9 -b:v 5M -maxrate 8M -bufsize 2M "
-      "-g 6 -bf 2 -color_primaries bt709 -color_trc bt709 -colorspace bt709"},
-     2},
-    {"Mpeg2BottomFirstNtsc",
-     {"m2_bff.m2v", "720x480", "30000/1001", 8,
-      "-c:v mpeg2video -flags +ilme+ildct -top 0 -aspect 4:3 -b:v 4M -maxrate 6M -bufsize 2M "
-      "-g 6 -bf 2"},
-     2},
-    {"Mpeg2Progressive422Hd",
-     {"m2_422.m2v", "1920x1080", "25", 4,
-      "-c:v mpeg2video -pix_fmt yuv422p -b:v 20M -maxrate 30M -bufsize 8M -g 4"},
-     2},
-    {"Mpeg2Film720p",
-     {"m2_film.m2v", "1280x720", "24000/1001", 4,
-      "-c:v mpeg2video -b:v 8M -maxrate 10M -bufsize 4M"},
-     2},
-    {"Mpeg1WideSif",
-     {"m1_wide.m1v", "352x288", "25", 6, "-c:v mpeg1video -aspect 16:9 -g 6 -bf 2"},
-     1},
+    {"Mpeg2TopFirstWideBt709", "m2_tff.m2v", 2}, {"Mpeg2BottomFirstNtsc", "m2_bff.m2v", 2},
+    {"Mpeg2Progressive422Hd", "m2_422.m2v", 2},  {"Mpeg2Film720p", "m2_film.m2v", 2},
+    {"Mpeg1WideSif", "m1_wide.m1v", 1},
 };
 
 void PrintTo(const MpegCase& testCase, std::ostream* out) { *out << testCase.name; }
@@ -48,14 +32,14 @@ void PrintTo(const MpegCase& testCase, std::ostream* out) { *out << testCase.nam
 class MpegStreamTest : public ::testing::TestWithParam<MpegCase> {};
 
 TEST_P(MpegStreamTest, FramesDescribeTheStreamAndPicturesAsFfprobeDoes) {
-  const std::string path = MakeFixture(GetParam().recipe);
-  const auto file = ReadFileBytes(path);
-  const auto frames = ProbeFrames(path);
+  const std::string path = zeb::test::Fixture(GetParam().fixture);
+  const auto file = zeb::test::ReadFile(path);
+  const auto frames = zeb::test::ProbeVideoFrames(path);
   ASSERT_FALSE(frames.empty());
   const auto first = FrameBytes(file, frames[0]);
   SPlugVideoStreamInfo info{};
   ASSERT_EQ(GetMpegVideoInfo(first.data(), static_cast<uint32_t>(first.size()), &info), kComplete);
-  const auto stream = ProbeStream(path);
+  const auto stream = zeb::test::ProbeStreamFields(path, "v:0");
   ExpectRecordMatchesProbe(info, stream);
   EXPECT_EQ(info.videoType, GetParam().videoType);
   EXPECT_EQ(info.componentDepth, 8);
@@ -66,9 +50,9 @@ TEST_P(MpegStreamTest, FramesDescribeTheStreamAndPicturesAsFfprobeDoes) {
     EXPECT_EQ(std::to_string(info.bitRate), stream.at("max_bitrate"));
   }
 
-  const std::map<std::string, uint32_t> types = {{"I", PLUG_FRAME_COMPRESS_TYPE_I_},
-                                                 {"P", PLUG_FRAME_COMPRESS_TYPE_P_},
-                                                 {"B", PLUG_FRAME_COMPRESS_TYPE_B_}};
+  const std::map<char, uint32_t> types = {{'I', PLUG_FRAME_COMPRESS_TYPE_I_},
+                                          {'P', PLUG_FRAME_COMPRESS_TYPE_P_},
+                                          {'B', PLUG_FRAME_COMPRESS_TYPE_B_}};
   for (size_t i = 0; i < frames.size(); ++i) {
     const auto bytes = FrameBytes(file, frames[i]);
     MpegVideoInfo picture{};

@@ -74,7 +74,7 @@ TEST(LoadQuickTime, ClientLayerKeepsItsUseCountAcrossAFailedStart) {
   EXPECT_EQ(zeb::platform::ClientLayerUseCount(), 2u);
 }
 
-TEST(LoadQuickTime, ConcurrentFirstCallsAllSucceed) {
+TEST(LoadQuickTimeThreads, ConcurrentFirstCallsAllSucceed) {
   std::vector<std::thread> threads;
   std::vector<uint32_t> results(8, 0);
   for (size_t i = 0; i < results.size(); ++i) {

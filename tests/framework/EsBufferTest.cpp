@@ -1,17 +1,65 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <string>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include "framework/io/include/ZEBSoftCodecIO.h"
-#include "tests/framework/EsUnits.h"
 #include "zebplug/ZEBPlugEnums.h"
 
 namespace {
 
-using zeb::test::ExpectUnit;
-using zeb::test::Put;
-using zeb::test::Take;
+// Bytes that differ per unit and per position, so a mix-up shows.
+std::vector<uint8_t> MakeBytes(uint32_t seed, int32_t size) {
+  std::vector<uint8_t> bytes(static_cast<size_t>(size > 0 ? size : 0));
+  for (size_t i = 0; i < bytes.size(); ++i)
+    bytes[i] = static_cast<uint8_t>(seed * 131 + i * 7 + (i >> 8));
+  return bytes;
+}
+
+// Unit `index`: bytes from MakeBytes(index), side block from MakeBytes(index + 1000).
+bool Put(CSoftEsBuffer& buffer, uint32_t index, int32_t size, int32_t sideSize) {
+  const auto data = MakeBytes(index, size);
+  const auto side = MakeBytes(index + 1000, sideSize);
+  return buffer.PutDate(index, data.data(), size, sideSize > 0 ? side.data() : nullptr, sideSize);
+}
+
+struct TakenUnit {
+  uint32_t index = 0xDEAD;
+  uint8_t* data = nullptr;
+  int32_t size = -99;
+  uint8_t* side = nullptr;
+  int32_t sideSize = -99;
+  uint32_t state = 0;
+};
+
+TakenUnit Take(CSoftEsBuffer& buffer) {
+  TakenUnit unit;
+  buffer.GetDate(&unit.index, &unit.data, &unit.size, &unit.side, &unit.sideSize, &unit.state);
+  return unit;
+}
+
+// The unit that Put(index, size, sideSize) stored, in stream state `state`.
+void ExpectUnit(const TakenUnit& unit, uint32_t index, int32_t size, int32_t sideSize,
+                uint32_t state, const std::string& label) {
+  SCOPED_TRACE(label + " unit " + std::to_string(index));
+  ASSERT_EQ(unit.size, size);
+  ASSERT_NE(unit.data, nullptr);
+  EXPECT_EQ(unit.index, index);
+  EXPECT_EQ(unit.sideSize, sideSize);
+  EXPECT_EQ(unit.state, state);
+  EXPECT_EQ(std::vector<uint8_t>(unit.data, unit.data + size), MakeBytes(index, size)) << "bytes";
+  if (sideSize > 0) {
+    ASSERT_NE(unit.side, nullptr);
+    EXPECT_EQ(std::vector<uint8_t>(unit.side, unit.side + sideSize),
+              MakeBytes(index + 1000, sideSize))
+        << "side";
+  } else {
+    EXPECT_EQ(unit.side, nullptr);
+  }
+}
 
 // Unit i has sizes[i % n] bytes and a side block of sides[i % n]; each round
 // puts then gets a few, so units wrap around the reserved area or live in
@@ -124,6 +172,40 @@ TEST(EsBuffer, InitAndCloseStartOver) {
   buffer.Close();
   EXPECT_FALSE(Put(buffer, 3, 64, 0)) << "closed";
   buffer.GetDate(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
+}
+
+// A producer thread and a consumer thread share one buffer whose area holds
+// only a few units, so units move through the area and through allocations of
+// their own while the other side is working.
+TEST(EsBufferThreads, ProducerAndConsumerAgreeOnEveryUnit) {
+  const std::pair<const char*, uint32_t> cases[] = {
+      {"small area", 4096}, {"no area", 0}, {"roomy area", 1 << 20}};
+  constexpr uint32_t kUnits = 2000;
+  auto sizeOf = [](uint32_t i) { return static_cast<int32_t>(1 + (i * 389) % 1500); };
+  auto sideOf = [](uint32_t i) { return static_cast<int32_t>(116 + i % 5); };
+  for (const auto& [name, capacity] : cases) {
+    CSoftEsBuffer buffer;
+    buffer.Init(capacity);
+    std::thread producer([&] {
+      for (uint32_t i = 0; i < kUnits; ++i) ASSERT_TRUE(Put(buffer, i, sizeOf(i), sideOf(i)));
+      buffer.SetEndOfInput();
+    });
+    uint32_t received = 0;
+    bool ended = false;
+    while (!ended) {
+      const auto unit = Take(buffer);
+      if (unit.size < 1) {
+        ended = unit.state == PLUG_STREAMSTATE_END_;
+        std::this_thread::yield();
+        continue;
+      }
+      ExpectUnit(unit, received, sizeOf(received), sideOf(received), unit.state, name);
+      ended = unit.state == PLUG_STREAMSTATE_END_;
+      ++received;
+    }
+    producer.join();
+    EXPECT_EQ(received, kUnits) << name;
+  }
 }
 
 }  // namespace

@@ -1,13 +1,17 @@
 // Movies made by ffmpeg, read through our layer and compared with ffprobe
-// sample by sample; a compressed movie header made from one of them.
+// sample by sample; a compressed movie header made from one of them; video
+// and sound read from two threads at once.
 #include <gtest/gtest.h>
 #include <zlib.h>
+
+#include <thread>
 
 #include "platform/movie/FourCC.h"
 #include "tests/platform_movie/MovieBytes.h"
 #include "tests/platform_movie/MovieTestUtil.h"
 #include "tests/platform_movie/MovieWriterTestSupport.h"
 #include "tests/platform_movie/ProbeComparison.h"
+#include "tests/support/Sha256.h"
 
 namespace zeb::movie::test {
 namespace {
@@ -21,7 +25,7 @@ std::string Join(const std::vector<std::string>& lines) {
 class MovieFixtureTest : public testing::TestWithParam<const char*> {};
 
 TEST_P(MovieFixtureTest, SamplesMatchFfprobe) {
-  const std::string path = FixtureFile(GetParam());
+  const std::string path = Fixture(GetParam());
   ASSERT_FALSE(path.empty());
   std::unique_ptr<Movie> movie;
   const Status status = Movie::Open(path, movie);
@@ -50,8 +54,8 @@ INSTANTIATE_TEST_SUITE_P(Fixtures, MovieFixtureTest,
 // The movie header of a real movie (at the end of the file) stored again as
 // 'cmov': 'dcom' = 'zlib', 'cmvd' = inflated size + deflated 'moov'.
 TEST(MovieFixtureTest, CompressedMovieHeaderReadsLikeThePlainOne) {
-  const std::string path = FixtureFile("avc1_pcm.mov");
-  const Bytes file = ReadBytes(path, 0, uint64_t{1} << 30);
+  const std::string path = Fixture("avc1_pcm.mov");
+  const Bytes file = ReadFile(path);
   const Bytes moovType = Be32s({FourCC("moov")});
   const auto type = std::find_end(file.begin(), file.end(), moovType.begin(), moovType.end());
   const auto moov = type - 4;
@@ -81,6 +85,50 @@ TEST(MovieFixtureTest, CompressedMovieHeaderReadsLikeThePlainOne) {
   const size_t sizeAt = static_cast<size_t>(moov - file.begin()) + 8 + 8 + 12 + 8;
   lying[sizeAt] = 0x7F;  // the inflated size now claims about 2 GiB
   EXPECT_EQ(OpenBytes(lying, movie).Code(), StatusCode::kInvalid);
+}
+
+// Hash of every sample read one at a time (sound: 1000 frames at a time).
+std::vector<std::string> HashesOf(const Media& media) {
+  std::vector<std::string> hashes;
+  const uint32_t perRead = media.Type() == FourCC("soun") ? 1000 : 1;
+  for (uint64_t n = 1; n <= media.SampleCount(); n += perRead) {
+    int64_t time = 0;
+    int64_t duration = 0;
+    SampleReadResult result;
+    std::vector<uint8_t> data;
+    if (!media.GetSampleDecodeTime(n, time, duration).IsOk() ||
+        !ReadAt(media, time, perRead, result, data).IsOk()) {
+      hashes.push_back("error");
+      continue;
+    }
+    hashes.push_back(zeb::test::Sha256Hex(data));
+  }
+  return hashes;
+}
+
+// Video and sound of one movie read from two threads at once give the same
+// bytes as reads from one thread: tables are immutable and reads positioned.
+TEST(MovieReaderThreads, VideoAndSoundReadConcurrently) {
+  std::unique_ptr<Movie> movie;
+  ASSERT_TRUE(Movie::Open(Fixture("avc1_pcm.mov"), movie).IsOk());
+  ASSERT_EQ(movie->TrackCount(), 2u);
+  const Media& video = movie->GetTrack(1)->GetMedia();
+  const Media& sound = movie->GetTrack(2)->GetMedia();
+  const std::vector<std::string> videoAlone = HashesOf(video);
+  const std::vector<std::string> soundAlone = HashesOf(sound);
+
+  std::vector<std::vector<std::string>> videoTogether(5);
+  std::vector<std::vector<std::string>> soundTogether(5);
+  std::thread videoThread([&] {
+    for (auto& hashes : videoTogether) hashes = HashesOf(video);
+  });
+  std::thread soundThread([&] {
+    for (auto& hashes : soundTogether) hashes = HashesOf(sound);
+  });
+  videoThread.join();
+  soundThread.join();
+  for (const auto& hashes : videoTogether) EXPECT_EQ(hashes, videoAlone);
+  for (const auto& hashes : soundTogether) EXPECT_EQ(hashes, soundAlone);
 }
 
 }  // namespace

@@ -1,17 +1,6 @@
 #include "tests/platform_movie/MovieTestUtil.h"
 
-#include <gtest/gtest.h>
-
-#include "tests/support/Fixtures.h"
-
 namespace zeb::movie::test {
-
-std::string FixtureFile(const std::string& name) {
-  std::string error;
-  const std::string path = zeb::test::FixturePath(name, error);
-  EXPECT_FALSE(path.empty()) << error;
-  return path;
-}
 
 Status ReadAt(const Media& media, int64_t decodeTime, uint32_t maxSamples, SampleReadResult& result,
               std::vector<uint8_t>& data, uint32_t maxBytes) {

@@ -8,11 +8,11 @@
 #include <vector>
 
 #include "platform/movie/Movie.h"
+#include "tests/support/Fixtures.h"
 
 namespace zeb::movie::test {
 
-// Path of an ffmpeg-made fixture; fails the running test when it cannot be made.
-std::string FixtureFile(const std::string& name);
+using zeb::test::Fixture;
 
 // Reads samples at `decodeTime`; the bytes land in `data`. With `maxBytes`
 // 0 the buffer is sized to what the samples need.

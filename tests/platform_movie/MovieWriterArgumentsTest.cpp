@@ -170,7 +170,7 @@ TEST(MovieWriterArguments, FileLevelRefusals) {
   const std::vector<AtomInfo> atoms = TopLevelAtoms(path);
   ASSERT_EQ(atoms.size(), 4u);  // ftyp, wide, empty mdat, moov
   EXPECT_EQ(atoms[2].size, 8u);
-  EXPECT_EQ(atoms[3].offset + atoms[3].size, ReadBytes(path, 0, 1 << 21).size());
+  EXPECT_EQ(atoms[3].offset + atoms[3].size, ReadFile(path).size());
   std::unique_ptr<Movie> movie;
   EXPECT_TRUE(Movie::Open(path, movie).IsOk());
 }

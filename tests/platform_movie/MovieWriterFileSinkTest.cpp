@@ -65,7 +65,7 @@ TEST(MovieWriterFileSink, ReadsBackAsAppended) {
     const Bytes expected = Expected(c);
     EXPECT_EQ(sink.Position(), expected.size());
     ASSERT_TRUE(sink.Close().IsOk());
-    EXPECT_TRUE(ReadBytes(path, 0, expected.size() + 1) == expected);
+    EXPECT_TRUE(ReadFile(path) == expected);
   }
 }
 
@@ -92,7 +92,7 @@ TEST(MovieWriterFileSink, MisuseAndEarlyDestruction) {
   EXPECT_EQ(sink.Overwrite(8, Bytes(4, 2)).Code(), StatusCode::kOutOfRange);
   EXPECT_EQ(sink.Overwrite(11, Bytes{}).Code(), StatusCode::kOutOfRange);
   EXPECT_TRUE(sink.Close().IsOk());
-  EXPECT_EQ(ReadBytes(OutputPath("refuse.bin"), 0, 20), Bytes(10, 1));
+  EXPECT_EQ(ReadFile(OutputPath("refuse.bin")), Bytes(10, 1));
 
   // A sink destroyed without Close() still writes what it buffered.
   {
@@ -100,7 +100,7 @@ TEST(MovieWriterFileSink, MisuseAndEarlyDestruction) {
     ASSERT_TRUE(dropped.Open(OutputPath("dropped.bin")).IsOk());
     ASSERT_TRUE(dropped.Append(Bytes(10, 3)).IsOk());
   }
-  EXPECT_EQ(ReadBytes(OutputPath("dropped.bin"), 0, 20), Bytes(10, 3));
+  EXPECT_EQ(ReadFile(OutputPath("dropped.bin")), Bytes(10, 3));
 }
 
 }  // namespace

@@ -3,7 +3,11 @@
 // must come back as given, and chunks must follow the interleaving rule.
 #include <gtest/gtest.h>
 
+#include <condition_variable>
+#include <deque>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/movie/FourCC.h"
@@ -160,16 +164,64 @@ TEST(MovieWriterReadBack, SamplesComeBackAsWritten) {
   }
 }
 
+// Packet numbers handed from the producer to the writer thread; -1 ends it.
+class JobQueue {
+ public:
+  explicit JobQueue(size_t depth) : depth_(depth) {}
+
+  void Push(long job) {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [this] { return jobs_.size() < depth_; });
+    jobs_.push_back(job);
+    changed_.notify_all();
+  }
+  long Pop() {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [this] { return !jobs_.empty(); });
+    const long job = jobs_.front();
+    jobs_.pop_front();
+    changed_.notify_all();
+    return job;
+  }
+
+ private:
+  const size_t depth_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::deque<long> jobs_;
+};
+
 // Movies copied sample by sample through MovieWriter carry their source's
-// packets and descriptions.
-TEST(MovieWriterReadBack, CopiedMovieHasTheSourcePackets) {
-  for (const char* fixture : {"avc1_bframes.mov", "avc1_pcm.mov", "pcm_twos.mov", "pcm_in24_be.mov",
-                              "pcm_mixed_formats.mov", "avc1_bframes_pcm_tracks.mov"}) {
-    SCOPED_TRACE(fixture);
-    const std::string source = FixtureFile(fixture);
-    const std::string copy = OutputPath(std::string("copy_") + fixture);
-    const Status copied = CopyMovie(source, copy);
-    ASSERT_TRUE(copied.IsOk()) << copied.ToString();
+// packets and descriptions. As in the system's writer, the samples are added
+// on a writer thread fed through a ring of jobs, and the movie is finished on
+// the first thread once the writer thread has ended.
+TEST(MovieWriterThreads, CopiedMovieHasTheSourcePackets) {
+  const std::pair<const char*, size_t> cases[] = {{"avc1_bframes.mov", 1},
+                                                  {"avc1_pcm.mov", 52},
+                                                  {"pcm_twos.mov", 1},
+                                                  {"pcm_in24_be.mov", 52},
+                                                  {"pcm_mixed_formats.mov", 1},
+                                                  {"avc1_bframes_pcm_tracks.mov", 1},
+                                                  {"avc1_bframes_pcm_tracks.mov", 52}};
+  for (const auto& [fixture, ringDepth] : cases) {
+    SCOPED_TRACE(testing::Message() << fixture << ", ring of " << ringDepth);
+    const std::string source = Fixture(fixture);
+    const std::string copy = OutputPath("copy_" + std::to_string(ringDepth) + "_" + fixture);
+    MovieCopier copier(source);
+    ASSERT_TRUE(copier.Open(copy).IsOk());
+    JobQueue queue(ringDepth);
+    Status added;
+    std::thread writer([&] {
+      for (long job = queue.Pop(); job >= 0; job = queue.Pop()) {
+        if (added.IsOk()) added = copier.AddPacket(static_cast<size_t>(job));
+      }
+    });
+    for (size_t i = 0; i < copier.PacketCount(); ++i) queue.Push(static_cast<long>(i));
+    queue.Push(-1);
+    writer.join();
+    ASSERT_TRUE(added.IsOk()) << added.ToString();
+    const Status finished = copier.Finish();
+    ASSERT_TRUE(finished.IsOk()) << finished.ToString();
     ExpectSamePackets(source, copy);
   }
 }

@@ -4,11 +4,8 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <array>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 
 #include "platform/movie/FourCC.h"
@@ -35,51 +32,25 @@ uint32_t SoundBytesPerFrame(const Bytes& entry) {
 
 }  // namespace
 
-std::string RunCommand(const std::string& command, int& exitCode) {
-  std::string out;
-  FILE* pipe = ::popen(command.c_str(), "r");
-  if (pipe == nullptr) {
-    exitCode = -1;
-    return out;
-  }
-  std::array<char, 65536> buffer;
-  size_t got = 0;
-  while ((got = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
-    out.append(buffer.data(), got);
-  const int status = ::pclose(pipe);
-  exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return out;
-}
-
 std::string OutputPath(const std::string& name) {
   const std::string folder = zeb::test::FixtureDir() + "/movie_writer";
   std::filesystem::create_directories(folder);
   return folder + "/" + name;
 }
 
-Bytes ReadBytes(const std::string& path, uint64_t offset, uint64_t size) {
-  std::ifstream file(path, std::ios::binary);
-  file.seekg(static_cast<std::streamoff>(offset));
-  Bytes bytes(size);
-  file.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size));
-  bytes.resize(static_cast<size_t>(file.gcount()));
-  return bytes;
-}
-
 Bytes PacketBytes(const std::string& path, const std::vector<zeb::test::ProbePacket>& packets) {
   Bytes all;
   for (const zeb::test::ProbePacket& packet : packets) {
-    const Bytes data = ReadBytes(path, static_cast<uint64_t>(packet.pos), packet.size);
+    const Bytes data = ReadFile(path, static_cast<uint64_t>(packet.pos), packet.size);
     all.insert(all.end(), data.begin(), data.end());
   }
   return all;
 }
 
 std::string DecodeErrors(const std::string& path) {
-  int exit_code = 0;
-  const std::string errors =
-      RunCommand("ffmpeg -v error -i '" + path + "' -f null - 2>&1", exit_code);
-  return errors.empty() && exit_code != 0 ? "exit " + std::to_string(exit_code) : errors;
+  const auto run = zeb::test::RunCommand("ffmpeg -v error -i '" + path + "' -f null - 2>&1");
+  return run.output.empty() && run.exitCode != 0 ? "exit " + std::to_string(run.exitCode)
+                                                 : run.output;
 }
 
 uint32_t BeU32(const Bytes& bytes, size_t at) {
@@ -98,7 +69,7 @@ std::vector<AtomInfo> TopLevelAtoms(const std::string& path) {
   uint64_t offset = 0;
   const auto file_size = static_cast<uint64_t>(info.st_size);
   while (offset + 8 <= file_size) {
-    const Bytes header = ReadBytes(path, offset, 16);
+    const Bytes header = ReadFile(path, offset, 16);
     AtomInfo atom{BeU32(header, 4), offset, BeU32(header, 0), 8};
     if (atom.size == 1) {
       atom.size = BeU64(header, 8);
@@ -125,7 +96,7 @@ std::vector<AtomInfo> ChildAtoms(const Bytes& bytes, uint64_t begin, uint64_t en
 
 Bytes MoovBytes(const std::string& path) {
   for (const AtomInfo& atom : TopLevelAtoms(path)) {
-    if (atom.type == FourCC("moov")) return ReadBytes(path, atom.offset, atom.size);
+    if (atom.type == FourCC("moov")) return ReadFile(path, atom.offset, atom.size);
   }
   return {};
 }
@@ -220,20 +191,13 @@ Status MovieCopier::Open(const std::string& target) {
 Status MovieCopier::AddPacket(size_t index) {
   const zeb::test::ProbePacket& packet = probe_.packets.at(index);
   const auto stream = static_cast<size_t>(packet.streamIndex);
-  const Bytes data = ReadBytes(source_, static_cast<uint64_t>(packet.pos), packet.size);
+  const Bytes data = ReadFile(source_, static_cast<uint64_t>(packet.pos), packet.size);
   const bool video = bytesPerFrame_.at(stream) == 0;
   const uint32_t count = video ? 1 : static_cast<uint32_t>(data.size() / bytesPerFrame_[stream]);
   return target_.Writer().AddMediaSample2(
       target_.Media(stream), data.data(), static_cast<uint32_t>(data.size()),
       video ? packet.duration : 1, video ? packet.pts - packet.dts : 0,
       descriptions_[stream]->Get(), count, packet.key ? 0 : kSampleNotSync, nullptr);
-}
-
-Status CopyMovie(const std::string& source, const std::string& target) {
-  MovieCopier copier(source);
-  ZEB_MOVIE_TRY(copier.Open(target));
-  for (size_t i = 0; i < copier.PacketCount(); ++i) ZEB_MOVIE_TRY(copier.AddPacket(i));
-  return copier.Finish();
 }
 
 namespace {

@@ -12,14 +12,13 @@
 #include "platform/movie/MovieWriter.h"
 #include "tests/platform_movie/MovieBytes.h"
 #include "tests/support/Ffprobe.h"
+#include "tests/support/Shell.h"
 
 namespace zeb::movie::test {
 
-// Runs a shell command; its standard output, and its exit code in `exitCode`.
-std::string RunCommand(const std::string& command, int& exitCode);
+using zeb::test::ReadFile;
 // <fixture folder>/movie_writer/<name>: where these tests write their movies.
 std::string OutputPath(const std::string& name);
-Bytes ReadBytes(const std::string& path, uint64_t offset, uint64_t size);
 // The bytes of ffprobe's `packets` of the file, concatenated in packet order.
 Bytes PacketBytes(const std::string& path, const std::vector<zeb::test::ProbePacket>& packets);
 // Errors that `ffmpeg -v error` prints while decoding every stream, or
@@ -104,8 +103,6 @@ class MovieCopier {
   std::vector<std::unique_ptr<NativeDescription>> descriptions_;
   TestMovie target_;
 };
-
-Status CopyMovie(const std::string& source, const std::string& target);
 
 // Fails the running test unless `copy` decodes cleanly and carries the
 // source's descriptions and packets: video one for one (bytes, key flag,

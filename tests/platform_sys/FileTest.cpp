@@ -8,7 +8,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <optional>
 #include <random>
 #include <string>
@@ -16,6 +15,7 @@
 
 #include "platform/sys/AlignedBuffer.h"
 #include "platform/sys/DriveType.h"
+#include "tests/support/Shell.h"
 
 namespace zeb::sys {
 namespace {
@@ -27,11 +27,6 @@ std::vector<std::uint8_t> RandomBytes(std::size_t size, unsigned seed) {
   std::vector<std::uint8_t> bytes(size);
   for (auto& b : bytes) b = static_cast<std::uint8_t>(random());
   return bytes;
-}
-
-std::vector<std::uint8_t> ReadWhole(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 // A file of random bytes whose size is no multiple of any alignment, in a
@@ -93,8 +88,7 @@ TEST(File, OpenGrantsDirectIoOrFallsBackToBuffered) {
     EXPECT_EQ(file.is_open(), c.opens);
     if (c.opens) {
       EXPECT_EQ(file.mode(), c.granted);
-      auto expected = ReadWhole(c.path);
-      expected.resize(std::min<std::size_t>(expected.size(), 4096));
+      auto expected = zeb::test::ReadFile(c.path, 0, 4096);
       ASSERT_EQ(file.ReadAt(buffer.data(), 4096, 0), expected.size());
       EXPECT_EQ(std::memcmp(buffer.data(), expected.data(), expected.size()), 0);
       file.Close();

@@ -7,51 +7,36 @@
 
 #include <atomic>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "reader/CQTFileReader.h"
+#include "tests/support/Fixtures.h"
+#include "tests/support/Shell.h"
 
 namespace zeb::test {
 
 namespace fs = std::filesystem;
 
-// A ten-second MJPEG + PCM movie, about 7 MiB, made once per build tree. The
-// compressed picture data makes every offset look different, so a read from
-// the wrong place never compares equal by chance.
+// A ten-second MJPEG + PCM movie, about 7 MiB (tests/support/Fixtures.cpp).
+// The compressed picture data makes every offset look different, so a read
+// from the wrong place never compares equal by chance.
 inline const fs::path& MoviePath() {
   static const fs::path path = [] {
-    const fs::path folder = ZEB_FIXTURE_DIR;
-    const fs::path movie = folder / "file_reader_mjpeg_pcm.mov";
-    if (fs::exists(movie)) return movie;
-    fs::create_directories(folder);
-    // Tests run as parallel processes: make it under a private name, then rename.
-    const fs::path scratch = folder / ("file_reader." + std::to_string(getpid()) + ".mov");
-    const std::string command =
-        "ffmpeg -nostdin -v error -y -f lavfi -i testsrc2=size=640x360:rate=25 "
-        "-f lavfi -i sine=frequency=440:sample_rate=48000 -t 10 -c:v mjpeg -q:v 2 "
-        "-c:a pcm_s16le -f mov '" +
-        scratch.string() + "'";
-    if (std::system(command.c_str()) != 0) throw std::runtime_error("ffmpeg failed: " + command);
-    fs::rename(scratch, movie);
-    return movie;
+    std::string error;
+    const std::string made = FixturePath("file_reader_mjpeg_pcm.mov", error);
+    if (made.empty()) throw std::runtime_error(error);
+    return fs::path(made);
   }();
   return path;
 }
 
 inline const std::vector<uint8_t>& MovieBytes() {
-  static const std::vector<uint8_t> bytes = [] {
-    std::ifstream in(MoviePath(), std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in),
-                                std::istreambuf_iterator<char>());
-  }();
+  static const std::vector<uint8_t> bytes = ReadFile(MoviePath());
   return bytes;
 }
 

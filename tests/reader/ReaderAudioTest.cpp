@@ -101,8 +101,10 @@ TEST_F(ReaderAudio, PcmRecordsAndBlocksMatchFfprobeAndFfmpegsDecode) {
   for (const PcmCase& c : cases) {
     SCOPED_TRACE(testing::Message() << c.fixture << " stream " << c.audioStream);
     const std::string path = Fixture(c.fixture);
-    const std::vector<uint8_t> expected = CommandOutput("ffmpeg -v error -i " + Quoted(path) + " " +
-                                                        c.mapping + " -f " + c.decodeFormat + " -");
+    const std::string decoded = RunCommand("ffmpeg -v error -i " + Quote(path) + " " + c.mapping +
+                                           " -f " + c.decodeFormat + " -")
+                                    .output;
+    const std::vector<uint8_t> expected(decoded.begin(), decoded.end());
     ASSERT_FALSE(expected.empty());
     for (const bool callerBuffer : {false, true}) {
       HostReader reader(plugin_);

@@ -72,7 +72,7 @@ TEST(ReaderCorpus, DamagedCopiesNeverCrashTheReader) {
   std::mt19937 random(5);
   for (const char* fixture :
        {"avc1_pcm.mov", "dvvideo.mov", "pcm_mono_tracks.mov", "avc1_aac.mp4"}) {
-    const std::vector<uint8_t> original = FileBytes(Fixture(fixture));
+    const std::vector<uint8_t> original = ReadFile(Fixture(fixture));
     const std::string text(original.begin(), original.end());
     const size_t moov = text.find("moov");
     ASSERT_NE(moov, std::string::npos);

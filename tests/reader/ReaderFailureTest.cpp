@@ -34,7 +34,7 @@ size_t Find(const std::vector<uint8_t>& bytes, const std::string& text, int n = 
 // A copy of a fixture with some bytes changed, beside the fixtures.
 std::string PatchedCopy(const std::string& fixture, const std::string& name,
                         const std::function<void(std::vector<uint8_t>&)>& patch) {
-  std::vector<uint8_t> bytes = FileBytes(Fixture(fixture));
+  std::vector<uint8_t> bytes = ReadFile(Fixture(fixture));
   patch(bytes);
   return WriteScratchMovie(name, bytes);
 }

@@ -4,13 +4,6 @@
 
 #include <unistd.h>
 
-#include <cstdio>
-#include <fstream>
-#include <iterator>
-#include <memory>
-#include <sstream>
-
-#include "tests/support/Fixtures.h"
 #include "zebplug/ZEBPlugOrdinals.h"
 
 namespace zeb::test {
@@ -57,87 +50,10 @@ SPlugFrameInfo NewFrameInfo() {
   return info;
 }
 
-std::string Fixture(const std::string& name) {
-  std::string error;
-  const std::string path = FixturePath(name, error);
-  EXPECT_FALSE(path.empty()) << name << ": " << error;
-  return path;
-}
-
-std::vector<uint8_t> FileBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 std::string WriteScratchMovie(const std::string& name, std::span<const uint8_t> bytes) {
   const std::string path = FixtureDir() + "/" + name + "." + std::to_string(::getpid()) + ".mov";
-  std::ofstream(path, std::ios::binary)
-      .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+  WriteFile(path, bytes);
   return path;
-}
-
-std::string Quoted(const std::string& text) { return "'" + text + "'"; }
-
-std::vector<uint8_t> CommandOutput(const std::string& command) {
-  std::vector<uint8_t> bytes;
-  std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(command.c_str(), "r"), ::pclose);
-  if (!pipe) return bytes;
-  uint8_t chunk[65536];
-  size_t got = 0;
-  while ((got = std::fread(chunk, 1, sizeof chunk, pipe.get())) > 0) {
-    bytes.insert(bytes.end(), chunk, chunk + got);
-  }
-  return bytes;
-}
-
-namespace {
-
-std::vector<std::string> Lines(const std::vector<uint8_t>& bytes) {
-  std::vector<std::string> lines;
-  std::stringstream text(std::string(bytes.begin(), bytes.end()));
-  std::string line;
-  while (std::getline(text, line)) lines.push_back(line);
-  return lines;
-}
-
-}  // namespace
-
-std::vector<ProbeFrameType> ProbeVideoFrameTypes(const std::string& path) {
-  std::vector<ProbeFrameType> frames;
-  const auto lines = Lines(CommandOutput(
-      "ffprobe -v error -select_streams v:0 -show_entries frame=pkt_pos,pict_type -of csv=p=0 " +
-      Quoted(path)));
-  for (const std::string& line : lines) {
-    const size_t comma = line.find(',');
-    if (comma == std::string::npos || comma + 1 >= line.size()) continue;
-    frames.push_back({std::stoll(line.substr(0, comma)), line[comma + 1]});
-  }
-  return frames;
-}
-
-std::vector<std::pair<std::string, std::string>> ProbeStreamFields(const std::string& path,
-                                                                   const std::string& stream) {
-  std::vector<std::pair<std::string, std::string>> fields;
-  const auto lines = Lines(CommandOutput("ffprobe -v error -select_streams " + stream +
-                                         " -show_streams -of flat=s=_ " + Quoted(path)));
-  // streams_stream_0_width=160
-  const std::string prefix = "streams_stream_0_";
-  for (const std::string& line : lines) {
-    const size_t equals = line.find('=');
-    if (line.rfind(prefix, 0) != 0 || equals == std::string::npos) continue;
-    std::string value = line.substr(equals + 1);
-    if (value.size() >= 2 && value.front() == '"') value = value.substr(1, value.size() - 2);
-    fields.emplace_back(line.substr(prefix.size(), equals - prefix.size()), value);
-  }
-  return fields;
-}
-
-std::string Field(const std::vector<std::pair<std::string, std::string>>& fields,
-                  const std::string& key) {
-  for (const auto& [name, value] : fields) {
-    if (name == key) return value;
-  }
-  return {};
 }
 
 std::vector<uint8_t> ToLengthPrefixed(std::span<const uint8_t> annexB, uint32_t lengthSize,

@@ -1,6 +1,6 @@
 // What the reader's tests share: a reader driven through the plug-in's
 // ordinal table as a host drives it, the reference views of a movie that the
-// ffmpeg tools give, and the inverse of the 'avc1' start-code rewrite.
+// ffmpeg tools give (tests/support), and the inverse of the 'avc1' start-code rewrite.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +9,9 @@
 #include <vector>
 
 #include "tests/host/TestPlugin.h"
+#include "tests/support/Ffprobe.h"
+#include "tests/support/Fixtures.h"
+#include "tests/support/Shell.h"
 #include "zebplug/ZEBPlug.h"
 #include "zebplug/ZEBPlugOrdinals.h"
 
@@ -107,33 +110,8 @@ uint32_t Code(const std::string& tag);
 // A frame-information record with its defaults.
 SPlugFrameInfo NewFrameInfo();
 
-// The fixture's path; fails the test (and returns "") when ffmpeg cannot
-// make it.
-std::string Fixture(const std::string& name);
-
-// A file's bytes; `bytes` written to "<name>.<pid>.mov" beside the fixtures,
-// returning its path.
-std::vector<uint8_t> FileBytes(const std::string& path);
+// `bytes` written to "<name>.<pid>.mov" beside the fixtures; returns its path.
 std::string WriteScratchMovie(const std::string& name, std::span<const uint8_t> bytes);
-
-// Standard output of a shell command, as bytes.
-std::vector<uint8_t> CommandOutput(const std::string& command);
-std::string Quoted(const std::string& text);
-
-// The picture types of a video stream as ffprobe's decoder sees them, by the
-// file offset of each frame's packet.
-struct ProbeFrameType {
-  int64_t packetPos = -1;
-  char pictType = '?';  // 'I', 'P', 'B'
-};
-std::vector<ProbeFrameType> ProbeVideoFrameTypes(const std::string& path);
-
-// ffprobe's fields of one stream ("width", "sample_rate", ...), chosen by
-// ffprobe's stream specifier ("v:0", "a:1").
-std::vector<std::pair<std::string, std::string>> ProbeStreamFields(const std::string& path,
-                                                                   const std::string& stream);
-std::string Field(const std::vector<std::pair<std::string, std::string>>& fields,
-                  const std::string& key);
 
 // An Annex B access unit as the reader delivers 'avc1' frames, back in the
 // file's form: the parameter sets in front of a key frame dropped and each

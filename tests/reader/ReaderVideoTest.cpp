@@ -61,8 +61,8 @@ void ExpectEveryFrame(HostReader& reader, const std::string& path, const std::st
                       const std::vector<ProbePacket>& packets) {
   const bool avc1 = fixture.rfind("avc1", 0) == 0;
   std::map<int64_t, char> typeAt;
-  for (const ProbeFrameType& frame : ProbeVideoFrameTypes(path))
-    typeAt[frame.packetPos] = frame.pictType;
+  for (const ProbeFrame& frame : ProbeVideoFrames(path))
+    typeAt[int64_t(frame.pos)] = frame.pictType;
   std::vector<uint8_t> own(reader.MaxVideoFrameSize());
   for (uint32_t i = 0; i < packets.size(); ++i) {
     SCOPED_TRACE(i);

@@ -1,75 +1,76 @@
 #include "tests/support/Ffprobe.h"
 
-#include <cstdio>
 #include <cstdlib>
-#include <map>
-#include <memory>
 #include <sstream>
+
+#include "tests/support/Shell.h"
 
 namespace zeb::test {
 
 namespace {
 
-using Fields = std::map<std::string, std::string>;
-
-// "packet|stream_index=0|pts=0|..." -> {"stream_index": "0", ...}
-Fields SplitFields(const std::string& line) {
-  Fields fields;
-  std::stringstream parts(line);
-  std::string part;
-  while (std::getline(parts, part, '|')) {
+// "a=1<separator>b=2" as {a: 1, b: 2}, keeping the first value of a key.
+ProbeFields KeyValues(const std::string& text, char separator) {
+  ProbeFields fields;
+  std::istringstream parts(text);
+  for (std::string part; std::getline(parts, part, separator);) {
     const size_t equals = part.find('=');
-    if (equals != std::string::npos) fields[part.substr(0, equals)] = part.substr(equals + 1);
+    if (equals != std::string::npos)
+      fields.emplace(part.substr(0, equals), part.substr(equals + 1));
   }
   return fields;
 }
 
-bool ReadInteger(const Fields& fields, const char* key, int64_t& value) {
-  const auto it = fields.find(key);
-  if (it == fields.end() || it->second.empty() || it->second == "N/A") return false;
-  value = std::strtoll(it->second.c_str(), nullptr, 0);
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream stream(text);
+  for (std::string line; std::getline(stream, line);) lines.push_back(line);
+  return lines;
+}
+
+// The field as a number; false for a missing field or "N/A".
+bool ReadInteger(const ProbeFields& fields, const char* key, int64_t& value) {
+  const std::string text = Field(fields, key);
+  if (text.empty() || text == "N/A") return false;
+  value = std::strtoll(text.c_str(), nullptr, 0);
   return true;
 }
 
-std::string Text(const Fields& fields, const char* key) {
-  const auto it = fields.find(key);
-  return it == fields.end() ? std::string() : it->second;
+int64_t Integer(const ProbeFields& fields, const char* key) {
+  int64_t value = -1;
+  ReadInteger(fields, key, value);
+  return value;
 }
 
-ProbeStream ToStream(const Fields& fields) {
+ProbeStream ToStream(const ProbeFields& fields) {
   ProbeStream stream;
-  int64_t value = 0;
-  if (ReadInteger(fields, "index", value)) stream.index = static_cast<int>(value);
-  if (ReadInteger(fields, "id", value)) stream.trackId = static_cast<uint32_t>(value);
-  stream.codecType = Text(fields, "codec_type");
-  stream.codecTag = Text(fields, "codec_tag_string");
-  stream.codecName = Text(fields, "codec_name");
-  const std::string timeBase = Text(fields, "time_base");
+  stream.index = static_cast<int>(Integer(fields, "index"));
+  stream.trackId = static_cast<uint32_t>(std::max<int64_t>(Integer(fields, "id"), 0));
+  stream.codecType = Field(fields, "codec_type");
+  stream.codecTag = Field(fields, "codec_tag_string");
+  stream.codecName = Field(fields, "codec_name");
+  const std::string timeBase = Field(fields, "time_base");
   const size_t slash = timeBase.find('/');
   if (slash != std::string::npos)
     stream.timeBaseDen = static_cast<uint32_t>(std::stoul(timeBase.substr(slash + 1)));
   return stream;
 }
 
-ProbePacket ToPacket(const Fields& fields) {
+ProbePacket ToPacket(const ProbeFields& fields) {
   ProbePacket packet;
-  int64_t value = 0;
-  if (ReadInteger(fields, "stream_index", value)) packet.streamIndex = static_cast<int>(value);
+  packet.streamIndex = static_cast<int>(Integer(fields, "stream_index"));
   packet.hasPts = ReadInteger(fields, "pts", packet.pts);
   packet.hasDts = ReadInteger(fields, "dts", packet.dts);
   ReadInteger(fields, "duration", packet.duration);
-  if (ReadInteger(fields, "size", value)) packet.size = static_cast<uint64_t>(value);
+  packet.size = static_cast<uint64_t>(std::max<int64_t>(Integer(fields, "size"), 0));
   ReadInteger(fields, "pos", packet.pos);
-  const std::string flags = Text(fields, "flags");
+  const std::string flags = Field(fields, "flags");
   packet.key = flags.find('K') != std::string::npos;
   packet.discard = flags.find('D') != std::string::npos;
-  const std::string hash = Text(fields, "data_hash");
-  const size_t colon = hash.find(':');
-  packet.sha256 = colon == std::string::npos ? hash : hash.substr(colon + 1);
+  const std::string hash = Field(fields, "data_hash");
+  packet.sha256 = hash.substr(hash.find(':') + 1);
   return packet;
 }
-
-std::string Quote(const std::string& text) { return "'" + text + "'"; }
 
 }  // namespace
 
@@ -84,28 +85,56 @@ std::vector<ProbePacket> ProbeResult::PacketsOf(int streamIndex) const {
 ProbeResult ProbeFile(const std::string& path, const std::vector<std::string>& options) {
   std::string command = "ffprobe -v error";
   for (const std::string& option : options) command += " " + Quote(option);
-  command += " -show_streams -show_packets -show_data_hash sha256 -of compact " + Quote(path) +
-             " 2>/dev/null";
+  const CommandResult run =
+      RunCommand(command + " -show_streams -show_packets -show_data_hash sha256 -of compact " +
+                 Quote(path) + " 2>/dev/null");
   ProbeResult result;
-  std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(command.c_str(), "r"), ::pclose);
-  if (!pipe) {
-    result.error = "cannot run ffprobe";
-    return result;
+  for (const std::string& line : Lines(run.output)) {
+    if (line.starts_with("packet|")) result.packets.push_back(ToPacket(KeyValues(line, '|')));
+    if (line.starts_with("stream|")) result.streams.push_back(ToStream(KeyValues(line, '|')));
   }
-  std::string line;
-  char buffer[4096];
-  while (std::fgets(buffer, sizeof buffer, pipe.get()) != nullptr) {
-    line += buffer;
-    if (line.empty() || line.back() != '\n') continue;
-    line.pop_back();
-    if (line.rfind("packet|", 0) == 0) result.packets.push_back(ToPacket(SplitFields(line)));
-    if (line.rfind("stream|", 0) == 0) result.streams.push_back(ToStream(SplitFields(line)));
-    line.clear();
-  }
-  const int status = ::pclose(pipe.release());
-  result.ok = status == 0 && !result.streams.empty();
+  result.ok = run.exitCode == 0 && !result.streams.empty();
   if (!result.ok) result.error = "ffprobe failed or found no streams in " + path;
   return result;
+}
+
+ProbeFields ProbeStreamFields(const std::string& path, const std::string& stream) {
+  return KeyValues(RunCommand("ffprobe -v error -select_streams " + stream +
+                              " -show_streams -of default=noprint_wrappers=1 " + Quote(path))
+                       .output,
+                   '\n');
+}
+
+std::string Field(const ProbeFields& fields, const std::string& key) {
+  const auto found = fields.find(key);
+  return found == fields.end() ? std::string() : found->second;
+}
+
+std::vector<ProbeFrame> ProbeVideoFrames(const std::string& path) {
+  const std::string output =
+      RunCommand(
+          "ffprobe -v error -select_streams v:0 -show_entries "
+          "packet=pos,size:frame=pkt_pos,pict_type,key_frame -of csv=nokey=0 " +
+          Quote(path))
+          .output;
+  std::vector<ProbeFrame> frames;
+  // Frames leave the decoder in display order; they find their packet by position.
+  std::map<int64_t, ProbeFields> decodedAt;
+  for (const std::string& line : Lines(output)) {
+    const ProbeFields fields = KeyValues(line, ',');
+    if (line.starts_with("packet,")) {
+      frames.push_back({static_cast<uint64_t>(Integer(fields, "pos")),
+                        static_cast<uint32_t>(Integer(fields, "size"))});
+    } else if (line.starts_with("frame,")) {
+      decodedAt[Integer(fields, "pkt_pos")] = fields;
+    }
+  }
+  for (ProbeFrame& frame : frames) {
+    const ProbeFields& decoded = decodedAt[static_cast<int64_t>(frame.pos)];
+    frame.pictType = Field(decoded, "pict_type").append("?")[0];
+    frame.key = Field(decoded, "key_frame") == "1";
+  }
+  return frames;
 }
 
 }  // namespace zeb::test

@@ -1,14 +1,11 @@
-// Streams and packets of a movie as the ffprobe tool sees them, for checking
-// our own readers against it. Runs
-//   ffprobe <options> -show_streams -show_packets -show_data_hash sha256 -of compact <file>
-// and keeps the fields below. Timestamps are in each stream's time base,
-// which for QuickTime and MP4 files is 1 / the media's time scale.
-//
-// ffprobe applies edit lists to timestamps unless `options` holds
-// {"-ignore_editlist", "1"}; the packets themselves are the same either way.
+// A movie as the ffprobe tool sees it, for checking our own readers against
+// it: streams and packets, one stream's fields, and the picture types its
+// decoder finds. Timestamps are in each stream's time base, which for
+// QuickTime and MP4 files is 1 / the media's time scale.
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -46,7 +43,26 @@ struct ProbeResult {
   std::vector<ProbePacket> PacketsOf(int streamIndex) const;
 };
 
-// `options` go before the file name (demuxer options such as -ignore_editlist).
+// ffprobe -show_streams -show_packets -show_data_hash sha256. `options` go
+// before the file name: ffprobe applies edit lists to timestamps unless they
+// hold {"-ignore_editlist", "1"}; the packets are the same either way.
 ProbeResult ProbeFile(const std::string& path, const std::vector<std::string>& options = {});
+
+// The fields of one stream, chosen by a stream specifier ("v:0", "a:1"),
+// side data included ("max_bitrate"); empty when ffprobe fails.
+using ProbeFields = std::map<std::string, std::string>;
+ProbeFields ProbeStreamFields(const std::string& path, const std::string& stream);
+// A field's value; "" when ffprobe gives none.
+std::string Field(const ProbeFields& fields, const std::string& key);
+
+// The coded frames of the first video stream in decode order, each with the
+// picture type ('I', 'P', 'B') and key flag of the frame decoded from it.
+struct ProbeFrame {
+  uint64_t pos = 0;
+  uint32_t size = 0;
+  char pictType = '?';
+  bool key = false;
+};
+std::vector<ProbeFrame> ProbeVideoFrames(const std::string& path);
 
 }  // namespace zeb::test

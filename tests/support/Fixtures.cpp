@@ -1,157 +1,215 @@
 #include "tests/support/Fixtures.h"
 
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <array>
 #include <atomic>
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
+#include <functional>
+#include <iterator>
+
+#include "tests/support/Shell.h"
 
 namespace zeb::test {
 
 namespace {
 
+struct FixtureRecipe {
+  const char* name;       // "avc1_bframes.mov"
+  const char* arguments;  // "-f lavfi -i testsrc2=... -c:v libx264 -bf 2"
+};
+
 // Sources shared by the rows below.
 #define ZEB_VIDEO_SOURCE "-f lavfi -i testsrc2=size=160x120:rate=25:duration=1 "
 #define ZEB_TONE(rate) "-f lavfi -i sine=frequency=440:sample_rate=" #rate ":duration=1 "
+#define ZEB_PATTERN(size, rate, frames) \
+  "-f lavfi -i testsrc2=size=" size ":rate=" rate " -frames:v " #frames " "
+#define ZEB_DV(size, rate, options) \
+  ZEB_PATTERN(size, rate, 2) "-c:v dvvideo -pix_fmt " options " -f dv"
 
-constexpr std::array kFixtures = {
-    FixtureRecipe{"avc1_bframes.mov",
-                  ZEB_VIDEO_SOURCE "-c:v libx264 -preset veryfast -bf 2 -g 12 -pix_fmt yuv420p"},
-    FixtureRecipe{"prores.mov", ZEB_VIDEO_SOURCE "-c:v prores_ks -profile:v 2"},
-    FixtureRecipe{
-        "dvvideo.mov",
-        "-f lavfi -i testsrc2=size=720x576:rate=25:duration=0.4 -c:v dvvideo -pix_fmt yuv420p"},
-    FixtureRecipe{"dnxhd.mov",
-                  "-f lavfi -i testsrc2=size=1280x720:rate=25:duration=0.12 -c:v dnxhd -b:v 60M "
-                  "-pix_fmt yuv422p"},
-    FixtureRecipe{"mpeg2_xd5c.mov", ZEB_VIDEO_SOURCE "-c:v mpeg2video -g 6 -bf 2 -tag:v xd5c"},
-    FixtureRecipe{"mpeg2_mx5p.mov",
-                  "-f lavfi -i testsrc2=size=720x608:rate=25:duration=0.4 -c:v mpeg2video -g 1 "
-                  "-pix_fmt yuv422p "
-                  "-tag:v mx5p"},
-    FixtureRecipe{"mjpeg.mov", ZEB_VIDEO_SOURCE "-c:v mjpeg -pix_fmt yuvj420p"},
-    FixtureRecipe{
-        "uyvy_2vuy.mov",
-        "-f lavfi -i testsrc2=size=64x48:rate=25:duration=0.4 -c:v rawvideo -pix_fmt uyvy422"},
-    FixtureRecipe{"pcm_twos.mov", ZEB_TONE(48000) "-ac 2 -c:a pcm_s16be"},
-    FixtureRecipe{"pcm_sowt.mov", ZEB_TONE(44100) "-ac 2 -c:a pcm_s16le"},
-    FixtureRecipe{"pcm_in24_be.mov", ZEB_TONE(48000) "-c:a pcm_s24be"},
-    FixtureRecipe{"pcm_in24_le.mov", ZEB_TONE(48000) "-c:a pcm_s24le"},
-    FixtureRecipe{"pcm_in32.mov", ZEB_TONE(48000) "-c:a pcm_s32be"},
-    FixtureRecipe{"pcm_fl32.mov", ZEB_TONE(48000) "-c:a pcm_f32be"},
-    FixtureRecipe{"pcm_lpcm_96k.mov", ZEB_TONE(96000) "-c:a pcm_s24le"},
-    FixtureRecipe{"pcm_mono_tracks.mov", ZEB_TONE(48000) ZEB_TONE(48000)
-                                             ZEB_TONE(48000) "-map 0 -map 1 -map 2 -c:a pcm_s16le"},
-    FixtureRecipe{"ima4.mov", ZEB_TONE(44100) "-c:a adpcm_ima_qt"},
-    FixtureRecipe{"aac.mov", ZEB_TONE(48000) "-c:a aac -b:a 96k"},
-    FixtureRecipe{
-        "avc1_aac.mp4",
-        ZEB_VIDEO_SOURCE ZEB_TONE(44100) "-map 0 -map 1 -c:v libx264 -preset veryfast -bf 2 -g 10 "
-                                         "-pix_fmt yuv420p -c:a aac -b:a 64k"},
-    FixtureRecipe{"avc1_pcm.mov", ZEB_VIDEO_SOURCE ZEB_TONE(
-                                      48000) "-map 0 -map 1 -c:v libx264 -preset veryfast -g 5 "
-                                             "-pix_fmt yuv420p -c:a pcm_s16le"},
+constexpr FixtureRecipe kFixtures[] = {
+    {"avc1_bframes.mov",
+     ZEB_VIDEO_SOURCE "-c:v libx264 -preset veryfast -bf 2 -g 12 -pix_fmt yuv420p"},
+    {"prores.mov", ZEB_VIDEO_SOURCE "-c:v prores_ks -profile:v 2"},
+    {"dvvideo.mov",
+     "-f lavfi -i testsrc2=size=720x576:rate=25:duration=0.4 -c:v dvvideo -pix_fmt yuv420p"},
+    {"dnxhd.mov",
+     "-f lavfi -i testsrc2=size=1280x720:rate=25:duration=0.12 -c:v dnxhd -b:v 60M "
+     "-pix_fmt yuv422p"},
+    {"mpeg2_xd5c.mov", ZEB_VIDEO_SOURCE "-c:v mpeg2video -g 6 -bf 2 -tag:v xd5c"},
+    {"mpeg2_mx5p.mov",
+     "-f lavfi -i testsrc2=size=720x608:rate=25:duration=0.4 -c:v mpeg2video -g 1 "
+     "-pix_fmt yuv422p "
+     "-tag:v mx5p"},
+    {"mjpeg.mov", ZEB_VIDEO_SOURCE "-c:v mjpeg -pix_fmt yuvj420p"},
+    {"uyvy_2vuy.mov",
+     "-f lavfi -i testsrc2=size=64x48:rate=25:duration=0.4 -c:v rawvideo -pix_fmt uyvy422"},
+    {"pcm_twos.mov", ZEB_TONE(48000) "-ac 2 -c:a pcm_s16be"},
+    {"pcm_sowt.mov", ZEB_TONE(44100) "-ac 2 -c:a pcm_s16le"},
+    {"pcm_in24_be.mov", ZEB_TONE(48000) "-c:a pcm_s24be"},
+    {"pcm_in24_le.mov", ZEB_TONE(48000) "-c:a pcm_s24le"},
+    {"pcm_in32.mov", ZEB_TONE(48000) "-c:a pcm_s32be"},
+    {"pcm_fl32.mov", ZEB_TONE(48000) "-c:a pcm_f32be"},
+    {"pcm_lpcm_96k.mov", ZEB_TONE(96000) "-c:a pcm_s24le"},
+    {"pcm_mono_tracks.mov",
+     ZEB_TONE(48000) ZEB_TONE(48000) ZEB_TONE(48000) "-map 0 -map 1 -map 2 -c:a pcm_s16le"},
+    {"ima4.mov", ZEB_TONE(44100) "-c:a adpcm_ima_qt"},
+    {"aac.mov", ZEB_TONE(48000) "-c:a aac -b:a 96k"},
+    {"avc1_aac.mp4",
+     ZEB_VIDEO_SOURCE ZEB_TONE(44100) "-map 0 -map 1 -c:v libx264 -preset veryfast -bf 2 -g 10 "
+                                      "-pix_fmt yuv420p -c:a aac -b:a 64k"},
+    {"avc1_pcm.mov",
+     ZEB_VIDEO_SOURCE ZEB_TONE(48000) "-map 0 -map 1 -c:v libx264 -preset veryfast -g 5 "
+                                      "-pix_fmt yuv420p -c:a pcm_s16le"},
     // The movie writer's row: B-frames beside two sound tracks of different formats.
-    FixtureRecipe{
-        "avc1_bframes_pcm_tracks.mov",
-        ZEB_VIDEO_SOURCE ZEB_TONE(48000) ZEB_TONE(
-            44100) "-map 0 -map 1 -map 2 -c:v libx264 -preset veryfast "
-                   "-bf 2 -g 12 -pix_fmt yuv420p -c:a:0 pcm_s16be -c:a:1 pcm_s16le -ac:a:1 2"},
+    {"avc1_bframes_pcm_tracks.mov",
+     ZEB_VIDEO_SOURCE ZEB_TONE(48000) ZEB_TONE(
+         44100) "-map 0 -map 1 -map 2 -c:v libx264 -preset veryfast "
+                "-bf 2 -g 12 -pix_fmt yuv420p -c:a:0 pcm_s16be -c:a:1 pcm_s16le -ac:a:1 2"},
     // The reader's rows: DV sizes, DNxHD variants, more PCM codes, tracks
     // that merge or stay apart.
-    FixtureRecipe{"dv_ntsc.mov",
-                  "-f lavfi -i testsrc2=size=720x480:rate=30000/1001:duration=0.2 -c:v dvvideo "
-                  "-pix_fmt yuv411p"},
-    FixtureRecipe{"dv_hd_1080.mov",
-                  "-f lavfi -i testsrc2=size=1280x1080:rate=30000/1001:duration=0.07 -c:v dvvideo "
-                  "-pix_fmt yuv422p"},
-    FixtureRecipe{"dv_hd_720.mov",
-                  "-f lavfi -i testsrc2=size=960x720:rate=60000/1001:duration=0.04 -c:v dvvideo "
-                  "-pix_fmt yuv422p"},
-    FixtureRecipe{"dnxhd_1253.mov",
-                  "-f lavfi -i testsrc2=size=1920x1080:rate=25:duration=0.08 -c:v dnxhd -b:v 36M "
-                  "-pix_fmt yuv422p"},
-    FixtureRecipe{"dnxhd_1242.mov",
-                  "-f lavfi -i testsrc2=size=1920x1080:rate=25:duration=0.08 -c:v dnxhd -b:v 120M "
-                  "-flags +ildct "
-                  "-pix_fmt yuv422p"},
-    FixtureRecipe{"avc1_long.mov",
-                  "-f lavfi -i testsrc2=size=96x64:rate=25:duration=4 -c:v libx264 -preset "
-                  "veryfast -bf 2 -g 12 "
-                  "-pix_fmt yuv420p"},
-    FixtureRecipe{"pcm_in32_le.mov", ZEB_TONE(48000) "-c:a pcm_s32le"},
-    FixtureRecipe{"pcm_raw_u8.mov", ZEB_TONE(22050) "-c:a pcm_u8"},
-    FixtureRecipe{
-        "pcm_unequal_tracks.mov",
-        ZEB_TONE(
-            48000) "-f lavfi -i sine=frequency=660:sample_rate=48000:duration=0.5 -map 0 -map 1 "
-                   "-c:a pcm_s16le"},
-    FixtureRecipe{"pcm_mixed_formats.mov",
-                  ZEB_TONE(48000)
-                      ZEB_TONE(48000) "-map 0 -map 1 -c:a:0 pcm_s16be -c:a:1 pcm_s16le"},
+    {"dv_ntsc.mov",
+     "-f lavfi -i testsrc2=size=720x480:rate=30000/1001:duration=0.2 -c:v dvvideo "
+     "-pix_fmt yuv411p"},
+    {"dv_hd_1080.mov",
+     "-f lavfi -i testsrc2=size=1280x1080:rate=30000/1001:duration=0.07 -c:v dvvideo "
+     "-pix_fmt yuv422p"},
+    {"dv_hd_720.mov",
+     "-f lavfi -i testsrc2=size=960x720:rate=60000/1001:duration=0.04 -c:v dvvideo "
+     "-pix_fmt yuv422p"},
+    {"dnxhd_1253.mov",
+     "-f lavfi -i testsrc2=size=1920x1080:rate=25:duration=0.08 -c:v dnxhd -b:v 36M "
+     "-pix_fmt yuv422p"},
+    {"dnxhd_1242.mov",
+     "-f lavfi -i testsrc2=size=1920x1080:rate=25:duration=0.08 -c:v dnxhd -b:v 120M "
+     "-flags +ildct "
+     "-pix_fmt yuv422p"},
+    {"avc1_long.mov",
+     "-f lavfi -i testsrc2=size=96x64:rate=25:duration=4 -c:v libx264 -preset "
+     "veryfast -bf 2 -g 12 "
+     "-pix_fmt yuv420p"},
+    {"pcm_in32_le.mov", ZEB_TONE(48000) "-c:a pcm_s32le"},
+    {"pcm_raw_u8.mov", ZEB_TONE(22050) "-c:a pcm_u8"},
+    {"pcm_unequal_tracks.mov",
+     ZEB_TONE(48000) "-f lavfi -i sine=frequency=660:sample_rate=48000:duration=0.5 -map 0 -map 1 "
+                     "-c:a pcm_s16le"},
+    {"pcm_mixed_formats.mov",
+     ZEB_TONE(48000) ZEB_TONE(48000) "-map 0 -map 1 -c:a:0 pcm_s16be -c:a:1 pcm_s16le"},
     // With a video track, so that a host can select the second sound track.
-    FixtureRecipe{"mjpeg_pcm_unequal_tracks.mov",
-                  ZEB_VIDEO_SOURCE ZEB_TONE(
-                      48000) "-f lavfi -i sine=frequency=660:sample_rate=48000:duration=0.5 -map 0 "
-                             "-map 1 -map 2 "
-                             "-c:v mjpeg -c:a pcm_s16le"},
-    FixtureRecipe{"mjpeg_pcm_mixed_formats.mov",
-                  ZEB_VIDEO_SOURCE ZEB_TONE(48000) ZEB_TONE(
-                      48000) "-map 0 -map 1 -map 2 -c:v mjpeg -c:a:0 pcm_s16be -c:a:1 pcm_s16le"},
+    {"mjpeg_pcm_unequal_tracks.mov",
+     ZEB_VIDEO_SOURCE ZEB_TONE(
+         48000) "-f lavfi -i sine=frequency=660:sample_rate=48000:duration=0.5 -map 0 "
+                "-map 1 -map 2 "
+                "-c:v mjpeg -c:a pcm_s16le"},
+    {"mjpeg_pcm_mixed_formats.mov",
+     ZEB_VIDEO_SOURCE ZEB_TONE(48000)
+         ZEB_TONE(48000) "-map 0 -map 1 -map 2 -c:v mjpeg -c:a:0 pcm_s16be -c:a:1 pcm_s16le"},
+    // The direct file reader's movie: ten seconds, about 7 MiB, whose
+    // compressed pictures make every offset look different.
+    {"file_reader_mjpeg_pcm.mov",
+     "-f lavfi -i testsrc2=size=640x360:rate=25 -f lavfi -i "
+     "sine=frequency=440:sample_rate=48000 -t 10 -c:v mjpeg -q:v 2 -c:a pcm_s16le"},
+    // The stream analysers' elementary streams: x264, MPEG-1/2 and DV.
+    {"high_bf.h264", ZEB_PATTERN("320x240", "25", 12) "-c:v libx264 -profile:v high "
+                                                      "-bf 2 -x264-params keyint=6:scenecut=0"},
+    {"ft_open.h264",
+     ZEB_PATTERN("320x240", "25", 20) "-c:v libx264 -bf 2 -x264-params "
+                                      "keyint=6:min-keyint=6:scenecut=0:open-gop=1"},
+    {"ft_slices.h264",
+     ZEB_PATTERN("720x576", "25", 10) "-flags +ildct+ilme -c:v libx264 "
+                                      "-x264-params tff=1:slices=4:keyint=5:scenecut=0"},
+    {"main_crop.h264",
+     ZEB_PATTERN("640x360", "25", 4) "-vf crop=636:356:0:0 -c:v libx264 -profile:v main"},
+    {"high444_odd.h264", ZEB_PATTERN("320x240", "25", 4) "-vf crop=317:237:0:0 -pix_fmt "
+                                                         "yuv444p -c:v libx264"},
+    {"baseline_sar.h264", ZEB_PATTERN("720x576", "25", 4) "-vf setsar=16/15 -c:v libx264 "
+                                                          "-profile:v baseline"},
+    {"bt709_sd.h264", ZEB_PATTERN("720x576", "25", 3) "-c:v libx264 -color_primaries bt709 "
+                                                      "-color_trc bt709 -colorspace bt709"},
+    {"bt601_hd.h264",
+     ZEB_PATTERN("1280x720", "50", 3) "-c:v libx264 -color_primaries bt470bg "
+                                      "-color_trc smpte170m -colorspace smpte170m"},
+    {"tff_wide.h264",
+     ZEB_PATTERN("720x576", "25", 8) "-vf setsar=64/45 -flags +ildct+ilme -c:v libx264 "
+                                     "-x264-params tff=1:keyint=4:scenecut=0"},
+    {"bff_hrd.h264", ZEB_PATTERN("720x480", "30000/1001",
+                                 6) "-flags +ildct+ilme -c:v libx264 -b:v 1M "
+                                    "-maxrate 1M -bufsize 2M -x264-params bff=1:nal-hrd=vbr"},
+    {"tff_crop.h264", ZEB_PATTERN("640x360", "25", 4) "-flags +ildct+ilme -c:v libx264 "
+                                                      "-x264-params tff=1"},
+    {"high10_pc.h264", ZEB_PATTERN("320x240", "24000/1001", 3) "-pix_fmt yuv420p10le "
+                                                               "-color_range pc -c:v libx264"},
+    {"high422.h264", ZEB_PATTERN("352x288", "25", 3) "-pix_fmt yuv422p -c:v libx264"},
+    {"m2_tff.m2v",
+     ZEB_PATTERN("720x576", "25", 8) "-c:v mpeg2video -flags +ilme+ildct -top 1 -aspect "
+                                     "16:9 -b:v 5M -maxrate 8M -bufsize 2M -g 6 -bf 2 "
+                                     "-color_primaries bt709 -color_trc bt709 -colorspace bt709"},
+    {"m2_bff.m2v", ZEB_PATTERN("720x480", "30000/1001",
+                               8) "-c:v mpeg2video -flags +ilme+ildct -top 0 "
+                                  "-aspect 4:3 -b:v 4M -maxrate 6M -bufsize 2M -g 6 -bf 2"},
+    {"m2_422.m2v", ZEB_PATTERN("1920x1080", "25", 4) "-c:v mpeg2video -pix_fmt yuv422p "
+                                                     "-b:v 20M -maxrate 30M -bufsize 8M -g 4"},
+    {"m2_film.m2v", ZEB_PATTERN("1280x720", "24000/1001", 4) "-c:v mpeg2video -b:v 8M "
+                                                             "-maxrate 10M -bufsize 4M"},
+    {"m1_wide.m1v", ZEB_PATTERN("352x288", "25", 6) "-c:v mpeg1video -aspect 16:9 -g 6 -bf 2"},
+    {"pal.dv", ZEB_DV("720x576", "25", "yuv420p")},
+    {"pal_wide.dv", ZEB_DV("720x576", "25", "yuv420p -aspect 16:9")},
+    {"ntsc_wide.dv", ZEB_DV("720x480", "30000/1001", "yuv411p -aspect 16:9")},
+    {"dvcpro_pal.dv", ZEB_DV("720x576", "25", "yuv411p")},
+    {"dv50_pal.dv", ZEB_DV("720x576", "25", "yuv422p")},
+    {"dv50_ntsc.dv", ZEB_DV("720x480", "30000/1001", "yuv422p")},
+    {"hd1080i50.dv", ZEB_DV("1440x1080", "25", "yuv422p")},
+    {"hd1080i60.dv", ZEB_DV("1280x1080", "30000/1001", "yuv422p")},
+    {"hd720p60.dv", ZEB_DV("960x720", "60000/1001", "yuv422p")},
+    {"hd720p50.dv", ZEB_DV("960x720", "50", "yuv422p")},
 };
 
 #undef ZEB_VIDEO_SOURCE
 #undef ZEB_TONE
-
-std::string ReadText(const std::filesystem::path& path) {
-  std::ifstream in(path);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+#undef ZEB_PATTERN
+#undef ZEB_DV
 
 }  // namespace
-
-std::span<const FixtureRecipe> FixtureRecipes() { return kFixtures; }
 
 std::string FixtureDir() { return ZEB_FIXTURE_DIR; }
 std::string CorpusDir() { return ZEB_CORPUS_DIR; }
 
 std::string FixturePath(const std::string& name, std::string& error) {
-  const auto* recipe = std::find_if(kFixtures.begin(), kFixtures.end(),
+  const auto* recipe = std::find_if(std::begin(kFixtures), std::end(kFixtures),
                                     [&](const FixtureRecipe& row) { return name == row.name; });
-  if (recipe == kFixtures.end()) {
+  if (recipe == std::end(kFixtures)) {
     error = "no fixture named " + name;
     return {};
   }
-  const std::filesystem::path dir = FixtureDir();
-  const std::filesystem::path target = dir / name;
+  const std::filesystem::path named = name;
+  const std::string stem = named.stem().string();
+  const std::string digest = std::to_string(std::hash<std::string>{}(recipe->arguments) % 1000000);
+  const std::filesystem::path target =
+      std::filesystem::path(FixtureDir()) / (stem + "-" + digest + named.extension().string());
   if (std::filesystem::exists(target)) return target.string();
 
-  std::filesystem::create_directories(dir);
+  std::filesystem::create_directories(FixtureDir());
   static std::atomic<int> serial{0};
-  const std::string unique = ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(serial++);
-  const std::filesystem::path temporary =
-      dir / (target.stem().string() + unique + target.extension().string());
-  const std::filesystem::path log = dir / (target.stem().string() + unique + ".log");
-  const std::string command = "ffmpeg -hide_banner -loglevel error -nostdin -y " +
-                              std::string(recipe->arguments) + " -fflags +bitexact '" +
-                              temporary.string() + "' 2>'" + log.string() + "'";
-  const int status = std::system(command.c_str());
-  const std::string complaint = ReadText(log);
-  std::filesystem::remove(log);
-  if (status != 0 || !std::filesystem::exists(temporary)) {
+  const std::string temporary = target.string() + ".tmp-" + std::to_string(::getpid()) + "-" +
+                                std::to_string(serial++) + named.extension().string();
+  const CommandResult run = RunCommand("ffmpeg -hide_banner -loglevel error -nostdin -y " +
+                                       std::string(recipe->arguments) + " -fflags +bitexact " +
+                                       Quote(temporary) + " 2>&1");
+  if (run.exitCode != 0 || !std::filesystem::exists(temporary)) {
     std::filesystem::remove(temporary);
-    error = "ffmpeg failed for " + name + ": " + complaint;
+    error = "ffmpeg failed for " + name + ": " + run.output;
     return {};
   }
   std::filesystem::rename(temporary, target);
   return target.string();
+}
+
+std::string Fixture(const std::string& name) {
+  std::string error;
+  const std::string path = FixturePath(name, error);
+  EXPECT_FALSE(path.empty()) << error;
+  return path;
 }
 
 }  // namespace zeb::test

@@ -1,39 +1,23 @@
 // zebqt as a person or a script at the terminal uses it: exit codes, output,
 // and the bytes it reads compared with the ffmpeg tool's own reading.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <string>
+
+#include "tests/support/Shell.h"
 
 namespace {
 
-struct Outcome {
-  int exit_code;
-  std::string out;  // stdout and stderr together
-};
+using zeb::test::ReadFile;
+using zeb::test::RunCommand;
 
-Outcome Execute(const std::string& command) {
-  Outcome run{-1, {}};
-  FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-  if (pipe == nullptr) return run;
-  char chunk[4096];
-  size_t n;
-  while ((n = std::fread(chunk, 1, sizeof chunk, pipe)) > 0) run.out.append(chunk, n);
-  const int status = pclose(pipe);
-  run.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return run;
+// Standard output and errors together.
+zeb::test::CommandResult Execute(const std::string& command) {
+  return RunCommand(command + " 2>&1");
 }
 
 const std::string kZebqt = ZEBQT_PATH;
 const std::string kMovie = DEFAULT_MOVIE;
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 TEST(Zebqt, CommandsAnswerWithTheirExitCodesAndTexts) {
   struct Case {
@@ -55,9 +39,10 @@ TEST(Zebqt, CommandsAnswerWithTheirExitCodesAndTexts) {
       {"audio --stream=3 " + kMovie, 1, "no audio stream 3"},
   };
   for (const Case& c : cases) {
-    const Outcome run = Execute(kZebqt + " " + c.arguments);
-    EXPECT_EQ(run.exit_code, c.exit_code) << c.arguments << "\n" << run.out;
-    EXPECT_NE(run.out.find(c.must_contain), std::string::npos) << c.arguments << "\n" << run.out;
+    const auto run = Execute(kZebqt + " " + c.arguments);
+    EXPECT_EQ(run.exitCode, c.exit_code) << c.arguments << "\n" << run.output;
+    EXPECT_NE(run.output.find(c.must_contain), std::string::npos) << c.arguments << "\n"
+                                                                  << run.output;
   }
 }
 
@@ -65,10 +50,10 @@ TEST(Zebqt, CommandsAnswerWithTheirExitCodesAndTexts) {
 TEST(Zebqt, AudioBytesEqualTheToolsDecode) {
   const std::string ours = std::string(::testing::TempDir()) + "zebqt-audio.raw";
   const std::string theirs = std::string(::testing::TempDir()) + "ffmpeg-audio.raw";
-  ASSERT_EQ(Execute(kZebqt + " audio --out=" + ours + " " + kMovie).exit_code, 0);
-  ASSERT_EQ(Execute("ffmpeg -v error -y -i " + kMovie + " -map 0:a -f s16le " + theirs).exit_code,
+  ASSERT_EQ(Execute(kZebqt + " audio --out=" + ours + " " + kMovie).exitCode, 0);
+  ASSERT_EQ(Execute("ffmpeg -v error -y -i " + kMovie + " -map 0:a -f s16le " + theirs).exitCode,
             0);
-  const std::string our_bytes = ReadFile(ours);
+  const auto our_bytes = ReadFile(ours);
   EXPECT_EQ(our_bytes.size(), 384000u);
   EXPECT_TRUE(our_bytes == ReadFile(theirs));
 }
