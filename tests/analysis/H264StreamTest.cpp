@@ -82,7 +82,9 @@ TEST_P(H264StreamTest, FirstKeyFrameDescribesTheStreamAsFfprobeDoes) {
   EXPECT_EQ(info.videoType, uint32_t{PLUG_VIDEO_TYPE_H264_});
   EXPECT_EQ(info.videoSubType, kProfileIdcs.at(stream.at("profile")));
   EXPECT_EQ(info.componentDepth, std::stoi(stream.at("bits_per_raw_sample")));
-  if (GetParam().hrdBitRate != 0) EXPECT_EQ(info.bitRate, GetParam().hrdBitRate);
+  if (GetParam().hrdBitRate != 0) {
+    EXPECT_EQ(info.bitRate, GetParam().hrdBitRate);
+  }
 }
 
 TEST_P(H264StreamTest, EveryFrameTypeMatchesFfprobe) {
@@ -91,7 +93,7 @@ TEST_P(H264StreamTest, EveryFrameTypeMatchesFfprobe) {
   int intraNonIdr = 0;
   for (size_t i = 0; i < loaded.frames.size(); ++i) {
     const zeb::test::ProbeFrame& frame = loaded.frames[i];
-    const bool idr = frame.keyFrame && (!GetParam().openGop || i == 0);
+    const bool idr = frame.key && (!GetParam().openGop || i == 0);
     const uint32_t expected = frame.pictType == 'P'   ? PLUG_FRAME_COMPRESS_TYPE_P_
                               : frame.pictType == 'B' ? PLUG_FRAME_COMPRESS_TYPE_B_
                               : idr                   ? PLUG_FRAME_COMPRESS_TYPE_IDR_

@@ -18,12 +18,23 @@ namespace {
 const SyntheticSps kInterlaced{.heightMapUnits = 8, .frameMbsOnly = false};  // 256 lines
 const SyntheticSps kPicStruct{.heightMapUnits = 8, .frameMbsOnly = false, .picStructPresent = true};
 
+const SyntheticSps kPocType1{.heightMapUnits = 8,
+                             .frameMbsOnly = false,
+                             .picOrderCntType = 1,
+                             .offsetForTopToBottomField = -2};
+const SyntheticSps kCrop444{.chromaFormatIdc = 3, .crop = {0, 3, 0, 1}};
+const SyntheticSps kMonochromeCrop{.chromaFormatIdc = 0, .crop = {0, 3, 0, 1}};
+constexpr uint32_t k422 = PLUG_COLOR_FORMAT_YUV422P_;
+constexpr uint32_t k444 = PLUG_COLOR_FORMAT_YUV444P_;
+
 SyntheticSps InterlacedCropped(uint32_t chromaFormatIdc) {
   return {.chromaFormatIdc = chromaFormatIdc,
           .heightMapUnits = 8,
           .frameMbsOnly = false,
           .crop = {0, 3, 0, 2}};
 }
+const SyntheticSps kFieldCrop422 = InterlacedCropped(2);
+const SyntheticSlice kBottomFieldPicture{.fieldPic = true, .bottomField = true};
 
 // SPS, PPS, a picture-timing SEI when given, and the first slice.
 std::vector<uint8_t> Frame(const SyntheticSps& sps, bool pocBottomInPps = false,
@@ -50,56 +61,20 @@ TEST(H264SyntheticStreamTest, SizeFieldOrderAndChromaFromParameterSetsAndFirstSl
   } cases[] = {
       {"ProgressiveIgnoresPocOrder", {}, true, {}, {.deltaPocBottom = -1}, kProgressive, 320, 240},
       {"TopFieldFirstPicture", kInterlaced, true, {}, {.fieldPic = true}, kTop},
-      {"BottomFieldFirstPicture",
-       kInterlaced,
-       true,
-       {},
-       {.fieldPic = true, .bottomField = true},
-       kBottom},
+      {"BottomFieldFirstPicture", kInterlaced, true, {}, kBottomFieldPicture, kBottom},
       {"FrameWithBottomPocAfterTop", kInterlaced, true, {}, {.deltaPocBottom = 1}, kTop},
       {"FrameWithBottomPocBeforeTop", kInterlaced, true, {}, {.deltaPocBottom = -1}, kBottom},
       {"FrameWithEqualPocsIsProgressive", kInterlaced, true, {}, {}, kProgressive},
       {"FrameWithoutPocDeltaIsProgressive", kInterlaced, false, {}, {}, kProgressive},
-      {"PocType1OffsetGivesBottomFirst",
-       {.heightMapUnits = 8,
-        .frameMbsOnly = false,
-        .picOrderCntType = 1,
-        .offsetForTopToBottomField = -2},
-       false,
-       {},
-       {},
-       kBottom},
+      {"PocType1OffsetGivesBottomFirst", kPocType1, false, {}, {}, kBottom},
       {"PicStructBottomTopBeatsPoc", kPicStruct, true, 4u, {.deltaPocBottom = 1}, kBottom},
       {"PicStructTopBottomTopBeatsPoc", kPicStruct, true, 5u, {.deltaPocBottom = -1}, kTop},
       {"PicStructFrameIsProgressive", kPicStruct, true, 0u, {.deltaPocBottom = 1}, kProgressive},
       {"PicStructIgnoredWhenSpsHasNone", kInterlaced, true, 4u, {.deltaPocBottom = 1}, kTop},
       {"FieldCrop420CountsFourLines", InterlacedCropped(1), false, {}, {}, kProgressive, 314, 248},
-      {"FieldCrop422CountsTwoLines",
-       InterlacedCropped(2),
-       false,
-       {},
-       {},
-       kProgressive,
-       314,
-       252,
-       PLUG_COLOR_FORMAT_YUV422P_},
-      {"FrameCrop444CountsSingleSamples",
-       {.chromaFormatIdc = 3, .crop = {0, 3, 0, 1}},
-       false,
-       {},
-       {},
-       kProgressive,
-       317,
-       239,
-       PLUG_COLOR_FORMAT_YUV444P_},
-      {"MonochromeCropsSingleSamples",
-       {.chromaFormatIdc = 0, .crop = {0, 3, 0, 1}},
-       false,
-       {},
-       {},
-       kProgressive,
-       317,
-       239},
+      {"FieldCrop422CountsTwoLines", kFieldCrop422, false, {}, {}, kProgressive, 314, 252, k422},
+      {"FrameCrop444CountsSingleSamples", kCrop444, false, {}, {}, kProgressive, 317, 239, k444},
+      {"MonochromeCropsSingleSamples", kMonochromeCrop, false, {}, {}, kProgressive, 317, 239},
       {"ScalingListsSkipped", {.scalingLists = true}, false, {}, {}, kProgressive, 320, 240},
   };
   for (const auto& c : cases) {
@@ -113,6 +88,24 @@ TEST(H264SyntheticStreamTest, SizeFieldOrderAndChromaFromParameterSetsAndFirstSl
   }
 }
 
+// 1088 coded lines shown as 1080.
+const SyntheticSps kAnamorphicHd{.widthMbs = 90,
+                                 .heightMapUnits = 68,
+                                 .crop = {0, 0, 0, 4},
+                                 .sarIdc = 255,
+                                 .sarWidth = 4,
+                                 .sarHeight = 3,
+                                 .numUnitsInTick = 1001,
+                                 .timeScale = 60000};
+const SyntheticSps kTableSar{
+    .widthMbs = 45, .heightMapUnits = 30, .sarIdc = 3, .colour = std::array<uint32_t, 3>{2, 6, 2}};
+const SyntheticSps kFullRange2020{.widthMbs = 80,
+                                  .heightMapUnits = 45,
+                                  .fullRange = true,
+                                  .colour = std::array<uint32_t, 3>{9, 14, 9},
+                                  .timeScale = 120};
+const SyntheticSps kEscaped{.numUnitsInTick = 1, .timeScale = 48};
+
 TEST(H264SyntheticStreamTest, AspectRateColourAndRangeFromTheVui) {
   // Each case: SPS; then the expected display aspect ratio, frame rate,
   // colour codes (primaries, transfer, matrix) and video range.
@@ -124,45 +117,11 @@ TEST(H264SyntheticStreamTest, AspectRateColourAndRangeFromTheVui) {
     std::array<uint32_t, 3> colour;
     uint32_t videoRange;
   } cases[] = {
-      {"ExtendedSarOnAnamorphicHd",  // 1088 coded lines shown as 1080
-       {.widthMbs = 90,
-        .heightMapUnits = 68,
-        .crop = {0, 0, 0, 4},
-        .sarIdc = 255,
-        .sarWidth = 4,
-        .sarHeight = 3,
-        .numUnitsInTick = 1001,
-        .timeScale = 60000},
-       {16, 9},
-       {30000, 1001},
-       {1, 1, 1},
-       1},
-      {"TableSarWithUnspecifiedColourCodes",
-       {.widthMbs = 45,
-        .heightMapUnits = 30,
-        .sarIdc = 3,
-        .colour = std::array<uint32_t, 3>{2, 6, 2}},
-       {15, 11},
-       {25, 1},
-       {6, 6, 5},
-       1},
-      {"FullRangeBt2020WithoutSarIsSquare",
-       {.widthMbs = 80,
-        .heightMapUnits = 45,
-        .fullRange = true,
-        .colour = std::array<uint32_t, 3>{9, 14, 9},
-        .timeScale = 120},
-       {16, 9},
-       {60, 1},
-       {9, 14, 9},
-       0},
+      {"ExtendedSarOnAnamorphicHd", kAnamorphicHd, {16, 9}, {30000, 1001}, {1, 1, 1}, 1},
+      {"TableSarWithUnspecifiedColourCodes", kTableSar, {15, 11}, {25, 1}, {6, 6, 5}, 1},
+      {"FullRangeBt2020WithoutSarIsSquare", kFullRange2020, {16, 9}, {60, 1}, {9, 14, 9}, 0},
       // num_units_in_tick = 1 puts 31 zero bits in a row, escaped inside the SPS.
-      {"EmulationPreventionDropped",
-       {.numUnitsInTick = 1, .timeScale = 48},
-       {4, 3},
-       {24, 1},
-       {5, 5, 5},
-       1},
+      {"EmulationPreventionDropped", kEscaped, {4, 3}, {24, 1}, {5, 5, 5}, 1},
   };
   for (const auto& c : cases) {
     SPlugVideoStreamInfo info{};
@@ -174,7 +133,7 @@ TEST(H264SyntheticStreamTest, AspectRateColourAndRangeFromTheVui) {
         << c.name;
     EXPECT_EQ(info.videoRange, c.videoRange) << c.name;
   }
-  const auto sps = SpsNal({.numUnitsInTick = 1, .timeScale = 48});
+  const auto sps = SpsNal(kEscaped);
   const std::vector<uint8_t> escape = {0, 0, 3};
   EXPECT_NE(std::search(sps.begin() + 4, sps.end(), escape.begin(), escape.end()), sps.end())
       << "the SPS must carry an emulation-prevention byte";

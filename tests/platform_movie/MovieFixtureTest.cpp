@@ -1,14 +1,15 @@
-// Movies made by ffmpeg, read through our layer and compared with ffprobe
-// sample by sample; a compressed movie header made from one of them; video
+// Movies made by ffmpeg and the real-world corpus, read through our layer and
+// compared with ffprobe sample by sample (ProbeComparison.h says what "agree"
+// means); a compressed movie header made from one of them; video
 // and sound read from two threads at once.
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <filesystem>
 #include <thread>
 
 #include "platform/movie/FourCC.h"
 #include "tests/platform_movie/MovieBytes.h"
-#include "tests/platform_movie/MovieTestUtil.h"
 #include "tests/platform_movie/MovieWriterTestSupport.h"
 #include "tests/platform_movie/ProbeComparison.h"
 #include "tests/support/Sha256.h"
@@ -50,6 +51,44 @@ INSTANTIATE_TEST_SUITE_P(Fixtures, MovieFixtureTest,
                              c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
                            return name;
                          });
+
+// Every real-world file of the corpus opens or fails with an error (never a
+// crash or a hang), and where ffprobe reads a file our samples agree with its
+// packets.
+std::vector<std::filesystem::path> CorpusFiles() {
+  std::vector<std::filesystem::path> files;
+  const std::filesystem::path dir = zeb::test::CorpusDir();
+  if (!std::filesystem::is_directory(dir)) return files;
+  for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+    const std::string extension = entry.path().extension().string();
+    if (entry.is_regular_file() && extension != ".md" && extension != ".tsv")
+      files.push_back(entry.path());
+  }
+  std::sort(files.begin(), files.end());
+  return files;
+}
+
+TEST(MovieCorpusTest, EveryFileOpensOrFailsAndAgreesWithFfprobe) {
+  const std::vector<std::filesystem::path> files = CorpusFiles();
+  if (files.empty()) GTEST_SKIP() << "no corpus at " << zeb::test::CorpusDir();
+  int opened = 0;
+  for (const std::filesystem::path& file : files) {
+    SCOPED_TRACE(file.filename().string());
+    std::unique_ptr<Movie> movie;
+    const Status status = Movie::Open(file.string(), movie);
+    if (!status.IsOk()) {
+      EXPECT_NE(status.Err(), kNoErr);
+      EXPECT_FALSE(status.Message().empty());
+      continue;
+    }
+    ++opened;
+    const zeb::test::ProbeResult probe = ProbeIgnoringEdits(file.string());
+    if (!probe.ok) continue;
+    for (const std::string& difference : CompareWithProbe(*movie, probe))
+      ADD_FAILURE() << difference;
+  }
+  EXPECT_GT(opened, static_cast<int>(files.size()) / 2);
+}
 
 // The movie header of a real movie (at the end of the file) stored again as
 // 'cmov': 'dcom' = 'zlib', 'cmvd' = inflated size + deflated 'moov'.

@@ -168,55 +168,41 @@ struct EditCase {
   std::vector<SampleRun> samples;
   std::vector<TrackEdit> inserts;  // trackDuration unused: {start, mediaTime, mediaDuration, rate}
   Bytes expectedEdts;              // payload of 'edts', empty when none is written
-  uint8_t mdhdVersion;
-  uint8_t tkhdVersion;
+  uint8_t version;                 // of 'mvhd', 'tkhd' and 'mdhd'
 };
 
 // Movie time scale 600 throughout.
 TEST(MovieWriterBytes, MovieAtomEditsAndVersions) {
+  const std::vector<SampleRun> ntscSecond = {{30, 10, 1001, 0, true}};
+  const std::vector<SampleRun> palSecond = {{25, 10, 1, 0, true}};
+  const std::vector<SampleRun> past32Bits = {{3, 10, 0xF0000000u, 0, true}};
   const EditCase cases[] = {
-      {"WholeMediaFromZeroNeedsNoEditList",
-       30000,
-       {{30, 10, 1001, 0, true}},
-       {{0, 0, 30030, kFixedOne}},
-       {},
-       0,
-       0},
-      {"NothingInsertedIsAnEmptyEditList", 30000, {{30, 10, 1001, 0, true}}, {}, Elst(0, {}), 0, 0},
+      {"WholeMediaFromZeroNeedsNoEditList", 30000, ntscSecond, {{0, 0, 30030, kFixedOne}}, {}, 0},
+      {"NothingInsertedIsAnEmptyEditList", 30000, ntscSecond, {}, Elst(0, {}), 0},
       {"StartPastTheEndLeavesAnEmptyEdit",
        25,
-       {{25, 10, 1, 0, true}},
+       palSecond,
        {{1200, 0, 25, kFixedOne}},
        Elst(0, {{1200, -1, kFixedOne}, {600, 0, kFixedOne}}),
-       0,
        0},
       {"MediaTimeOffsetIsKept",
        25,
-       {{25, 10, 1, 0, true}},
+       palSecond,
        {{0, 5, 20, kFixedOne}},
        Elst(0, {{480, 5, kFixedOne}}),
-       0,
        0},
       {"HalfRateDoublesTrackTime",
        25,
-       {{25, 10, 1, 0, true}},
+       palSecond,
        {{0, 0, 25, kFixedOne / 2}},
        Elst(0, {{1200, 0, kFixedOne / 2}}),
-       0,
        0},
-      {"DurationsPast32BitsUseVersion1",
-       1,
-       {{3, 10, 0xF0000000u, 0, true}},
-       {{0, 0, 0x2D0000000ull, kFixedOne}},
-       {},
-       1,
-       1},
+      {"DurationsPast32BitsUseVersion1", 1, past32Bits, {{0, 0, 0x2D0000000ull, kFixedOne}}, {}, 1},
       {"LongEditUsesElstVersion1",
        1,
-       {{3, 10, 0xF0000000u, 0, true}},
+       past32Bits,
        {{0, 1, 0x2CFFFFFFFull, kFixedOne}},
        Elst(1, {{0x2CFFFFFFFll * 600, 1, kFixedOne}}),
-       1,
        1},
   };
   for (const EditCase& c : cases) {
@@ -240,9 +226,8 @@ TEST(MovieWriterBytes, MovieAtomEditsAndVersions) {
 
     const std::vector<Bytes> edts = AtomPayloads(moov, "trak/edts");
     EXPECT_EQ(edts.empty() ? Bytes{} : edts.front(), c.expectedEdts);
-    EXPECT_EQ(AtomPayloads(moov, "trak/mdia/mdhd").at(0).at(0), c.mdhdVersion);
-    EXPECT_EQ(AtomPayloads(moov, "trak/tkhd").at(0).at(0), c.tkhdVersion);
-    EXPECT_EQ(AtomPayloads(moov, "mvhd").at(0).at(0), c.tkhdVersion);
+    for (const char* header : {"mvhd", "trak/tkhd", "trak/mdia/mdhd"})
+      EXPECT_EQ(AtomPayloads(moov, header).at(0).at(0), c.version) << header;
   }
 }
 

@@ -13,7 +13,7 @@
 #include "platform/movie/FourCC.h"
 #include "platform/movie/Movie.h"
 #include "platform/movie/MovieWriter.h"
-#include "tests/platform_movie/MovieTestUtil.h"
+#include "tests/platform_movie/MovieBytes.h"
 #include "tests/platform_movie/MovieWriterTestSupport.h"
 
 namespace zeb::movie::test {

@@ -4,7 +4,6 @@
 
 #include "platform/movie/FourCC.h"
 #include "tests/platform_movie/MovieBytes.h"
-#include "tests/platform_movie/MovieTestUtil.h"
 #include "tests/support/Sha256.h"
 
 namespace zeb::movie::test {

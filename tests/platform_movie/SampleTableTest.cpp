@@ -7,7 +7,6 @@
 #include "platform/movie/FourCC.h"
 #include "platform/movie/MemorySource.h"
 #include "tests/platform_movie/MovieBytes.h"
-#include "tests/platform_movie/MovieTestUtil.h"
 
 namespace zeb::movie::test {
 namespace {

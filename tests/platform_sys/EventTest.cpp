@@ -13,73 +13,35 @@
 namespace zeb::sys {
 namespace {
 
-enum class Op { kSet, kReset, kTry, kWait };
-
-struct SemanticsCase {
-  std::string name;
-  ResetMode mode;
-  bool created_signalled;
-  std::vector<Op> ops;
-  std::vector<bool> tries;  // what each kTry answers, in order
-};
-
+// Each case runs its operations on one event: S sets, R resets, W waits, T
+// tries, and the tries answer in order as written ('1' signalled, '0' not).
 TEST(Event, SingleEventSemantics) {
-  using enum Op;
-  const std::vector<SemanticsCase> cases = {
-      {"auto created signalled is consumed once",
-       ResetMode::kAuto,
-       true,
-       {kTry, kTry},
-       {true, false}},
-      {"auto created clear",
-       ResetMode::kAuto,
-       false,
-       {kTry, kSet, kTry, kTry},
-       {false, true, false}},
-      {"auto does not count sets",
-       ResetMode::kAuto,
-       false,
-       {kSet, kSet, kTry, kTry},
-       {true, false}},
-      {"auto reset clears", ResetMode::kAuto, false, {kSet, kReset, kTry}, {false}},
-      {"auto wait consumes", ResetMode::kAuto, true, {kWait, kTry}, {false}},
-      {"manual stays signalled",
-       ResetMode::kManual,
-       true,
-       {kTry, kTry, kReset, kTry},
-       {true, true, false}},
-      {"manual wait does not consume",
-       ResetMode::kManual,
-       false,
-       {kSet, kWait, kWait, kTry},
-       {true}},
-      {"manual reset then set",
-       ResetMode::kManual,
-       true,
-       {kReset, kTry, kSet, kTry},
-       {false, true}},
+  const struct {
+    const char* name;
+    ResetMode mode;
+    bool createdSignalled;
+    std::string ops;
+    std::string tries;
+  } cases[] = {
+      {"auto created signalled is consumed once", ResetMode::kAuto, true, "TT", "10"},
+      {"auto created clear", ResetMode::kAuto, false, "TSTT", "010"},
+      {"auto does not count sets", ResetMode::kAuto, false, "SSTT", "10"},
+      {"auto reset clears", ResetMode::kAuto, false, "SRT", "0"},
+      {"auto wait consumes", ResetMode::kAuto, true, "WT", "0"},
+      {"manual stays signalled", ResetMode::kManual, true, "TTRT", "110"},
+      {"manual wait does not consume", ResetMode::kManual, false, "SWWT", "1"},
+      {"manual reset then set", ResetMode::kManual, true, "RTST", "01"},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    Event event(c.mode, c.created_signalled);
-    std::vector<bool> tries;
-    for (Op op : c.ops) {
-      switch (op) {
-        case kSet:
-          event.Set();
-          break;
-        case kReset:
-          event.Reset();
-          break;
-        case kTry:
-          tries.push_back(event.TryWait());
-          break;
-        case kWait:
-          event.Wait();
-          break;
-      }
+    Event event(c.mode, c.createdSignalled);
+    std::string tries;
+    for (const char op : c.ops) {
+      if (op == 'S') event.Set();
+      if (op == 'R') event.Reset();
+      if (op == 'W') event.Wait();
+      if (op == 'T') tries += event.TryWait() ? '1' : '0';
     }
-    EXPECT_EQ(tries, c.tries);
+    EXPECT_EQ(tries, c.tries) << c.name;
   }
 }
 
