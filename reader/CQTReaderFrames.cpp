@@ -1,8 +1,10 @@
 // The three roads of a video frame and the fix-ups of the delivered bytes.
+#include "media/CodecTraits.h"
+#include "media/FourCC.h"
+#include "media/ImxKlv.h"
 #include "reader/AvcStartCodes.h"
 #include "reader/CQTFileReader.h"
 #include "reader/CQTReader.h"
-#include "reader/FourCC.h"
 #include "reader/FrameReaderRing.h"
 #include "reader/ImxUnwrap.h"
 #include "reader/ReaderLog.h"
@@ -93,11 +95,13 @@ uint32_t CQTReader::ReadFrameFromMedia(uint32_t index, uint8_t* buffer, uint32_t
 
 uint32_t CQTReader::FixUpFrame(uint8_t* buffer, uint32_t* size, uint32_t key) {
   const uint32_t fourcc = videoTrack_.fourcc;
-  if (const auto nominal = ImxNominalFrameSize(fourcc)) {
-    *size = UnwrapImxFrame(*nominal, buffer, *size, frameBufferSize_);
+  const zeb::media::CodecTraits* codec = zeb::media::FindVideoCodec(fourcc);
+  if (codec != nullptr && codec->imxMegabits != 0) {
+    *size =
+        UnwrapImxFrame(zeb::media::ImxNominalFrameSize(*codec), buffer, *size, frameBufferSize_);
     return ZEB_OK;
   }
-  if (fourcc != FourCC("avc1") || avcConfig_ == nullptr) return ZEB_OK;
+  if (fourcc != zeb::media::FourCC("avc1") || avcConfig_ == nullptr) return ZEB_OK;
   const auto grown = ConvertAvcToAnnexB(*avcConfig_, key != 0, buffer, *size, frameBufferSize_);
   if (!grown) return ZEB_E_FILE_SHORT_READ;
   *size = *grown;

@@ -8,14 +8,16 @@
 #include <cstring>
 
 #include "framework/proxy/include/ZEBProxyCodec.h"
+#include "media/FourCC.h"
 #include "platform/sys/Utf.h"
 #include "reader/ByteView.h"
 #include "reader/CQTReader.h"
-#include "reader/FourCC.h"
 #include "reader/H264AnalyzerModule.h"
 #include "reader/ReaderLog.h"
 #include "zebplug/ZEBPlugEnums.h"
 #include "zebplug/ZEBPlugResults.h"
+
+using zeb::media::FourCCChar;
 
 namespace {
 

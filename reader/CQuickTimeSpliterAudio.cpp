@@ -1,11 +1,13 @@
 // The audio ordinals: the audio stream record and blocks of samples.
+#include "media/FourCC.h"
 #include "reader/ByteView.h"
 #include "reader/CQTReader.h"
 #include "reader/CQuickTimeSpliter.h"
-#include "reader/FourCC.h"
 #include "reader/ReaderLog.h"
 #include "zebplug/ZEBPlugEnums.h"
 #include "zebplug/ZEBPlugResults.h"
+
+using zeb::media::FourCCChar;
 
 namespace {
 

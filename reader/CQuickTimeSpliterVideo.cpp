@@ -5,30 +5,18 @@
 #include <limits>
 
 #include "framework/proxy/analysis/include/ZEBStreamAnalysis.h"
+#include "media/CodecTraits.h"
+#include "media/FourCC.h"
 #include "reader/AvcStartCodes.h"
 #include "reader/CQTReader.h"
 #include "reader/CQuickTimeSpliter.h"
-#include "reader/FourCC.h"
 #include "zebplug/ZEBPlugEnums.h"
 #include "zebplug/ZEBPlugResults.h"
 
-namespace {
+using zeb::media::FourCC;
+using zeb::media::PictureTyping;
 
-// The codes whose non-key frames take their picture type from the MPEG
-// picture header.
-bool TakesMpegPictureType(uint32_t code) {
-  if (code == FourCC("mpeg")) return true;
-  if (IsOneOf(code, {FourCC("hdv1"), FourCC("hdv2"), FourCC("hdv3"), FourCC("hdv5"), FourCC("hdv6"),
-                     FourCC("hdv7"), FourCC("hdv8")})) {
-    return true;
-  }
-  const uint32_t prefix = code & 0xFFFFFF00u;
-  const char last = static_cast<char>(code & 0xFF);
-  const bool digit1to9 = last >= '1' && last <= '9';
-  const bool aToF = last >= 'a' && last <= 'f';
-  return (prefix == (FourCC("xdv1") & 0xFFFFFF00u) && (digit1to9 || aToF)) ||
-         (prefix == (FourCC("xd59") & 0xFFFFFF00u) && (last == '9' || aToF));
-}
+namespace {
 
 bool IsKeyFrameType(uint32_t type) {
   return type == PLUG_FRAME_COMPRESS_TYPE_I_ || type == PLUG_FRAME_COMPRESS_TYPE_IDR_;
@@ -62,7 +50,9 @@ uint32_t CQuickTimeSpliter::ReadVideoFrame(uint32_t index, uint8_t* buffer, SPlu
   info->unitCount = 1;
   PlugRecords::SetPrivate(*info, videoDesc_);
   info->frameType = key != 0 ? PLUG_FRAME_COMPRESS_TYPE_I_ : PLUG_FRAME_COMPRESS_TYPE_P_;
-  if (key == 0 && TakesMpegPictureType(fourcc)) {
+  const auto* codec = zeb::media::FindVideoCodec(fourcc);
+  const PictureTyping typing = codec != nullptr ? codec->pictures : PictureTyping::kSyncFlag;
+  if (key == 0 && typing == PictureTyping::kMpegPictureHeader) {
     MpegVideoInfo picture{};
     GetMpegVideoRef(buffer, info->dataSize, &picture);
     info->frameType = picture.pictureType;
@@ -71,7 +61,7 @@ uint32_t CQuickTimeSpliter::ReadVideoFrame(uint32_t index, uint8_t* buffer, SPlu
     // The stored offset counts from the frame after; frame 0 without an
     // offset thus has all bits set.
     info->presentationPosition = Displaced(index, displayOffset) - 1;
-  } else if (fourcc == FourCC("avc1")) {
+  } else if (typing == PictureTyping::kH264Slices) {
     info->frameType = GetH264FrameType(buffer, PictureTypeSpan(buffer, info->dataSize));
     if (key != 0 && !IsKeyFrameType(info->frameType)) info->frameType = PLUG_FRAME_COMPRESS_TYPE_I_;
     info->presentationPosition = Displaced(index, displayOffset);

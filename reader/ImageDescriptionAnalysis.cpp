@@ -3,8 +3,13 @@
 #include <algorithm>
 
 #include "framework/proxy/include/ZEBProxyCodec.h"
-#include "reader/FourCC.h"
+#include "media/CodecTraits.h"
+#include "media/FourCC.h"
 #include "reader/ReaderLog.h"
+
+using zeb::media::FourCC;
+using zeb::media::FourCCChar;
+using zeb::media::IsOneOf;
 
 namespace {
 
@@ -59,8 +64,7 @@ void ApplyDefaults(VideoTrackDesc& track) {
     SetColour(track, 1);
   }
   track.fieldOrder = 0;
-  if (IsOneOf(track.fourcc,
-              {FourCC("dvcp"), FourCC("dvpp"), FourCC("dv5p"), FourCC("dvc "), FourCC("dv5n")})) {
+  if (zeb::media::IsDvStandardDefinition(zeb::media::FindVideoCodec(track.fourcc))) {
     track.fieldOrder = 1;
     SetColour(track, 5);
   } else if (IsOneOf(track.fourcc, {FourCC("dvh5"), FourCC("dvh6")})) {

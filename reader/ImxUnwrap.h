@@ -4,11 +4,6 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
-
-// The nominal D-10 frame size of an IMX code ('mx5p' … 'mx3n'), or nothing
-// for any other code.
-std::optional<uint32_t> ImxNominalFrameSize(uint32_t fourcc);
 
 // Unwraps in place and returns the new size. A frame that does not start
 // with the KLV key, or whose nominal size exceeds `capacity`, stays as it is.

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <utility>
 
-#include "reader/FourCC.h"
+#include "media/CodecTraits.h"
 
 namespace {
 
@@ -21,13 +21,29 @@ PcmLayout Layout(uint32_t bytes, PcmTreatment treatment) {
   return PcmLayout{bytes != 0, bytes, treatment};
 }
 
-// 'twos', 'sowt' and 'raw ' carry their width in the header: the version-1
-// bytes-per-sample field when set, else the sample size in bits.
-uint32_t HeaderValueBytes(const ByteView& description, uint16_t version) {
+// Codes of no fixed width ('twos', 'sowt', 'raw ') carry it in the header:
+// the version-1 bytes-per-sample field when set, else the sample size in bits.
+uint32_t ValueBytes(const zeb::media::CodecTraits& codec, const ByteView& description,
+                    uint16_t version) {
+  if (codec.pcmBytes != 0) return codec.pcmBytes;
   uint32_t bytes = 0;
   if (version == 1 && description.Native32(kBytesPerSampleAt, bytes) && bytes != 0) return bytes;
   uint16_t bits = 0;
   return description.Native16(kSampleSizeAt, bits) ? bits / 8u : 0u;
+}
+
+// Big-endian integers become little-endian; single bytes have no order.
+PcmTreatment BigEndianTreatment(uint32_t bytes) {
+  switch (bytes) {
+    case 2:
+      return PcmTreatment::kSwap16;
+    case 3:
+      return PcmTreatment::kSwap24;
+    case 4:
+      return PcmTreatment::kReverse32;
+    default:
+      return PcmTreatment::kNone;
+  }
 }
 
 PcmLayout LpcmLayout(const ByteView& description, uint16_t version) {
@@ -51,30 +67,24 @@ PcmLayout PcmLayoutOf(const ByteView& description) {
   if (!description.Native32(kFormatAt, format) || !description.Native16(kVersionAt, version)) {
     return {};
   }
-  switch (format) {
-    case FourCC("twos"): {
-      const uint32_t bytes = HeaderValueBytes(description, version);
-      return Layout(bytes, bytes == 2 ? PcmTreatment::kSwap16 : PcmTreatment::kNone);
-    }
-    case FourCC("sowt"):
-    case FourCC("raw "):
-      return Layout(HeaderValueBytes(description, version), PcmTreatment::kNone);
-    case FourCC("in24"):
-      return Layout(3, PcmTreatment::kSwap24);
-    case FourCC("42ni"):
-      return Layout(3, PcmTreatment::kNone);
-    case FourCC("in32"):
-      return Layout(4, PcmTreatment::kReverse32);
-    case FourCC("23ni"):
-    case FourCC("fl32"):
-      return Layout(4, PcmTreatment::kNone);
-    case FourCC("fl64"):
-      return Layout(8, PcmTreatment::kNone);
-    case FourCC("lpcm"):
-      return LpcmLayout(description, version);
-    default:
+  const zeb::media::CodecTraits* codec = zeb::media::FindAudioCodec(format);
+  if (codec == nullptr) return {};
+  using enum zeb::media::PcmCoding;
+  switch (codec->pcm) {
+    case kNotPcm:
       return {};
+    case kDescribed:
+      return LpcmLayout(description, version);
+    case kBigEndian: {
+      const uint32_t bytes = ValueBytes(*codec, description, version);
+      return Layout(bytes, BigEndianTreatment(bytes));
+    }
+    case kLittleEndian:
+    case kUnsigned:
+    case kFloat:
+      return Layout(ValueBytes(*codec, description, version), PcmTreatment::kNone);
   }
+  return {};
 }
 
 void ApplyPcmTreatment(PcmTreatment treatment, uint8_t* data, size_t bytes) {

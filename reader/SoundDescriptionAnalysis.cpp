@@ -1,12 +1,17 @@
 #include "reader/SoundDescriptionAnalysis.h"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 
 #include "core/QtLog.h"
+#include "media/CodecTraits.h"
+#include "media/FourCC.h"
 #include "platform/movie/CompressionInfo.h"
 #include "reader/ByteView.h"
-#include "reader/FourCC.h"
+
+using zeb::media::FourCC;
 
 namespace {
 
@@ -120,36 +125,28 @@ void ReadVersion2(const MutableDescription& d, AudioTrackDesc& desc) {
   desc.bitsPerSample = bits != 0 ? bits : 16;
 }
 
-// The PCM codes fix or keep the sample width; every other code is not PCM.
+// The codes the reader describes as PCM, and whose tracks it may merge; every
+// other code, PCM or not, is handed on as compressed.
+constexpr std::array kDescribedAsPcm = {FourCC("raw "), FourCC("twos"), FourCC("sowt"),
+                                        FourCC("in24"), FourCC("42ni"), FourCC("fl32"),
+                                        FourCC("in32"), FourCC("23ni"), FourCC("lpcm")};
+
+// A PCM code of fixed width says the bits; 'lpcm' says them in version 2
+// only; the others keep what the header says.
 void SettleFormatAndBits(const MutableDescription& d, AudioTrackDesc& desc) {
   desc.format = d.Get<uint32_t>(kFormatAt);
-  desc.pcm = true;
-  switch (desc.format) {
-    case FourCC("in24"):
-      desc.bitsPerSample = 24;
-      QtLogTrace(L"k24BitFormat");
-      break;
-    case FourCC("42ni"):
-      desc.bitsPerSample = 24;
-      QtLogTrace(L"k24BitLittleEndianFormat");
-      break;
-    case FourCC("fl32"):
-    case FourCC("in32"):
-    case FourCC("23ni"):
-      desc.bitsPerSample = 32;
-      break;
-    case FourCC("lpcm"):
-      if (d.Get<uint16_t>(kVersionAt) != 2 || d.Get<uint32_t>(kBitsPerChannelAt) == 0) {
-        desc.bitsPerSample = 16;
-      }
-      break;
-    case FourCC("raw "):
-    case FourCC("twos"):
-    case FourCC("sowt"):
-      break;
-    default:
-      desc.pcm = false;
+  desc.pcm = std::find(kDescribedAsPcm.begin(), kDescribedAsPcm.end(), desc.format) !=
+             kDescribedAsPcm.end();
+  if (desc.pcm) {
+    const zeb::media::CodecTraits& codec = *zeb::media::FindAudioCodec(desc.format);
+    if (codec.pcmBytes != 0) desc.bitsPerSample = 8u * codec.pcmBytes;
+    if (codec.pcm == zeb::media::PcmCoding::kDescribed &&
+        (d.Get<uint16_t>(kVersionAt) != 2 || d.Get<uint32_t>(kBitsPerChannelAt) == 0)) {
+      desc.bitsPerSample = 16;
+    }
   }
+  if (desc.format == FourCC("in24")) QtLogTrace(L"k24BitFormat");
+  if (desc.format == FourCC("42ni")) QtLogTrace(L"k24BitLittleEndianFormat");
   if (desc.bitsPerSample != 16 && desc.bitsPerSample != 24 && desc.bitsPerSample != 32) {
     desc.bitsPerSample = 16;
   }

@@ -2,57 +2,46 @@
 // compressor code, completed for DV, MPEG and H.264 by the framework's stream
 // parsers fed with the movie's first frames.
 #include <cstring>
+#include <optional>
 
 #include "core/QtLog.h"
 #include "framework/proxy/analysis/include/ZEBStreamAnalysis.h"
 #include "framework/proxy/include/ZEBProxyCodec.h"
+#include "media/CodecTraits.h"
 #include "reader/ByteView.h"
 #include "reader/CQTReader.h"
 #include "reader/CQuickTimeSpliter.h"
 #include "reader/DnxhdVariant.h"
-#include "reader/FourCC.h"
 #include "reader/H264AnalyzerModule.h"
 #include "zebplug/ZEBPlugEnums.h"
 #include "zebplug/ZEBPlugResults.h"
+
+using zeb::media::CodecTraits;
+using zeb::media::StreamParser;
+using zeb::media::VideoSystem;
 
 namespace {
 
 // Image description byte holding the low byte of the DNxHD compression id.
 constexpr size_t kDnxhdIdByteAt = 153;
 
-bool IsDvStandardDefinition(uint32_t code) {
-  return IsOneOf(code,
-                 {FourCC("dvc "), FourCC("dvcp"), FourCC("dvpp"), FourCC("dv5p"), FourCC("dv5n")});
-}
+struct PictureSize {
+  uint32_t width;
+  uint32_t height;
+};
 
-bool IsMpegFamily(uint32_t code) {
-  if (IsOneOf(code, {FourCC("AVmp"), FourCC("AVmn"), FourCC("mx5p"), FourCC("mx5n"), FourCC("mx4p"),
-                     FourCC("mx4n"), FourCC("mx3p"), FourCC("mx3n"), FourCC("mpeg"), FourCC("hdv1"),
-                     FourCC("hdv2"), FourCC("hdv3"), FourCC("hdv5"), FourCC("hdv6"), FourCC("hdv7"),
-                     FourCC("hdv8")})) {
-    return true;
+// The picture the host is told of for DVCPRO HD, by television system.
+std::optional<PictureSize> DvcproHdSize(VideoSystem system) {
+  switch (system) {
+    case VideoSystem::k1080i50:
+      return PictureSize{1440, 1080};
+    case VideoSystem::k1080i60:
+      return PictureSize{1280, 1080};
+    case VideoSystem::k720p:
+      return PictureSize{1280, 720};
+    default:
+      return std::nullopt;
   }
-  // 'xdv1'…'xdv9', 'xdva'…'xdvf' and 'xd59'…'xd5f'.
-  const uint32_t prefix = code & 0xFFFFFF00u;
-  const char last = static_cast<char>(code & 0xFF);
-  const bool hexDigit = (last >= '1' && last <= '9') || (last >= 'a' && last <= 'f');
-  return (prefix == (FourCC("xdv1") & 0xFFFFFF00u) && hexDigit) ||
-         (prefix == (FourCC("xd59") & 0xFFFFFF00u) &&
-          (last == '9' || (last >= 'a' && last <= 'f')));
-}
-
-bool IsStillImageOrRgb(uint32_t code) {
-  return IsOneOf(code,
-                 {FourCC("8BPS"), FourCC("b64a"), FourCC("b48r"), FourCC("b32a"), FourCC("b16g"),
-                  FourCC("jpeg"), FourCC("mjpa"), FourCC("mjpb"), FourCC("PNTG"), FourCC("gif "),
-                  FourCC("kpcd"), FourCC("avr "), FourCC("dmb1"), FourCC("WRLE"), FourCC("tga "),
-                  FourCC("png "), FourCC("flic"), FourCC("tiff"), FourCC("rle ")});
-}
-
-void SetHdDvSize(SPlugVideoStreamInfo& video, uint32_t width, uint32_t height) {
-  video.colorFormat = PLUG_COLOR_FORMAT_YUV422_13_;
-  video.width = width;
-  video.height = height;
 }
 
 }  // namespace
@@ -64,25 +53,30 @@ std::optional<uint32_t> CQuickTimeSpliter::SettleVideoType(uint32_t fourcc) {
     video.colorFormat = colorFormat;
     return std::nullopt;
   }
-  if (IsDvStandardDefinition(fourcc)) {
-    ProbeDvStream();
-  } else if (IsOneOf(fourcc, {FourCC("dv1p"), FourCC("dvh5")})) {
-    SetHdDvSize(video, 1440, 1080);
-  } else if (IsOneOf(fourcc, {FourCC("dv1n"), FourCC("dvh6")})) {
-    SetHdDvSize(video, 1280, 1080);
-  } else if (fourcc == FourCC("dvhp")) {
-    SetHdDvSize(video, 1280, 720);
-  } else if (IsMpegFamily(fourcc)) {
-    ProbeMpegStream();
-  } else if (fourcc == FourCC("avc1")) {
-    return ProbeH264Stream();
-  } else if (fourcc == FourCC("AVdn")) {
-    return SettleDnxhd();
-  } else if (IsStillImageOrRgb(fourcc)) {
-    video.colorFormat = PLUG_COLOR_FORMAT_ARGB32_;
-  } else {
+  const CodecTraits* codec = zeb::media::FindVideoCodec(fourcc);
+  if (codec == nullptr) {
     video.colorFormat = PLUG_COLOR_FORMAT_UYVY_;
+    return std::nullopt;
   }
+  switch (codec->parser) {
+    case StreamParser::kDv:
+      ProbeDvStream();
+      return std::nullopt;
+    case StreamParser::kMpeg:
+      ProbeMpegStream();
+      return std::nullopt;
+    case StreamParser::kH264:
+      return ProbeH264Stream();
+    case StreamParser::kNone:
+      break;
+  }
+  video.videoType = codec->videoType;
+  video.colorFormat = codec->colorFormat;
+  if (const auto size = DvcproHdSize(codec->system)) {
+    video.width = size->width;
+    video.height = size->height;
+  }
+  if (codec->videoType == PLUG_VIDEO_TYPE_DNXHD_) return SettleDnxhd();
   return std::nullopt;
 }
 
@@ -151,8 +145,6 @@ std::optional<uint32_t> CQuickTimeSpliter::ProbeH264Stream() {
 
 std::optional<uint32_t> CQuickTimeSpliter::SettleDnxhd() {
   SPlugVideoStreamInfo& video = videoStream_.video;
-  video.videoType = PLUG_VIDEO_TYPE_DNXHD_;
-  video.colorFormat = PLUG_COLOR_FORMAT_UYVY_;
   const std::vector<uint8_t>& description = reader_->ImageDescription();
   uint8_t idByte = 0;
   if (!ByteView(description.data(), description.size()).U8(kDnxhdIdByteAt, idByte)) {

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <initializer_list>
 
-#include "reader/FourCC.h"
+#include "media/FourCC.h"
 #include "reader/ImageDescriptionAnalysis.h"
 #include "reader/PcmByteOrder.h"
 #include "reader/SoundDescriptionAnalysis.h"
@@ -17,6 +17,7 @@
 
 namespace {
 
+using zeb::media::FourCC;
 using zeb::movie::test::Bytes;
 
 void PutNative(Bytes& bytes, size_t at, const void* value, size_t size) {

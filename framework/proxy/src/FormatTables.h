@@ -82,7 +82,7 @@ inline constexpr auto kVideoCodes = std::to_array<VideoCode>({
     Mpeg2("hdv1"),
     Mpeg2("hdv2"),
     Mpeg2("hdv3"),
-    Mpeg2("hdv4"),
+    Compressed("hdv4"),  // not in the MPEG-2 family
     Mpeg2("hdv5"),
     Mpeg2("hdv6"),
     Mpeg2("hdv7"),

@@ -1,11 +1,14 @@
-// Helpers for four-character codes (native 32-bit values, first character in
-// the most significant byte) beside the movie layer's FourCC().
+// Four-character codes as the system compares and logs them: native 32-bit
+// values, first character in the most significant byte (the movie layer's
+// FourCC()).
 #pragma once
 
 #include <cstdint>
 #include <initializer_list>
 
 #include "platform/movie/FourCC.h"
+
+namespace zeb::media {
 
 using zeb::movie::FourCC;
 
@@ -20,3 +23,5 @@ constexpr bool IsOneOf(uint32_t code, std::initializer_list<uint32_t> codes) {
   }
   return false;
 }
+
+}  // namespace zeb::media
