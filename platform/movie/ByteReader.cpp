@@ -3,6 +3,9 @@
 namespace zeb::movie {
 
 Status ByteReader::ReadBigEndian(size_t width, uint64_t& value) {
+  if (width == 0 || width > sizeof(value)) {
+    return Invalid("a big-endian field of " + std::to_string(width) + " bytes");
+  }
   if (Remaining() < width) {
     return Truncated(std::to_string(width) + "-byte field needs " + std::to_string(width) +
                      " bytes, " + std::to_string(Remaining()) + " left");
@@ -74,6 +77,15 @@ Status ByteReader::Skip(uint64_t count) {
                      std::to_string(Remaining()) + " left");
   }
   position_ += static_cast<size_t>(count);
+  return Status::Ok();
+}
+
+Status ByteReader::Seek(size_t position) {
+  if (position > bytes_.size()) {
+    return Truncated("cannot seek to byte " + std::to_string(position) + " of " +
+                     std::to_string(bytes_.size()));
+  }
+  position_ = position;
   return Status::Ok();
 }
 
