@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "media/AvcConfigRecord.h"
 #include "platform/movie/Movie.h"
 #include "platform/movie/SampleReference.h"
 #include "reader/AudioTrackDesc.h"
-#include "reader/AvcConfigRecord.h"
 #include "reader/VideoTrackDesc.h"
 
 class CQTFileReader;
@@ -126,7 +126,7 @@ class CQTReader {
   uint32_t videoTrackCount_ = 0;
   VideoTrackDesc videoTrack_;
   std::vector<uint8_t> imageDescription_;
-  std::unique_ptr<AvcConfigRecord> avcConfig_;
+  std::unique_ptr<zeb::media::AvcConfigRecord> avcConfig_;
   const zeb::movie::Media* videoMedia_ = nullptr;
   uint32_t frameCount_ = 0;
   uint32_t frameBufferSize_ = 0;

@@ -25,10 +25,6 @@ bool SameStream(const SoundTrack& a, const SoundTrack& b) {
          a.desc.sampleRate == b.desc.sampleRate && a.packetCount == b.packetCount;
 }
 
-ByteView DescriptionView(const SoundTrack& track) {
-  return ByteView(track.description.data(), track.description.size());
-}
-
 }  // namespace
 
 void CQTReader::DescribeSoundTrack(const zeb::movie::Media& media) {
@@ -117,7 +113,8 @@ uint32_t CQTReader::GetAudioSamples(uint32_t stream, uint32_t start, uint32_t co
   } else {
     result =
         ReadSoundTrack(track, time, maxSamples, destination, interleaveSize_, *bytes, *samples);
-    ApplyPcmTreatment(PcmLayoutOf(DescriptionView(track)).treatment, destination, *bytes);
+    ApplyPcmTreatment(PcmLayoutOf(track.description).treatment,
+                      std::span(destination, std::min(*bytes, interleaveSize_)));
   }
   if (desc.variable == 0) *samples /= desc.framesPerPacket;
   return result;
@@ -143,7 +140,7 @@ uint32_t CQTReader::ReadSoundTrack(const SoundTrack& track, int32_t time, uint32
 // that delivered fewer frames than the longest is padded with silence.
 uint32_t CQTReader::ReadMergedTracks(int32_t time, uint32_t maxSamples, uint8_t* destination,
                                      uint32_t* bytes, uint32_t* samples) {
-  const PcmLayout layout = PcmLayoutOf(DescriptionView(soundTracks_.front()));
+  const PcmLayout layout = PcmLayoutOf(soundTracks_.front().description);
   uint32_t result = ZEB_OK;
   uint32_t frames = 0;
   std::vector<TrackColumn> columns;
@@ -159,13 +156,17 @@ uint32_t CQTReader::ReadMergedTracks(int32_t time, uint32_t maxSamples, uint8_t*
     const uint32_t frameBytes = track.desc.channels * layout.valueBytes;
     const uint32_t whole = frameBytes == 0 ? 0 : trackBytes / frameBytes;
     const uint32_t framesRead = std::min(trackSamples, whole);
-    columns.push_back({track.buffer.get(), framesRead, frameBytes, outFrameBytes});
+    columns.push_back(
+        {std::span(track.buffer.get(), track.bufferSize), framesRead, frameBytes, outFrameBytes});
     outFrameBytes += frameBytes;
     frames = std::max(frames, layout.interleaves ? framesRead : trackSamples);
   }
   if (layout.interleaves) {
     for (const TrackColumn& column : columns) {
-      InterleaveTrack(layout, column, frames, destination, outFrameBytes);
+      if (!InterleaveTrack(layout, column, frames, std::span(destination, interleaveSize_),
+                           outFrameBytes)) {
+        result = ZEB_E_SAMPLE_READ;
+      }
     }
   }
   *samples = frames;

@@ -1,8 +1,8 @@
 // The three roads of a video frame and the fix-ups of the delivered bytes.
+#include "media/AnnexB.h"
 #include "media/CodecTraits.h"
 #include "media/FourCC.h"
 #include "media/ImxKlv.h"
-#include "reader/AvcStartCodes.h"
 #include "reader/CQTFileReader.h"
 #include "reader/CQTReader.h"
 #include "reader/FrameReaderRing.h"
@@ -96,13 +96,13 @@ uint32_t CQTReader::ReadFrameFromMedia(uint32_t index, uint8_t* buffer, uint32_t
 uint32_t CQTReader::FixUpFrame(uint8_t* buffer, uint32_t* size, uint32_t key) {
   const uint32_t fourcc = videoTrack_.fourcc;
   const zeb::media::CodecTraits* codec = zeb::media::FindVideoCodec(fourcc);
+  const std::span<uint8_t> frame(buffer, frameBufferSize_);
   if (codec != nullptr && codec->imxMegabits != 0) {
-    *size =
-        UnwrapImxFrame(zeb::media::ImxNominalFrameSize(*codec), buffer, *size, frameBufferSize_);
+    *size = UnwrapImxFrame(zeb::media::ImxNominalFrameSize(*codec), frame, *size);
     return ZEB_OK;
   }
   if (fourcc != zeb::media::FourCC("avc1") || avcConfig_ == nullptr) return ZEB_OK;
-  const auto grown = ConvertAvcToAnnexB(*avcConfig_, key != 0, buffer, *size, frameBufferSize_);
+  const auto grown = zeb::media::LengthPrefixedToAnnexB(*avcConfig_, key != 0, frame, *size);
   if (!grown) return ZEB_E_FILE_SHORT_READ;
   *size = *grown;
   return ZEB_OK;

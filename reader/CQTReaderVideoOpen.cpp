@@ -31,8 +31,7 @@ void CQTReader::DescribeVideoTrack(const zeb::movie::Media& media) {
   if (descriptions == 0) return;
   for (uint32_t j = 1; j <= descriptions; ++j) {
     std::vector<uint8_t> description = CopySampleDescription(media, j);
-    AnalyseImageDescription(ByteView(description.data(), description.size()), videoTrack_,
-                            avcConfig_);
+    AnalyseImageDescription(description, videoTrack_, avcConfig_);
     imageDescription_ = std::move(description);
   }
   // A movie that claims more frames than its file has bytes, or frames of no

@@ -9,8 +9,9 @@
 
 #include "framework/proxy/include/ZEBProxyCodec.h"
 #include "media/FourCC.h"
+#include "media/SampleDescriptionLayout.h"
+#include "platform/movie/ByteReader.h"
 #include "platform/sys/Utf.h"
-#include "reader/ByteView.h"
 #include "reader/CQTReader.h"
 #include "reader/H264AnalyzerModule.h"
 #include "reader/ReaderLog.h"
@@ -29,7 +30,9 @@ constexpr uint32_t kFrameReaderSlots = 25;
 // The triple of a description: its address and its own first word, the size.
 PlugRecords::PrivateDesc DescriptionTriple(uint32_t kind, std::vector<uint8_t>& bytes) {
   uint32_t size = 0;
-  if (!ByteView(bytes.data(), bytes.size()).Native32(0, size)) size = 0;
+  if (!zeb::movie::ByteReader(bytes).ReadNativeAt(zeb::media::kDescriptionSizeAt, size).IsOk()) {
+    size = 0;
+  }
   return PlugRecords::PrivateDesc{kind, bytes.data(), size};
 }
 

@@ -1,6 +1,7 @@
 // The audio ordinals: the audio stream record and blocks of samples.
 #include "media/FourCC.h"
-#include "reader/ByteView.h"
+#include "media/SampleDescriptionLayout.h"
+#include "platform/movie/ByteReader.h"
 #include "reader/CQTReader.h"
 #include "reader/CQuickTimeSpliter.h"
 #include "reader/ReaderLog.h"
@@ -14,7 +15,9 @@ namespace {
 PlugRecords::PrivateDesc SoundDescriptionTriple(const SoundTrack& track) {
   uint32_t size = 0;
   const std::vector<uint8_t>& bytes = track.description;
-  if (!ByteView(bytes.data(), bytes.size()).Native32(0, size)) size = 0;
+  if (!zeb::movie::ByteReader(bytes).ReadNativeAt(zeb::media::kDescriptionSizeAt, size).IsOk()) {
+    size = 0;
+  }
   return PlugRecords::PrivateDesc{PLUG_PRIVATE_QT_SOUND_DESCRIPTION,
                                   const_cast<uint8_t*>(bytes.data()), size};
 }

@@ -7,7 +7,7 @@
 #include "framework/proxy/analysis/include/ZEBStreamAnalysis.h"
 #include "media/CodecTraits.h"
 #include "media/FourCC.h"
-#include "reader/AvcStartCodes.h"
+#include "media/StartCodeScanner.h"
 #include "reader/CQTReader.h"
 #include "reader/CQuickTimeSpliter.h"
 #include "zebplug/ZEBPlugEnums.h"
@@ -24,6 +24,23 @@ bool IsKeyFrameType(uint32_t type) {
 
 bool IsReferenceFrameType(uint32_t type) {
   return IsKeyFrameType(type) || type == PLUG_FRAME_COMPRESS_TYPE_P_;
+}
+
+// The bytes of an Annex B access unit that decide its picture type: up to
+// the first slice unit's first kSliceHeaderBytes bytes (all of the unit when
+// no slice is found). Units before the slice are skipped by their start
+// codes, so the slice data itself is never scanned.
+constexpr size_t kSliceHeaderBytes = 64;
+
+uint32_t PictureTypeSpan(std::span<const uint8_t> accessUnit) {
+  const zeb::media::StartCodeScanner scanner(accessUnit);
+  for (auto unit = scanner.FindUnitStart(0); unit && *unit < accessUnit.size();
+       unit = scanner.FindUnitStart(*unit)) {
+    const uint8_t type = accessUnit[*unit] & 0x1F;
+    if (type >= 1 && type <= 5)
+      return static_cast<uint32_t>(std::min(accessUnit.size(), *unit + kSliceHeaderBytes));
+  }
+  return static_cast<uint32_t>(accessUnit.size());
 }
 
 // index + offset in 64-bit arithmetic, the offset sign-extended.
@@ -62,7 +79,7 @@ uint32_t CQuickTimeSpliter::ReadVideoFrame(uint32_t index, uint8_t* buffer, SPlu
     // offset thus has all bits set.
     info->presentationPosition = Displaced(index, displayOffset) - 1;
   } else if (typing == PictureTyping::kH264Slices) {
-    info->frameType = GetH264FrameType(buffer, PictureTypeSpan(buffer, info->dataSize));
+    info->frameType = GetH264FrameType(buffer, PictureTypeSpan(std::span(buffer, info->dataSize)));
     if (key != 0 && !IsKeyFrameType(info->frameType)) info->frameType = PLUG_FRAME_COMPRESS_TYPE_I_;
     info->presentationPosition = Displaced(index, displayOffset);
   } else {

@@ -5,21 +5,20 @@
 #include "framework/proxy/include/ZEBProxyCodec.h"
 #include "media/CodecTraits.h"
 #include "media/FourCC.h"
+#include "media/SampleDescriptionLayout.h"
 #include "reader/ReaderLog.h"
 
+using zeb::media::AvcConfigParse;
+using zeb::media::AvcConfigRecord;
 using zeb::media::FourCC;
 using zeb::media::FourCCChar;
 using zeb::media::IsOneOf;
+using zeb::media::kAtomHeaderSize;
+using zeb::movie::ByteReader;
+namespace image = zeb::media::image;
 
 namespace {
 
-constexpr size_t kSizeAt = 0;
-constexpr size_t kFormatAt = 4;
-constexpr size_t kTemporalQualityAt = 24;
-constexpr size_t kSpatialQualityAt = 28;
-constexpr size_t kWidthAt = 32;
-constexpr size_t kHeightAt = 34;
-constexpr size_t kFirstAtom = 86;
 constexpr size_t kSmallestScanned = 91;
 
 // A rational n/d as the 'clap' atom stores it.
@@ -38,15 +37,21 @@ struct ScanState {
   uint32_t cleanHeight = 0;
 };
 
-uint32_t ReadNative32(const ByteView& bytes, size_t at) {
-  uint32_t value = 0;
-  return bytes.Native32(at, value) ? value : 0;
-}
-
-uint32_t ReadDimension(const ByteView& bytes, size_t at) {
-  uint16_t value = 0;
-  if (!bytes.Native16(at, value)) return 0;
-  return static_cast<uint32_t>(static_cast<int32_t>(static_cast<int16_t>(value)));
+// The header fields the analysis takes; a description too short to hold
+// them all describes nothing (every field 0).
+void ReadHeader(const ByteReader& description, VideoTrackDesc& track) {
+  uint32_t format = 0, temporal = 0, spatial = 0;
+  int16_t width = 0, height = 0;
+  const bool read = description.ReadNativeAt(zeb::media::kDescriptionFormatAt, format).IsOk() &&
+                    description.ReadNativeAt(image::kTemporalQualityAt, temporal).IsOk() &&
+                    description.ReadNativeAt(image::kSpatialQualityAt, spatial).IsOk() &&
+                    description.ReadNativeAt(image::kWidthAt, width).IsOk() &&
+                    description.ReadNativeAt(image::kHeightAt, height).IsOk();
+  track.fourcc = read ? format : 0;
+  track.temporalQuality = read ? temporal : 0;
+  track.spatialQuality = read ? spatial : 0;
+  track.width = read ? static_cast<uint32_t>(int32_t{width}) : 0;
+  track.height = read ? static_cast<uint32_t>(int32_t{height}) : 0;
 }
 
 void SetColour(VideoTrackDesc& track, uint32_t code) {
@@ -72,16 +77,16 @@ void ApplyDefaults(VideoTrackDesc& track) {
   }
 }
 
-void HandleFiel(const ByteView& atom, VideoTrackDesc& track) {
+void HandleFiel(ByteReader atom, VideoTrackDesc& track) {
   uint8_t count = 0;
   uint8_t detail = 0;
-  if (!atom.U8(8, count)) return;
+  if (!atom.ReadU8(count).IsOk()) return;
   if (count == 1) {
     track.fieldOrder = 2;
     QtLogTrace(L"ImageDescription Extern Info:Progressive");
     return;
   }
-  if (!atom.U8(9, detail)) return;
+  if (!atom.ReadU8(detail).IsOk()) return;
   struct Detail {
     uint8_t code;
     uint32_t fieldOrder;
@@ -102,10 +107,10 @@ void HandleFiel(const ByteView& atom, VideoTrackDesc& track) {
 
 // False when the atom is too short to hold the spacing; it then counts as
 // one the scan does not handle.
-bool HandlePasp(const ByteView& atom, ScanState& scan) {
+bool HandlePasp(ByteReader atom, ScanState& scan) {
   uint32_t h = 0;
   uint32_t v = 0;
-  if (!atom.Be32(8, h) || !atom.Be32(12, v)) return false;
+  if (!atom.ReadU32(h).IsOk() || !atom.ReadU32(v).IsOk()) return false;
   scan.paspSeen = true;
   scan.hSpacing = h;
   scan.vSpacing = v;
@@ -113,10 +118,10 @@ bool HandlePasp(const ByteView& atom, ScanState& scan) {
   return true;
 }
 
-void HandleClap(const ByteView& atom, ScanState& scan) {
+void HandleClap(ByteReader atom, ScanState& scan) {
   uint32_t v[8] = {};
-  for (size_t i = 0; i < 8; ++i) {
-    if (!atom.Be32(8 + 4 * i, v[i])) return;
+  for (uint32_t& value : v) {
+    if (!atom.ReadU32(value).IsOk()) return;
   }
   // A zero denominator leaves the clean size undefined: the atom counts as absent.
   if (v[1] == 0 || v[3] == 0 || v[5] == 0 || v[7] == 0) return;
@@ -130,12 +135,15 @@ void HandleClap(const ByteView& atom, ScanState& scan) {
       offX.den, offY.num, offY.den);
 }
 
-void HandleColr(const ByteView& atom, VideoTrackDesc& track) {
+void HandleColr(ByteReader atom, VideoTrackDesc& track) {
   QtLogTrace(L"ImageDescription Extern Info:'colr'");
   uint32_t type = 0;
   uint16_t primaries = 0, transfer = 0, matrix = 0;
-  if (!atom.Be32(8, type) || type != FourCC("nclc")) return;
-  if (!atom.Be16(12, primaries) || !atom.Be16(14, transfer) || !atom.Be16(16, matrix)) return;
+  if (!atom.ReadU32(type).IsOk() || type != FourCC("nclc")) return;
+  if (!atom.ReadU16(primaries).IsOk() || !atom.ReadU16(transfer).IsOk() ||
+      !atom.ReadU16(matrix).IsOk()) {
+    return;
+  }
   track.colorPrimaries = primaries;
   track.transferFunction = transfer;
   track.matrix = matrix;
@@ -144,87 +152,113 @@ void HandleColr(const ByteView& atom, VideoTrackDesc& track) {
       primaries, transfer, matrix);
 }
 
+// A kept record stands; a dropped one ends the scan unless only a picture
+// set's length was missing.
+bool HandleAvcC(ByteReader atom, std::unique_ptr<AvcConfigRecord>& avcConfig) {
+  if (avcConfig != nullptr) return true;
+  AvcConfigRecord record;
+  switch (zeb::media::ParseAvcConfig(atom, record)) {
+    case AvcConfigParse::kComplete:
+    case AvcConfigParse::kPictureSetsCut:
+      avcConfig = std::make_unique<AvcConfigRecord>(std::move(record));
+      return true;
+    case AvcConfigParse::kNoPictureSetLength:
+      return true;
+    case AvcConfigParse::kHeadUnusable:
+      return false;
+  }
+  return false;
+}
+
 void LogOtherAtom(uint32_t type, uint32_t size) {
   const wchar_t name[5] = {FourCCChar(type, 0), FourCCChar(type, 1), FourCCChar(type, 2),
                            FourCCChar(type, 3), L'\0'};
   ZEB_OutputW(kQtLogSource, ZEB_INFO_TRACE, L"%s(size=%d)", name, size);
 }
 
-// Handles one atom; false when the scan ends here.
-bool HandleAtom(const ByteView& description, size_t at, uint32_t size, VideoTrackDesc& track,
-                ScanState& scan, std::unique_ptr<AvcConfigRecord>& avcConfig) {
-  uint32_t type = 0;
-  if (!description.Be32(at + 4, type)) return false;
-  const ByteView atom = description.Sub(at, size);
+// Handles one atom (its payload: the bytes after the 8-byte header); false
+// when the scan ends here.
+bool HandleAtom(uint32_t type, uint32_t size, ByteReader payload, VideoTrackDesc& track,
+                ScanState& state, std::unique_ptr<AvcConfigRecord>& avcConfig) {
   switch (type) {
     case FourCC("fiel"):
-      HandleFiel(atom, track);
+      HandleFiel(payload, track);
       return true;
     case FourCC("pasp"):
-      if (scan.paspSeen || !HandlePasp(atom, scan)) LogOtherAtom(type, size);
+      if (state.paspSeen || !HandlePasp(payload, state)) LogOtherAtom(type, size);
       return true;
     case FourCC("clap"):
-      HandleClap(atom, scan);
+      HandleClap(payload, state);
       return true;
     case FourCC("colr"):
-      HandleColr(atom, track);
+      HandleColr(payload, track);
       return true;
     case FourCC("avcC"):
-      if (avcConfig != nullptr) return true;
-      return ParseAvcConfig(description, at, size, avcConfig) != AvcConfigParse::kDroppedEndScan;
+      return HandleAvcC(payload, avcConfig);
     default:
       LogOtherAtom(type, size);
       return true;
   }
 }
 
-void ScanExtensions(const ByteView& description, VideoTrackDesc& track, ScanState& scan,
+// An atom that claims no bytes, or reaches the description's last byte,
+// ends the scan unexamined, as do four or fewer bytes after an atom. The type
+// of an atom shorter than its header is read from the bytes that follow it.
+void ScanExtensions(ByteReader scan, VideoTrackDesc& track, ScanState& state,
                     std::unique_ptr<AvcConfigRecord>& avcConfig) {
-  const size_t end = description.size();
-  size_t at = kFirstAtom;
+  if (!scan.Seek(image::kHeaderSize).IsOk()) return;
   do {
+    const size_t at = scan.Position();
     uint32_t size = 0;
-    if (!description.Be32(at, size) || size == 0 || size >= end - at) return;
-    if (!HandleAtom(description, at, size, track, scan, avcConfig)) return;
-    at += size;
-  } while (at + 4 < end);
+    uint32_t type = 0;
+    ByteReader payload;
+    if (!scan.ReadU32(size).IsOk() || size == 0 || size >= scan.Size() - at ||
+        !scan.ReadU32(type).IsOk()) {
+      return;
+    }
+    if (size > kAtomHeaderSize && !scan.Slice(size - kAtomHeaderSize, payload).IsOk()) return;
+    if (!HandleAtom(type, size, payload, track, state, avcConfig) || !scan.Seek(at + size).IsOk()) {
+      return;
+    }
+  } while (scan.Remaining() > 4);
 }
 
 // The extension list of an image description ends with a 32-bit zero, as the
 // media layer's descriptions have it; an entry stored without one (its atoms
 // reach exactly to its end) gets it, so that its last atom is examined like
 // every other. A list that does not add up is left as it is.
-std::vector<uint8_t> Terminated(const ByteView& description) {
-  std::vector<uint8_t> bytes(description.data(), description.data() + description.size());
-  size_t at = kFirstAtom;
+std::vector<uint8_t> Terminated(std::span<const uint8_t> description) {
+  std::vector<uint8_t> bytes(description.begin(), description.end());
+  ByteReader atoms(description);
+  size_t at = image::kHeaderSize;
   uint32_t size = 0;
-  while (at < bytes.size() && description.Be32(at, size) && size >= 8 &&
-         size <= bytes.size() - at) {
+  while (atoms.Seek(at).IsOk() && atoms.Remaining() > 0 && atoms.ReadU32(size).IsOk() &&
+         size >= kAtomHeaderSize && size <= description.size() - at) {
     at += size;
   }
-  if (at == bytes.size() && bytes.size() > kFirstAtom) bytes.insert(bytes.end(), 4, 0);
+  if (at == bytes.size() && bytes.size() > image::kHeaderSize) bytes.insert(bytes.end(), 4, 0);
   return bytes;
 }
 
 }  // namespace
 
-void AnalyseImageDescription(const ByteView& bytes, VideoTrackDesc& track,
+void AnalyseImageDescription(std::span<const uint8_t> bytes, VideoTrackDesc& track,
                              std::unique_ptr<AvcConfigRecord>& avcConfig) {
-  // The declared size bounds the scan, and the bytes that exist bound it too.
-  const std::vector<uint8_t> terminated =
-      Terminated(bytes.Sub(0, std::min<size_t>(ReadNative32(bytes, kSizeAt), bytes.size())));
-  const ByteView description(terminated.data(), terminated.size());
-  track.fourcc = ReadNative32(bytes, kFormatAt);
-  track.width = ReadDimension(bytes, kWidthAt);
-  track.height = ReadDimension(bytes, kHeightAt);
-  track.spatialQuality = ReadNative32(bytes, kSpatialQualityAt);
-  track.temporalQuality = ReadNative32(bytes, kTemporalQualityAt);
+  const ByteReader whole(bytes);
+  ReadHeader(whole, track);
   ApplyDefaults(track);
+  // The declared size bounds the scan, and the bytes that exist bound it too.
+  uint32_t declared = 0;
+  if (!whole.ReadNativeAt(zeb::media::kDescriptionSizeAt, declared).IsOk()) declared = 0;
+  const std::vector<uint8_t> description =
+      Terminated(bytes.first(std::min<size_t>(declared, bytes.size())));
 
   ScanState scan;
   scan.cleanWidth = track.width;
   scan.cleanHeight = track.height;
-  if (description.size() >= kSmallestScanned) ScanExtensions(description, track, scan, avcConfig);
+  if (description.size() >= kSmallestScanned) {
+    ScanExtensions(ByteReader(description), track, scan, avcConfig);
+  }
 
   if (scan.paspSeen) {
     SARtoDAR(scan.cleanWidth, scan.cleanHeight, scan.hSpacing, scan.vSpacing, &track.aspectX,

@@ -3,13 +3,14 @@
 // field order and display aspect ratio, and keeps its 'avcC' record.
 #pragma once
 
+#include <cstdint>
 #include <memory>
+#include <span>
 
-#include "reader/AvcConfigRecord.h"
-#include "reader/ByteView.h"
+#include "media/AvcConfigRecord.h"
 #include "reader/VideoTrackDesc.h"
 
 // `avcConfig` is filled only while it is still empty, so the first
 // description that carries an 'avcC' keeps it.
-void AnalyseImageDescription(const ByteView& description, VideoTrackDesc& track,
-                             std::unique_ptr<AvcConfigRecord>& avcConfig);
+void AnalyseImageDescription(std::span<const uint8_t> description, VideoTrackDesc& track,
+                             std::unique_ptr<zeb::media::AvcConfigRecord>& avcConfig);

@@ -4,8 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
-
-#include "reader/ByteView.h"
+#include <span>
 
 enum class PcmTreatment {
   kNone,       // stored little-endian, or a byte order the host takes as is
@@ -22,19 +21,22 @@ struct PcmLayout {
 
 // The layout of the format in a sound description (header fields in the
 // machine's order, as the movie layer delivers them).
-PcmLayout PcmLayoutOf(const ByteView& soundDescription);
+PcmLayout PcmLayoutOf(std::span<const uint8_t> soundDescription);
 
-// Puts `bytes` of whole values into little-endian order in place.
-void ApplyPcmTreatment(PcmTreatment treatment, uint8_t* data, size_t bytes);
+// Puts the whole values of `samples` into little-endian order in place; a
+// partial value at the end stays as it is.
+void ApplyPcmTreatment(PcmTreatment treatment, std::span<uint8_t> samples);
 
 // Copies one track's values into its channel columns of an interleaved
-// block: frame s of the track goes to out + s × outFrameBytes + column. Frames
-// from `framesRead` to `frames` are written as silence (zero bytes).
+// block: frame s of the track goes to byte s × outFrameBytes + column of
+// `out`. Frames from `framesRead` to `frames` are written as silence (zero
+// bytes). False, with nothing written, when the frames do not lie in the
+// track's samples or in `out`.
 struct TrackColumn {
-  const uint8_t* samples;
+  std::span<const uint8_t> samples;
   uint32_t framesRead;
   uint32_t frameBytes;  // channels × value bytes of this track
   size_t column;        // byte offset of the track's first channel in a frame
 };
-void InterleaveTrack(const PcmLayout& layout, const TrackColumn& track, uint32_t frames,
-                     uint8_t* out, size_t outFrameBytes);
+bool InterleaveTrack(const PcmLayout& layout, const TrackColumn& track, uint32_t frames,
+                     std::span<uint8_t> out, size_t outFrameBytes);

@@ -4,17 +4,13 @@
 // endian 24-bit variants get their own codes.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 #include <vector>
 
 #include "reader/AudioTrackDesc.h"
 
-// The smallest description handed on: a full version-1 header.
-inline constexpr size_t kVersion1HeaderSize = 52;
-
-// Normalises `description` (at least kVersion1HeaderSize bytes on return)
-// and describes it. Bit rate and packet count are the caller's.
-// A version-0 header takes its packet fields from the media layer's
-// compression-information query.
+// Normalises `description` and describes it; on return it holds at least the
+// whole header of its version (52 bytes, 72 for version 2), zero-padded.
+// Bit rate and packet count are the caller's. A version-0 header takes its
+// packet fields from the media layer's compression-information query.
 AudioTrackDesc AnalyseSoundDescription(std::vector<uint8_t>& description);

@@ -8,7 +8,7 @@
 #include "framework/proxy/analysis/include/ZEBStreamAnalysis.h"
 #include "framework/proxy/include/ZEBProxyCodec.h"
 #include "media/CodecTraits.h"
-#include "reader/ByteView.h"
+#include "platform/movie/ByteReader.h"
 #include "reader/CQTReader.h"
 #include "reader/CQuickTimeSpliter.h"
 #include "reader/DnxhdVariant.h"
@@ -147,7 +147,8 @@ std::optional<uint32_t> CQuickTimeSpliter::SettleDnxhd() {
   SPlugVideoStreamInfo& video = videoStream_.video;
   const std::vector<uint8_t>& description = reader_->ImageDescription();
   uint8_t idByte = 0;
-  if (!ByteView(description.data(), description.size()).U8(kDnxhdIdByteAt, idByte)) {
+  zeb::movie::ByteReader bytes(description);
+  if (!bytes.Seek(kDnxhdIdByteAt).IsOk() || !bytes.ReadU8(idByte).IsOk()) {
     return ZEB_E_UNSUPPORTED_VARIANT;
   }
   const auto variant = FindDnxhdVariant(idByte, video.frameRateNum, video.frameRateDen);

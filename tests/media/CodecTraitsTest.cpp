@@ -1,13 +1,15 @@
-// The codec-traits table against the lists that the framework's format
-// mapping and the movie layer's compression information keep for
-// themselves: on every code they share, they must answer alike.
+// The codec-traits table and the description layout against the lists that
+// the framework's format mapping and the movie layer keep for themselves: on
+// every code and field they share, they must answer alike.
 #include <gtest/gtest.h>
 
 #include "framework/proxy/include/ZEBProxyCodec.h"
 #include "media/CodecTraits.h"
 #include "media/FourCC.h"
 #include "media/ImxKlv.h"
+#include "media/SampleDescriptionLayout.h"
 #include "platform/movie/CompressionInfo.h"
+#include "platform/movie/SampleDescriptionOrder.h"
 
 namespace {
 
@@ -86,6 +88,14 @@ TEST(CodecTraits, ImxNominalFrameSizes) {
   for (const auto& [code, size] : cases) {
     EXPECT_EQ(ImxNominalFrameSize(*FindVideoCodec(code)), size) << zeb::movie::FourCCToString(code);
   }
+}
+
+// The movie layer turns the same headers between file and machine order.
+TEST(SampleDescriptionLayout, MovieLayerHeaderSizesAgree) {
+  EXPECT_EQ(zeb::movie::kImageDescriptionHeaderSize, image::kHeaderSize);
+  EXPECT_EQ(zeb::movie::SoundDescriptionHeaderSize(0), sound::kVersion0HeaderSize);
+  EXPECT_EQ(zeb::movie::SoundDescriptionHeaderSize(1), sound::kVersion1HeaderSize);
+  EXPECT_EQ(zeb::movie::SoundDescriptionHeaderSize(2), sound::kVersion2HeaderSize);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <initializer_list>
 
+#include "media/AvcConfigRecord.h"
 #include "media/FourCC.h"
 #include "reader/ImageDescriptionAnalysis.h"
 #include "reader/PcmByteOrder.h"
@@ -49,17 +50,12 @@ Bytes ImageDescription(uint32_t fourcc, int16_t width, int16_t height,
   return d;
 }
 
-// 'avcC' payload: configuration, length size byte, the sets.
-Bytes AvcC(uint8_t spsCountByte, const std::vector<Bytes>& sps, const std::vector<Bytes>& pps) {
-  Bytes p = {1, 100, 0, 30, 0xFF, spsCountByte};
-  for (const auto* sets : {&sps, &pps}) {
-    if (sets == &pps) p.push_back(uint8_t(pps.size()));
-    for (const Bytes& set : *sets) {
-      p.insert(p.end(), {uint8_t(set.size() >> 8), uint8_t(set.size())});
-      p.insert(p.end(), set.begin(), set.end());
-    }
-  }
-  return p;
+// An 'avcC' payload of one SPS and `ppsCount` copies of a 4-byte PPS.
+Bytes AvcC(size_t ppsCount) {
+  zeb::media::AvcConfigRecord record;
+  record.sps.push_back(Bytes(20, 0x67));
+  record.pps.assign(ppsCount, {0x68, 0xEE, 0x3C, 0x80});
+  return zeb::media::BuildAvcConfig(record).value();
 }
 
 struct ImageCase {
@@ -70,7 +66,6 @@ struct ImageCase {
 };
 
 TEST(ImageDescription, ExtensionsSetFieldOrderAspectAndColour) {
-  const Bytes sps(20, 0x67);
   const std::string noPasp = "QuickTime--Not find 'psap', use default DisplayAspectRatio";
   const ImageCase cases[] = {
       {"header and terminator only: not scanned",
@@ -185,7 +180,8 @@ TEST(ImageDescription, ExtensionsSetFieldOrderAspectAndColour) {
        {"ACLR(size=24)", noPasp}},
       {"sequence-set count 0 ends the scan",
        ImageDescription(FourCC("avc1"), 1280, 720,
-                        {Atom(FourCC("avcC"), AvcC(0xE0, {}, {})), Atom(FourCC("fiel"), {1, 0})}),
+                        {Atom(FourCC("avcC"), Bytes{1, 100, 0, 30, 0xFF, 0xE0, 0}),
+                         Atom(FourCC("fiel"), {1, 0})}),
        0,
        16,
        9,
@@ -198,8 +194,8 @@ TEST(ImageDescription, ExtensionsSetFieldOrderAspectAndColour) {
     SCOPED_TRACE(c.name);
     LogCapture log;
     VideoTrackDesc track;
-    std::unique_ptr<AvcConfigRecord> avc;
-    AnalyseImageDescription(ByteView(c.description.data(), c.description.size()), track, avc);
+    std::unique_ptr<zeb::media::AvcConfigRecord> avc;
+    AnalyseImageDescription(c.description, track, avc);
     EXPECT_EQ(track.fieldOrder, c.fieldOrder);
     EXPECT_EQ(track.aspectX, c.aspectX);
     EXPECT_EQ(track.aspectY, c.aspectY);
@@ -210,40 +206,31 @@ TEST(ImageDescription, ExtensionsSetFieldOrderAspectAndColour) {
   }
 }
 
-TEST(ImageDescription, AvcConfigBoundsKeepOrDropTheRecord) {
-  const Bytes sps(20, 0x67), pps = {0x68, 0xEE, 0x3C, 0x80};
+// What a cut 'avcC' keeps is the parser's; the scan goes on after a kept
+// record or a missing picture-set length, and ends after any other drop.
+TEST(ImageDescription, AvcConfigOutcomesEndOrContinueTheScan) {
   struct Case {
     const char* name;
     Bytes payload;
     bool kept;
-    size_t ppsBytes;  // of the first set
+    bool scanGoesOn;
   };
-  Bytes ppsCut = AvcC(0xE1, {sps}, {pps});
-  ppsCut.resize(ppsCut.size() - 2);  // the PPS bytes run past the description
-  Bytes spsCut = AvcC(0xE1, {sps}, {});
-  spsCut.resize(10);
+  const Bytes two = AvcC(2);
   const Case cases[] = {
-      {"one SPS and one PPS", AvcC(0xE1, {sps}, {pps}), true, 4},
-      {"eleven sequence sets", AvcC(0xEB, std::vector<Bytes>(11, sps), {}), false, 0},
-      {"SPS runs past the end", spsCut, false, 0},
-      {"PPS bytes run past the end", ppsCut, true, 0},
+      {"one SPS and one PPS", AvcC(1), true, true},
+      {"second PPS bytes cut", Bytes(two.begin(), two.end() - 1), true, true},
+      {"second PPS length cut", Bytes(two.begin(), two.end() - 5), false, true},
+      {"SPS cut", Bytes(two.begin(), two.begin() + 10), false, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     const Bytes d = ImageDescription(
         FourCC("avc1"), 1280, 720, {Atom(FourCC("avcC"), c.payload), Atom(FourCC("fiel"), {1, 0})});
     VideoTrackDesc track;
-    std::unique_ptr<AvcConfigRecord> avc;
-    AnalyseImageDescription(ByteView(d.data(), d.size()), track, avc);
-    ASSERT_EQ(avc != nullptr, c.kept);
-    // A dropped record ends the scan before the 'fiel' atom.
-    EXPECT_EQ(track.fieldOrder, c.kept ? 2u : 0u);
-    if (!c.kept) continue;
-    EXPECT_EQ(avc->lengthSizeCode, 3);
-    ASSERT_EQ(avc->sps.size(), 1u);
-    EXPECT_EQ(avc->sps[0], sps);
-    ASSERT_EQ(avc->pps.size(), 1u);
-    EXPECT_EQ(avc->pps[0].size(), c.ppsBytes);
+    std::unique_ptr<zeb::media::AvcConfigRecord> avc;
+    AnalyseImageDescription(d, track, avc);
+    EXPECT_EQ(avc != nullptr, c.kept);
+    EXPECT_EQ(track.fieldOrder, c.scanGoesOn ? 2u : 0u);
   }
 }
 
@@ -386,16 +373,19 @@ TEST(PcmByteOrder, TreatmentsAndInterleave) {
                         Case{PcmTreatment::kReverse32, {1, 2, 3, 4, 5}, {4, 3, 2, 1, 5}},
                         Case{PcmTreatment::kNone, {1, 2, 3}, {1, 2, 3}}}) {
     Bytes data = c.in;
-    ApplyPcmTreatment(c.treatment, data.data(), data.size());
+    ApplyPcmTreatment(c.treatment, data);
     EXPECT_EQ(data, c.out);
   }
   // Two mono big-endian tracks, the second one frame short: A0 B0 A1 (silence).
   const PcmLayout layout{true, 2, PcmTreatment::kSwap16};
   const Bytes a = {0xA0, 0x00, 0xA1, 0x00}, b = {0xB0, 0x00};
   Bytes out(8, 0xEE);
-  InterleaveTrack(layout, {a.data(), 2, 2, 0}, 2, out.data(), 4);
-  InterleaveTrack(layout, {b.data(), 1, 2, 2}, 2, out.data(), 4);
+  EXPECT_TRUE(InterleaveTrack(layout, {a, 2, 2, 0}, 2, out, 4));
+  EXPECT_TRUE(InterleaveTrack(layout, {b, 1, 2, 2}, 2, out, 4));
   EXPECT_EQ(out, (Bytes{0x00, 0xA0, 0x00, 0xB0, 0x00, 0xA1, 0, 0}));
+  // Frames that would run past the block, or past the track's bytes, are refused.
+  EXPECT_FALSE(InterleaveTrack(layout, {a, 2, 2, 0}, 3, out, 4));
+  EXPECT_FALSE(InterleaveTrack(layout, {b, 2, 2, 2}, 2, out, 4));
 }
 
 }  // namespace

@@ -1,12 +1,9 @@
-// The in-place rewrites of delivered frames: 'avc1' length prefixes to start
-// codes (every length size, key frames with parameter sets, frames that would
-// not fit), IMX KLV unwrapping, and the DNxHD variant table.
+// The reader's own fix-ups: IMX KLV unwrapping of delivered frames, and the
+// DNxHD variant table.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <vector>
 
-#include "reader/AvcStartCodes.h"
 #include "reader/DnxhdVariant.h"
 #include "reader/ImxUnwrap.h"
 #include "tests/platform_movie/MovieBytes.h"
@@ -15,114 +12,6 @@ namespace {
 
 using zeb::movie::test::Bytes;
 using zeb::movie::test::Concat;
-
-// Builds a length-prefixed sample from NAL payloads.
-Bytes Prefixed(uint32_t lengthSize, const std::vector<Bytes>& units) {
-  Bytes out;
-  for (const Bytes& unit : units) {
-    for (uint32_t i = lengthSize; i-- > 0;) out.push_back(uint8_t(unit.size() >> (8 * i)));
-    out.insert(out.end(), unit.begin(), unit.end());
-  }
-  return out;
-}
-
-Bytes AnnexB(const std::vector<Bytes>& units) {
-  Bytes out;
-  for (const Bytes& unit : units) {
-    out.insert(out.end(), {0, 0, 0, 1});
-    out.insert(out.end(), unit.begin(), unit.end());
-  }
-  return out;
-}
-
-AvcConfigRecord Config(uint32_t lengthSize, Bytes sps, Bytes pps) {
-  AvcConfigRecord config;
-  config.lengthSizeCode = uint8_t(lengthSize - 1);
-  config.sps.push_back(std::move(sps));
-  config.pps.push_back(std::move(pps));
-  return config;
-}
-
-const Bytes kSps(20, 0x67);
-const Bytes kPps = {0x68, 0xEE, 0x3C, 0x80};
-const Bytes kIdr = {0x65, 0x88, 0x84, 0x00, 0x21};
-const Bytes kSei = {0x06, 0x05, 0x01, 0xFF};
-const Bytes kSlice = {0x41, 0x9A, 0x02};
-
-struct AvcCase {
-  const char* name;
-  uint32_t lengthSize;
-  bool key;
-  std::vector<Bytes> units;
-};
-
-TEST(AvcToAnnexB, EveryLengthSizeGrowsToStartCodesAndReportsTheNewSize) {
-  const AvcCase cases[] = {
-      // A 20-byte SPS and a 4-byte PPS: the key frame grows by 32 bytes.
-      {"four byte key frame", 4, true, {kSei, kIdr}},
-      {"four byte non-key", 4, false, {kSlice, kSlice}},
-      {"two byte key frame", 2, true, {kSei, kIdr, kIdr}},
-      {"two byte non-key", 2, false, {kSlice}},
-      {"one byte", 1, false, {kSei, kSlice, kSlice}},
-      {"three byte key", 3, true, {kIdr}},
-      {"empty unit", 2, false, {Bytes{}, kSlice}},
-  };
-  for (const AvcCase& c : cases) {
-    SCOPED_TRACE(c.name);
-    const AvcConfigRecord config = Config(c.lengthSize, kSps, kPps);
-    Bytes frame = Prefixed(c.lengthSize, c.units);
-    const uint32_t size = uint32_t(frame.size());
-    Bytes expected = c.key ? AnnexB({kSps, kPps}) : Bytes{};
-    const Bytes body = AnnexB(c.units);
-    expected.insert(expected.end(), body.begin(), body.end());
-    frame.resize(expected.size() + 7, 0xCC);  // room, and a guard beyond it
-
-    const auto grown =
-        ConvertAvcToAnnexB(config, c.key, frame.data(), size, uint32_t(expected.size()));
-    ASSERT_TRUE(grown.has_value());
-    EXPECT_EQ(*grown, expected.size());
-    EXPECT_EQ(Bytes(frame.begin(), frame.begin() + *grown), expected);
-    EXPECT_EQ(Bytes(frame.end() - 7, frame.end()), Bytes(7, 0xCC));
-  }
-}
-
-// A sample that would not fit its buffer is refused and left unchanged.
-TEST(AvcToAnnexB, MalformedOrOversizedSamplesStayInsideTheBuffer) {
-  struct Case {
-    const char* name;
-    uint32_t lengthSize;
-    Bytes frame;
-    Bytes expected;  // empty: refused
-  };
-  const Case cases[] = {
-      {"length past the end keeps what exists",
-       4,
-       {0, 0, 0, 9, 0x41, 0x42},
-       {0, 0, 0, 1, 0x41, 0x42}},
-      {"trailing bytes shorter than a length",
-       4,
-       {0, 0, 0, 1, 0x41, 0xAA, 0xBB},
-       {0, 0, 0, 1, 0x41, 0xAA, 0xBB}},
-      {"huge two-byte length", 2, {0xFF, 0xFF, 0x41}, {0, 0, 0, 1, 0x41}},
-      {"single byte frame", 2, {0x41}, {0x41}},
-      {"one byte short of room", 2, Prefixed(2, {kSlice, kSlice}), {}},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    Bytes frame = c.frame;
-    // Two units of a refused frame grow by two bytes each: one byte short.
-    frame.resize(c.expected.empty() ? c.frame.size() + 3 : c.expected.size(), 0xCC);
-    const auto grown = ConvertAvcToAnnexB(Config(c.lengthSize, kSps, kPps), false, frame.data(),
-                                          uint32_t(c.frame.size()), uint32_t(frame.size()));
-    if (c.expected.empty()) {
-      EXPECT_FALSE(grown.has_value());
-      EXPECT_EQ(Bytes(frame.begin(), frame.begin() + long(c.frame.size())), c.frame);
-      continue;
-    }
-    ASSERT_TRUE(grown.has_value());
-    EXPECT_EQ(Bytes(frame.begin(), frame.begin() + *grown), c.expected);
-  }
-}
 
 // A KLV-wrapped payload moves to the front and is padded with zeros to the
 // nominal size; lying lengths and small buffers never overrun.
@@ -154,7 +43,7 @@ TEST(ImxUnwrap, PayloadMovesToTheFrontAndIsPaddedToTheNominalSize) {
     SCOPED_TRACE(c.name);
     Bytes frame = c.frame;
     frame.resize(c.room, 0xEE);
-    const uint32_t out = UnwrapImxFrame(c.nominal, frame.data(), uint32_t(c.frame.size()), c.room);
+    const uint32_t out = UnwrapImxFrame(c.nominal, frame, uint32_t(c.frame.size()));
     ASSERT_EQ(out, c.expected.size());
     EXPECT_TRUE(Bytes(frame.begin(), frame.begin() + out) == c.expected);
   }
