@@ -26,7 +26,9 @@
 // The platform services the reader relies on; tests substitute faulty reads
 // and an optical drive.
 struct CQTFileReaderServices {
-  zeb::sys::PositionedRead read = ::pread;
+  // Empty: the system's own reads (io_uring, the page cache). A substitute
+  // stands in for the device and serves every byte.
+  zeb::sys::PositionedRead read;
   std::function<zeb::sys::DriveType(const std::string& utf8_path)> driveType =
       zeb::sys::QueryDriveType;
 };
@@ -81,6 +83,8 @@ class CQTFileReader {
   uint32_t GetSectorSize() const { return sectorSize_; }
   bool IsReadAheadActive() const { return ring_ != nullptr; }
   uint64_t GetRingSize() const;
+  // Bytes taken from the page cache instead of the device since the open.
+  uint64_t GetBytesFromCache() const { return file_.bytes_from_cache(); }
 
  private:
   struct ReadAheadBlock;
