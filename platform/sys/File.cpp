@@ -101,6 +101,7 @@ void File::Close() {
   mode_ = OpenMode::kBufferedSequential;
   alignment_ = DirectIoAlignment{};
   bytesFromCache_ = 0;
+  cacheRefused_ = false;
 }
 
 std::optional<std::uint64_t> File::Size() const { return SizeOf(fd_); }
@@ -148,19 +149,17 @@ std::size_t File::ReadPieces(void* dest, std::size_t count, std::uint64_t offset
 File::Piece File::NextPiece(std::uint64_t start, std::uint64_t position, std::uint64_t end,
                             bool deviceOnly) const {
   const std::uint64_t grid = Grid();
-  std::uint64_t uncached = 1;
-  if (!deviceOnly) {
-    const CacheRun run = cacheMap_.RunAt(position, end - position);
-    if (run.cached) {
-      std::uint64_t pieceEnd = position + run.length;
-      if (pieceEnd < end && pieceEnd != cacheMap_.size()) {
-        pieceEnd = start + RoundDown(pieceEnd - start, grid);
-      }
-      if (pieceEnd > position) return {true, pieceEnd - position};
-    } else {
-      uncached = run.length;
+  if (cacheRefused_.load(std::memory_order_relaxed)) return {false, end - position};
+  const CacheRun run = cacheMap_.RunAt(position, end - position);
+  if (run.cached && !deviceOnly) {
+    std::uint64_t pieceEnd = position + run.length;
+    if (pieceEnd < end && pieceEnd != cacheMap_.size()) {
+      pieceEnd = start + RoundDown(pieceEnd - start, grid);
     }
+    if (pieceEnd > position) return {true, pieceEnd - position};
   }
+  // A run the cache could not serve after all goes to the device whole.
+  const std::uint64_t uncached = std::max<std::uint64_t>(run.length, 1);
   const std::uint64_t deviceEnd = std::min(end, start + RoundUp(position + uncached - start, grid));
   return {false, deviceEnd - position};
 }
@@ -175,6 +174,10 @@ std::size_t File::ReadCached(void* dest, std::size_t count, std::uint64_t offset
   do {
     got = ::preadv2(cachedFd_, &piece, 1, static_cast<off_t>(offset), RWF_NOWAIT);
   } while (got < 0 && errno == EINTR);
+  // File systems without RWF_NOWAIT (tmpfs) answer so every time.
+  if (got < 0 && (errno == EOPNOTSUPP || errno == EINVAL)) {
+    cacheRefused_.store(true, std::memory_order_relaxed);
+  }
   const std::size_t total = got > 0 ? std::min(static_cast<std::size_t>(got), count) : 0;
   bytesFromCache_.fetch_add(total, std::memory_order_relaxed);
   return total;

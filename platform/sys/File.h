@@ -105,6 +105,7 @@ class File {
   PageCacheMap cacheMap_;
   PositionedRead substitute_;
   mutable std::atomic<std::uint64_t> bytesFromCache_{0};
+  mutable std::atomic<bool> cacheRefused_{false};  // the file system takes no RWF_NOWAIT
 };
 
 }  // namespace zeb::sys
