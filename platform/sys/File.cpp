@@ -1,8 +1,10 @@
 #include "platform/sys/File.h"
 
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <sys/stat.h>
 #include <sys/uio.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -20,6 +22,14 @@ int OpenReadOnly(const std::string& path, int extra_flags) {
     fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | extra_flags);
   } while (fd < 0 && errno == EINTR);
   return fd;
+}
+
+// tmpfs keeps its files in the page cache itself: unbuffered reads there
+// (Linux 6.6+) are copies from the same pages by a slower road, without
+// RWF_NOWAIT, and io_uring hands them to worker threads.
+bool IsInMemory(int fd) {
+  struct statfs info {};
+  return fstatfs(fd, &info) == 0 && info.f_type == TMPFS_MAGIC;
 }
 
 bool IsFolder(int fd) {
@@ -56,10 +66,14 @@ bool File::OpenForReading(const std::string& utf8_path, OpenMode wanted) {
   if (wanted == OpenMode::kUnbuffered) {
     fd = OpenReadOnly(utf8_path, O_DIRECT);
     // EINVAL is how a file system without direct I/O answers O_DIRECT.
-    if (fd >= 0)
+    if (fd >= 0 && IsInMemory(fd)) {
+      ::close(fd);
+      fd = -1;
+    } else if (fd >= 0) {
       granted = OpenMode::kUnbuffered;
-    else if (errno != EINVAL)
+    } else if (errno != EINVAL) {
       return false;
+    }
   }
   if (fd < 0) {
     fd = OpenReadOnly(utf8_path, 0);

@@ -69,12 +69,15 @@ struct OpenCase {
 // Close, or when it never opened, it answers nothing.
 TEST(File, OpenGrantsDirectIoOrFallsBackToBuffered) {
   ScratchFile disk(fs::current_path(), kFileSize);
+  ScratchFile memory("/dev/shm", kFileSize);
   ASSERT_TRUE(FileSystemAcceptsDirectIo(disk.path())) << "the build folder should allow O_DIRECT";
   const std::vector<OpenCase> cases = {
       {"disk unbuffered", disk.path(), OpenMode::kUnbuffered, true, OpenMode::kUnbuffered},
       {"disk buffered", disk.path(), OpenMode::kBufferedSequential, true,
        OpenMode::kBufferedSequential},
       {"procfs refuses O_DIRECT", "/proc/version", OpenMode::kUnbuffered, true,
+       OpenMode::kBufferedSequential},
+      {"tmpfs is the page cache", memory.path(), OpenMode::kUnbuffered, true,
        OpenMode::kBufferedSequential},
       {"missing", disk.path() + ".missing", OpenMode::kUnbuffered, false, {}},
       {"folder", fs::current_path().string(), OpenMode::kUnbuffered, false, {}},
@@ -145,7 +148,7 @@ void CheckAlignedReads(const std::string& folder, std::size_t misaligned_deliver
 }
 
 TEST(File, AlignedUnbufferedReadsOnDisk) { CheckAlignedReads(fs::current_path().string(), 0); }
-// tmpfs takes O_DIRECT on recent kernels but enforces no alignment.
+// tmpfs, whose files live in the page cache, gets a buffered open.
 TEST(File, AlignedUnbufferedReadsOnTmpfs) { CheckAlignedReads("/dev/shm", 100); }
 
 // What a device may do to a read: deliver it in pieces, be interrupted, fail
@@ -300,6 +303,8 @@ TEST(AlignedBuffer, AlignmentRefusalAndMove) {
     buffer.data()[999] = 1;  // the whole size is usable
   }
   AlignedBuffer buffer;
+  ASSERT_TRUE(buffer.Allocate(3 << 20, 512));  // large enough for huge pages
+  EXPECT_TRUE(IsAligned(buffer.data(), 2 << 20));
   ASSERT_TRUE(buffer.Allocate(64, 64));
   EXPECT_FALSE(buffer.Allocate(0, 64));
   EXPECT_TRUE(buffer.empty());
