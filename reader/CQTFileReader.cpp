@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <deque>
 #include <vector>
 
 #include "framework/sys/include/ZEBSoftCodecSys.h"
@@ -10,16 +11,15 @@
 #include "zebplug/ZEBPlugResults.h"
 
 using zeb::sys::Event;
+using zeb::sys::ReadQueue;
 using zeb::sys::ResetMode;
 
 namespace {
 
 constexpr uint64_t kNothing = UINT64_MAX;  // a block's file offset when it holds nothing
 constexpr uint64_t kMiB = 0x100000;
-// Blocks one producer read fills at most. On the disks measured 2 MiB
-// unbuffered reads ran fastest and 4 MiB ones slower than 1 MiB; the
-// consumer also waits for a whole read before its first block.
-constexpr size_t kMaxBlocksPerRead = 2;
+// Straight reads go to the file in pieces of this size, several in flight.
+constexpr uint32_t kStraightPiece = 0x100000;
 
 uint64_t RoundUp(uint64_t value, uint64_t unit) { return (value + unit - 1) / unit * unit; }
 
@@ -43,9 +43,16 @@ struct CQTFileReader::ReadAheadBlock {
 struct CQTFileReader::ReadAheadRing {
   ReadAheadRing() : domain(zeb::sys::SignalDomain::Create()) {}
 
-  bool Build(uint64_t size, uint32_t alignment) {
+  // The producer's read size and depth: as large as the ring allows while
+  // the consumer holds its head block.
+  bool Build(uint64_t size, uint32_t alignment, const zeb::sys::File& file) {
     if (!memory.Allocate(size, alignment)) return false;
     const uint64_t count = size / kBlockSize;
+    blocksPerRead =
+        static_cast<uint32_t>(std::clamp<uint64_t>((count - 1) / 2, 1, kMaxBlocksPerRead));
+    const auto depth = static_cast<uint32_t>(
+        std::clamp<uint64_t>((count - 1) / blocksPerRead, 1, kMaxReadsInFlight));
+    reads = std::make_unique<ReadQueue>(file, depth);
     for (uint64_t i = 0; i < count; ++i) {
       auto block = std::make_unique<ReadAheadBlock>(domain);
       block->data = memory.data() + i * kBlockSize;
@@ -61,7 +68,16 @@ struct CQTFileReader::ReadAheadRing {
   zeb::sys::AlignedBuffer memory;
   std::vector<std::unique_ptr<ReadAheadBlock>> blocks;  // ring order
   ReadAheadBlock* head = nullptr;                       // the consumer reads from it
-  ReadAheadBlock* fill = nullptr;                       // the producer fills it next
+  ReadAheadBlock* fill = nullptr;                       // the producer reads into it next
+  // The producer's alone: its reads, oldest first, each of adjacent blocks.
+  struct Read {
+    ReadAheadBlock* first;
+    uint32_t blocks;
+    uint64_t fileOffset;
+  };
+  uint32_t blocksPerRead = 1;
+  std::unique_ptr<ReadQueue> reads;
+  std::deque<Read> inFlight;
   Event pauseRequest{ResetMode::kAuto, false, domain};
   Event resume{ResetMode::kAuto, false, domain};
   Event paused{ResetMode::kAuto, false, domain};
@@ -104,7 +120,7 @@ uint32_t CQTFileReader::Close() {
   logicalPosition_ = 0;
   filePosition_ = 0;
   alignmentBuffer_.Free();
-  seekBuffer_.Free();
+  straightReads_.reset();
   file_.Close();
   return ZEB_OK;
 }
@@ -128,12 +144,9 @@ uint64_t CQTFileReader::Seek(uint64_t offset, uint32_t origin) {
     default:
       return logicalPosition_;
   }
-  if (!ring_) {
-    filePosition_ = target;
-  } else if (Reserve(seekBuffer_, 1)) {
-    // A one-byte read restarts the ring at the target, ready for the frame read.
-    ReadFromRing(target, seekBuffer_.data(), 1);
-  }
+  // With the ring the next read decides: the head block may serve it, or it
+  // may go straight to the file, or the ring restarts there.
+  if (!ring_) filePosition_ = target;
   logicalPosition_ = target;
   return target;
 }
@@ -149,18 +162,46 @@ uint32_t CQTFileReader::Read(void* destination, uint32_t length) {
 
 uint32_t CQTFileReader::ReadAt(uint8_t* destination, uint32_t length) {
   const bool aligned = (openFlags_ & kFileFlagNoBuffering) != 0;
-  const uint32_t delivered =
-      !aligned || CanReadStraight(destination, length)
-          ? static_cast<uint32_t>(file_.ReadAt(destination, length, filePosition_))
-          : ReadThroughAlignmentBuffer(destination, length);
+  uint32_t delivered;
+  if (!aligned)
+    delivered = static_cast<uint32_t>(file_.ReadAt(destination, length, filePosition_));
+  else if (CanReadStraight(filePosition_, destination, length))
+    delivered = ReadStraight(destination, length, filePosition_);
+  else
+    delivered = ReadThroughAlignmentBuffer(destination, length);
   filePosition_ += delivered;
   return delivered;
 }
 
 // Unbuffered reads need the offset, the length and the address aligned.
-bool CQTFileReader::CanReadStraight(const uint8_t* destination, uint32_t length) const {
-  return filePosition_ % sectorSize_ == 0 && length % sectorSize_ == 0 &&
+bool CQTFileReader::CanReadStraight(uint64_t position, const uint8_t* destination,
+                                    uint32_t length) const {
+  return position % sectorSize_ == 0 && length % sectorSize_ == 0 &&
          zeb::sys::IsAligned(destination, memoryAlignment_);
+}
+
+// Reads into the destination in pieces, several in flight; the count is the
+// bytes up to the first piece that came back short.
+uint32_t CQTFileReader::ReadStraight(uint8_t* destination, uint32_t length, uint64_t position) {
+  if (!straightReads_) straightReads_ = std::make_unique<ReadQueue>(file_, kMaxReadsInFlight);
+  ReadQueue& reads = *straightReads_;
+  uint32_t queued = 0;
+  uint32_t completed = 0;
+  uint32_t delivered = 0;
+  bool ended = false;
+  for (;;) {
+    while (!ended && queued < length) {
+      const uint32_t piece = std::min(kStraightPiece, length - queued);
+      if (!reads.Submit(destination + queued, piece, position + queued)) break;
+      queued += piece;
+    }
+    if (reads.queued() == 0) return delivered;
+    const uint32_t expected = std::min(kStraightPiece, length - completed);
+    const auto got = static_cast<uint32_t>(reads.WaitOldest());
+    completed += expected;
+    if (!ended) delivered += got;
+    ended = ended || got < expected;
+  }
 }
 
 // Reads the aligned span around [file position, + length) and copies the
@@ -200,7 +241,7 @@ void CQTFileReader::EnableReadAhead(uint32_t size, uint32_t minimum) {
   alignmentBuffer_.Free();
   // Failures leave read-ahead off; reads then go straight to the file.
   auto ring = std::make_unique<ReadAheadRing>();
-  if (!ring->Build(ringSize, memoryAlignment_)) return;
+  if (!ring->Build(ringSize, memoryAlignment_, file_)) return;
   ring_ = std::move(ring);
   if (!readAheadThread_.Start([this] { ReadAheadThread(); })) ring_.reset();
 }
@@ -216,56 +257,98 @@ void CQTFileReader::StopReadAhead() {
   filePosition_ = logicalPosition_;
 }
 
-// The producer. It fills consecutive blocks from the file position, each
-// only after receiving its free event, and looks at pause and stop only
-// between reads, so a read it has begun is always finished first. Blocks
-// that are already free and follow in the ring memory are filled by the same
-// read; each is handed over by its own filled event, in ring order, once the
-// read has put its bytes in place.
+// The producer. It reads consecutive blocks from the file position into the
+// blocks whose free events it has received, in ring order: a read takes up
+// to blocksPerRead adjacent free blocks, and waits to be that large while
+// other reads keep the device busy. Each block of a finished read is handed
+// over by its own filled event, oldest read first. Pause and stop are
+// looked at between reads; every read in flight is finished and handed
+// over before the producer parks or ends.
 void CQTFileReader::ReadAheadThread() {
   ReadAheadRing& ring = *ring_;
+  uint32_t claimed = 0;  // free blocks from the fill block on that this thread holds
   for (;;) {
-    Event& free = ring.fill->freeEvent;
-    if (ParkIfPauseRequested()) continue;
-    if (ring.stop.TryWait()) return;
-    free.Wait();
-    if (ParkIfPauseRequested()) continue;
-    if (ring.stop.TryWait()) return;
-    const uint32_t count = ClaimFreeBlocksAfterFill();
-    ReadAheadBlock* block = ring.fill;
-    const uint64_t start = filePosition_;
-    uint64_t got = ReadAt(block->data, count * kBlockSize);
-    for (uint32_t i = 0; i < count; ++i, block = block->next) {
-      block->fileOffset = start + uint64_t{i} * kBlockSize;
-      block->filled = static_cast<uint32_t>(std::min<uint64_t>(got, kBlockSize));
-      got -= block->filled;
-      block->filledEvent.Set();
+    if (ParkIfPauseRequested()) {
+      claimed = 0;  // the restart handed out every block afresh
+      continue;
     }
-    ring.fill = block;
+    if (ring.stop.TryWait()) {
+      HandOverEveryRead();
+      return;
+    }
+    claimed = ClaimFreeBlocks(claimed);
+    const bool deviceIdle = ring.inFlight.empty();
+    const bool room = ring.inFlight.size() < ring.reads->depth();
+    if (claimed > 0 && room && (deviceIdle || IsWholeRead(claimed))) {
+      SubmitRead(claimed);
+      claimed = 0;
+    } else if (!deviceIdle) {
+      HandOverOldestRead();
+    } else {
+      ring.fill->freeEvent.Wait();
+      claimed = 1;
+    }
   }
 }
 
-// The fill block is the producer's; this takes as many blocks after it as are
-// free already (their free events consumed), lie right after it in the ring
-// memory and fit one read of at most half the ring and kMaxBlocksPerRead.
-// Returns the blocks to
-// fill, the fill block included.
-uint32_t CQTFileReader::ClaimFreeBlocksAfterFill() {
+// Takes the free events of the blocks after the `claimed` ones that are
+// free already and lie right after them in the ring memory, up to a whole
+// read. Returns the blocks held.
+uint32_t CQTFileReader::ClaimFreeBlocks(uint32_t claimed) const {
+  ReadAheadBlock* last = ring_->fill;
+  for (uint32_t i = 1; i < claimed; ++i) last = last->next;
+  while (claimed < ring_->blocksPerRead) {
+    ReadAheadBlock* next = claimed == 0 ? ring_->fill : last->next;
+    const bool adjacent = claimed == 0 || next->data == last->data + kBlockSize;
+    if (!adjacent || !next->freeEvent.TryWait()) break;
+    last = next;
+    ++claimed;
+  }
+  return claimed;
+}
+
+// A read cannot grow past blocksPerRead or past the end of the ring memory.
+bool CQTFileReader::IsWholeRead(uint32_t claimed) const {
+  if (claimed >= ring_->blocksPerRead) return true;
+  const ReadAheadBlock* last = ring_->fill;
+  for (uint32_t i = 1; i < claimed; ++i) last = last->next;
+  return last->next->data != last->data + kBlockSize;
+}
+
+void CQTFileReader::SubmitRead(uint32_t blocks) {
   ReadAheadRing& ring = *ring_;
-  const auto limit =
-      static_cast<uint32_t>(std::clamp<size_t>(ring.blocks.size() / 2, 1, kMaxBlocksPerRead));
-  uint32_t count = 1;
-  for (ReadAheadBlock* block = ring.fill; count < limit; block = block->next, ++count) {
-    const bool adjacent = block->next->data == block->data + kBlockSize;
-    if (!adjacent || !block->next->freeEvent.TryWait()) break;
-  }
-  return count;
+  ring.reads->Submit(ring.fill->data, uint64_t{blocks} * kBlockSize, filePosition_);
+  ring.inFlight.push_back({ring.fill, blocks, filePosition_});
+  filePosition_ += uint64_t{blocks} * kBlockSize;
+  for (uint32_t i = 0; i < blocks; ++i) ring.fill = ring.fill->next;
 }
 
-// While parked the producer touches nothing; the consumer owns every block,
-// the file position and the alignment buffer until it sets resume.
+// A read that came back short (end of file, failure) leaves its later
+// blocks short or empty; the consumer stops at the first short block.
+void CQTFileReader::HandOverOldestRead() {
+  ReadAheadRing& ring = *ring_;
+  uint64_t got = ring.reads->WaitOldest();
+  const ReadAheadRing::Read read = ring.inFlight.front();
+  ring.inFlight.pop_front();
+  ReadAheadBlock* block = read.first;
+  for (uint32_t i = 0; i < read.blocks; ++i, block = block->next) {
+    block->fileOffset = read.fileOffset + uint64_t{i} * kBlockSize;
+    block->filled = static_cast<uint32_t>(std::min<uint64_t>(got, kBlockSize));
+    got -= block->filled;
+    block->filledEvent.Set();
+  }
+}
+
+void CQTFileReader::HandOverEveryRead() {
+  while (!ring_->inFlight.empty()) HandOverOldestRead();
+}
+
+// While parked the producer touches nothing and has nothing in flight; the
+// consumer owns every block, the file position and the alignment buffer
+// until it sets resume.
 bool CQTFileReader::ParkIfPauseRequested() {
   if (!ring_->pauseRequest.TryWait()) return false;
+  HandOverEveryRead();
   ring_->paused.Set();
   ring_->resume.Wait();
   return true;
@@ -278,6 +361,15 @@ uint32_t CQTFileReader::ReadFromRing(uint64_t position, uint8_t* destination, ui
   const ReadAheadBlock* head = ring_->head;
   const bool hit = head->fileOffset != kNothing && position >= head->fileOffset &&
                    position - head->fileOffset < head->filled;
+  // A read of a block or more that the ring does not hold and that suits
+  // unbuffered reads needs no copy; the ring stays as it is.
+  const bool straight = !hit && length >= kBlockSize && (openFlags_ & kFileFlagNoBuffering) != 0 &&
+                        CanReadStraight(position, destination, length);
+  if (straight) {
+    const uint32_t delivered = ReadStraight(destination, length, position);
+    logicalPosition_ += delivered;
+    return delivered;
+  }
   if (!hit && !RestartRing(position)) return 0;
 
   uint64_t offset = position - ring_->head->fileOffset;

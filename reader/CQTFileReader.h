@@ -1,8 +1,11 @@
 // Reads movie bytes straight from the file, bypassing the system cache, for
 // the reader's direct read mode. Any offset and length is served on top of
-// aligned unbuffered reads; an optional read-ahead thread keeps a ring of
-// 1 MiB blocks filled ahead of the caller, several blocks to a read when
-// the ring is large enough.
+// aligned unbuffered reads (pages the page cache holds already come from
+// there); an optional read-ahead thread keeps a ring of 1 MiB blocks filled
+// ahead of the caller, with reads of several blocks and several reads in
+// flight when the ring is large enough. A read of at least a block whose
+// offset, length and destination suit unbuffered reads goes straight into
+// the destination instead, without a copy.
 //
 // Two threads touch one object: the caller and its own read-ahead thread.
 // They take no lock; blocks, the file position and the alignment buffer
@@ -17,12 +20,15 @@
 #include "platform/sys/AlignedBuffer.h"
 #include "platform/sys/DriveType.h"
 #include "platform/sys/File.h"
+#include "platform/sys/ReadQueue.h"
 #include "platform/sys/Thread.h"
 
 // The platform services the reader relies on; tests substitute faulty reads
 // and an optical drive.
 struct CQTFileReaderServices {
-  zeb::sys::PositionedRead read = ::pread;
+  // Empty: the system's own reads (io_uring, the page cache). A substitute
+  // stands in for the device and serves every byte.
+  zeb::sys::PositionedRead read;
   std::function<zeb::sys::DriveType(const std::string& utf8_path)> driveType =
       zeb::sys::QueryDriveType;
 };
@@ -36,6 +42,10 @@ class CQTFileReader {
   // A one-block ring would hand its only block back to the producer while the
   // consumer still copies from it, so every ring has at least two.
   static constexpr uint32_t kMinimumBlocks = 2;
+  // A producer read fills at most this many adjacent blocks, and at most
+  // this many reads are in flight, for the ring and for straight reads.
+  static constexpr uint32_t kMaxBlocksPerRead = 4;
+  static constexpr uint32_t kMaxReadsInFlight = 4;
   // Seek origins.
   static constexpr uint32_t kFromStart = 1;
   static constexpr uint32_t kFromEnd = 2;
@@ -55,7 +65,8 @@ class CQTFileReader {
   uint32_t Close();
   uint64_t GetSize() const;
   // Moves the logical position (origins above; any other leaves it) and
-  // returns it. With read-ahead on, the ring is primed at the target.
+  // returns it. With read-ahead on, the read that follows restarts the ring
+  // at the target when it is not served from the head block.
   uint64_t Seek(uint64_t offset, uint32_t origin);
   // Copies up to length bytes from the logical position and advances it by
   // the count delivered: fewer at the end of the file or after a failed read.
@@ -72,20 +83,27 @@ class CQTFileReader {
   uint32_t GetSectorSize() const { return sectorSize_; }
   bool IsReadAheadActive() const { return ring_ != nullptr; }
   uint64_t GetRingSize() const;
+  // Bytes taken from the page cache instead of the device since the open.
+  uint64_t GetBytesFromCache() const { return file_.bytes_from_cache(); }
 
  private:
   struct ReadAheadBlock;
   struct ReadAheadRing;
 
   uint32_t ReadAt(uint8_t* destination, uint32_t length);
-  bool CanReadStraight(const uint8_t* destination, uint32_t length) const;
+  bool CanReadStraight(uint64_t position, const uint8_t* destination, uint32_t length) const;
+  uint32_t ReadStraight(uint8_t* destination, uint32_t length, uint64_t position);
   uint32_t ReadThroughAlignmentBuffer(uint8_t* destination, uint32_t length);
   bool Reserve(zeb::sys::AlignedBuffer& buffer, uint64_t size) const;
 
   uint32_t ReadFromRing(uint64_t position, uint8_t* destination, uint32_t length);
   bool RestartRing(uint64_t position);
   void ReadAheadThread();
-  uint32_t ClaimFreeBlocksAfterFill();
+  uint32_t ClaimFreeBlocks(uint32_t claimed) const;
+  bool IsWholeRead(uint32_t claimed) const;
+  void SubmitRead(uint32_t blocks);
+  void HandOverOldestRead();
+  void HandOverEveryRead();
   bool ParkIfPauseRequested();
 
   CQTFileReaderServices services_;
@@ -98,5 +116,6 @@ class CQTFileReader {
   std::unique_ptr<ReadAheadRing> ring_;  // null while read-ahead is off
   zeb::sys::Thread readAheadThread_;
   zeb::sys::AlignedBuffer alignmentBuffer_;
-  zeb::sys::AlignedBuffer seekBuffer_;
+  // The caller's own reads in flight, for straight reads; made at the first.
+  std::unique_ptr<zeb::sys::ReadQueue> straightReads_;
 };

@@ -52,7 +52,7 @@ void CQuickTimeSpliter::Close() {
     delete reader_;
     reader_ = nullptr;
   }
-  frameBuffer_.reset();
+  frameBuffer_.Free();
   frameBufferSize_ = 0;
   analyzer_.reset();
 }

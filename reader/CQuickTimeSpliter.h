@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "core/PlugRecords.h"
+#include "platform/sys/AlignedBuffer.h"
 #include "zebplug/ZEBPlugRecords.h"
 
 #include "reader/CQTReader.h"
@@ -91,7 +92,9 @@ class CQuickTimeSpliter {
   uint32_t readOptions_[PLUG_READ_OPTIONS_WORDS];
   uint32_t frameCount_ = 0;
   uint32_t nextFrame_ = 0;
-  std::unique_ptr<uint8_t[]> frameBuffer_;  // allocated at its first use
+  // Allocated at its first use, page-aligned so that direct reads can put a
+  // frame into it without a copy.
+  zeb::sys::AlignedBuffer frameBuffer_;
   uint32_t frameBufferSize_ = 0;
   PlugRecords::PrivateDesc videoDesc_;
   PlugRecords::PrivateDesc audioDesc_;

@@ -92,11 +92,12 @@ uint32_t CQuickTimeSpliter::ReadVideoFrame(uint32_t index, uint8_t* buffer, SPlu
 }
 
 uint8_t* CQuickTimeSpliter::SharedFrameBuffer() {
-  if (frameBuffer_ == nullptr) {
+  constexpr size_t kPage = 4096;
+  if (frameBuffer_.empty()) {
     frameBufferSize_ = std::max(maxVideoFrameSize_, reader_->FrameBufferSize());
-    frameBuffer_.reset(new uint8_t[frameBufferSize_]);
+    if (!frameBuffer_.Allocate(frameBufferSize_, kPage)) return nullptr;
   }
-  return frameBuffer_.get();
+  return frameBuffer_.data();
 }
 
 uint32_t CQuickTimeSpliter::ReadVideoFrameShared(uint32_t index, uint8_t** buffer,

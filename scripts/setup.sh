@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential g++ g++-multilib cmake ninja-build pkg-config
   libavcodec-dev libavutil-dev libswscale-dev libswresample-dev libavformat-dev
-  zlib1g-dev libgtest-dev libgmock-dev
+  zlib1g-dev libgtest-dev libgmock-dev liburing-dev
   ffmpeg
   clang libclang-rt-14-dev
   binutils

@@ -1,6 +1,7 @@
 #include "bench/reader/BenchSupport.h"
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -51,6 +52,32 @@ double BestSeconds(int runs, const std::function<void()>& work) {
   double best = Seconds(work);
   for (int i = 1; i < runs; ++i) best = std::min(best, Seconds(work));
   return best;
+}
+
+namespace {
+
+double CpuSeconds(int who) {
+  rusage usage{};
+  ::getrusage(who, &usage);
+  auto seconds = [](const timeval& t) { return double(t.tv_sec) + double(t.tv_usec) * 1e-6; };
+  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+double CpuSecondsSoFar() { return CpuSeconds(RUSAGE_SELF) + CpuSeconds(RUSAGE_CHILDREN); }
+
+}  // namespace
+
+Cost Measure(const std::function<void()>& work) {
+  const double cpuBefore = CpuSecondsSoFar();
+  const double seconds = Seconds(work);
+  return {seconds, CpuSecondsSoFar() - cpuBefore};
+}
+
+double Median(std::vector<double> values) {
+  if (values.empty()) return 0;
+  std::sort(values.begin(), values.end());
+  const size_t middle = values.size() / 2;
+  return values.size() % 2 == 1 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
 
 }  // namespace zeb::bench

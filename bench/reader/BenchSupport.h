@@ -1,8 +1,9 @@
-// Movies, the page cache and the clock for the reader benchmark.
+// Movies, the page cache, the clock and the CPU clock for the reader benchmark.
 #pragma once
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace zeb::bench {
 
@@ -20,5 +21,15 @@ std::string EvictFromCache(const std::string& path);
 double Seconds(const std::function<void()>& work);
 // The best of `runs` timings of `work`.
 double BestSeconds(int runs, const std::function<void()>& work);
+
+// What one run of some work cost: wall-clock seconds and CPU seconds (user +
+// system, every thread of this process plus the children it waited for).
+struct Cost {
+  double seconds = 0;
+  double cpuSeconds = 0;
+};
+Cost Measure(const std::function<void()>& work);
+
+double Median(std::vector<double> values);
 
 }  // namespace zeb::bench

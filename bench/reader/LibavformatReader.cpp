@@ -37,4 +37,19 @@ bool OpenAndFindStreamInfo(const std::string& path) {
   return found;
 }
 
+int64_t FirstVideoPacketPosition(const std::string& path) {
+  AVFormatContext* context = nullptr;
+  if (avformat_open_input(&context, path.c_str(), nullptr, nullptr) != 0) return -1;
+  const int video = av_find_best_stream(context, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+  AVPacket* packet = av_packet_alloc();
+  int64_t position = -1;
+  while (video >= 0 && position < 0 && av_read_frame(context, packet) == 0) {
+    if (packet->stream_index == video) position = packet->pos;
+    av_packet_unref(packet);
+  }
+  av_packet_free(&packet);
+  avformat_close_input(&context);
+  return position;
+}
+
 }  // namespace zeb::bench

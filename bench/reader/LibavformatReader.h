@@ -17,5 +17,7 @@ struct PacketTotals {
 PacketTotals ReadVideoPackets(const std::string& path);
 // avformat_open_input and avformat_find_stream_info, then close.
 bool OpenAndFindStreamInfo(const std::string& path);
+// The file offset of the first video packet, or -1.
+int64_t FirstVideoPacketPosition(const std::string& path);
 
 }  // namespace zeb::bench

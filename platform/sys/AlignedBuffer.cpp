@@ -1,11 +1,18 @@
 #include "platform/sys/AlignedBuffer.h"
 
+#include <sys/mman.h>
+
 #include <algorithm>
 #include <bit>
 #include <cstdlib>
 #include <utility>
 
 namespace zeb::sys {
+namespace {
+
+constexpr std::size_t kHugePage = std::size_t{2} << 20;
+
+}  // namespace
 
 AlignedBuffer::~AlignedBuffer() { Free(); }
 
@@ -24,9 +31,12 @@ AlignedBuffer& AlignedBuffer::operator=(AlignedBuffer&& other) noexcept {
 bool AlignedBuffer::Allocate(std::size_t size, std::size_t alignment) {
   Free();
   // posix_memalign wants a power of two that is a multiple of sizeof(void*).
-  const std::size_t effective = std::bit_ceil(std::max(alignment, sizeof(void*)));
+  std::size_t effective = std::bit_ceil(std::max(alignment, sizeof(void*)));
+  if (size >= kHugePage) effective = std::max(effective, kHugePage);
   void* memory = nullptr;
   if (size == 0 || posix_memalign(&memory, effective, size) != 0) return false;
+  // Advice only: without huge pages the block works the same.
+  if (size >= kHugePage) madvise(memory, size / kHugePage * kHugePage, MADV_HUGEPAGE);
   data_ = static_cast<std::uint8_t*>(memory);
   size_ = size;
   return true;

@@ -18,7 +18,10 @@ class AlignedBuffer {
 
   // Replaces the block (old content is not kept) with size bytes aligned to
   // at least alignment, which is rounded up to a power of two. On failure the
-  // buffer is left empty and false is returned.
+  // buffer is left empty and false is returned. Blocks of 2 MiB or more are
+  // 2 MiB-aligned and ask for transparent huge pages: on some virtual
+  // machines a page fault costs as much as copying tens of KiB, and a read
+  // buffer is touched page by page once per use.
   [[nodiscard]] bool Allocate(std::size_t size, std::size_t alignment);
   void Free();
 

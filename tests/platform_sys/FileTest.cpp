@@ -15,6 +15,8 @@
 
 #include "platform/sys/AlignedBuffer.h"
 #include "platform/sys/DriveType.h"
+#include "platform/sys/ReadQueue.h"
+#include "tests/support/PageCache.h"
 #include "tests/support/Shell.h"
 
 namespace zeb::sys {
@@ -67,12 +69,15 @@ struct OpenCase {
 // Close, or when it never opened, it answers nothing.
 TEST(File, OpenGrantsDirectIoOrFallsBackToBuffered) {
   ScratchFile disk(fs::current_path(), kFileSize);
+  ScratchFile memory("/dev/shm", kFileSize);
   ASSERT_TRUE(FileSystemAcceptsDirectIo(disk.path())) << "the build folder should allow O_DIRECT";
   const std::vector<OpenCase> cases = {
       {"disk unbuffered", disk.path(), OpenMode::kUnbuffered, true, OpenMode::kUnbuffered},
       {"disk buffered", disk.path(), OpenMode::kBufferedSequential, true,
        OpenMode::kBufferedSequential},
       {"procfs refuses O_DIRECT", "/proc/version", OpenMode::kUnbuffered, true,
+       OpenMode::kBufferedSequential},
+      {"tmpfs is the page cache", memory.path(), OpenMode::kUnbuffered, true,
        OpenMode::kBufferedSequential},
       {"missing", disk.path() + ".missing", OpenMode::kUnbuffered, false, {}},
       {"folder", fs::current_path().string(), OpenMode::kUnbuffered, false, {}},
@@ -108,8 +113,10 @@ struct ReadCase {
 
 // Unbuffered reads at the alignment the file system reports, up to and past
 // the end, and one misaligned; every byte delivered is compared with the file.
+// The file starts out of the page cache, which would serve the misaligned one.
 void CheckAlignedReads(const std::string& folder, std::size_t misaligned_delivers) {
   ScratchFile scratch(folder, kFileSize);
+  zeb::test::DropFromPageCache(scratch.path());
   File file;
   ASSERT_TRUE(file.OpenForReading(scratch.path(), OpenMode::kUnbuffered));
   const std::uint32_t unit = file.alignment().offset;
@@ -141,7 +148,7 @@ void CheckAlignedReads(const std::string& folder, std::size_t misaligned_deliver
 }
 
 TEST(File, AlignedUnbufferedReadsOnDisk) { CheckAlignedReads(fs::current_path().string(), 0); }
-// tmpfs takes O_DIRECT on recent kernels but enforces no alignment.
+// tmpfs, whose files live in the page cache, gets a buffered open.
 TEST(File, AlignedUnbufferedReadsOnTmpfs) { CheckAlignedReads("/dev/shm", 100); }
 
 // What a device may do to a read: deliver it in pieces, be interrupted, fail
@@ -201,6 +208,93 @@ TEST(File, ShortInterruptedAndFailingReadsDeliverExactlyWhatArrived) {
   }
 }
 
+// Byte ranges of the file put into the page cache before reading it.
+struct CacheState {
+  std::string name;
+  std::vector<std::pair<std::uint64_t, std::uint64_t>> cached;  // offset, length
+};
+
+// Reads of one file through File::ReadAt and through a ReadQueue of depth 3,
+// over io_uring and over the pread fallback, with the file cold, partly
+// cached and all cached: the same bytes every time, every cached page taken
+// from the cache, and no page brought into the cache by the reads themselves
+// (a RWF_NOWAIT read that misses would start read-ahead).
+TEST(ReadQueue, IoUringAndPreadGiveTheSameBytesWhateverTheCacheHolds) {
+  ScratchFile scratch(fs::current_path(), kFileSize);
+  constexpr std::uint64_t kHalf = 24 * 4096;
+  const std::vector<CacheState> states = {
+      {"cold", {}},
+      {"first half", {{0, kHalf}}},
+      {"second half", {{kHalf, kFileSize - kHalf}}},
+      {"stripes", {{4096, 12288}, {40960, 8192}, {98304, 4096}, {180224, kFileSize - 180224}}},
+      {"all", {{0, kFileSize}}},
+  };
+  File probe;
+  ASSERT_TRUE(probe.OpenForReading(scratch.path(), OpenMode::kUnbuffered));
+  const std::uint64_t unit = probe.alignment().offset;
+  const std::uint64_t whole = (kFileSize + unit - 1) / unit * unit;
+  // Some reads overlap, some cross the end of the file and one starts past
+  // it. Each lands in a slice of its own.
+  const std::vector<std::pair<std::uint64_t, std::size_t>> reads = {{0, 65536},
+                                                                    {65536, 65536},
+                                                                    {131072, 65536},
+                                                                    {196608, 65536},
+                                                                    {7 * unit, 3 * unit},
+                                                                    {0, whole},
+                                                                    {unit * 100, 20 * unit},
+                                                                    {whole - unit, unit},
+                                                                    {whole + unit, unit},
+                                                                    {kHalf - unit, 2 * unit}};
+  std::vector<std::size_t> slice;
+  std::size_t total = 0;
+  for (const auto& read : reads) {
+    slice.push_back(total);
+    total += read.second;
+  }
+  AlignedBuffer buffer;
+  ASSERT_TRUE(buffer.Allocate(total, probe.alignment().memory));
+  for (const bool refuse : {false, true}) {
+    testing::RefuseIoUring(refuse);
+    for (const auto& state : states) {
+      SCOPED_TRACE(state.name + (refuse ? ", pread" : ", io_uring"));
+      zeb::test::DropFromPageCache(scratch.path());
+      for (const auto& [offset, length] : state.cached) {
+        zeb::test::LoadIntoPageCache(scratch.path(), offset, length);
+      }
+      const std::vector<bool> before = zeb::test::CachedPages(scratch.path());
+      File file;
+      ASSERT_TRUE(file.OpenForReading(scratch.path(), OpenMode::kUnbuffered));
+      ReadQueue queue(file, 3);
+      if (refuse) {
+        EXPECT_FALSE(queue.asynchronous());
+      }
+      std::uint64_t fromCache = 0;
+      std::size_t checked = 0;
+      auto checkOldest = [&] {
+        const std::size_t i = checked++;
+        const auto [offset, length] = reads[i];
+        const std::size_t expected =
+            offset >= kFileSize ? 0 : std::min<std::uint64_t>(length, kFileSize - offset);
+        ASSERT_EQ(queue.WaitOldest(), expected) << "read at " << offset;
+        EXPECT_EQ(std::memcmp(buffer.data() + slice[i], scratch.bytes().data() + offset, expected),
+                  0);
+      };
+      for (std::size_t i = 0; i < reads.size(); ++i) {
+        const auto [offset, length] = reads[i];
+        if (!queue.Submit(buffer.data() + slice[i], length, offset)) {
+          checkOldest();
+          ASSERT_TRUE(queue.Submit(buffer.data() + slice[i], length, offset));
+        }
+        fromCache += zeb::test::CachedBytes(before, kFileSize, offset, length);
+      }
+      while (checked < reads.size()) checkOldest();
+      EXPECT_EQ(file.bytes_from_cache(), fromCache);
+      EXPECT_EQ(zeb::test::CachedPages(scratch.path()), before);
+    }
+  }
+  testing::RefuseIoUring(false);
+}
+
 TEST(AlignedBuffer, AlignmentRefusalAndMove) {
   for (std::size_t alignment : {0u, 3u, 512u, 65536u}) {
     AlignedBuffer buffer;
@@ -209,6 +303,8 @@ TEST(AlignedBuffer, AlignmentRefusalAndMove) {
     buffer.data()[999] = 1;  // the whole size is usable
   }
   AlignedBuffer buffer;
+  ASSERT_TRUE(buffer.Allocate(3 << 20, 512));  // large enough for huge pages
+  EXPECT_TRUE(IsAligned(buffer.data(), 2 << 20));
   ASSERT_TRUE(buffer.Allocate(64, 64));
   EXPECT_FALSE(buffer.Allocate(0, 64));
   EXPECT_TRUE(buffer.empty());

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <errno.h>
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -14,6 +15,8 @@
 #include <thread>
 #include <vector>
 
+#include "platform/sys/AlignedBuffer.h"
+#include "platform/sys/ReadQueue.h"
 #include "reader/CQTFileReader.h"
 #include "tests/support/Fixtures.h"
 #include "tests/support/Shell.h"
@@ -73,7 +76,8 @@ struct FakeDevice {
   uint64_t endAt = UINT64_MAX;
   std::atomic<uint64_t> calls{0};
   std::atomic<uint64_t> callerThreadCalls{0};
-  std::atomic<uint64_t> largestRead{0};  // bytes asked for by one call
+  std::atomic<uint64_t> largestRead{0};              // bytes asked for by one call
+  std::atomic<const void*> lastCallerDest{nullptr};  // of the caller thread's last call
   std::thread::id callerThread = std::this_thread::get_id();
 
   // The bytes a caller can expect from [offset, offset + count).
@@ -84,7 +88,10 @@ struct FakeDevice {
 
   ssize_t Read(void* dest, size_t count, off_t offset) {
     const uint64_t call = ++calls;
-    if (std::this_thread::get_id() == callerThread) ++callerThreadCalls;
+    if (std::this_thread::get_id() == callerThread) {
+      ++callerThreadCalls;
+      lastCallerDest = dest;
+    }
     if (count > largestRead) largestRead = count;
     if (interruptEvery != 0 && call % interruptEvery == 0) {
       errno = EINTR;
@@ -109,5 +116,44 @@ struct FakeDevice {
     return services;
   }
 };
+
+// Runs `body` once with reads in flight through io_uring (where the kernel
+// offers it) and once through the pread fallback, naming the engine in any
+// failure. Readers made inside `body` take the engine in force.
+template <typename Body>
+void ForEachReadEngine(Body body) {
+  for (const bool refuse : {false, true}) {
+    SCOPED_TRACE(refuse ? "pread fallback" : "io_uring");
+    zeb::sys::testing::RefuseIoUring(refuse);
+    body();
+  }
+  zeb::sys::testing::RefuseIoUring(false);
+}
+
+// Where a read's destination starts: at an address unbuffered reads accept,
+// or one byte past it, which sends every read through the ring or the
+// alignment buffer.
+enum class Destination { kAligned, kMisaligned };
+
+// Reads length bytes at the logical position and checks them against the
+// file; returns the destination used (valid until the next call).
+inline const uint8_t* ExpectRead(CQTFileReader& reader, uint64_t position, uint32_t length,
+                                 Destination kind = Destination::kMisaligned) {
+  static zeb::sys::AlignedBuffer buffer;
+  const std::vector<uint8_t>& file = MovieBytes();
+  const uint64_t expected =
+      position >= file.size() ? 0 : std::min<uint64_t>(length, file.size() - position);
+  if (buffer.size() < uint64_t{length} + 1 && !buffer.Allocate(length + 1, 65536)) {
+    ADD_FAILURE() << "no memory for " << length;
+    return nullptr;
+  }
+  uint8_t* destination = buffer.data() + (kind == Destination::kMisaligned ? 1 : 0);
+  EXPECT_EQ(reader.Read(destination, length), expected) << "at " << position;
+  EXPECT_EQ(
+      std::memcmp(destination, file.data() + std::min<uint64_t>(position, file.size()), expected),
+      0)
+      << "at " << position << " length " << length;
+  return destination;
+}
 
 }  // namespace zeb::test

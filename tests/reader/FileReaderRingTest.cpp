@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <random>
 #include <string>
@@ -13,6 +14,7 @@
 
 #include "FileReaderFixtures.h"
 #include "reader/CQTFileReader.h"
+#include "tests/support/PageCache.h"
 #include "zebplug/ZEBPlugResults.h"
 
 namespace zeb::test {
@@ -31,19 +33,6 @@ std::unique_ptr<CQTFileReader> OnDevice(FakeDevice& device, uint32_t ringSize) {
   Open(*reader, MoviePath());
   reader->EnableReadAhead(ringSize, 0);
   return reader;
-}
-
-// Reads length bytes at the logical position and checks them against the file.
-void ExpectRead(CQTFileReader& reader, uint64_t position, uint32_t length) {
-  const std::vector<uint8_t>& file = MovieBytes();
-  const uint64_t expected =
-      position >= file.size() ? 0 : std::min<uint64_t>(length, file.size() - position);
-  std::vector<uint8_t> buffer(length);
-  ASSERT_EQ(reader.Read(buffer.data(), length), expected) << "at " << position;
-  ASSERT_EQ(
-      std::memcmp(buffer.data(), file.data() + std::min<uint64_t>(position, file.size()), expected),
-      0)
-      << "at " << position << " length " << length;
 }
 
 TEST(FileReaderRing, SizeIsRoundedToWholeBlocksWithAFloorOfTwo) {
@@ -76,8 +65,9 @@ TEST(FileReaderRing, SizeIsRoundedToWholeBlocksWithAFloorOfTwo) {
 
 // Read patterns around the 1 MiB blocks, front to back. After the first
 // restart every block but the head is free, so the producer's reads take as
-// many adjacent blocks as one read may: up to half the ring, at most two.
-// Real files on disk and tmpfs meet the ring in the seek storm below.
+// many adjacent blocks as one read may: (blocks - 1) / 2, from 1 to 4. On the
+// fake device reads run one at a time; the movie itself is read too, with
+// several reads in flight over io_uring and over the pread fallback.
 TEST(FileReaderRing, SequentialReadsDeliverTheWholeFileInFewDeviceReads) {
   // oneRestart: the producer alone serves every read after the first restart.
   struct Case {
@@ -88,15 +78,11 @@ TEST(FileReaderRing, SequentialReadsDeliverTheWholeFileInFewDeviceReads) {
   };
   const Case cases[] = {
       {2 * kMiB, {250000}, kMiB, true},     {3 * kMiB, {250000}, kMiB, true},
-      {4 * kMiB, {250000}, 2 * kMiB, true}, {16 * kMiB, {250000}, 2 * kMiB, true},
+      {6 * kMiB, {250000}, 2 * kMiB, true}, {16 * kMiB, {250000}, 4 * kMiB, true},
       {kMiB, {4096}, kMiB, false},          {3 * kMiB, {1000, 77777, 1, 333333}, kMiB, false},
-      {4 * kMiB, {kMiB}, 2 * kMiB, false},  {16 * kMiB, {2 * kMiB + kMiB / 2}, 2 * kMiB, false}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE("ring " + std::to_string(c.ringSize) + " first length " +
-                 std::to_string(c.lengths[0]));
-    FakeDevice device;
-    const auto ring = OnDevice(device, c.ringSize);
-    CQTFileReader& reader = *ring;
+      {4 * kMiB, {kMiB}, kMiB, false},      {16 * kMiB, {2 * kMiB + kMiB / 2}, 4 * kMiB, false}};
+  // Then one read at the end: nothing, and no hang.
+  auto readToTheEnd = [](CQTFileReader& reader, const Case& c, const std::function<void()>& atEnd) {
     reader.Seek(0, CQTFileReader::kFromStart);
     uint64_t position = 0;
     for (size_t i = 0; position < MovieBytes().size(); ++i) {
@@ -104,12 +90,26 @@ TEST(FileReaderRing, SequentialReadsDeliverTheWholeFileInFewDeviceReads) {
       ExpectRead(reader, position, length);
       position = std::min<uint64_t>(position + length, MovieBytes().size());
     }
-    EXPECT_EQ(device.largestRead, c.largestRead);
-    if (c.oneRestart) {
-      EXPECT_EQ(device.callerThreadCalls, 1u);
-    }
-    ExpectRead(reader, position, 10);  // at the end: nothing, and no hang
+    atEnd();
+    ExpectRead(reader, position, 10);
     EXPECT_EQ(reader.Seek(0, CQTFileReader::kFromCurrent), MovieBytes().size());
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE("ring " + std::to_string(c.ringSize) + " first length " +
+                 std::to_string(c.lengths[0]));
+    FakeDevice device;
+    readToTheEnd(*OnDevice(device, c.ringSize), c, [&] {
+      EXPECT_EQ(device.largestRead, c.largestRead);
+      if (c.oneRestart) {
+        EXPECT_EQ(device.callerThreadCalls, 1u);
+      }
+    });
+    ForEachReadEngine([&] {
+      CQTFileReader reader;
+      Open(reader, MoviePath());
+      reader.EnableReadAhead(c.ringSize, 0);
+      readToTheEnd(reader, c, [] {});
+    });
   }
 }
 
@@ -175,7 +175,8 @@ TEST(FileReaderRing, StopReturnsWhileTheProducerWaits) {
     uint64_t producerReads;
   };
   const std::vector<Case> cases = {
-      // Three blocks: after the restart the producer fills two and waits for the head.
+      // Three blocks: after the restart the producer fills two, one at a
+      // time, and waits for the head.
       {"waiting for a free block", 0, 2},
       // Nothing past the end: the producer stays parked on its free event.
       {"parked after an empty restart", MovieBytes().size() + kMiB, 0},
@@ -186,6 +187,7 @@ TEST(FileReaderRing, StopReturnsWhileTheProducerWaits) {
     const auto ring = OnDevice(device, 3 * kMiB);
     CQTFileReader& reader = *ring;
     reader.Seek(c.primeAt, CQTFileReader::kFromStart);
+    ExpectRead(reader, c.primeAt, 1);
     while (device.calls - device.callerThreadCalls < c.producerReads) std::this_thread::yield();
     reader.StopReadAhead();
     EXPECT_FALSE(reader.IsReadAheadActive());
@@ -216,17 +218,73 @@ TEST(FileReaderRing, TogglingMidStreamLosesNoByte) {
   }
 }
 
+// A frame of a block or more goes straight into the caller's buffer (the
+// device writes into it) when its offset, length and address suit unbuffered
+// reads and the head block does not hold it; otherwise the ring serves it.
+// Without read-ahead every aligned read goes straight. The movie itself gives
+// the same bytes over io_uring and over the pread fallback.
+TEST(FileReaderRing, WholeFramesGoStraightIntoAnAlignedDestination) {
+  const uint64_t size = MovieBytes().size();
+  CQTFileReader probe;
+  Open(probe, MoviePath());
+  const uint64_t s = probe.GetSectorSize();
+  const uint64_t at = 5 * kMiB + 7 * s;
+  const auto frame = static_cast<uint32_t>(2 * kMiB + 3 * s);
+  struct Case {
+    std::string name;
+    uint64_t offset;
+    uint32_t length;
+    Destination destination;
+    bool straight;             // with read-ahead
+    bool straightWithoutRing;  // without
+  };
+  const std::vector<Case> cases = {
+      {"aligned frame, aligned buffer", at, frame, Destination::kAligned, true, true},
+      {"aligned frame, misaligned buffer", at, frame, Destination::kMisaligned, false, false},
+      {"frame at an odd offset", at + 36, frame, Destination::kAligned, false, false},
+      {"odd length", at, frame + 1, Destination::kAligned, false, false},
+      {"aligned, under a block", at, static_cast<uint32_t>(64 * s), Destination::kAligned, false,
+       true},
+      {"aligned, across the end of the file", (size - kMiB) / s * s, 2 * kMiB,
+       Destination::kAligned, true, true},
+  };
+  for (const uint32_t ringSize : {0u, 16 * kMiB}) {
+    for (const auto& c : cases) {
+      SCOPED_TRACE(c.name + ", ring " + std::to_string(ringSize));
+      FakeDevice device;
+      const auto reader = OnDevice(device, ringSize);
+      reader->Seek(c.offset, CQTFileReader::kFromStart);
+      const uint8_t* destination = ExpectRead(*reader, c.offset, c.length, c.destination);
+      const auto* last = static_cast<const uint8_t*>(device.lastCallerDest.load());
+      const bool straight = last >= destination && last < destination + c.length;
+      EXPECT_EQ(straight, ringSize == 0 ? c.straightWithoutRing : c.straight);
+      ForEachReadEngine([&] {
+        CQTFileReader onDisk;
+        Open(onDisk, MoviePath());
+        onDisk.EnableReadAhead(ringSize, 0);
+        onDisk.Seek(c.offset, CQTFileReader::kFromStart);
+        ExpectRead(onDisk, c.offset, c.length, c.destination);
+      });
+    }
+  }
+}
+
 // Random seeks and lengths, with a bias to block boundaries and the end of
-// the file, where hand-offs and restarts meet.
-void SeekStorm(const fs::path& path, uint32_t ringSize, unsigned seed) {
+// the file, where hand-offs and restarts meet, and frames of a block or more
+// that suit unbuffered reads, read straight into an aligned destination.
+// Returns the bytes the reader took from the page cache.
+uint64_t SeekStorm(const fs::path& path, uint32_t ringSize, unsigned seed) {
   std::mt19937 random(seed);
   const uint64_t size = MovieBytes().size();
   CQTFileReader reader;
   Open(reader, path);
   reader.EnableReadAhead(ringSize, 0);
+  const uint64_t sector = reader.GetSectorSize();
   uint64_t position = 0;
   for (int i = 0; i < 300; ++i) {
-    switch (random() % 4) {
+    Destination destination = Destination::kMisaligned;
+    uint32_t length = random() % 4 == 0 ? random() % (3 * kMiB) : random() % 70000;
+    switch (random() % 5) {
       case 0:
         position = random() % (size + 2 * kMiB);
         break;
@@ -236,23 +294,41 @@ void SeekStorm(const fs::path& path, uint32_t ringSize, unsigned seed) {
       case 2:
         position = size - random() % 5000;
         break;
+      case 3:
+        position = random() % size / sector * sector;
+        length = static_cast<uint32_t>((kMiB + random() % (2 * kMiB)) / sector * sector);
+        destination = Destination::kAligned;
+        break;
       default:
         break;  // go on from where the last read ended
     }
     if (position != reader.Seek(0, CQTFileReader::kFromCurrent)) {
-      ASSERT_EQ(reader.Seek(position, CQTFileReader::kFromStart), position);
+      EXPECT_EQ(reader.Seek(position, CQTFileReader::kFromStart), position);
     }
-    const uint32_t length = random() % 4 == 0 ? random() % (3 * kMiB) : random() % 70000;
-    ExpectRead(reader, position, length);
+    ExpectRead(reader, position, length, destination);
     if (position < size) position = std::min<uint64_t>(position + length, size);
   }
+  return reader.GetBytesFromCache();
 }
 
+// On disk cold, on disk with the second half of the movie in the page cache
+// (whose pages serve reads and stay as they were), and on tmpfs; over
+// io_uring and over the pread fallback.
 TEST(FileReaderRing, SeekStorm) {
   MovieCopy onTmpfs("/dev/shm");
-  SeekStorm(MoviePath(), kMiB, 1);
-  SeekStorm(MoviePath(), 4 * kMiB, 2);
-  SeekStorm(onTmpfs.path(), 2 * kMiB, 3);
+  MovieCopy halfCached(MoviePath().parent_path());
+  const uint64_t half = MovieBytes().size() / 2;
+  ForEachReadEngine([&] {
+    DropFromPageCache(MoviePath());
+    SeekStorm(MoviePath(), kMiB, 1);
+    SeekStorm(MoviePath(), 4 * kMiB, 2);
+    DropFromPageCache(halfCached.path());
+    LoadIntoPageCache(halfCached.path(), half, MovieBytes().size() - half);
+    const std::vector<bool> cached = CachedPages(halfCached.path());
+    EXPECT_GT(SeekStorm(halfCached.path(), 16 * kMiB, 3), 0u);
+    EXPECT_EQ(CachedPages(halfCached.path()), cached);
+    SeekStorm(onTmpfs.path(), 2 * kMiB, 4);
+  });
 }
 
 // Without the ring (0), with one block a read (3 MiB) and with two (16 MiB).
