@@ -1,5 +1,7 @@
 #include "platform/movie/ByteReader.h"
 
+#include <bit>
+
 namespace zeb::movie {
 
 Status ByteReader::ReadBigEndian(size_t width, uint64_t& value) {
@@ -55,6 +57,18 @@ Status ByteReader::ReadS64(int64_t& value) {
   uint64_t bits = 0;
   ZEB_MOVIE_TRY(ReadU64(bits));
   value = static_cast<int64_t>(bits);
+  return Status::Ok();
+}
+
+Status ByteReader::ReadNativeU16(uint16_t& value) {
+  ZEB_MOVIE_TRY(ReadU16(value));
+  if constexpr (std::endian::native == std::endian::little) value = __builtin_bswap16(value);
+  return Status::Ok();
+}
+
+Status ByteReader::ReadNativeU32(uint32_t& value) {
+  ZEB_MOVIE_TRY(ReadU32(value));
+  if constexpr (std::endian::native == std::endian::little) value = __builtin_bswap32(value);
   return Status::Ok();
 }
 

@@ -36,6 +36,10 @@ class ByteReader {
   [[nodiscard]] Status ReadU64(uint64_t& value);
   [[nodiscard]] Status ReadS32(int32_t& value);
   [[nodiscard]] Status ReadS64(int64_t& value);
+  // Fields in machine order: the header of a sample description as callers
+  // hold it in a handle, not as the file stores it.
+  [[nodiscard]] Status ReadNativeU16(uint16_t& value);
+  [[nodiscard]] Status ReadNativeU32(uint32_t& value);
   // A view of the next `count` bytes; the cursor moves past them.
   [[nodiscard]] Status ReadBytes(size_t count, std::span<const uint8_t>& bytes);
   [[nodiscard]] Status Skip(uint64_t count);
