@@ -72,9 +72,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const Status status = Movie::Open(source, movie);
   Check(status);
   if (!status.IsOk()) return 0;
+  for (const Status& note : movie->Notes()) {
+    if (note.IsOk()) std::abort();
+    Check(note);
+  }
   std::vector<uint8_t> buffer(kMaxReadBytes);
   for (uint32_t index = 1; index <= movie->TrackCount(); ++index) {
-    const Media& media = movie->GetTrack(index)->GetMedia();
+    const Track& track = *movie->GetTrack(index);
+    const Media& media = track.GetMedia();
+    Check(track.OpenStatus());
+    // A track that cannot be used has nothing to read.
+    if (!track.OpenStatus().IsOk() &&
+        (media.SampleCount() != 0 || media.SampleDescriptionCount() != 0)) {
+      std::abort();
+    }
     ExerciseDescriptions(media);
     ExerciseSamples(media, buffer);
   }

@@ -3,132 +3,185 @@
 #include <algorithm>
 #include <cstdint>
 #include <iterator>
+#include <span>
 
 #include "core/LibInfo.h"
 #include "plugin/ReaderEntryPoints.h"
 #include "zebplug/ZEBPlugApi.h"
+#include "zebplug/ZEBPlugOrdinals.h"
 
 namespace {
 
 struct ExportSlot {
   uint32_t ordinal;
-  void* function;
+  void* (*address)();  // null for an empty slot
 };
 
-template <typename Function>
-void* Entry(Function* function) {
+template <typename Function, Function function>
+void* AddressOf() {
   return reinterpret_cast<void*>(function);
 }
 
-// Sorted by ordinal.
-const ExportSlot kExportTable[] = {
+// A filled slot. `Function` is the public header's pointer type for the
+// ordinal; a function of any other signature does not compile.
+template <typename Function, Function function>
+constexpr ExportSlot Slot(uint32_t ordinal) {
+  return {ordinal, &AddressOf<Function, function>};
+}
+
+constexpr ExportSlot Empty(uint32_t ordinal) { return {ordinal, nullptr}; }
+
+constexpr ExportSlot kExportTable[] = {
     // Video decoder family.
-    {1, nullptr},   // CreateVideoDecoder
-    {2, nullptr},   // DestroyVideoDecoder
-    {3, nullptr},   // VideoDecoderEntry3
-    {4, nullptr},   // VideoDecoderEntry4
-    {5, nullptr},   // OpenVideoDecoder
-    {6, nullptr},   // VideoDecoderEntry6
-    {7, nullptr},   // GetVideoDecoderOutputFormat
-    {8, nullptr},   // VideoDecoderEntry8
-    {9, nullptr},   // DecodeVideoFrame
-    {10, nullptr},  // VideoDecoderEntry10
-    {11, nullptr},  // GetDecodedVideoFrame
+    Empty(1),   // CreateVideoDecoder
+    Empty(2),   // DestroyVideoDecoder
+    Empty(3),   // VideoDecoderEntry3
+    Empty(4),   // VideoDecoderEntry4
+    Empty(5),   // OpenVideoDecoder
+    Empty(6),   // VideoDecoderEntry6
+    Empty(7),   // GetVideoDecoderOutputFormat
+    Empty(8),   // VideoDecoderEntry8
+    Empty(9),   // DecodeVideoFrame
+    Empty(10),  // VideoDecoderEntry10
+    Empty(11),  // GetDecodedVideoFrame
     // Video encoder family.
-    {101, nullptr},  // CreateVideoEncoder
-    {102, nullptr},  // DestroyVideoEncoder
-    {103, nullptr},  // VideoEncoderEntry103
-    {104, nullptr},  // VideoEncoderEntry104
-    {105, nullptr},  // OpenVideoEncoder
-    {106, nullptr},  // QueryVideoEncoderInput
-    {107, nullptr},  // VideoEncoderEntry107
-    {108, nullptr},  // GetVideoEncoderInputFormat
-    {109, nullptr},  // VideoEncoderEntry109
-    {110, nullptr},  // EncodeVideoFrame
-    {111, nullptr},  // GetEncodedVideoFrame
+    Empty(101),  // CreateVideoEncoder
+    Empty(102),  // DestroyVideoEncoder
+    Empty(103),  // VideoEncoderEntry103
+    Empty(104),  // VideoEncoderEntry104
+    Empty(105),  // OpenVideoEncoder
+    Empty(106),  // QueryVideoEncoderInput
+    Empty(107),  // VideoEncoderEntry107
+    Empty(108),  // GetVideoEncoderInputFormat
+    Empty(109),  // VideoEncoderEntry109
+    Empty(110),  // EncodeVideoFrame
+    Empty(111),  // GetEncodedVideoFrame
     // Audio decoder family.
-    {200, nullptr},  // CreateAudioDecoder
-    {201, nullptr},  // DestroyAudioDecoder
-    {202, nullptr},  // AudioDecoderEntry202
-    {203, nullptr},  // CloseAudioDecoder
-    {204, nullptr},  // OpenAudioDecoder
-    {205, nullptr},  // AudioDecoderEntry205
-    {206, nullptr},  // AudioDecoderEntry206
-    {207, nullptr},  // IsAudioPacketSizeConstant
-    {208, nullptr},  // AudioDecoderEntry208
-    {209, nullptr},  // DecodeAudio
-    {210, nullptr},  // GetDecodedAudio
-    {211, nullptr},  // AudioDecoderEntry211
+    Empty(200),  // CreateAudioDecoder
+    Empty(201),  // DestroyAudioDecoder
+    Empty(202),  // AudioDecoderEntry202
+    Empty(203),  // CloseAudioDecoder
+    Empty(204),  // OpenAudioDecoder
+    Empty(205),  // AudioDecoderEntry205
+    Empty(206),  // AudioDecoderEntry206
+    Empty(207),  // IsAudioPacketSizeConstant
+    Empty(208),  // AudioDecoderEntry208
+    Empty(209),  // DecodeAudio
+    Empty(210),  // GetDecodedAudio
+    Empty(211),  // AudioDecoderEntry211
     // Audio encoder family.
-    {300, nullptr},  // CreateAudioEncoder
-    {301, nullptr},  // DestroyAudioEncoder
-    {302, nullptr},  // AudioEncoderEntry302
-    {303, nullptr},  // CloseAudioEncoder
-    {304, nullptr},  // CheckAudioEncoderFormat
-    {305, nullptr},  // OpenAudioEncoder
-    {306, nullptr},  // AudioEncoderEntry306
-    {307, nullptr},  // AudioEncoderEntry307
-    {308, nullptr},  // EncodeAudio
-    {309, nullptr},  // EncodeAudioChannel
-    {310, nullptr},  // GetEncodedAudio
-    {311, nullptr},  // AudioEncoderEntry311
+    Empty(300),  // CreateAudioEncoder
+    Empty(301),  // DestroyAudioEncoder
+    Empty(302),  // AudioEncoderEntry302
+    Empty(303),  // CloseAudioEncoder
+    Empty(304),  // CheckAudioEncoderFormat
+    Empty(305),  // OpenAudioEncoder
+    Empty(306),  // AudioEncoderEntry306
+    Empty(307),  // AudioEncoderEntry307
+    Empty(308),  // EncodeAudio
+    Empty(309),  // EncodeAudioChannel
+    Empty(310),  // GetEncodedAudio
+    Empty(311),  // AudioEncoderEntry311
     // Reader family.
-    {400, Entry(CreateReader)},
-    {401, Entry(DestroyReader)},
-    {402, Entry(ReaderReturnZero)},  // Reserved402
-    {403, Entry(ReaderReturnZero)},  // Reserved403
-    {404, Entry(OpenReader)},
-    {405, Entry(ReaderReturnZero)},  // Reserved405
-    {406, Entry(GetProgramCount)},
-    {407, Entry(GetVideoStreamCount)},
-    {408, Entry(GetVideoStreamInfo)},
-    {409, Entry(GetAudioStreamCount)},
-    {410, Entry(GetAudioStreamInfo)},
-    {411, Entry(SelectStreams)},
-    {412, Entry(GetReaderState)},
-    {413, Entry(GetMaxVideoFrameSize)},
-    {414, Entry(GetReservedSize)},
-    {415, Entry(ReaderReturnOne)},     // Reserved415
-    {416, Entry(ReaderNotSupported)},  // Reserved416
-    {417, Entry(SetReadOptions)},
-    {418, Entry(GetReadOptions)},
-    {419, Entry(ReaderNotSupported)},  // Reserved419
-    {420, Entry(ReadVideoFrame)},
-    {421, Entry(ReadVideoFrameShared)},
-    {422, Entry(ReadKeyFrameBefore)},
-    {423, Entry(PeekKeyFrameBefore)},
-    {424, Entry(ReadCurrentVideoFrame)},
-    {425, Entry(ReadCurrentFrameInfo)},
-    {426, Entry(PeekNextReferenceFrame)},
-    {427, Entry(ReaderNotSupported)},  // Reserved427
-    {428, Entry(ReadAudioSamples)},
-    {429, Entry(ReadAudioSamplesAlt)},
-    {430, Entry(ReaderNotSupported)},  // Reserved430
-    {431, Entry(ReaderNotSupported)},  // Reserved431
+    Slot<PFN_CreateReader, CreateReader>(ZEB_ORD_CreateReader),
+    Slot<PFN_DestroyReader, DestroyReader>(ZEB_ORD_DestroyReader),
+    Slot<PFN_ReaderStub, ReaderReturnZero>(ZEB_ORD_Reserved402),
+    Slot<PFN_ReaderStub, ReaderReturnZero>(ZEB_ORD_Reserved403),
+    Slot<PFN_OpenReader, OpenReader>(ZEB_ORD_OpenReader),
+    Slot<PFN_ReaderStub, ReaderReturnZero>(ZEB_ORD_Reserved405),
+    Slot<PFN_GetProgramCount, GetProgramCount>(ZEB_ORD_GetProgramCount),
+    Slot<PFN_GetVideoStreamCount, GetVideoStreamCount>(ZEB_ORD_GetVideoStreamCount),
+    Slot<PFN_GetVideoStreamInfo, GetVideoStreamInfo>(ZEB_ORD_GetVideoStreamInfo),
+    Slot<PFN_GetAudioStreamCount, GetAudioStreamCount>(ZEB_ORD_GetAudioStreamCount),
+    Slot<PFN_GetAudioStreamInfo, GetAudioStreamInfo>(ZEB_ORD_GetAudioStreamInfo),
+    Slot<PFN_SelectStreams, SelectStreams>(ZEB_ORD_SelectStreams),
+    Slot<PFN_GetReaderState, GetReaderState>(ZEB_ORD_GetReaderState),
+    Slot<PFN_GetMaxVideoFrameSize, GetMaxVideoFrameSize>(ZEB_ORD_GetMaxVideoFrameSize),
+    Slot<PFN_GetReservedSize, GetReservedSize>(ZEB_ORD_GetReservedSize),
+    Slot<PFN_ReaderStub, ReaderReturnOne>(ZEB_ORD_Reserved415),
+    Slot<PFN_Reserved416, Reserved416>(ZEB_ORD_Reserved416),
+    Slot<PFN_SetReadOptions, SetReadOptions>(ZEB_ORD_SetReadOptions),
+    Slot<PFN_GetReadOptions, GetReadOptions>(ZEB_ORD_GetReadOptions),
+    Slot<PFN_ReaderStub, ReaderNotSupported>(ZEB_ORD_Reserved419),
+    Slot<PFN_ReadVideoFrame, ReadVideoFrame>(ZEB_ORD_ReadVideoFrame),
+    Slot<PFN_ReadVideoFrameShared, ReadVideoFrameShared>(ZEB_ORD_ReadVideoFrameShared),
+    Slot<PFN_ReadKeyFrameBefore, ReadKeyFrameBefore>(ZEB_ORD_ReadKeyFrameBefore),
+    Slot<PFN_PeekKeyFrameBefore, PeekKeyFrameBefore>(ZEB_ORD_PeekKeyFrameBefore),
+    Slot<PFN_ReadCurrentVideoFrame, ReadCurrentVideoFrame>(ZEB_ORD_ReadCurrentVideoFrame),
+    Slot<PFN_ReadCurrentFrameInfo, ReadCurrentFrameInfo>(ZEB_ORD_ReadCurrentFrameInfo),
+    Slot<PFN_PeekNextReferenceFrame, PeekNextReferenceFrame>(ZEB_ORD_PeekNextReferenceFrame),
+    Slot<PFN_Reserved427, Reserved427>(ZEB_ORD_Reserved427),
+    Slot<PFN_ReadAudioSamples, ReadAudioSamples>(ZEB_ORD_ReadAudioSamples),
+    Slot<PFN_ReadAudioSamplesAlt, ReadAudioSamplesAlt>(ZEB_ORD_ReadAudioSamplesAlt),
+    Slot<PFN_ReaderStub, ReaderNotSupported>(ZEB_ORD_Reserved430),
+    Slot<PFN_ReaderStub, ReaderNotSupported>(ZEB_ORD_Reserved431),
     // Muxer family.
-    {500, nullptr},  // MuxerCreate
-    {501, nullptr},  // MuxerDestroy
-    {502, nullptr},  // MuxerEntry502
-    {503, nullptr},  // MuxerEntry503
-    {504, nullptr},  // MuxerCheckStreams
-    {505, nullptr},  // MuxerOpen
-    {506, nullptr},  // MuxerEntry506
-    {507, nullptr},  // MuxerEntry507
-    {508, nullptr},  // MuxerEntry508
-    {509, nullptr},  // MuxerWrite
-    {510, nullptr},  // MuxerEntry510
-    {511, nullptr},  // MuxerEntry511
+    Empty(500),  // MuxerCreate
+    Empty(501),  // MuxerDestroy
+    Empty(502),  // MuxerEntry502
+    Empty(503),  // MuxerEntry503
+    Empty(504),  // MuxerCheckStreams
+    Empty(505),  // MuxerOpen
+    Empty(506),  // MuxerEntry506
+    Empty(507),  // MuxerEntry507
+    Empty(508),  // MuxerEntry508
+    Empty(509),  // MuxerWrite
+    Empty(510),  // MuxerEntry510
+    Empty(511),  // MuxerEntry511
     // Library information.
-    {600, Entry(QueryLibInfo)},
-    {601, Entry(GetLibState)},
-    {602, Entry(TQGetLibInfo)},
+    Slot<PFN_QueryLibInfo, QueryLibInfo>(ZEB_ORD_QueryLibInfo),
+    Slot<PFN_GetLibState, GetLibState>(ZEB_ORD_GetLibState),
+    Slot<PFN_TQGetLibInfo, TQGetLibInfo>(ZEB_ORD_TQGetLibInfo),
     // Settings blocks.
-    {700, Entry(EraseCustomSettingMemory)},
-    {701, Entry(GetVideoCodecCustomSetting)},
-    {702, Entry(GetAudioCodecCustomSetting)},
+    Slot<PFN_EraseCustomSettingMemory, EraseCustomSettingMemory>(ZEB_ORD_EraseCustomSettingMemory),
+    Slot<PFN_GetVideoCodecCustomSetting, GetVideoCodecCustomSetting>(
+        ZEB_ORD_GetVideoCodecCustomSetting),
+    Slot<PFN_GetAudioCodecCustomSetting, GetAudioCodecCustomSetting>(
+        ZEB_ORD_GetAudioCodecCustomSetting),
     // Start-up.
-    {1000, Entry(LoadQuickTime)},
+    Slot<PFN_LoadQuickTime, LoadQuickTime>(ZEB_ORD_LoadQuickTime),
 };
+
+struct OrdinalRange {
+  uint32_t first;
+  uint32_t last;
+};
+
+// The families of the public header; every ordinal in them has a slot, and
+// no slot lies outside them.
+constexpr OrdinalRange kFamilies[] = {
+    {ZEB_ORD_VIDEO_DECODER_FIRST, ZEB_ORD_VIDEO_DECODER_LAST},
+    {ZEB_ORD_VIDEO_ENCODER_FIRST, ZEB_ORD_VIDEO_ENCODER_LAST},
+    {ZEB_ORD_AUDIO_DECODER_FIRST, ZEB_ORD_AUDIO_DECODER_LAST},
+    {ZEB_ORD_AUDIO_ENCODER_FIRST, ZEB_ORD_AUDIO_ENCODER_LAST},
+    {ZEB_ORD_CreateReader, ZEB_ORD_Reserved431},
+    {ZEB_ORD_MUXER_FIRST, ZEB_ORD_MUXER_LAST},
+    {ZEB_ORD_QueryLibInfo, ZEB_ORD_TQGetLibInfo},
+    {ZEB_ORD_EraseCustomSettingMemory, ZEB_ORD_GetAudioCodecCustomSetting},
+    {ZEB_ORD_LoadQuickTime, ZEB_ORD_LoadQuickTime},
+};
+
+constexpr bool SortedWithoutDuplicates(std::span<const ExportSlot> table) {
+  return std::adjacent_find(table.begin(), table.end(), [](const auto& a, const auto& b) {
+           return a.ordinal >= b.ordinal;
+         }) == table.end();
+}
+
+// With the table sorted and unique, the slots are the families' ordinals
+// exactly when they are as many and each one lies in a family.
+constexpr bool HoldsExactlyTheFamilies(std::span<const ExportSlot> table) {
+  size_t ordinals = 0;
+  for (const OrdinalRange& family : kFamilies) ordinals += family.last - family.first + 1;
+  return ordinals == table.size() &&
+         std::all_of(table.begin(), table.end(), [](const ExportSlot& slot) {
+           return std::any_of(std::begin(kFamilies), std::end(kFamilies), [&](const auto& family) {
+             return slot.ordinal >= family.first && slot.ordinal <= family.last;
+           });
+         });
+}
+
+static_assert(SortedWithoutDuplicates(kExportTable), "slots must rise strictly by ordinal");
+static_assert(HoldsExactlyTheFamilies(kExportTable), "one slot for each ordinal of the families");
 
 }  // namespace
 
@@ -136,6 +189,8 @@ extern "C" void* ZEBPlugGetProcByOrdinal(uint32_t ordinal) {
   const auto slot = std::lower_bound(
       std::begin(kExportTable), std::end(kExportTable), ordinal,
       [](const ExportSlot& entry, uint32_t wanted) { return entry.ordinal < wanted; });
-  if (slot == std::end(kExportTable) || slot->ordinal != ordinal) return nullptr;
-  return slot->function;
+  if (slot == std::end(kExportTable) || slot->ordinal != ordinal || slot->address == nullptr) {
+    return nullptr;
+  }
+  return slot->address();
 }

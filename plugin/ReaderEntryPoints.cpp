@@ -23,6 +23,8 @@ uint32_t DestroyReader(void* reader) {
 uint32_t ReaderReturnZero(void*) { return 0; }
 uint32_t ReaderReturnOne(void*) { return 1; }
 uint32_t ReaderNotSupported(void*) { return ZEB_E_NOT_SUPPORTED; }
+uint32_t Reserved416(void*, uint32_t, uint32_t, uint32_t) { return ZEB_E_NOT_SUPPORTED; }
+uint32_t Reserved427(void*, uint32_t, uint32_t, uint32_t, uint32_t) { return ZEB_E_NOT_SUPPORTED; }
 
 uint32_t OpenReader(void* reader, const SPlugOpenParam* param, uint32_t /*unused1*/,
                     uint32_t /*unused2*/) {

@@ -14,6 +14,8 @@ uint32_t DestroyReader(void* reader);
 uint32_t ReaderReturnZero(void* reader);
 uint32_t ReaderReturnOne(void* reader);
 uint32_t ReaderNotSupported(void* reader);
+uint32_t Reserved416(void* reader, uint32_t a1, uint32_t a2, uint32_t a3);
+uint32_t Reserved427(void* reader, uint32_t a1, uint32_t a2, uint32_t a3, uint32_t a4);
 uint32_t GetProgramCount(void* reader);
 uint32_t GetVideoStreamCount(void* reader, uint32_t program);
 uint32_t GetVideoStreamInfo(void* reader, uint32_t program, uint32_t index, SPlugStreamInfo* info);

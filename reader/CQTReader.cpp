@@ -17,6 +17,14 @@ bool IsFileUnreachable(const zeb::movie::Status& status) {
          status.Code() == zeb::movie::StatusCode::kNotFound;
 }
 
+// A track that cannot be used refuses the whole movie.
+zeb::movie::Status FirstUnusableTrack(const zeb::movie::Movie& movie) {
+  for (uint32_t i = 1; i <= movie.TrackCount(); ++i) {
+    if (!movie.GetTrack(i)->OpenStatus().IsOk()) return movie.GetTrack(i)->OpenStatus();
+  }
+  return zeb::movie::Status::Ok();
+}
+
 }  // namespace
 
 CQTReader::CQTReader(DirectRead directRead) : directRead_(directRead) { LoadQuickTimeOnce(); }
@@ -59,7 +67,8 @@ uint32_t CQTReader::Open(const char16_t* path, OpenResult& result) {
 }
 
 uint32_t CQTReader::OpenMovie() {
-  const zeb::movie::Status status = zeb::movie::Movie::Open(zeb::sys::Utf16ToUtf8(path_), movie_);
+  zeb::movie::Status status = zeb::movie::Movie::Open(zeb::sys::Utf16ToUtf8(path_), movie_);
+  if (status.IsOk()) status = FirstUnusableTrack(*movie_);
   if (status.IsOk()) return ZEB_OK;
   if (IsFileUnreachable(status)) {
     QtLogMessage(L"CQTReader::Open--OpenMovieFile() Error(");

@@ -55,6 +55,14 @@ typedef const LibInfoRecord* (*PFN_TQGetLibInfo)(void);
 typedef uint32_t (*PFN_LoadQuickTime)(void);
 typedef uint32_t (*PFN_EraseCustomSettingMemory)(void* block);
 
+/* Settings blocks. */
+typedef uint32_t (*PFN_GetVideoCodecCustomSetting)(SPlugVideoStreamInfo* info, uint32_t a1,
+                                                   uint32_t a2, uint32_t* kind, void** block,
+                                                   uint32_t* size);
+typedef uint32_t (*PFN_GetAudioCodecCustomSetting)(SPlugAudioStreamInfo* info, uint32_t a1,
+                                                   uint32_t a2, uint32_t* kind, void** block,
+                                                   uint32_t* size);
+
 /* Reader family (400..431). */
 typedef ZEBHandle (*PFN_CreateReader)(void);
 typedef uint32_t (*PFN_DestroyReader)(ZEBHandle reader);

@@ -6,12 +6,6 @@ namespace zeb::movie {
 
 namespace {
 
-uint64_t BigEndianAt(std::span<const uint8_t> bytes, size_t offset, size_t width) {
-  uint64_t value = 0;
-  for (size_t i = 0; i < width; ++i) value = (value << 8) | bytes[offset + i];
-  return value;
-}
-
 std::string ChildPath(const std::string& parentPath, uint32_t type) {
   return parentPath.empty() ? FourCCToString(type) : parentPath + "/" + FourCCToString(type);
 }
@@ -24,19 +18,20 @@ Status ParseAtomHeader(std::span<const uint8_t> bytes, uint64_t bytesLeft, uint6
   header.reset();
   if (bytesLeft < 8 || bytes.size() < 8) return Status::Ok();
 
+  ByteReader fields(bytes, fileOffset, parentPath);
   AtomHeader result;
-  result.type = static_cast<uint32_t>(BigEndianAt(bytes, 4, 4));
+  uint32_t size32 = 0;
+  ZEB_MOVIE_TRY(fields.ReadU32(size32));
+  ZEB_MOVIE_TRY(fields.ReadU32(result.type));
   result.fileOffset = fileOffset;
   result.path = ChildPath(parentPath, result.type);
   result.headerSize = 8;
-  const uint64_t size32 = BigEndianAt(bytes, 0, 4);
   if (size32 == 1) {
-    if (bytesLeft < 16 || bytes.size() < 16) {
+    if (bytesLeft < 16 || !fields.ReadU64(result.size).IsOk()) {
       return Status::Error(atFileLevel ? StatusCode::kTruncated : StatusCode::kInvalid,
                            "64-bit atom size does not fit", result.path, fileOffset);
     }
     result.headerSize = 16;
-    result.size = BigEndianAt(bytes, 8, 8);
   } else if (size32 == 0) {
     result.size = bytesLeft;
   } else {

@@ -1,5 +1,7 @@
 #include "platform/movie/ByteReader.h"
 
+#include <bit>
+
 namespace zeb::movie {
 
 Status ByteReader::ReadBigEndian(size_t width, uint64_t& value) {

@@ -20,7 +20,7 @@ struct CmovAtoms {
   uint32_t inflatedSize = 0;
   std::span<const uint8_t> compressed;
   uint64_t compressedOffset = 0;
-  bool hasData = false;
+  AtomNotes notes;
 };
 
 Status ParseDcom(ByteReader& atom, CmovAtoms& cmov) { return atom.ReadU32(cmov.compressor); }
@@ -28,13 +28,12 @@ Status ParseDcom(ByteReader& atom, CmovAtoms& cmov) { return atom.ReadU32(cmov.c
 Status ParseCmvd(ByteReader& atom, CmovAtoms& cmov) {
   ZEB_MOVIE_TRY(atom.ReadU32(cmov.inflatedSize));
   cmov.compressedOffset = atom.CursorFileOffset();
-  cmov.hasData = true;
   return atom.ReadBytes(atom.Remaining(), cmov.compressed);
 }
 
 constexpr AtomHandler<CmovAtoms> kCmovTable[] = {
-    {FourCC("dcom"), ParseDcom},
-    {FourCC("cmvd"), ParseCmvd},
+    {FourCC("dcom"), Presence::kRequired, Repeat::kFirstWins, ParseDcom},
+    {FourCC("cmvd"), Presence::kRequired, Repeat::kFirstWins, ParseCmvd},
 };
 
 // Inflates into all of `out`; the stream must end exactly there.
@@ -64,15 +63,15 @@ Status Inflate(std::span<const uint8_t> compressed, std::vector<uint8_t>& out,
 
 }  // namespace
 
-Status InflateCmov(ByteReader& cmov, std::vector<uint8_t>& moovAtom) {
+Status InflateCmov(ByteReader& cmov, std::vector<uint8_t>& moovAtom, AtomNotes& notes) {
   CmovAtoms atoms;
   ZEB_MOVIE_TRY(ParseChildren<CmovAtoms>(cmov, kCmovTable, atoms));
+  notes.insert(notes.end(), atoms.notes.begin(), atoms.notes.end());
   if (atoms.compressor != FourCC("zlib")) {
     return Status::Error(StatusCode::kUnsupported,
                          "movie header compressed with '" + FourCCToString(atoms.compressor) + "'",
                          cmov.Path());
   }
-  if (!atoms.hasData) return cmov.Invalid("compressed movie header without 'cmvd'");
   const std::string where = cmov.Path() + "/cmvd";
   if (atoms.inflatedSize < 8 || atoms.inflatedSize > kMaxInflatedMovieSize ||
       atoms.inflatedSize > atoms.compressed.size() * kMaxDeflateRatio ||

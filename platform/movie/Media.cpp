@@ -1,7 +1,6 @@
 #include "platform/movie/Media.h"
 
 #include <algorithm>
-#include <cstring>
 #include <limits>
 
 #include "platform/movie/FourCC.h"
@@ -15,9 +14,12 @@ namespace {
 
 constexpr size_t kDataReferenceIndexOffset = 14;
 
+// Entries are at least kSampleEntryHeaderSize bytes (checked by ParseStsd).
 uint16_t DataReferenceIndex(const std::vector<uint8_t>& entry) {
-  return static_cast<uint16_t>(entry[kDataReferenceIndexOffset] << 8 |
-                               entry[kDataReferenceIndexOffset + 1]);
+  ByteReader reader(entry, 0, "sample description");
+  uint16_t index = 0;
+  if (!reader.Skip(kDataReferenceIndexOffset).IsOk() || !reader.ReadU16(index).IsOk()) return 0;
+  return index;
 }
 
 std::vector<bool> FindDataInOtherFiles(const std::vector<std::vector<uint8_t>>& descriptions,
@@ -56,6 +58,15 @@ Status Media::Build(std::shared_ptr<const ByteSource> source, MediaAtoms atoms,
   return Status::Ok();
 }
 
+Media Media::WithoutSamples(const MediaHeader& header, const HandlerInfo& handler,
+                            const std::string& where) {
+  Media media;
+  media.header_ = header;
+  media.handler_ = handler;
+  media.where_ = where;
+  return media;
+}
+
 uint64_t Media::SampleCount() const { return framesPerSample_ > 1 ? frameCount_ : table_.Count(); }
 
 Status Media::GetSampleDescription(uint32_t index, Handle description) const {
@@ -69,8 +80,7 @@ Status Media::GetSampleDescription(uint32_t index, Handle description) const {
   std::vector<uint8_t> bytes = descriptions_[index - 1];
   SampleDescriptionToNative(Type(), bytes);
   // A size-0 entry (to the end of 'stsd') still reports its true length.
-  const auto size = static_cast<uint32_t>(bytes.size());
-  std::memcpy(bytes.data(), &size, sizeof size);
+  SetNativeDescriptionSize(bytes, static_cast<uint32_t>(bytes.size()));
   ZEB_MOVIE_TRY(SetHandleSize(description, bytes.size()));
   std::copy(bytes.begin(), bytes.end(), *description);
   return Status::Ok();

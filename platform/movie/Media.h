@@ -46,6 +46,10 @@ class Media {
   // Builds the tables of one 'mdia'; `source` holds the sample bytes.
   static Status Build(std::shared_ptr<const ByteSource> source, MediaAtoms atoms,
                       const std::string& where, Media& media);
+  // The media of a track that cannot be used: its type and time scale, no
+  // descriptions, no samples.
+  static Media WithoutSamples(const MediaHeader& header, const HandlerInfo& handler,
+                              const std::string& where);
 
   // The handler's media type: 'vide', 'soun', or another code (listed only).
   uint32_t Type() const { return handler_.subtype; }

@@ -28,9 +28,14 @@ Status Movie::Open(std::shared_ptr<const ByteSource> source, std::unique_ptr<Mov
   result->header_ = atoms.header;
   result->compressed_ = atoms.compressed;
   result->fragmented_ = atoms.fragmented;
+  result->notes_ = std::move(atoms.notes);
   result->tracks_.resize(atoms.tracks.size());
   for (size_t i = 0; i < atoms.tracks.size(); ++i) {
-    ZEB_MOVIE_TRY(Track::Build(source, std::move(atoms.tracks[i]), result->tracks_[i]));
+    TrackAtoms& track = atoms.tracks[i];
+    for (AtomNotes* notes : {&track.notes, &track.media.notes, &track.media.samples.notes}) {
+      result->notes_.insert(result->notes_.end(), notes->begin(), notes->end());
+    }
+    Track::Build(source, std::move(track), result->tracks_[i]);
   }
   movie = std::move(result);
   return Status::Ok();

@@ -1,7 +1,8 @@
 // An open movie file: its tracks with their media, parsed once at open and
-// immutable afterwards. Tracks and media belong to the movie and live as
-// long as it does; nothing needs releasing but the movie itself. Reads may
-// run on several threads at once (the file is read with pread, no cursor).
+// immutable afterwards. The open fails only when the movie's own atoms are
+// unusable; a broken track is kept and reports itself. Tracks and media belong to the movie and
+// live as long as it does; nothing needs releasing but the movie itself. Reads may run on several
+// threads at once (the file is read with pread, no cursor).
 #pragma once
 
 #include <cstdint>
@@ -33,7 +34,11 @@ class Movie {
 
   uint32_t TrackCount() const { return static_cast<uint32_t>(tracks_.size()); }
   // Track `index`, 1-based in file order; null outside 1..TrackCount().
+  // Tracks that cannot be used are counted too: see Track::OpenStatus().
   const Track* GetTrack(uint32_t index) const;
+  // What the open passed over without failing (a repeated header atom of
+  // which the first was read), each with its atom path, for a log.
+  const std::vector<Status>& Notes() const { return notes_; }
 
  private:
   std::shared_ptr<const ByteSource> source_;
@@ -41,6 +46,7 @@ class Movie {
   bool compressed_ = false;
   bool fragmented_ = false;
   std::vector<Track> tracks_;
+  std::vector<Status> notes_;
 };
 
 }  // namespace zeb::movie

@@ -15,74 +15,92 @@ Status UnlessEmpty(ByteReader& atom, SampleTableAtoms& table) {
   return atom.Remaining() == 0 ? Status::Ok() : Parse(atom, table);
 }
 
+constexpr Presence kOptional = Presence::kOptional;
+constexpr Presence kRequired = Presence::kRequired;
+constexpr Repeat kEach = Repeat::kEach;
+constexpr Repeat kFirstWins = Repeat::kFirstWins;
+constexpr Repeat kRefuse = Repeat::kRefuse;
+
+// A second table of one kind leaves no way to tell which one describes the
+// samples: the track is refused rather than read with either.
 constexpr AtomHandler<SampleTableAtoms> kStblTable[] = {
-    {FourCC("stsd"), UnlessEmpty<ParseStsd>}, {FourCC("stts"), UnlessEmpty<ParseStts>},
-    {FourCC("ctts"), UnlessEmpty<ParseCtts>}, {FourCC("stss"), UnlessEmpty<ParseStss>},
-    {FourCC("stps"), UnlessEmpty<ParseStps>}, {FourCC("stsc"), UnlessEmpty<ParseStsc>},
-    {FourCC("stsz"), UnlessEmpty<ParseStsz>}, {FourCC("stz2"), UnlessEmpty<ParseStz2>},
-    {FourCC("stco"), UnlessEmpty<ParseStco>}, {FourCC("co64"), UnlessEmpty<ParseCo64>},
+    {FourCC("stsd"), kRequired, kRefuse, UnlessEmpty<ParseStsd>},
+    {FourCC("stts"), kRequired, kRefuse, UnlessEmpty<ParseStts>},
+    {FourCC("ctts"), kOptional, kRefuse, UnlessEmpty<ParseCtts>},
+    {FourCC("stss"), kOptional, kRefuse, UnlessEmpty<ParseStss>},
+    {FourCC("stps"), kOptional, kRefuse, UnlessEmpty<ParseStps>},
+    {FourCC("stsc"), kRequired, kRefuse, UnlessEmpty<ParseStsc>},
+    {FourCC("stsz"), kRequired, kRefuse, UnlessEmpty<ParseStsz>},
+    {FourCC("stz2"), kRequired, kRefuse, UnlessEmpty<ParseStz2>, FourCC("stsz")},
+    {FourCC("stco"), kRequired, kRefuse, UnlessEmpty<ParseStco>},
+    {FourCC("co64"), kRequired, kRefuse, UnlessEmpty<ParseCo64>, FourCC("stco")},
 };
 
 constexpr AtomHandler<MediaAtoms> kDinfTable[] = {
-    {FourCC("dref"),
+    {FourCC("dref"), kOptional, kFirstWins,
      [](ByteReader& atom, MediaAtoms& media) { return ParseDref(atom, media.dataReferences); }},
 };
 
 // The 'hdlr' of 'minf' names the data handler, not the media type: not listed.
 constexpr AtomHandler<MediaAtoms> kMinfTable[] = {
-    {FourCC("dinf"),
+    {FourCC("dinf"), kOptional, kFirstWins,
      [](ByteReader& atom, MediaAtoms& media) {
        return ParseChildren<MediaAtoms>(atom, kDinfTable, media);
      }},
-    {FourCC("stbl"),
+    {FourCC("stbl"), kRequired, kFirstWins,
      [](ByteReader& atom, MediaAtoms& media) {
        return ParseChildren<SampleTableAtoms>(atom, kStblTable, media.samples);
      }},
 };
 
+// Header atoms and containers: the first one is read, as players do.
 constexpr AtomHandler<MediaAtoms> kMdiaTable[] = {
-    {FourCC("mdhd"),
+    {FourCC("mdhd"), kRequired, kFirstWins,
      [](ByteReader& atom, MediaAtoms& media) { return ParseMdhd(atom, media.header); }},
-    {FourCC("hdlr"),
+    {FourCC("hdlr"), kRequired, kFirstWins,
      [](ByteReader& atom, MediaAtoms& media) { return ParseHdlr(atom, media.handler); }},
-    {FourCC("minf"),
+    {FourCC("minf"), kRequired, kFirstWins,
      [](ByteReader& atom, MediaAtoms& media) {
        return ParseChildren<MediaAtoms>(atom, kMinfTable, media);
      }},
 };
 
 constexpr AtomHandler<TrackAtoms> kEdtsTable[] = {
-    {FourCC("elst"),
+    {FourCC("elst"), kOptional, kFirstWins,
      [](ByteReader& atom, TrackAtoms& track) { return ParseElst(atom, track.edits); }},
 };
 
 constexpr AtomHandler<TrackAtoms> kTrakTable[] = {
-    {FourCC("tkhd"),
+    {FourCC("tkhd"), kRequired, kFirstWins,
      [](ByteReader& atom, TrackAtoms& track) { return ParseTkhd(atom, track.header); }},
-    {FourCC("edts"),
+    {FourCC("edts"), kOptional, kFirstWins,
      [](ByteReader& atom, TrackAtoms& track) {
        return ParseChildren<TrackAtoms>(atom, kEdtsTable, track);
      }},
-    {FourCC("mdia"),
+    {FourCC("mdia"), kRequired, kFirstWins,
      [](ByteReader& atom, TrackAtoms& track) {
        return ParseChildren<MediaAtoms>(atom, kMdiaTable, track.media);
      }},
 };
 
+// A fault inside one 'trak' stays with that track; the others still open.
 Status ParseTrak(ByteReader& atom, MovieAtoms& movie) {
   TrackAtoms& track = movie.tracks.emplace_back();
   track.path = atom.Path() + "[" + std::to_string(movie.tracks.size()) + "]";
-  return ParseChildren<TrackAtoms>(atom, kTrakTable, track);
+  ByteReader numbered(atom.Rest(), atom.CursorFileOffset(), track.path, atom.Depth());
+  track.status = ParseChildren<TrackAtoms>(numbered, kTrakTable, track);
+  return Status::Ok();
 }
 
 Status ParseCmov(ByteReader& atom, MovieAtoms& movie);
 
+// A compressed header stands in for the movie header: it holds its own.
 constexpr AtomHandler<MovieAtoms> kMoovTable[] = {
-    {FourCC("mvhd"),
+    {FourCC("mvhd"), kRequired, kFirstWins,
      [](ByteReader& atom, MovieAtoms& movie) { return ParseMvhd(atom, movie.header); }},
-    {FourCC("trak"), ParseTrak},
-    {FourCC("cmov"), ParseCmov},
-    {FourCC("mvex"),
+    {FourCC("cmov"), kRequired, kFirstWins, ParseCmov, FourCC("mvhd")},
+    {FourCC("trak"), kOptional, kEach, ParseTrak},
+    {FourCC("mvex"), kOptional, kFirstWins,
      [](ByteReader&, MovieAtoms& movie) {
        movie.fragmented = true;
        return Status::Ok();
@@ -94,7 +112,7 @@ constexpr AtomHandler<MovieAtoms> kMoovTable[] = {
 Status ParseCmov(ByteReader& atom, MovieAtoms& movie) {
   if (movie.compressed) return atom.Invalid("compressed movie header inside another");
   std::vector<uint8_t> moovAtom;
-  ZEB_MOVIE_TRY(InflateCmov(atom, moovAtom));
+  ZEB_MOVIE_TRY(InflateCmov(atom, moovAtom, movie.notes));
   movie.compressed = true;
   ByteReader inflated(moovAtom, atom.CursorFileOffset(), atom.Path() + "/cmvd", atom.Depth());
   std::optional<AtomHeader> header;

@@ -1,7 +1,6 @@
 #include "platform/movie/MovieWriter.h"
 
 #include <algorithm>
-#include <cstring>
 #include <ctime>
 #include <limits>
 
@@ -60,17 +59,14 @@ Status CheckSampleArguments(const WriterMedia& media, const uint8_t* data, uint3
 
 size_t MinimumDescriptionSize(uint32_t mediaType, std::span<const uint8_t> native) {
   if (mediaType == FourCC("vide")) return kImageDescriptionHeaderSize;
-  uint16_t version = 0;
-  if (native.size() >= 18) std::memcpy(&version, native.data() + 16, sizeof version);
-  return SoundDescriptionHeaderSize(version);
+  return SoundDescriptionHeaderSize(NativeDescriptionVersion(native));
 }
 
 // The description's own length (its first word, native) may be shorter than
 // the handle holding it; the entry is that many bytes, header in file order.
 Status FileOrderEntry(uint32_t mediaType, std::span<const uint8_t> native,
                       std::vector<uint8_t>& entry) {
-  uint32_t length = 0;
-  if (native.size() >= sizeof length) std::memcpy(&length, native.data(), sizeof length);
+  const uint32_t length = NativeDescriptionSize(native);
   if (length > native.size() || length < MinimumDescriptionSize(mediaType, native)) {
     return BadArgument("sample description of " + std::to_string(length) +
                        " bytes in a handle of " + std::to_string(native.size()) + " is not a " +

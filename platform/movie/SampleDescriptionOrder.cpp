@@ -4,6 +4,7 @@
 #include <array>
 #include <bit>
 
+#include "platform/movie/ByteReader.h"
 #include "platform/movie/FourCC.h"
 
 namespace zeb::movie {
@@ -53,12 +54,24 @@ void SwapFields(std::span<const Field> fields, std::span<uint8_t> bytes) {
   }
 }
 
-// The 16-bit version at byte 16, read in the order the bytes are in.
+constexpr size_t kVersionOffset = 16;
+
+// The 16- or 32-bit field at `offset`, in file or native order; 0 past the end.
+template <typename T>
+T FieldAt(std::span<const uint8_t> bytes, size_t offset, bool fileOrder) {
+  ByteReader reader(bytes, 0, "sample description");
+  T value = 0;
+  Status status = reader.Skip(offset);
+  if constexpr (sizeof(T) == 2) {
+    if (status.IsOk()) status = fileOrder ? reader.ReadU16(value) : reader.ReadNative(value);
+  } else {
+    if (status.IsOk()) status = fileOrder ? reader.ReadU32(value) : reader.ReadNative(value);
+  }
+  return status.IsOk() ? value : 0;
+}
+
 uint16_t VersionOf(std::span<const uint8_t> bytes, bool fileOrder) {
-  if (bytes.size() < 18) return 0;
-  if (fileOrder || std::endian::native == std::endian::big)
-    return static_cast<uint16_t>(bytes[16] << 8 | bytes[17]);
-  return static_cast<uint16_t>(bytes[17] << 8 | bytes[16]);
+  return FieldAt<uint16_t>(bytes, kVersionOffset, fileOrder);
 }
 
 void SwapHeader(uint32_t mediaType, std::span<uint8_t> bytes, bool fromFile) {
@@ -83,6 +96,22 @@ size_t SoundDescriptionHeaderSize(uint16_t version) {
       return 72;
     default:
       return 36;
+  }
+}
+
+uint32_t NativeDescriptionSize(std::span<const uint8_t> description) {
+  return FieldAt<uint32_t>(description, 0, false);
+}
+
+uint16_t NativeDescriptionVersion(std::span<const uint8_t> description) {
+  return VersionOf(description, false);
+}
+
+void SetNativeDescriptionSize(std::span<uint8_t> description, uint32_t size) {
+  if (description.size() < sizeof size) return;
+  for (size_t i = 0; i < sizeof size; ++i) {
+    const size_t shift = std::endian::native == std::endian::little ? 8 * i : 24 - 8 * i;
+    description[i] = static_cast<uint8_t>(size >> shift);
   }
 }
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/movie/AtomTable.h"
 #include "platform/movie/ByteReader.h"
 #include "platform/movie/ChunkMap.h"
 #include "platform/movie/CompositionOffsetTable.h"
@@ -24,6 +25,7 @@ struct SampleTableAtoms {
   std::vector<StscEntry> sampleToChunk;
   std::vector<uint64_t> chunkOffsets;
   SampleSizeTable sizes;
+  AtomNotes notes;
 };
 
 Status ParseStsd(ByteReader& atom, SampleTableAtoms& table);

@@ -1,4 +1,5 @@
-// One track of a movie: its header, its edit list and its media.
+// One track of a movie: its header, its edit list and its media. A track
+// whose atoms cannot be used still has its place in the movie and says why.
 #pragma once
 
 #include <cstdint>
@@ -11,7 +12,13 @@ namespace zeb::movie {
 class Track {
  public:
   Track() = default;
-  static Status Build(std::shared_ptr<const ByteSource> source, TrackAtoms atoms, Track& track);
+  static void Build(std::shared_ptr<const ByteSource> source, TrackAtoms atoms, Track& track);
+
+  // Ok, or why the track cannot be used (a required atom missing, a table
+  // that breaks the format), with the atom path. Such a track keeps what
+  // was read of its header and its media's type and time scale, but its
+  // media has no descriptions and no samples.
+  const Status& OpenStatus() const { return status_; }
 
   uint32_t Id() const { return header_.trackId; }
   bool Enabled() const { return (header_.flags & 1) != 0; }
@@ -19,10 +26,10 @@ class Track {
   uint32_t Height() const { return header_.height; }      // 16.16 fixed point
   uint64_t Duration() const { return header_.duration; }  // movie time units
   const std::vector<EditEntry>& Edits() const { return edits_; }
-  // Every track has a media; one without 'mdia' has type 0 and no samples.
   const Media& GetMedia() const { return media_; }
 
  private:
+  Status status_;
   TrackHeader header_;
   std::vector<EditEntry> edits_;
   Media media_;

@@ -242,6 +242,13 @@ Status OpenBytes(Bytes bytes, std::unique_ptr<Movie>& movie) {
   return Movie::Open(std::make_shared<MemorySource>(std::move(bytes)), movie);
 }
 
+Status OpenEveryTrack(Bytes bytes, std::unique_ptr<Movie>& movie) {
+  ZEB_MOVIE_TRY(OpenBytes(std::move(bytes), movie));
+  for (uint32_t i = 1; i <= movie->TrackCount(); ++i)
+    ZEB_MOVIE_TRY(movie->GetTrack(i)->OpenStatus());
+  return Status::Ok();
+}
+
 Handle HandleOf(std::span<const uint8_t> bytes) {
   Handle handle = NewHandle(bytes.size());
   std::copy(bytes.begin(), bytes.end(), *handle);

@@ -77,6 +77,9 @@ class MovieBytes {
 
 // Opens bytes as a movie.
 Status OpenBytes(Bytes bytes, std::unique_ptr<Movie>& movie);
+// The same, but fails with the first unusable track's status when the movie
+// opens and a track does not.
+Status OpenEveryTrack(Bytes bytes, std::unique_ptr<Movie>& movie);
 
 // A new handle holding a copy of `bytes`; the caller disposes of it.
 Handle HandleOf(std::span<const uint8_t> bytes);

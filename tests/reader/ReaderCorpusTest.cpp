@@ -1,10 +1,10 @@
 // The real-world corpus: every file either opens or is refused with a result
 // code, and every frame and audio block of what opens can be read (or is
-// refused) without a crash, a hang or a read outside the buffers.
+// refused) without a crash, a hang or a read outside the buffers. Damaged
+// movies are the reader-session fuzz target's (fuzz/ReaderSessionFuzzer.cpp).
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <random>
 
 #include "tests/reader/ReaderTestSupport.h"
 #include "tests/support/Fixtures.h"
@@ -62,41 +62,6 @@ TEST(ReaderCorpus, EveryFileOpensOrIsRefusedAndReadsCleanly) {
     ReadEveryAudioBlock(reader);
   }
   EXPECT_GT(opened, 0);
-}
-
-// Damaged copies of real movies: cut short at many lengths, or with bytes of
-// their movie atom overwritten.
-TEST(ReaderCorpus, DamagedCopiesNeverCrashTheReader) {
-  TestPlugin plugin;
-  std::string damaged;
-  std::mt19937 random(5);
-  for (const char* fixture :
-       {"avc1_pcm.mov", "dvvideo.mov", "pcm_mono_tracks.mov", "avc1_aac.mp4"}) {
-    const std::vector<uint8_t> original = ReadFile(Fixture(fixture));
-    const std::string text(original.begin(), original.end());
-    const size_t moov = text.find("moov");
-    ASSERT_NE(moov, std::string::npos);
-    for (int variant = 0; variant < 48; ++variant) {
-      SCOPED_TRACE(testing::Message() << fixture << " variant " << variant);
-      std::vector<uint8_t> bytes = original;
-      if (variant < 16) {
-        bytes.resize(bytes.size() * size_t(variant + 1) / 17);
-      } else {
-        for (int flip = 0; flip < 4; ++flip) {
-          bytes[moov + random() % (bytes.size() - moov)] = uint8_t(random());
-        }
-      }
-      damaged = WriteScratchMovie("damaged", bytes);
-      HostReader reader(plugin);
-      const uint32_t result = reader.Open(damaged);
-      ASSERT_TRUE(IsResultCode(result));
-      if (result != 0) continue;
-      reader.SetReadAhead(variant % 2 == 0);
-      ReadEveryFrame(reader);
-      ReadEveryAudioBlock(reader);
-    }
-  }
-  std::filesystem::remove(damaged);
 }
 
 }  // namespace
