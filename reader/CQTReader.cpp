@@ -37,6 +37,12 @@ uint32_t CQTReader::Open(const char16_t* path, OpenResult& result) {
       QtLogMessage(L"CQTReader::Open()--TrackIndex:%d, TackID:%d\n", i, track->Id());
     }
     const zeb::movie::Media& media = track->GetMedia();
+    if (!media.SampleTableStatus().IsOk()) {
+      // One broken track does not cost the movie its other tracks.
+      QtLogMessage(L"CQTReader::Open()--Track %d skipped: %ls\n", i,
+                   zeb::sys::Utf8ToWide(media.SampleTableStatus().ToString()).c_str());
+      continue;
+    }
     if (media.Type() == zeb::movie::FourCC("vide") && videoTrackCount_ == 0) {
       DescribeVideoTrack(media);
     } else if (media.Type() == zeb::movie::FourCC("soun")) {

@@ -52,6 +52,11 @@ class Media {
   uint32_t TimeScale() const { return header_.timeScale; }
   uint64_t Duration() const { return header_.duration; }  // from 'mdhd'
   uint64_t SampleCount() const;
+  // Ok, or why the sample tables were set aside: they name a sample
+  // description the media lacks, contradict themselves, or list samples that
+  // no chunk holds. Such a media has no samples; the movie's other tracks
+  // read as usual.
+  const Status& SampleTableStatus() const { return tableStatus_; }
   bool HasDisplayOffsets() const { return table_.HasDisplayOffsets(); }
 
   uint32_t SampleDescriptionCount() const { return static_cast<uint32_t>(descriptions_.size()); }
@@ -84,6 +89,7 @@ class Media {
   Status ReadSamples(const SampleReadRequest& request, SampleReadResult& result) const;
 
  private:
+  Status BuildSampleTable(SampleTableAtoms samples, const std::string& tablePath);
   Status CheckDataInFile(uint32_t descriptionIndex) const;
   // Packed sound: turns references to packets into references to frames.
   void CountFrames(uint64_t firstPacket, std::span<SampleReference64> records) const;
@@ -94,6 +100,7 @@ class Media {
   std::vector<std::vector<uint8_t>> descriptions_;  // file order
   std::vector<bool> dataInOtherFile_;               // per description
   SampleTable table_;
+  Status tableStatus_;
   uint32_t framesPerSample_ = 1;  // audio frames in one table sample (packed sound)
   uint64_t frameCount_ = 0;       // media samples of packed sound
   std::string where_;
