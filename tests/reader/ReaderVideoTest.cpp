@@ -124,6 +124,7 @@ TEST_F(ReaderVideo, VideoRecordsAndFramesAgreeWithFfprobe) {
   const VideoCase cases[] = {
       {"avc1_bframes.mov", PLUG_VIDEO_TYPE_H264_, 100, 23, 2, true, false},
       {"avc1_aac.mp4", PLUG_VIDEO_TYPE_H264_, 100, 23, 2, true, false},
+      {"avc1_1088.mov", PLUG_VIDEO_TYPE_H264_, 100, 23, 2, true, false},
       {"prores.mov", 13, 0, 14, 2, true, false},
       {"dvvideo.mov", 13, 0, 23, 1, false, true},
       {"dv_ntsc.mov", 13, 0, 24, 1, false, true},
