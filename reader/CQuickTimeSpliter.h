@@ -84,7 +84,11 @@ class CQuickTimeSpliter {
 
   // The frame-walks of ordinals 422/423 and 426.
   uint32_t WalkToKeyFrame(uint32_t index, uint8_t** buffer, SPlugFrameInfo* info);
+  // maxVideoFrameSize_ bytes, allocated at its first use.
   uint8_t* SharedFrameBuffer();
+  bool IsPastLastFrame(uint32_t index) const;
+  // Ordinal 420 into a buffer of `capacity` bytes.
+  uint32_t ReadFrameInto(uint32_t index, uint8_t* buffer, uint32_t capacity, SPlugFrameInfo* info);
 
   const DirectRead directRead_;
   CQTReader* reader_ = nullptr;
@@ -92,7 +96,6 @@ class CQuickTimeSpliter {
   uint32_t frameCount_ = 0;
   uint32_t nextFrame_ = 0;
   std::unique_ptr<uint8_t[]> frameBuffer_;  // allocated at its first use
-  uint32_t frameBufferSize_ = 0;
   PlugRecords::PrivateDesc videoDesc_;
   PlugRecords::PrivateDesc audioDesc_;
   SPlugStreamInfo videoStream_;

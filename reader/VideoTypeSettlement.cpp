@@ -124,7 +124,7 @@ void CQuickTimeSpliter::ProbeFrames(uint32_t maxFrames,
   for (uint32_t i = 0; i < frameCount_ && i < maxFrames && !complete; ++i) {
     SPlugFrameInfo info;
     PlugRecords::Init(info);
-    if (ReadVideoFrame(i, buffer.get(), &info) != ZEB_OK) break;
+    if (ReadFrameInto(i, buffer.get(), bufferSize, &info) != ZEB_OK) break;
     complete = feed(buffer.get(), info.dataSize);
   }
   // A stream the parser could not describe keeps what the movie says of it.
