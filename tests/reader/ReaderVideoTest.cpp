@@ -5,11 +5,13 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <map>
 #include <numeric>
 
+#include "tests/host/LogCapture.h"
 #include "tests/reader/ReaderTestSupport.h"
 #include "tests/support/Ffprobe.h"
 #include "tests/support/Sha256.h"
@@ -220,9 +222,16 @@ TEST_F(ReaderVideo, IndexChecksSelectionAndReopen) {
   EXPECT_EQ(reader.VideoStreamCount(), 0u);
   EXPECT_EQ(reader.MaxVideoFrameSize(), 0u);
   EXPECT_EQ(reader.Select(0, 0), 0x80000006u);
+  // With no frames every index reaches the movie's reader, which logs the range.
+  LogCapture log;
   uint8_t* frame = nullptr;
   SPlugFrameInfo frameInfo = NewFrameInfo();
+  frameInfo.dataSize = 7;
   EXPECT_EQ(reader.ReadShared(0, &frame, &frameInfo), 0x80000006u);
+  EXPECT_EQ(reader.Read(5, frame, &frameInfo), 0x80000006u);
+  EXPECT_EQ(frameInfo.dataSize, 0u);
+  const auto texts = log.Texts();
+  EXPECT_EQ(std::count(texts.begin(), texts.end(), "Over Video Range"), 2);
   uint32_t options[PLUG_READ_OPTIONS_WORDS];
   EXPECT_EQ(reader.GetReadOptions(options), 0u);
   const uint32_t defaults[PLUG_READ_OPTIONS_WORDS] = {1, 1, 0, 0x100000, 0x20000080, 0, 0, 0, 0, 0};
