@@ -4,9 +4,11 @@
 // that stay apart, compressed packets.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 
 #include "tests/reader/ReaderTestSupport.h"
+#include "tests/support/AtomEdit.h"
 #include "tests/support/Ffprobe.h"
 #include "tests/support/Sha256.h"
 
@@ -168,6 +170,19 @@ TEST_F(ReaderAudio, ReadsPastTheEndFailCleanly) {
   // A movie without sound has nothing to read.
   ASSERT_EQ(reader.Open(Fixture("prores.mov")), 0u);
   EXPECT_EQ(reader.ReadAudioAlt(0, 10, &data, &info), 0x80000305u);
+
+  // Merged tracks whose first one has its data in another file: the block
+  // fails although the last track reads.
+  const std::vector<uint8_t> elsewhere = {
+      0, 0,  0,   0,   0,   0,   0, 1, 0, 0,
+      0, 12, 'a', 'l', 'i', 's', 0, 0, 0, 0};  // one 'alis' without the self flag
+  const std::string path = WriteScratchMovie(
+      "merged-first-elsewhere", WithAtomPayload(ReadFile(Fixture("pcm_mono_tracks.mov")),
+                                                "moov/trak[1]/mdia/minf/dinf/dref", elsewhere));
+  ASSERT_EQ(reader.Open(path), 0u);
+  ASSERT_EQ(reader.AudioStreamCount(), 1u);
+  EXPECT_EQ(reader.ReadAudioAlt(0, 100, &data, &info), 0x80000405u);
+  std::remove(path.c_str());
 }
 
 }  // namespace
