@@ -21,6 +21,21 @@ PcmLayout Layout(uint32_t bytes, PcmTreatment treatment) {
   return PcmLayout{bytes != 0, bytes, treatment};
 }
 
+// Big-endian integers of any width come out little-endian, as 'in24' and
+// 'in32' do; 8-bit values are single bytes.
+PcmTreatment BigEndianTreatment(uint32_t bytes) {
+  switch (bytes) {
+    case 2:
+      return PcmTreatment::kSwap16;
+    case 3:
+      return PcmTreatment::kSwap24;
+    case 4:
+      return PcmTreatment::kReverse32;
+    default:
+      return PcmTreatment::kNone;
+  }
+}
+
 // 'twos', 'sowt' and 'raw ' carry their width in the header: the version-1
 // bytes-per-sample field when set, else the sample size in bits.
 uint32_t HeaderValueBytes(const ByteView& description, uint16_t version) {
@@ -54,7 +69,7 @@ PcmLayout PcmLayoutOf(const ByteView& description) {
   switch (format) {
     case FourCC("twos"): {
       const uint32_t bytes = HeaderValueBytes(description, version);
-      return Layout(bytes, bytes == 2 ? PcmTreatment::kSwap16 : PcmTreatment::kNone);
+      return Layout(bytes, BigEndianTreatment(bytes));
     }
     case FourCC("sowt"):
     case FourCC("raw "):

@@ -95,6 +95,7 @@ constexpr FixtureRecipe kFixtures[] = {
      "-pix_fmt yuv420p -bsf:v h264_metadata=crop_bottom=0"},
     {"pcm_in32_le.mov", ZEB_TONE(48000) "-c:a pcm_s32le"},
     {"pcm_raw_u8.mov", ZEB_TONE(22050) "-c:a pcm_u8"},
+    {"pcm_s8.mov", ZEB_TONE(22050) "-c:a pcm_s8"},
     {"pcm_unequal_tracks.mov",
      ZEB_TONE(48000) "-f lavfi -i sine=frequency=660:sample_rate=48000:duration=0.5 -map 0 -map 1 "
                      "-c:a pcm_s16le"},
