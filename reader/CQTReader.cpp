@@ -17,14 +17,6 @@ bool IsFileUnreachable(const zeb::movie::Status& status) {
          status.Code() == zeb::movie::StatusCode::kNotFound;
 }
 
-// A track that cannot be used refuses the whole movie.
-zeb::movie::Status FirstUnusableTrack(const zeb::movie::Movie& movie) {
-  for (uint32_t i = 1; i <= movie.TrackCount(); ++i) {
-    if (!movie.GetTrack(i)->OpenStatus().IsOk()) return movie.GetTrack(i)->OpenStatus();
-  }
-  return zeb::movie::Status::Ok();
-}
-
 }  // namespace
 
 CQTReader::CQTReader(DirectRead directRead) : directRead_(directRead) { LoadQuickTimeOnce(); }
@@ -43,6 +35,12 @@ uint32_t CQTReader::Open(const char16_t* path, OpenResult& result) {
     const zeb::movie::Track* track = movie_->GetTrack(i);
     if (track->Id() != i) {
       QtLogMessage(L"CQTReader::Open()--TrackIndex:%d, TackID:%d\n", i, track->Id());
+    }
+    if (!track->OpenStatus().IsOk()) {
+      // One broken track does not cost the movie its other tracks.
+      QtLogMessage(L"CQTReader::Open()--Track %d skipped: %ls\n", i,
+                   zeb::sys::Utf8ToWide(track->OpenStatus().ToString()).c_str());
+      continue;
     }
     const zeb::movie::Media& media = track->GetMedia();
     if (media.Type() == zeb::movie::FourCC("vide") && videoTrackCount_ == 0) {
@@ -68,7 +66,6 @@ uint32_t CQTReader::Open(const char16_t* path, OpenResult& result) {
 
 uint32_t CQTReader::OpenMovie() {
   zeb::movie::Status status = zeb::movie::Movie::Open(zeb::sys::Utf16ToUtf8(path_), movie_);
-  if (status.IsOk()) status = FirstUnusableTrack(*movie_);
   if (status.IsOk()) return ZEB_OK;
   if (IsFileUnreachable(status)) {
     QtLogMessage(L"CQTReader::Open--OpenMovieFile() Error(");

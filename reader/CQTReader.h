@@ -62,11 +62,14 @@ class CQTReader {
   void Close();
 
   // Video. With a null buffer only size, key flag and display offset (in
-  // frames) are delivered. A buffer holds FrameBufferSize() bytes.
-  uint32_t GetVideoFrame(uint32_t index, uint8_t* buffer, uint32_t* size, uint32_t* key,
-                         int32_t* displayOffset);
-  uint32_t ReadFrameFromMedia(uint32_t index, uint8_t* buffer, uint32_t* size, uint32_t* key,
-                              int32_t* displayOffset);
+  // frames) are delivered. A buffer holds `capacity` bytes: a frame that
+  // would not fit, as stored or grown by its fix-ups, gives 0x80000107
+  // rather than a write past it. Reads through the media layer take at most
+  // FrameBufferSize() bytes besides.
+  uint32_t GetVideoFrame(uint32_t index, uint8_t* buffer, uint32_t capacity, uint32_t* size,
+                         uint32_t* key, int32_t* displayOffset);
+  uint32_t ReadFrameFromMedia(uint32_t index, uint8_t* buffer, uint32_t capacity, uint32_t* size,
+                              uint32_t* key, int32_t* displayOffset);
   // Direct mode: restarts the file read-ahead with `readAheadSize` bytes.
   // Otherwise starts the frame-reader ring at `firstIndex`.
   uint32_t StartFrameReader(uint32_t firstIndex, uint32_t slotCount, uint32_t readAheadSize);
@@ -107,9 +110,9 @@ class CQTReader {
   void SummariseSoundTracks();
 
   // Frames.
-  uint32_t ReadFrameDirect(uint32_t index, uint8_t* buffer, uint32_t* size, uint32_t* key,
-                           int32_t* displayOffset);
-  uint32_t FixUpFrame(uint8_t* buffer, uint32_t* size, uint32_t key);
+  uint32_t ReadFrameDirect(uint32_t index, uint8_t* buffer, uint32_t capacity, uint32_t* size,
+                           uint32_t* key, int32_t* displayOffset);
+  uint32_t FixUpFrame(uint8_t* buffer, uint32_t capacity, uint32_t* size, uint32_t key);
 
   // Audio.
   uint32_t ReadSoundTrack(const SoundTrack& track, int32_t time, uint32_t maxSamples,

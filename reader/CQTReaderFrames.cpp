@@ -1,4 +1,6 @@
 // The three roads of a video frame and the fix-ups of the delivered bytes.
+#include <algorithm>
+
 #include "media/AnnexB.h"
 #include "media/CodecTraits.h"
 #include "media/FourCC.h"
@@ -27,23 +29,23 @@ uint32_t MediaError(const zeb::movie::Status& status) {
 
 }  // namespace
 
-uint32_t CQTReader::GetVideoFrame(uint32_t index, uint8_t* buffer, uint32_t* size, uint32_t* key,
-                                  int32_t* displayOffset) {
+uint32_t CQTReader::GetVideoFrame(uint32_t index, uint8_t* buffer, uint32_t capacity,
+                                  uint32_t* size, uint32_t* key, int32_t* displayOffset) {
   if (index >= frameCount_) return OutOfRange(size, key, displayOffset);
   uint32_t result = ZEB_OK;
   if (fileReader_ != nullptr) {
-    result = ReadFrameDirect(index, buffer, size, key, displayOffset);
+    result = ReadFrameDirect(index, buffer, capacity, size, key, displayOffset);
   } else if (frameReader_ != nullptr) {
-    result = frameReader_->Take(index, buffer, size, key, displayOffset);
+    result = frameReader_->Take(index, buffer, capacity, size, key, displayOffset);
   } else {
-    result = ReadFrameFromMedia(index, buffer, size, key, displayOffset);
+    result = ReadFrameFromMedia(index, buffer, capacity, size, key, displayOffset);
   }
   if (buffer == nullptr || result != ZEB_OK) return result;
-  return FixUpFrame(buffer, size, *key);
+  return FixUpFrame(buffer, capacity, size, *key);
 }
 
-uint32_t CQTReader::ReadFrameDirect(uint32_t index, uint8_t* buffer, uint32_t* size, uint32_t* key,
-                                    int32_t* displayOffset) {
+uint32_t CQTReader::ReadFrameDirect(uint32_t index, uint8_t* buffer, uint32_t capacity,
+                                    uint32_t* size, uint32_t* key, int32_t* displayOffset) {
   const zeb::movie::SampleReference64& entry = sampleRefs_[index];
   if (entry.dataOffset < 0) {
     QtLogError(L"CQTReader::GetVideoFrame()--Index Of Video error");
@@ -51,7 +53,7 @@ uint32_t CQTReader::ReadFrameDirect(uint32_t index, uint8_t* buffer, uint32_t* s
   }
   if (buffer != nullptr) {
     // A frame that cannot be delivered whole counts as a short read.
-    if (entry.dataSize > frameBufferSize_) return ZEB_E_FILE_SHORT_READ;
+    if (entry.dataSize > capacity) return ZEB_E_FILE_SHORT_READ;
     fileReader_->Seek(static_cast<uint64_t>(entry.dataOffset), CQTFileReader::kFromStart);
     if (fileReader_->Read(buffer, entry.dataSize) != entry.dataSize) {
       return ZEB_E_FILE_SHORT_READ;
@@ -65,8 +67,8 @@ uint32_t CQTReader::ReadFrameDirect(uint32_t index, uint8_t* buffer, uint32_t* s
   return ZEB_OK;
 }
 
-uint32_t CQTReader::ReadFrameFromMedia(uint32_t index, uint8_t* buffer, uint32_t* size,
-                                       uint32_t* key, int32_t* displayOffset) {
+uint32_t CQTReader::ReadFrameFromMedia(uint32_t index, uint8_t* buffer, uint32_t capacity,
+                                       uint32_t* size, uint32_t* key, int32_t* displayOffset) {
   if (videoMedia_ == nullptr) return ZEB_E_NO_SOUND_MEDIA;
   if (index >= frameCount_) return OutOfRange(size, key, displayOffset);
   int64_t decodeTime = 0;
@@ -78,7 +80,7 @@ uint32_t CQTReader::ReadFrameFromMedia(uint32_t index, uint8_t* buffer, uint32_t
   zeb::movie::SampleReadRequest request;
   request.decodeTime = decodeTime;
   request.destination = buffer;
-  request.maxBytes = buffer != nullptr ? frameBufferSize_ : 0;
+  request.maxBytes = buffer != nullptr ? std::min(capacity, frameBufferSize_) : 0;
   request.maxSamples = 1;
   zeb::movie::SampleReadResult sample;
   const zeb::movie::Status read = videoMedia_->ReadSamples(request, sample);
@@ -93,10 +95,10 @@ uint32_t CQTReader::ReadFrameFromMedia(uint32_t index, uint8_t* buffer, uint32_t
   return ZEB_OK;
 }
 
-uint32_t CQTReader::FixUpFrame(uint8_t* buffer, uint32_t* size, uint32_t key) {
+uint32_t CQTReader::FixUpFrame(uint8_t* buffer, uint32_t capacity, uint32_t* size, uint32_t key) {
   const uint32_t fourcc = videoTrack_.fourcc;
   const zeb::media::CodecTraits* codec = zeb::media::FindVideoCodec(fourcc);
-  const std::span<uint8_t> frame(buffer, frameBufferSize_);
+  const std::span<uint8_t> frame(buffer, capacity);
   if (codec != nullptr && codec->imxMegabits != 0) {
     *size = UnwrapImxFrame(zeb::media::ImxNominalFrameSize(*codec), frame, *size);
     return ZEB_OK;
@@ -118,9 +120,9 @@ uint32_t CQTReader::StartFrameReader(uint32_t firstIndex, uint32_t slotCount,
   StopFrameReader();
   if (videoMedia_ == nullptr) return ZEB_OK;
   frameReader_ = FrameReaderRing::Start(
-      [this](uint32_t index, uint8_t* buffer, uint32_t* size, uint32_t* key,
+      [this](uint32_t index, uint8_t* buffer, uint32_t capacity, uint32_t* size, uint32_t* key,
              int32_t* displayOffset) {
-        return ReadFrameFromMedia(index, buffer, size, key, displayOffset);
+        return ReadFrameFromMedia(index, buffer, capacity, size, key, displayOffset);
       },
       firstIndex, slotCount, frameBufferSize_);
   return ZEB_OK;

@@ -78,7 +78,7 @@ uint32_t CQTReader::MeasureGopSize() {
   for (uint32_t i = 0; i < frameCount_; ++i, ++run) {
     uint32_t size = 0;
     uint32_t key = 0;
-    GetVideoFrame(i, nullptr, &size, &key, nullptr);
+    GetVideoFrame(i, nullptr, 0, &size, &key, nullptr);
     if (key == 0) continue;
     best = std::max(best, run);
     run = 0;

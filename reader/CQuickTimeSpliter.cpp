@@ -156,11 +156,10 @@ void CQuickTimeSpliter::CompleteVideoRecord(uint32_t frameCount) {
   PlugRecords::SetPrivate(videoStream_, videoDesc_);
   videoStream_.streamId = 0;
   videoStream_.packetCount = 0;
-  // The buffer a host supplies must also hold what the reader reads with the
-  // description's own frame size, should the stream analysis report less.
+  // Every read into a host or shared buffer is bounded by this size. A stream
+  // parser's size whose product passes 32 bits is held at the largest value.
   const uint64_t recordSize = uint64_t{videoStream_.video.width} * videoStream_.video.height * 4;
-  maxVideoFrameSize_ = static_cast<uint32_t>(
-      std::min<uint64_t>(std::max<uint64_t>(recordSize, reader_->FrameBufferSize()), UINT32_MAX));
+  maxVideoFrameSize_ = static_cast<uint32_t>(std::min<uint64_t>(recordSize, UINT32_MAX));
   videoStream_.fileSize = fileSize_;
   videoStream_.streamType = PLUG_STREAM_TYPE_VIDEO_;
   videoStream_.frameCount = frameCount;

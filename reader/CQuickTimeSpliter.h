@@ -85,7 +85,11 @@ class CQuickTimeSpliter {
 
   // The frame-walks of ordinals 422/423 and 426.
   uint32_t WalkToKeyFrame(uint32_t index, uint8_t** buffer, SPlugFrameInfo* info);
+  // maxVideoFrameSize_ bytes, allocated at its first use.
   uint8_t* SharedFrameBuffer();
+  bool IsPastLastFrame(uint32_t index) const;
+  // Ordinal 420 into a buffer of `capacity` bytes.
+  uint32_t ReadFrameInto(uint32_t index, uint8_t* buffer, uint32_t capacity, SPlugFrameInfo* info);
 
   const DirectRead directRead_;
   CQTReader* reader_ = nullptr;

@@ -50,13 +50,24 @@ uint64_t Displaced(uint32_t index, int32_t offset) {
 
 }  // namespace
 
+// With no frames the index test wraps and lets every index through: the
+// reader then refuses it and logs the range.
+bool CQuickTimeSpliter::IsPastLastFrame(uint32_t index) const {
+  return reader_ == nullptr || index > frameCount_ - 1;
+}
+
 uint32_t CQuickTimeSpliter::ReadVideoFrame(uint32_t index, uint8_t* buffer, SPlugFrameInfo* info) {
-  if (index >= frameCount_ || reader_ == nullptr) return ZEB_E_OUT_OF_RANGE;
+  return ReadFrameInto(index, buffer, maxVideoFrameSize_, info);
+}
+
+uint32_t CQuickTimeSpliter::ReadFrameInto(uint32_t index, uint8_t* buffer, uint32_t capacity,
+                                          SPlugFrameInfo* info) {
+  if (IsPastLastFrame(index)) return ZEB_E_OUT_OF_RANGE;
   if (buffer == nullptr || info == nullptr) return ZEB_E_NULL_POINTER;
   uint32_t key = 0;
   int32_t displayOffset = 0;
   const uint32_t read =
-      reader_->GetVideoFrame(index, buffer, &info->dataSize, &key, &displayOffset);
+      reader_->GetVideoFrame(index, buffer, capacity, &info->dataSize, &key, &displayOffset);
   if (read != ZEB_OK) return read;
   if (info->dataSize == 0) return ZEB_E_EMPTY_FRAME;
 
@@ -102,7 +113,7 @@ uint8_t* CQuickTimeSpliter::SharedFrameBuffer() {
 
 uint32_t CQuickTimeSpliter::ReadVideoFrameShared(uint32_t index, uint8_t** buffer,
                                                  SPlugFrameInfo* info) {
-  if (index >= frameCount_ || reader_ == nullptr) return ZEB_E_OUT_OF_RANGE;
+  if (IsPastLastFrame(index)) return ZEB_E_OUT_OF_RANGE;
   if (buffer == nullptr) return ZEB_E_NULL_POINTER;
   *buffer = SharedFrameBuffer();
   return ReadVideoFrame(index, *buffer, info);

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "core/QtLog.h"
+#include "zebplug/ZEBPlugResults.h"
 
 using zeb::sys::Event;
 using zeb::sys::ResetMode;
@@ -27,6 +28,7 @@ struct FrameReaderRing::FrameSlot {
 FrameReaderRing::FrameReaderRing(FrameReadFunction read, uint32_t firstIndex, uint32_t slotCount,
                                  uint32_t slotBytes)
     : read_(std::move(read)),
+      slotBytes_(slotBytes),
       domain_(zeb::sys::SignalDomain::Create()),
       stop_(ResetMode::kManual, false, domain_),
       pauseRequest_(ResetMode::kAuto, false, domain_),
@@ -62,8 +64,8 @@ void FrameReaderRing::Produce() {
       resume_.Wait();
       continue;  // the consumer may have moved the fill slot
     }
-    slot.result =
-        read_(slot.frameIndex, slot.data.get(), &slot.size, &slot.key, &slot.displayOffset);
+    slot.result = read_(slot.frameIndex, slot.data.get(), slotBytes_, &slot.size, &slot.key,
+                        &slot.displayOffset);
     slot.filled.Set();
     fillSlot_ = Next(fillSlot_);
   }
@@ -85,8 +87,8 @@ void FrameReaderRing::Retarget(uint32_t index) {
   resume_.Set();
 }
 
-uint32_t FrameReaderRing::Take(uint32_t index, uint8_t* buffer, uint32_t* size, uint32_t* key,
-                               int32_t* displayOffset) {
+uint32_t FrameReaderRing::Take(uint32_t index, uint8_t* buffer, uint32_t capacity, uint32_t* size,
+                               uint32_t* key, int32_t* displayOffset) {
   FrameSlot& slot = *slots_[consumerSlot_];
   slot.filled.Wait();
   if (slot.frameIndex != index) {
@@ -98,9 +100,9 @@ uint32_t FrameReaderRing::Take(uint32_t index, uint8_t* buffer, uint32_t* size, 
   *size = slot.size;
   *key = slot.key;
   if (displayOffset != nullptr) *displayOffset = slot.displayOffset;
-  if (buffer == nullptr) {
+  if (buffer == nullptr || slot.size > capacity) {
     slot.filled.Set();  // the frame stays due for the next call
-    return result;
+    return buffer == nullptr ? result : ZEB_E_FILE_SHORT_READ;
   }
   std::memcpy(buffer, slot.data.get(), slot.size);
   slot.frameIndex += static_cast<uint32_t>(slots_.size());

@@ -12,10 +12,11 @@
 #include "platform/sys/Event.h"
 #include "platform/sys/Thread.h"
 
-// Reads frame `index` into `buffer` (capacity: the slot size); the outputs
-// are those of CQTReader::ReadFrameFromMedia.
-using FrameReadFunction = std::function<uint32_t(uint32_t index, uint8_t* buffer, uint32_t* size,
-                                                 uint32_t* key, int32_t* displayOffset)>;
+// Reads frame `index` into `buffer` of `capacity` bytes (the slot size); the
+// outputs are those of CQTReader::ReadFrameFromMedia.
+using FrameReadFunction =
+    std::function<uint32_t(uint32_t index, uint8_t* buffer, uint32_t capacity, uint32_t* size,
+                           uint32_t* key, int32_t* displayOffset)>;
 
 class FrameReaderRing {
  public:
@@ -30,10 +31,11 @@ class FrameReaderRing {
   FrameReaderRing& operator=(const FrameReaderRing&) = delete;
 
   // The consumer side of GetVideoFrame. A request for another frame than the
-  // one due re-targets the whole ring first. With a null buffer the frame
-  // stays due; otherwise its bytes are copied and the slot goes back to the
-  // producer for the frame one ring further on.
-  uint32_t Take(uint32_t index, uint8_t* buffer, uint32_t* size, uint32_t* key,
+  // one due re-targets the whole ring first. With a null buffer, or a frame
+  // larger than `capacity` (0x80000107), the frame stays due; otherwise its
+  // bytes are copied and the slot goes back to the producer for the frame one
+  // ring further on.
+  uint32_t Take(uint32_t index, uint8_t* buffer, uint32_t capacity, uint32_t* size, uint32_t* key,
                 int32_t* displayOffset);
 
  private:
@@ -46,6 +48,7 @@ class FrameReaderRing {
   size_t Next(size_t slot) const { return (slot + 1) % slots_.size(); }
 
   const FrameReadFunction read_;
+  const uint32_t slotBytes_;
   std::shared_ptr<zeb::sys::SignalDomain> domain_;
   std::vector<std::unique_ptr<FrameSlot>> slots_;
   size_t consumerSlot_ = 0;

@@ -1,8 +1,10 @@
 // What the video stream is: videoType, videoSubType and colorFormat by the
 // compressor code, completed for DV, MPEG and H.264 by the framework's stream
 // parsers fed with the movie's first frames.
+#include <cstdint>
 #include <cstring>
 #include <optional>
+#include <numeric>
 
 #include "core/QtLog.h"
 #include "framework/proxy/analysis/include/ZEBStreamAnalysis.h"
@@ -42,6 +44,31 @@ std::optional<PictureSize> DvcproHdSize(VideoSystem system) {
     default:
       return std::nullopt;
   }
+}
+
+// Parameter sets code whole macroblocks; a picture that overshoots the
+// track's own size by less than one macroblock without cropping it away is
+// the track's size (decoders crop to it too).
+uint32_t TrackSizeWithinMacroblock(uint32_t coded, uint32_t track) {
+  constexpr uint32_t kMacroblock = 16;
+  return coded > track && coded - track < kMacroblock ? track : coded;
+}
+
+// Takes the track's size where the coded one only pads it; the display ratio
+// follows, since the pixels keep their shape.
+void KeepTrackSize(SPlugVideoStreamInfo& video, uint32_t trackWidth, uint32_t trackHeight) {
+  const uint32_t width = TrackSizeWithinMacroblock(video.width, trackWidth);
+  const uint32_t height = TrackSizeWithinMacroblock(video.height, trackHeight);
+  if (width == video.width && height == video.height) return;
+  const uint64_t x = uint64_t{video.aspectX} * width * video.height;
+  const uint64_t y = uint64_t{video.aspectY} * video.width * height;
+  const uint64_t common = std::gcd(x, y);
+  if (common != 0 && x / common <= UINT32_MAX && y / common <= UINT32_MAX) {
+    video.aspectX = static_cast<uint32_t>(x / common);
+    video.aspectY = static_cast<uint32_t>(y / common);
+  }
+  video.width = width;
+  video.height = height;
 }
 
 }  // namespace
@@ -91,7 +118,7 @@ void CQuickTimeSpliter::ProbeFrames(uint32_t maxFrames,
   for (uint32_t i = 0; i < frameCount_ && i < maxFrames && !complete; ++i) {
     SPlugFrameInfo info;
     PlugRecords::Init(info);
-    if (ReadVideoFrame(i, buffer.get(), &info) != ZEB_OK) break;
+    if (ReadFrameInto(i, buffer.get(), bufferSize, &info) != ZEB_OK) break;
     complete = feed(buffer.get(), info.dataSize);
   }
   // A stream the parser could not describe keeps what the movie says of it.
@@ -132,14 +159,18 @@ std::optional<uint32_t> CQuickTimeSpliter::ProbeH264Stream() {
     QtLogTrace(L"Creat H264Analyzer Error，can get H264 videinfo from H264Dec Plug!");
     return ZEB_OK;
   }
-  const uint32_t rateNum = videoStream_.video.frameRateNum;
-  const uint32_t rateDen = videoStream_.video.frameRateDen;
+  SPlugVideoStreamInfo& video = videoStream_.video;
+  const uint32_t rateNum = video.frameRateNum;
+  const uint32_t rateDen = video.frameRateDen;
+  const uint32_t trackWidth = video.width;
+  const uint32_t trackHeight = video.height;
   ProbeFrames(frameCount_, [this](const uint8_t* data, uint32_t size) {
     return analyzer_->GetStreamInfo(&videoStream_.video, data, size) == ZEB_ANALYSIS_COMPLETE;
   });
-  videoStream_.video.videoType = PLUG_VIDEO_TYPE_H264_;
-  videoStream_.video.frameRateNum = rateNum;
-  videoStream_.video.frameRateDen = rateDen;
+  video.videoType = PLUG_VIDEO_TYPE_H264_;
+  video.frameRateNum = rateNum;
+  video.frameRateDen = rateDen;
+  KeepTrackSize(video, trackWidth, trackHeight);
   return std::nullopt;
 }
 

@@ -45,15 +45,23 @@ Status Media::Build(std::shared_ptr<const ByteSource> source, MediaAtoms atoms,
   media.where_ = where;
   media.descriptions_ = atoms.samples.descriptions;
   media.dataInOtherFile_ = FindDataInOtherFiles(media.descriptions_, atoms.dataReferences);
-  const std::string tablePath = where + "/mdia/minf/stbl";
+  return media.BuildSampleTable(std::move(atoms.samples), where + "/mdia/minf/stbl");
+}
+
+Status Media::BuildSampleTable(SampleTableAtoms samples, const std::string& tablePath) {
   std::optional<SoundPacking> packing;
-  const uint64_t frames = atoms.samples.sizes.Count();
-  if (media.Type() == FourCC("soun")) packing = FindSoundPacking(atoms.samples);
-  if (packing) ZEB_MOVIE_TRY(ApplySoundPacking(*packing, atoms.samples, tablePath));
-  ZEB_MOVIE_TRY(SampleTable::Build(std::move(atoms.samples), tablePath, media.table_));
+  const uint64_t listed = samples.sizes.Count();
+  if (Type() == FourCC("soun")) packing = FindSoundPacking(samples);
+  if (packing) ZEB_MOVIE_TRY(ApplySoundPacking(*packing, samples, tablePath));
+  ZEB_MOVIE_TRY(SampleTable::Build(std::move(samples), tablePath, table_));
+  if (listed != 0 && table_.Count() == 0) {
+    return Status::Error(StatusCode::kInvalid,
+                         std::to_string(listed) + " samples listed, but no chunk holds any",
+                         tablePath);
+  }
   if (packing) {
-    media.framesPerSample_ = packing->framesPerPacket;
-    media.frameCount_ = std::min(frames, media.table_.Count() * media.framesPerSample_);
+    framesPerSample_ = packing->framesPerPacket;
+    frameCount_ = std::min(listed, table_.Count() * framesPerSample_);
   }
   return Status::Ok();
 }

@@ -88,6 +88,7 @@ class Media {
   Status ReadSamples(const SampleReadRequest& request, SampleReadResult& result) const;
 
  private:
+  Status BuildSampleTable(SampleTableAtoms samples, const std::string& tablePath);
   Status CheckDataInFile(uint32_t descriptionIndex) const;
   // Packed sound: turns references to packets into references to frames.
   void CountFrames(uint64_t firstPacket, std::span<SampleReference64> records) const;

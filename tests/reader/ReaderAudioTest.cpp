@@ -4,9 +4,11 @@
 // that stay apart, compressed packets.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 
 #include "tests/reader/ReaderTestSupport.h"
+#include "tests/support/AtomEdit.h"
 #include "tests/support/Ffprobe.h"
 #include "tests/support/Sha256.h"
 
@@ -22,7 +24,29 @@ struct PcmCase {
   const char* mapping;       // ffmpeg's stream selection for the reference
   uint32_t audioStream;      // the stream the reader selects
   uint32_t block;            // packets a read
+  // A plain description of this format and sample size in place of the fixture's own.
+  const char* storedAs = nullptr;
+  uint8_t storedBits = 0;
 };
+
+// A copy of `fixture` whose sound description is a plain version-0 one of
+// `format` with samples of `bits`, the channels and rate kept.
+std::string WithPlainSoundDescription(const std::string& fixture, const char* format,
+                                      uint8_t bits) {
+  const std::vector<uint8_t> bytes = ReadFile(Fixture(fixture));
+  const std::string text(bytes.begin(), bytes.end());
+  const auto entry = bytes.begin() + long(text.find("stsd") + 12);  // after version, flags, count
+  std::vector<uint8_t> stsd = {0, 0, 0, 0, 0, 0, 0, 1};
+  stsd.insert(stsd.end(), entry, entry + 36);  // the version-0 header
+  uint8_t* description = stsd.data() + 8;
+  description[3] = 36;                      // entry size
+  std::copy_n(format, 4, description + 4);  // data format
+  description[17] = 0;                      // version
+  description[27] = bits;                   // sample size
+  description[28] = description[29] = 0;    // compression id
+  return WriteScratchMovie(fixture + "-as-" + format,
+                           WithAtomPayload(bytes, "moov/trak/mdia/minf/stbl/stsd", stsd));
+}
 
 // The record of the stream read, against ffprobe's fields of that stream.
 void ExpectPcmRecord(HostReader& reader, const std::string& path, const PcmCase& c) {
@@ -88,6 +112,11 @@ TEST_F(ReaderAudio, PcmRecordsAndBlocksMatchFfprobeAndFfmpegsDecode) {
       {"pcm_fl32.mov", "fl32", 32, 1, 1, "f32be", "-map 0:a:0", 0, 1000},
       {"pcm_lpcm_96k.mov", "lpcm", 24, 1, 1, "s24le", "-map 0:a:0", 0, 9600},
       {"pcm_raw_u8.mov", "raw ", 16, 1, 1, "u8", "-map 0:a:0", 0, 5000},
+      // 'twos' of other widths than 16 bits: 8-bit values as stored, wider
+      // ones little-endian like 'in24' and 'in32'.
+      {"pcm_s8.mov", "twos", 16, 1, 1, "s8", "-map 0:a:0", 0, 5000, "twos", 8},
+      {"pcm_in24_be.mov", "twos", 24, 1, 1, "s24le", "-map 0:a:0", 0, 777, "twos", 24},
+      {"pcm_in32.mov", "twos", 32, 1, 1, "s32le", "-map 0:a:0", 0, 1000, "twos", 32},
       {"pcm_mono_tracks.mov", "sowt", 16, 3, 1, "s16le",
        "-filter_complex '[0:a:0][0:a:1][0:a:2]amerge=inputs=3'", 0, 2048},
       // Without video no selection is valid and reads come from stream 0.
@@ -100,7 +129,9 @@ TEST_F(ReaderAudio, PcmRecordsAndBlocksMatchFfprobeAndFfmpegsDecode) {
   };
   for (const PcmCase& c : cases) {
     SCOPED_TRACE(testing::Message() << c.fixture << " stream " << c.audioStream);
-    const std::string path = Fixture(c.fixture);
+    const std::string path = c.storedAs != nullptr
+                                 ? WithPlainSoundDescription(c.fixture, c.storedAs, c.storedBits)
+                                 : Fixture(c.fixture);
     const std::string decoded = RunCommand("ffmpeg -v error -i " + Quote(path) + " " + c.mapping +
                                            " -f " + c.decodeFormat + " -")
                                     .output;
@@ -121,6 +152,7 @@ TEST_F(ReaderAudio, PcmRecordsAndBlocksMatchFfprobeAndFfmpegsDecode) {
       ASSERT_EQ(delivered.size(), expected.size());
       EXPECT_TRUE(delivered == expected);
     }
+    if (c.storedAs != nullptr) std::remove(path.c_str());
   }
 }
 
@@ -168,6 +200,19 @@ TEST_F(ReaderAudio, ReadsPastTheEndFailCleanly) {
   // A movie without sound has nothing to read.
   ASSERT_EQ(reader.Open(Fixture("prores.mov")), 0u);
   EXPECT_EQ(reader.ReadAudioAlt(0, 10, &data, &info), 0x80000305u);
+
+  // Merged tracks whose first one has its data in another file: the block
+  // fails although the last track reads.
+  const std::vector<uint8_t> elsewhere = {
+      0, 0,  0,   0,   0,   0,   0, 1, 0, 0,
+      0, 12, 'a', 'l', 'i', 's', 0, 0, 0, 0};  // one 'alis' without the self flag
+  const std::string path = WriteScratchMovie(
+      "merged-first-elsewhere", WithAtomPayload(ReadFile(Fixture("pcm_mono_tracks.mov")),
+                                                "moov/trak[1]/mdia/minf/dinf/dref", elsewhere));
+  ASSERT_EQ(reader.Open(path), 0u);
+  ASSERT_EQ(reader.AudioStreamCount(), 1u);
+  EXPECT_EQ(reader.ReadAudioAlt(0, 100, &data, &info), 0x80000405u);
+  std::remove(path.c_str());
 }
 
 }  // namespace

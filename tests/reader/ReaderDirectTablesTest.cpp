@@ -121,10 +121,11 @@ TEST(ReaderDirectTables, MatchThePerFrameQueries) {
       FrameView direct;
       FrameView perFrame;
       uint8_t* into = c.comparesBytes ? buffer.data() : nullptr;
+      const uint32_t capacity = reader.FrameBufferSize();
       direct.result =
-          reader.GetVideoFrame(i, into, &direct.size, &direct.key, &direct.displayOffset);
+          reader.GetVideoFrame(i, into, capacity, &direct.size, &direct.key, &direct.displayOffset);
       if (into != nullptr) direct.bytes.assign(buffer.begin(), buffer.begin() + direct.size);
-      perFrame.result = reader.ReadFrameFromMedia(i, into, &perFrame.size, &perFrame.key,
+      perFrame.result = reader.ReadFrameFromMedia(i, into, capacity, &perFrame.size, &perFrame.key,
                                                   &perFrame.displayOffset);
       if (into != nullptr) perFrame.bytes.assign(buffer.begin(), buffer.begin() + perFrame.size);
       ASSERT_EQ(direct, perFrame) << "frame " << i;

@@ -11,7 +11,9 @@
 
 #include "tests/host/LogCapture.h"
 #include "tests/reader/ReaderTestSupport.h"
+#include "tests/support/AtomEdit.h"
 #include "tests/support/Fixtures.h"
+#include "tests/support/Sha256.h"
 #include "zebplug/ZEBPlugOrdinals.h"
 
 namespace zeb::test {
@@ -150,6 +152,97 @@ TEST_F(ReaderFailures, DamagedMoviesGiveDefinedResults) {
   EXPECT_TRUE(log_.Contains("CQTReader::Open()--TrackIndex:2, TackID:3\n"));
   EXPECT_EQ(reader.AudioStreamCount(), 1u);
   for (const std::string& path : {unknownDnxhd, emptyFrame, gapInIds}) fs::remove(path);
+}
+
+// The frames of the open video stream, in the file's form, against
+// ffprobe's packets of `original`'s first video stream.
+void ExpectFramesOf(HostReader& reader, const std::string& original, bool avc1) {
+  const auto fields = ProbeStreamFields(original, "v:0");
+  const ProbeResult probe = ProbeFile(original, {"-ignore_editlist", "1"});
+  const auto packets = probe.PacketsOf(std::stoi(Field(fields, "index")));
+  SPlugStreamInfo info;
+  ASSERT_EQ(reader.VideoInfo(0, &info), 0u);
+  EXPECT_EQ(info.video.width, std::stoul(Field(fields, "width")));
+  EXPECT_EQ(info.video.height, std::stoul(Field(fields, "height")));
+  ASSERT_EQ(info.frameCount, packets.size());
+  for (uint32_t i = 0; i < info.frameCount; ++i) {
+    uint8_t* frame = nullptr;
+    SPlugFrameInfo frameInfo = NewFrameInfo();
+    ASSERT_EQ(reader.ReadShared(i, &frame, &frameInfo), 0u);
+    const std::span<const uint8_t> bytes(frame, frameInfo.dataSize);
+    EXPECT_EQ(Sha256Hex(avc1 ? ToLengthPrefixed(bytes, 4, packets[i].key)
+                             : std::vector<uint8_t>(bytes.begin(), bytes.end())),
+              packets[i].sha256)
+        << i;
+  }
+}
+
+// The first audio stream, read front to back, against ffmpeg's decode of
+// `original`'s stream `stream` as 16-bit little-endian samples.
+void ExpectAudioOf(HostReader& reader, const std::string& original, const std::string& stream) {
+  const std::string decoded =
+      RunCommand("ffmpeg -v error -i " + Quote(original) + " -map 0:" + stream + " -f s16le -")
+          .output;
+  const std::vector<uint8_t> expected(decoded.begin(), decoded.end());
+  SPlugStreamInfo info;
+  ASSERT_EQ(reader.AudioInfo(0, &info), 0u);
+  std::vector<uint8_t> delivered;
+  for (uint32_t start = 0; start < info.packetCount; start += 4096) {
+    uint8_t* data = nullptr;
+    SPlugFrameInfo block = NewFrameInfo();
+    ASSERT_EQ(reader.ReadAudioAlt(start, 4096, &data, &block), 0u);
+    delivered.insert(delivered.end(), data, data + block.dataSize);
+  }
+  EXPECT_FALSE(expected.empty());
+  EXPECT_TRUE(delivered == expected);
+}
+
+// A movie with one broken track opens with its other tracks, which read as
+// ffprobe reads them in the unbroken movie; the broken one is skipped with a
+// log line.
+TEST_F(ReaderFailures, BrokenTracksAreSkipped) {
+  const std::vector<uint8_t> empty = {0, 0, 0, 0, 0, 0, 0, 0};  // version, flags, count 0
+  const std::string stbl = "/mdia/minf/stbl/";
+  struct Case {
+    const char* name;
+    const char* fixture;
+    std::string atom;
+    std::optional<std::vector<uint8_t>> payload;  // none: the atom goes
+    uint32_t skipped;                             // the broken track's index
+    uint32_t videoStreams;
+    const char* audioStream;  // ffmpeg's stream of the good sound track, or null
+  };
+  const Case cases[] = {
+      {"sound track without sample descriptions", "avc1_pcm.mov", "moov/trak[2]" + stbl + "stsd",
+       empty, 2, 1, nullptr},
+      {"sound track without 'stsd'", "avc1_pcm.mov", "moov/trak[2]" + stbl + "stsd", std::nullopt,
+       2, 1, nullptr},
+      {"sound track with an empty 'stsc'", "mjpeg_pcm_mixed_formats.mov",
+       "moov/trak[3]" + stbl + "stsc", empty, 3, 1, "a:0"},
+      {"video track with an empty 'stsc'", "avc1_pcm.mov", "moov/trak[1]" + stbl + "stsc", empty, 1,
+       0, "a:0"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string original = Fixture(c.fixture);
+    const std::vector<uint8_t> broken = WithAtomPayload(ReadFile(original), c.atom, c.payload);
+    ASSERT_FALSE(broken.empty());
+    const std::string path = WriteScratchMovie("broken-track", broken);
+    HostReader reader(plugin_);
+    log_.Clear();
+    ASSERT_EQ(reader.Open(path), 0u);
+    const std::string skipped =
+        "CQTReader::Open()--Track " + std::to_string(c.skipped) + " skipped: invalid: ";
+    const auto texts = log_.Texts();
+    EXPECT_TRUE(std::any_of(texts.begin(), texts.end(),
+                            [&](const std::string& text) { return text.rfind(skipped, 0) == 0; }));
+    ASSERT_EQ(reader.VideoStreamCount(), c.videoStreams);
+    ASSERT_EQ(reader.AudioStreamCount(), c.audioStream != nullptr ? 1u : 0u);
+    if (c.videoStreams != 0)
+      ExpectFramesOf(reader, original, std::string(c.fixture).rfind("avc1", 0) == 0);
+    if (c.audioStream != nullptr) ExpectAudioOf(reader, original, c.audioStream);
+    fs::remove(path);
+  }
 }
 
 // A plug-in whose folder lacks the H.264 analyser still opens 'avc1' movies,

@@ -154,8 +154,9 @@ TEST_F(ReaderRoads, SizeOnlyRequestLeavesTheFrameDue) {
   std::vector<uint8_t> buffer(reader.FrameBufferSize());
   uint32_t size = 0, key = 0, sizeOnly = 0;
   int32_t offset = 0;
-  ASSERT_EQ(reader.GetVideoFrame(3, nullptr, &sizeOnly, &key, &offset), 0u);
-  ASSERT_EQ(reader.GetVideoFrame(3, buffer.data(), &size, &key, &offset), 0u);
+  const uint32_t capacity = reader.FrameBufferSize();
+  ASSERT_EQ(reader.GetVideoFrame(3, nullptr, 0, &sizeOnly, &key, &offset), 0u);
+  ASSERT_EQ(reader.GetVideoFrame(3, buffer.data(), capacity, &size, &key, &offset), 0u);
   EXPECT_GE(size, sizeOnly);  // the start codes and parameter sets come with the bytes
   EXPECT_EQ(Count(kSeekLine), 1u);
   EXPECT_GE(Count(kRangeLine), 1u);
@@ -163,11 +164,53 @@ TEST_F(ReaderRoads, SizeOnlyRequestLeavesTheFrameDue) {
   log_.Clear();
   size = key = 7;
   offset = 7;
-  EXPECT_EQ(reader.GetVideoFrame(result.frameCount, buffer.data(), &size, &key, &offset),
+  EXPECT_EQ(reader.GetVideoFrame(result.frameCount, buffer.data(), capacity, &size, &key, &offset),
             0x80000006u);
   EXPECT_EQ(size + key + uint32_t(offset), 0u);
   EXPECT_EQ(Count(kRangeLine), 1u);
   EXPECT_EQ(reader.StopFrameReader(), 0u);
+}
+
+// A buffer too small for a frame, as stored or as grown by its start codes
+// and parameter sets, is refused on every road and nothing is written past
+// it: the direct and threaded roads say 0x80000107, the plain road passes on
+// the media layer's refusal of a sample larger than its limit.
+TEST_F(ReaderRoads, FramesThatDoNotFitTheBufferAreRefused) {
+  constexpr uint8_t kGuard = 0xA5;
+  constexpr uint32_t kMediaRefusal = 0xFFFFFFCEu;  // -50, sign-extended
+  struct Case {
+    const char* fixture;
+    int32_t room;  // bytes of buffer beyond the stored frame
+    uint32_t directOrThreaded;
+    uint32_t plain;
+  };
+  const Case cases[] = {
+      {"prores.mov", -1, 0x80000107u, kMediaRefusal},
+      {"prores.mov", 0, 0, 0},
+      {"avc1_bframes.mov", 0, 0x80000107u, 0x80000107u},  // key frame 0 grows
+  };
+  for (const Case& c : cases) {
+    for (const Road& road : kRoads) {
+      SCOPED_TRACE(testing::Message() << c.fixture << " room " << c.room << " " << road.name);
+      CQTReader reader(road.directRead);
+      const std::string path = Fixture(c.fixture);
+      const std::u16string units(path.begin(), path.end());
+      OpenResult opened;
+      ASSERT_EQ(reader.Open(units.c_str(), opened), 0u);
+      if (road.readAhead) {
+        ASSERT_EQ(reader.StartFrameReader(0, 25, 0x100000), 0u);
+      }
+      uint32_t stored = 0, size = 0, key = 0;
+      ASSERT_EQ(reader.ReadFrameFromMedia(0, nullptr, 0, &stored, &key, nullptr), 0u);
+      const uint32_t capacity = uint32_t(int64_t{stored} + c.room);
+      std::vector<uint8_t> buffer(reader.FrameBufferSize(), kGuard);
+      const uint32_t expected =
+          road.directRead == DirectRead::kRefused && !road.readAhead ? c.plain : c.directOrThreaded;
+      EXPECT_EQ(reader.GetVideoFrame(0, buffer.data(), capacity, &size, &key, nullptr), expected);
+      EXPECT_TRUE(std::all_of(buffer.begin() + capacity, buffer.end(),
+                              [](uint8_t byte) { return byte == kGuard; }));
+    }
+  }
 }
 
 // Stopping finds the producer reading, parked on a full ring or between the

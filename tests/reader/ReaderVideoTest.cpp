@@ -5,10 +5,13 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <map>
 #include <numeric>
 
+#include "tests/host/LogCapture.h"
 #include "tests/reader/ReaderTestSupport.h"
 #include "tests/support/Ffprobe.h"
 #include "tests/support/Sha256.h"
@@ -124,6 +127,7 @@ TEST_F(ReaderVideo, VideoRecordsAndFramesAgreeWithFfprobe) {
   const VideoCase cases[] = {
       {"avc1_bframes.mov", PLUG_VIDEO_TYPE_H264_, 100, 23, 2, true, false},
       {"avc1_aac.mp4", PLUG_VIDEO_TYPE_H264_, 100, 23, 2, true, false},
+      {"avc1_1088.mov", PLUG_VIDEO_TYPE_H264_, 100, 23, 2, true, false},
       {"prores.mov", 13, 0, 14, 2, true, false},
       {"dvvideo.mov", 13, 0, 23, 1, false, true},
       {"dv_ntsc.mov", 13, 0, 24, 1, false, true},
@@ -218,9 +222,16 @@ TEST_F(ReaderVideo, IndexChecksSelectionAndReopen) {
   EXPECT_EQ(reader.VideoStreamCount(), 0u);
   EXPECT_EQ(reader.MaxVideoFrameSize(), 0u);
   EXPECT_EQ(reader.Select(0, 0), 0x80000006u);
+  // With no frames every index reaches the movie's reader, which logs the range.
+  LogCapture log;
   uint8_t* frame = nullptr;
   SPlugFrameInfo frameInfo = NewFrameInfo();
+  frameInfo.dataSize = 7;
   EXPECT_EQ(reader.ReadShared(0, &frame, &frameInfo), 0x80000006u);
+  EXPECT_EQ(reader.Read(5, frame, &frameInfo), 0x80000006u);
+  EXPECT_EQ(frameInfo.dataSize, 0u);
+  const auto texts = log.Texts();
+  EXPECT_EQ(std::count(texts.begin(), texts.end(), "Over Video Range"), 2);
   uint32_t options[PLUG_READ_OPTIONS_WORDS];
   EXPECT_EQ(reader.GetReadOptions(options), 0u);
   const uint32_t defaults[PLUG_READ_OPTIONS_WORDS] = {1, 1, 0, 0x100000, 0x20000080, 0, 0, 0, 0, 0};
@@ -229,6 +240,31 @@ TEST_F(ReaderVideo, IndexChecksSelectionAndReopen) {
   ASSERT_EQ(reader.VideoInfo(0, &info), 0u);
   EXPECT_EQ(info.video.videoSubType, Code("apcn"));
   EXPECT_EQ(reader.ReadShared(0, &frame, &frameInfo), 0u);
+}
+
+// The buffer a host supplies is the record's width x height x 4, also when
+// the stored description claims a larger picture: DVCPRO HD 1080i60 frames
+// are 1280 wide whatever the description says, and every frame fits.
+TEST_F(ReaderVideo, MaxFrameSizeIsTheRecordsPicture) {
+  std::vector<uint8_t> bytes = ReadFile(Fixture("dv_hd_1080.mov"));
+  const std::string text(bytes.begin(), bytes.end());
+  const size_t width = text.find("stsd") + 12 + 32;  // in the first entry, big-endian
+  ASSERT_EQ(text.substr(width - 28, 4), "dvh6");
+  bytes[width] = 1920 >> 8;
+  bytes[width + 1] = 1920 & 0xFF;
+  const std::string path = WriteScratchMovie("dvh6-described-1920", bytes);
+  HostReader reader(plugin_);
+  ASSERT_EQ(reader.Open(path), 0u);
+  SPlugStreamInfo info;
+  ASSERT_EQ(reader.VideoInfo(0, &info), 0u);
+  EXPECT_EQ(info.video.width, 1280u);
+  ASSERT_EQ(reader.MaxVideoFrameSize(), 1280u * 1080 * 4);
+  std::vector<uint8_t> own(reader.MaxVideoFrameSize());
+  for (uint32_t i = 0; i < info.frameCount; ++i) {
+    SPlugFrameInfo frame = NewFrameInfo();
+    EXPECT_EQ(reader.Read(i, own.data(), &frame), 0u) << i;
+  }
+  std::remove(path.c_str());
 }
 
 TEST_F(ReaderVideo, KeyFrameWalksAndPeeksKeepTheirPlace) {

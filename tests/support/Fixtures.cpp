@@ -89,8 +89,13 @@ constexpr FixtureRecipe kFixtures[] = {
      "-f lavfi -i testsrc2=size=96x64:rate=25:duration=4 -c:v libx264 -preset "
      "veryfast -bf 2 -g 12 "
      "-pix_fmt yuv420p"},
+    // Parameter sets that code 1088 lines without cropping, in a 1080-line track.
+    {"avc1_1088.mov",
+     "-f lavfi -i testsrc2=size=1920x1080:rate=25:duration=0.12 -c:v libx264 -preset veryfast "
+     "-pix_fmt yuv420p -bsf:v h264_metadata=crop_bottom=0"},
     {"pcm_in32_le.mov", ZEB_TONE(48000) "-c:a pcm_s32le"},
     {"pcm_raw_u8.mov", ZEB_TONE(22050) "-c:a pcm_u8"},
+    {"pcm_s8.mov", ZEB_TONE(22050) "-c:a pcm_s8"},
     {"pcm_unequal_tracks.mov",
      ZEB_TONE(48000) "-f lavfi -i sine=frequency=660:sample_rate=48000:duration=0.5 -map 0 -map 1 "
                      "-c:a pcm_s16le"},

@@ -1,8 +1,12 @@
 // zebqt as a person or a script at the terminal uses it: exit codes, output,
 // and the bytes it reads compared with the ffmpeg tool's own reading.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <cstdio>
 #include <string>
+#include <vector>
 
 #include "tests/support/Shell.h"
 
@@ -10,6 +14,7 @@ namespace {
 
 using zeb::test::ReadFile;
 using zeb::test::RunCommand;
+using zeb::test::WriteFile;
 
 // Standard output and errors together.
 zeb::test::CommandResult Execute(const std::string& command) {
@@ -20,30 +25,55 @@ const std::string kZebqt = ZEBQT_PATH;
 const std::string kMovie = DEFAULT_MOVIE;
 
 TEST(Zebqt, CommandsAnswerWithTheirExitCodesAndTexts) {
+  const std::string scratch = ::testing::TempDir();
+  const std::string text = scratch + "zebqt-not-a-movie.txt";
+  const std::string notAMovie = "plain text, not a movie\n";
+  WriteFile(text, {reinterpret_cast<const uint8_t*>(notAMovie.data()), notAMovie.size()});
+  const std::string locked = scratch + "zebqt-locked.mov";
+  WriteFile(locked, ReadFile(kMovie));
+  ::chmod(locked.c_str(), 0);
+  const std::string soundOnly = scratch + "zebqt-sound-only.mov";
+  ASSERT_EQ(Execute("ffmpeg -v error -y -i " + kMovie + " -map 0:a -c copy " + soundOnly).exitCode,
+            0);
+
   struct Case {
     std::string arguments;
     int exit_code;
     std::string must_contain;
   };
-  const Case cases[] = {
+  std::vector<Case> cases = {
       {"", 0, "read 60 frames"},
       {"--help", 0, "usage: zebqt"},
+      {"--help", 0, "exit codes:\n  0  success\n  1  the movie cannot be read"},
       {"info --json", 0, "\"reader\",\"slots\":32,\"filled\":[400,"},
       {"probe --json " + kMovie, 0, "\"width\":320,\"height\":240"},
+      {"probe --json " + kMovie, 0, "\"video_type\":20,"},
       {"probe --json " + kMovie, 0, "\"sub_type\":\"twos\",\"channels\":2"},
+      {"probe " + kMovie, 0, "video_type          20 (H.264)\n"},
+      {"probe " + kMovie, 0, "color_format        23 (YUV 4:2:0 planar)\n"},
+      {"probe " + kMovie, 0, "audio_type          12 (QuickTime)\n"},
       {"frames --json " + kMovie, 0, "\"index\":59"},
       {"frames --read-ahead " + kMovie, 0, "60 frames"},
-      {"probe /no/such/movie.mov", 1, "cannot open /no/such/movie.mov: 0x80000100"},
+      {"probe /no/such/movie.mov", 1, "zebqt: /no/such/movie.mov: no such file (0x80000100)\n"},
+      {"probe " + text, 1, text + ": not a QuickTime movie (0x80000100)\n"},
+      {"probe " + scratch, 1, ": a folder, not a movie file (0x80000100)\n"},
+      {"frames " + soundOnly, 1, soundOnly + ": no video track\n"},
+      {"audio --stream=3 " + kMovie, 1, kMovie + ": no audio stream 3\n"},
       {"frobnicate", 2, "unknown command 'frobnicate'"},
-      {"--plugin /no/such/plugin.so info", 1, "cannot load plug-in"},
-      {"audio --stream=3 " + kMovie, 1, "no audio stream 3"},
+      {"--plugin", 2, "--plugin needs a path"},
+      {"--plugin /no/such/plugin.so info", 3, "cannot load plug-in"},
   };
+  // The super-user reads every file, locked or not.
+  if (::geteuid() != 0) {
+    cases.push_back({"probe " + locked, 1, "cannot read the file: Permission denied (0x80000100)"});
+  }
   for (const Case& c : cases) {
     const auto run = Execute(kZebqt + " " + c.arguments);
     EXPECT_EQ(run.exitCode, c.exit_code) << c.arguments << "\n" << run.output;
     EXPECT_NE(run.output.find(c.must_contain), std::string::npos) << c.arguments << "\n"
                                                                   << run.output;
   }
+  for (const std::string& path : {text, locked, soundOnly}) std::remove(path.c_str());
 }
 
 // Big-endian PCM comes out little-endian: the same bytes ffmpeg decodes.

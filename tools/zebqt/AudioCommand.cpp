@@ -10,6 +10,7 @@
 #include "tools/zebqt/CommandLine.h"
 #include "tools/zebqt/JsonWriter.h"
 #include "tools/zebqt/ProgressBar.h"
+#include "tools/zebqt/ResultWords.h"
 
 namespace {
 
@@ -49,7 +50,7 @@ AudioTally ReadAllAudio(ReaderSession& session, const SPlugStreamInfo& stream,
     const uint32_t result = session.ReadAudio(start, count, &data, info);
     if (result != ZEB_OK) {
       throw std::runtime_error("audio block at packet " + std::to_string(start) + ": " +
-                               ResultText(result));
+                               WithCode(ResultWords(result), result));
     }
     ++tally.blocks;
     tally.packets += info.unitCount;
@@ -62,10 +63,11 @@ AudioTally ReadAllAudio(ReaderSession& session, const SPlugStreamInfo& stream,
 }
 
 int RunAudio(const PluginLibrary& plugin, const CommandLine& line) {
-  ReaderSession session(plugin, MovieArgument(line));
+  const std::string path = MovieArgument(line);
+  ReaderSession session(plugin, path);
   const uint32_t index = static_cast<uint32_t>(std::stoul(line.FlagValue("--stream", "0")));
   if (index >= session.AudioStreamCount()) {
-    throw std::runtime_error("the movie has no audio stream " + std::to_string(index));
+    throw std::runtime_error(path + ": no audio stream " + std::to_string(index));
   }
   const SPlugStreamInfo stream = session.AudioStream(index);
   const std::string out_path = line.FlagValue("--out", "");

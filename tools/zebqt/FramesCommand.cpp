@@ -8,6 +8,7 @@
 #include "tools/zebqt/JsonWriter.h"
 #include "tools/zebqt/ProgressBar.h"
 #include "tools/zebqt/ReaderSession.h"
+#include "tools/zebqt/ResultWords.h"
 
 const char* FrameTypeName(uint32_t type) {
   switch (type) {
@@ -40,7 +41,8 @@ FrameTally ReadAllFrames(ReaderSession& session, const FrameVisitor& visit) {
     const uint8_t* data = nullptr;
     const uint32_t result = session.ReadFrame(index, &data, info);
     if (result != ZEB_OK) {
-      throw std::runtime_error("frame " + std::to_string(index) + ": " + ResultText(result));
+      throw std::runtime_error("frame " + std::to_string(index) + ": " +
+                               WithCode(ResultWords(result), result));
     }
     ++tally.by_type[FrameTypeName(info.frameType)];
     tally.bytes += info.dataSize;
@@ -52,8 +54,9 @@ FrameTally ReadAllFrames(ReaderSession& session, const FrameVisitor& visit) {
 }
 
 int RunFrames(const PluginLibrary& plugin, const CommandLine& line) {
-  ReaderSession session(plugin, MovieArgument(line));
-  if (session.VideoStreamCount() == 0) throw std::runtime_error("the movie has no video stream");
+  const std::string path = MovieArgument(line);
+  ReaderSession session(plugin, path);
+  if (session.VideoStreamCount() == 0) throw std::runtime_error(path + ": no video track");
   session.SetReadAhead(line.HasFlag("--read-ahead"));
   if (line.json) {
     JsonWriter json(std::cout);

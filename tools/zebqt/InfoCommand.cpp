@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "tools/zebqt/CommandLine.h"
+#include "tools/zebqt/Failure.h"
 #include "tools/zebqt/JsonWriter.h"
 
 namespace {
@@ -89,5 +90,5 @@ int RunInfo(const PluginLibrary& plugin, const CommandLine& line) {
   } else {
     PrintText(plugin, facts);
   }
-  return facts.started == 1 ? 0 : 1;
+  return facts.started == 1 ? kExitOk : kExitPlugin;
 }

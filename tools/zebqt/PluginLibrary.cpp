@@ -4,17 +4,17 @@
 
 #include <dlfcn.h>
 
-#include <stdexcept>
+#include "tools/zebqt/Failure.h"
 
 PluginLibrary::PluginLibrary(const std::string& path) : path_(path) {
   module_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (module_ == nullptr)
-    throw std::runtime_error(std::string("cannot load plug-in: ") + dlerror());
+    throw Failure(kExitPlugin, std::string("cannot load plug-in: ") + dlerror());
   lookup_ =
       reinterpret_cast<PFN_ZEBPlugGetProcByOrdinal>(dlsym(module_, "ZEBPlugGetProcByOrdinal"));
   if (lookup_ == nullptr) {
     dlclose(module_);
-    throw std::runtime_error(path + " has no ZEBPlugGetProcByOrdinal export");
+    throw Failure(kExitPlugin, path + " has no ZEBPlugGetProcByOrdinal export");
   }
 }
 
@@ -25,7 +25,7 @@ void* PluginLibrary::Lookup(uint32_t ordinal) const { return lookup_(ordinal); }
 void* PluginLibrary::RequireSlot(uint32_t ordinal) const {
   void* function = Lookup(ordinal);
   if (function == nullptr) {
-    throw std::runtime_error("the plug-in has no function at ordinal " + std::to_string(ordinal));
+    throw Failure(kExitPlugin, "the plug-in has no function at ordinal " + std::to_string(ordinal));
   }
   return function;
 }

@@ -9,7 +9,7 @@
 
 class PluginLibrary {
  public:
-  // Loads the library; throws std::runtime_error with dlerror's text.
+  // Loads the library; throws a Failure (kExitPlugin) with dlerror's text.
   explicit PluginLibrary(const std::string& path);
   ~PluginLibrary();
   PluginLibrary(const PluginLibrary&) = delete;
@@ -20,7 +20,7 @@ class PluginLibrary {
   // The function behind `ordinal`, or null for an empty slot.
   void* Lookup(uint32_t ordinal) const;
 
-  // Like Lookup, typed; throws when the slot is empty.
+  // Like Lookup, typed; throws a Failure (kExitPlugin) when the slot is empty.
   template <typename Function>
   Function Require(uint32_t ordinal) const {
     return reinterpret_cast<Function>(RequireSlot(ordinal));

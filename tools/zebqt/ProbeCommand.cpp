@@ -36,6 +36,7 @@ void PrintFieldsText(const std::string& title, const std::vector<StreamField>& f
     name.resize(20, ' ');
     std::cout << "  " << name;
     std::visit([](const auto& value) { std::cout << value; }, field.value);
+    if (!field.label.empty()) std::cout << " (" << field.label << ')';
     std::cout << '\n';
   }
 }

@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "platform/sys/Utf.h"
+#include "tools/zebqt/ResultWords.h"
 
 namespace {
 
@@ -42,7 +43,7 @@ ReaderSession::ReaderSession(const PluginLibrary& plugin, const std::string& pat
   const uint32_t result = open(handle_, &param, 0, 0);
   if (result != ZEB_OK) {
     destroy_(handle_);
-    throw std::runtime_error("cannot open " + path + ": " + ResultText(result));
+    throw std::runtime_error(path + ": " + WithCode(OpenFailureWords(path, result), result));
   }
 }
 
@@ -85,12 +86,6 @@ uint32_t ReaderSession::ReadAudio(uint32_t start, uint32_t count, const uint8_t*
   const uint32_t result = read_audio_(handle_, start, count, &buffer, &info);
   *data = buffer;
   return result;
-}
-
-std::string ResultText(uint32_t result) {
-  char text[16];
-  std::snprintf(text, sizeof text, "0x%08X", result);
-  return text;
 }
 
 std::string FourCCText(uint32_t code) {

@@ -10,8 +10,8 @@
 
 class ReaderSession {
  public:
-  // Creates a reader and opens `path`; throws std::runtime_error with the
-  // result code when the open fails.
+  // Creates a reader and opens `path`; throws std::runtime_error saying in
+  // words why the open failed, with the result code after.
   ReaderSession(const PluginLibrary& plugin, const std::string& path);
   ~ReaderSession();
   ReaderSession(const ReaderSession&) = delete;
@@ -44,9 +44,6 @@ class ReaderSession {
   PFN_ReadVideoFrameShared read_frame_;
   PFN_ReadAudioSamplesAlt read_audio_;
 };
-
-// "0x80000100"-style text of a result code.
-std::string ResultText(uint32_t result);
 
 // Four-character code as text, non-printable bytes escaped.
 std::string FourCCText(uint32_t code);

@@ -11,6 +11,7 @@
 struct StreamField {
   std::string name;
   std::variant<uint64_t, int64_t, std::string> value;
+  std::string label = {};  // the value's name, printed beside it in text; JSON keeps the value
 };
 
 std::vector<StreamField> VideoFields(const SPlugStreamInfo& info);

@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "tools/zebqt/CommandLine.h"
+#include "tools/zebqt/Failure.h"
 
 namespace {
 
@@ -20,7 +21,11 @@ void PrintHelp() {
   std::cout << "\noptions:\n"
                "  --plugin PATH            the plug-in to load (default: beside zebqt)\n"
                "  --json                   machine-readable output\n"
-               "  --help                   this text\n";
+               "  --help                   this text\n"
+               "\nexit codes:\n";
+  for (const ExitCodeMeaning& exit : kExitCodes) {
+    std::cout << "  " << exit.code << "  " << exit.meaning << '\n';
+  }
 }
 
 CommandLine Parse(int argc, char** argv) {
@@ -30,7 +35,7 @@ CommandLine Parse(int argc, char** argv) {
     if (argument == "--json") {
       line.json = true;
     } else if (argument == "--plugin") {
-      if (++i == argc) throw std::runtime_error("--plugin needs a path");
+      if (++i == argc) throw Failure(kExitUsage, "--plugin needs a path");
       line.plugin_path = argv[i];
     } else if (argument == "--help" || argument == "-h") {
       line.command = "help";
@@ -61,17 +66,19 @@ int main(int argc, char** argv) {
     const CommandLine line = Parse(argc, argv);
     if (line.command == "help") {
       PrintHelp();
-      return 0;
+      return kExitOk;
     }
     const Command* command = Find(line.command);
     if (command == nullptr) {
-      std::cerr << "zebqt: unknown command '" << line.command << "' (see zebqt --help)\n";
-      return 2;
+      throw Failure(kExitUsage, "unknown command '" + line.command + "' (see zebqt --help)");
     }
     const PluginLibrary plugin(line.plugin_path);
     return command->run(plugin, line);
+  } catch (const Failure& failure) {
+    std::cerr << "zebqt: " << failure.what() << '\n';
+    return failure.code();
   } catch (const std::exception& error) {
     std::cerr << "zebqt: " << error.what() << '\n';
-    return 1;
+    return kExitMovie;
   }
 }
