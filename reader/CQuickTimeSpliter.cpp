@@ -53,7 +53,6 @@ void CQuickTimeSpliter::Close() {
     reader_ = nullptr;
   }
   frameBuffer_.Free();
-  frameBufferSize_ = 0;
   analyzer_.reset();
 }
 

@@ -96,10 +96,9 @@ class CQuickTimeSpliter {
   uint32_t readOptions_[PLUG_READ_OPTIONS_WORDS];
   uint32_t frameCount_ = 0;
   uint32_t nextFrame_ = 0;
-  // Allocated at its first use, page-aligned so that direct reads can put a
-  // frame into it without a copy.
+  // maxVideoFrameSize_ bytes, allocated at its first use, page-aligned so
+  // that direct reads can put a frame into it without a copy.
   zeb::sys::AlignedBuffer frameBuffer_;
-  uint32_t frameBufferSize_ = 0;
   PlugRecords::PrivateDesc videoDesc_;
   PlugRecords::PrivateDesc audioDesc_;
   SPlugStreamInfo videoStream_;

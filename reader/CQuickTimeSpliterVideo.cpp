@@ -104,9 +104,10 @@ uint32_t CQuickTimeSpliter::ReadFrameInto(uint32_t index, uint8_t* buffer, uint3
 
 uint8_t* CQuickTimeSpliter::SharedFrameBuffer() {
   constexpr size_t kPage = 4096;
-  if (frameBuffer_.empty()) {
-    frameBufferSize_ = std::max(maxVideoFrameSize_, reader_->FrameBufferSize());
-    if (!frameBuffer_.Allocate(frameBufferSize_, kPage)) return nullptr;
+  // A movie without frames still gets a block, whose reads the reader refuses.
+  if (frameBuffer_.empty() &&
+      !frameBuffer_.Allocate(std::max<size_t>(maxVideoFrameSize_, 1), kPage)) {
+    return nullptr;
   }
   return frameBuffer_.data();
 }

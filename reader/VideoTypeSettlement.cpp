@@ -3,8 +3,8 @@
 // parsers fed with the movie's first frames.
 #include <cstdint>
 #include <cstring>
-#include <optional>
 #include <numeric>
+#include <optional>
 
 #include "core/QtLog.h"
 #include "framework/proxy/analysis/include/ZEBStreamAnalysis.h"
