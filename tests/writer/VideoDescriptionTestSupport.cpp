@@ -1,0 +1,67 @@
+#include "tests/writer/VideoDescriptionTestSupport.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/movie/ByteReader.h"
+#include "platform/movie/FourCC.h"
+#include "platform/movie/SampleDescriptionOrder.h"
+
+namespace zeb::writer::test {
+
+using zeb::movie::FourCC;
+
+VideoDescriptionRequest Request(const char* fourcc, int32_t width, int32_t height,
+                                int32_t fieldOrder, int32_t aspectX, int32_t aspectY,
+                                int32_t gopSize) {
+  VideoDescriptionRequest request;
+  request.videoFourcc = static_cast<uint32_t>(fourcc[0]) << 24 |
+                        static_cast<uint32_t>(fourcc[1]) << 16 |
+                        static_cast<uint32_t>(fourcc[2]) << 8 | static_cast<uint32_t>(fourcc[3]);
+  request.width = width;
+  request.height = height;
+  request.gopSize = gopSize;
+  request.timeScale = 25;
+  request.frameDuration = 1;
+  request.fieldOrder = fieldOrder;
+  request.aspectX = aspectX;
+  request.aspectY = aspectY;
+  request.colorPrimaries = 5;
+  request.transferFunction = 5;
+  request.matrix = 5;
+  return request;
+}
+
+Bytes FileOrder(zeb::movie::Handle description) {
+  const size_t handleSize = zeb::movie::GetHandleSize(description);
+  if (handleSize < 4) return {};
+  uint32_t length = 0;
+  std::memcpy(&length, *description, sizeof length);
+  Bytes bytes(*description, *description + std::min<size_t>(length, handleSize));
+  zeb::movie::SampleDescriptionToFileOrder(FourCC("vide"), bytes);
+  return bytes;
+}
+
+std::vector<ExtensionAtom> ExtensionAtoms(const Bytes& fileOrder) {
+  std::vector<ExtensionAtom> atoms;
+  if (fileOrder.size() < zeb::movie::kImageDescriptionHeaderSize) return atoms;
+  zeb::movie::ByteReader reader(fileOrder, 0, "stsd entry");
+  if (!reader.Skip(zeb::movie::kImageDescriptionHeaderSize).IsOk()) return atoms;
+  uint32_t size = 0;
+  uint32_t type = 0;
+  while (reader.ReadU32(size).IsOk() && size >= 8 && reader.ReadU32(type).IsOk()) {
+    std::span<const uint8_t> payload;
+    if (!reader.ReadBytes(size - 8, payload).IsOk()) break;
+    atoms.push_back({zeb::movie::FourCCToString(type), Bytes(payload.begin(), payload.end())});
+  }
+  return atoms;
+}
+
+std::string AtomTypes(const Bytes& fileOrder) {
+  std::string types;
+  for (const ExtensionAtom& atom : ExtensionAtoms(fileOrder))
+    types += (types.empty() ? "" : " ") + atom.type;
+  return types;
+}
+
+}  // namespace zeb::writer::test
