@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "media/CPCMAudioEncoder.h"
@@ -81,22 +82,27 @@ struct Case {
   std::vector<Op> ops;
   std::vector<std::vector<OutputRun>> output;  // per channel, everything delivered in order
 };
+Case Row(const char* name, Format format, std::vector<Op> ops,
+         std::vector<std::vector<OutputRun>> output) {
+  return {name, format, std::move(ops), std::move(output)};
+}
 
 class Harness {
  public:
-  explicit Harness(const Format& format) : format_(format), next_(format.channels, 0) {
+  explicit Harness(const Format& format)
+      : format_(format), bytes_(format.bits / 8), next_(format.channels), out_(format.channels) {
     const SPlugAudioStreamInfo info = StreamInfo(format);
     EXPECT_EQ(encoder_.Init(&info, 0), ZEB_OK);
-    out_.resize(format.channels);
   }
 
   void Apply(const Op& op) {
     switch (op.kind) {
       case Op::kInterleaved:
-        PutInterleaved(op.count, op.state);
+        EXPECT_EQ(Put(format_.channels * format_.bits / 8, 0, format_.channels, op.count, op.state),
+                  ZEB_OK);
         break;
       case Op::kChannel:
-        PutChannel(op.channel, op.count);
+        EXPECT_EQ(Put(bytes_, op.channel, 1, op.count, kMore), ZEB_OK);
         break;
       case Op::kEndAll:
         EXPECT_EQ(encoder_.PutInterleaved(nullptr, 0, kEnd), ZEB_OK);
@@ -113,31 +119,25 @@ class Harness {
     }
   }
 
-  // Each channel's delivered samples, de-interleaved.
+  // Each channel's delivered bytes, de-interleaved.
   const std::vector<Bytes>& Output() const { return out_; }
-  uint32_t BytesPerSample() const { return format_.bits / 8; }
+  uint32_t BytesPerSample() const { return bytes_; }
 
  private:
-  void PutInterleaved(uint32_t frames, uint32_t state) {
-    const uint32_t stride = format_.channels * format_.bits / 8;
-    Bytes data(size_t{frames} * stride, 0xEE);  // 0xEE: bytes of no channel
-    for (uint32_t f = 0; f < frames; ++f)
-      for (uint32_t c = 0; c < format_.channels; ++c)
-        for (uint32_t k = 0; k < BytesPerSample(); ++k)
-          data[size_t{f} * stride + c * BytesPerSample() + k] = SampleByte(c, next_[c] + f, k);
-    for (uint32_t& next : next_) next += frames;
-    EXPECT_EQ(encoder_.PutInterleaved(data.data(), static_cast<uint32_t>(data.size()), state),
-              ZEB_OK);
-  }
-
-  void PutChannel(uint32_t channel, uint32_t samples) {
-    Bytes data;
-    for (uint32_t i = 0; i < samples; ++i)
-      for (uint32_t k = 0; k < BytesPerSample(); ++k)
-        data.push_back(SampleByte(channel, next_[channel] + i, k));
-    next_[channel] += samples;
-    EXPECT_EQ(encoder_.PutChannel(channel, data.data(), static_cast<uint32_t>(data.size()), kMore),
-              ZEB_OK);
+  // The next `frames` samples of `count` channels from `first`, in frames of
+  // `stride` bytes; 0xEE fills bytes of no channel.
+  uint32_t Put(uint32_t stride, uint32_t first, uint32_t count, uint32_t frames, uint32_t state) {
+    Bytes data(size_t{frames} * stride, 0xEE);
+    for (uint32_t i = 0; i < count; ++i) {
+      const uint32_t c = first + i;
+      for (uint32_t f = 0; f < frames; ++f)
+        for (uint32_t k = 0; k < bytes_; ++k)
+          data[size_t{f} * stride + i * bytes_ + k] = SampleByte(c, next_[c] + f, k);
+      next_[c] += frames;
+    }
+    const auto size = static_cast<uint32_t>(data.size());
+    return count == 1 ? encoder_.PutChannel(first, data.data(), size, state)
+                      : encoder_.PutInterleaved(data.data(), size, state);
   }
 
   void Get(uint32_t frames, uint32_t state) {
@@ -151,25 +151,19 @@ class Harness {
     EXPECT_EQ(info.presentationPosition, 0xFFFFFFFFu);
     EXPECT_EQ(info.frameType, uint32_t{PLUG_FRAME_COMPRESS_TYPE_I_});
     EXPECT_EQ(info.privateKind, uint32_t{PLUG_PRIVATE_NONE});
-    if (frames == 0) {
-      EXPECT_EQ(info.dataSize, 0u);
-      EXPECT_EQ(info.unitCount, 1u);
-      EXPECT_EQ(info.streamState, kUntouched);
-      EXPECT_EQ(data, nullptr);
-      return;
-    }
-    const uint32_t frameBytes = format_.channels * BytesPerSample();
-    EXPECT_EQ(info.unitCount, frames);
-    EXPECT_EQ(info.streamState, state);
+    const uint32_t frameBytes = format_.channels * bytes_;
+    EXPECT_EQ(info.unitCount, frames == 0 ? 1 : frames);
+    EXPECT_EQ(info.streamState, frames == 0 ? kUntouched : state);
     ASSERT_EQ(info.dataSize, frames * frameBytes);
-    ASSERT_NE(data, nullptr);
+    ASSERT_EQ(data == nullptr, frames == 0);
     for (uint32_t f = 0; f < frames; ++f)
       for (uint32_t c = 0; c < format_.channels; ++c)
-        out_[c].insert(out_[c].end(), data + f * frameBytes + c * BytesPerSample(),
-                       data + f * frameBytes + (c + 1) * BytesPerSample());
+        out_[c].insert(out_[c].end(), data + f * frameBytes + c * bytes_,
+                       data + f * frameBytes + (c + 1) * bytes_);
   }
 
   Format format_;
+  uint32_t bytes_;  // of one sample
   CPCMAudioEncoder encoder_;
   std::vector<uint32_t> next_;  // per channel: index of the next input sample
   std::vector<Bytes> out_;
@@ -187,95 +181,67 @@ Bytes Expected(uint32_t channel, const std::vector<OutputRun>& runs, uint32_t by
 TEST(PcmAudioEncoder, ChunksCarryEveryChannelInOrder) {
   const Format stereo16{2, 16};
   const Case cases[] = {
-      {"HalfAChunkWaits",
-       stereo16,
-       {Interleaved(960), Get(0), Interleaved(960), Get(1920), Get(0)},
-       {{{0, 1920}}, {{0, 1920}}}},
-      {"EndCutsAShortLastChunk",
-       stereo16,
-       {Interleaved(1000), Get(0), EndAll(), Get(1000, kEnd), Get(0)},
-       {{{0, 1000}}, {{0, 1000}}}},
-      {"EndStateWithTheLastUnit",
-       stereo16,
-       {Interleaved(2920, kEnd), Get(1920), Get(1000, kEnd)},
-       {{{0, 2920}}, {{0, 2920}}}},
-      {"WholeChunksThenTheRestAtTheEnd",
-       stereo16,
-       {Interleaved(5000), Get(1920, kMore, 2), Get(0), EndAll(), Get(1160, kEnd)},
-       {{{0, 5000}}, {{0, 5000}}}},
-      {"MonoEightBit",
-       {1, 8},
-       {Interleaved(1921), Get(1920), EndAll(), Get(1, kEnd)},
-       {{{0, 1921}}}},
-      {"SixChannels24Bit",
-       {6, 24},
-       {Interleaved(700), Interleaved(1300), Get(1920), EndAll(), Get(80, kEnd)},
-       std::vector<std::vector<OutputRun>>(6, {{0, 2000}})},
+      Row("HalfAChunkWaits", stereo16,
+          {Interleaved(960), Get(0), Interleaved(960), Get(1920), Get(0)},
+          {{{0, 1920}}, {{0, 1920}}}),
+      Row("EndCutsAShortLastChunk", stereo16,
+          {Interleaved(1000), Get(0), EndAll(), Get(1000, kEnd), Get(0)},
+          {{{0, 1000}}, {{0, 1000}}}),
+      Row("EndStateWithTheLastUnit", stereo16,
+          {Interleaved(2920, kEnd), Get(1920), Get(1000, kEnd)}, {{{0, 2920}}, {{0, 2920}}}),
+      Row("MonoEightBit", {1, 8}, {Interleaved(1921), Get(1920), EndAll(), Get(1, kEnd)},
+          {{{0, 1921}}}),
+      Row("SixChannels24Bit", {6, 24},
+          {Interleaved(700), Interleaved(1300), Get(1920), EndAll(), Get(80, kEnd)},
+          std::vector<std::vector<OutputRun>>(6, {{0, 2000}})),
       // 12-bit samples: 3 bytes a stereo frame, one byte a channel; the
       // frame's third byte belongs to no channel.
-      {"FramesWiderThanTheirSamples",
-       {2, 12},
-       {Interleaved(2000), Get(1920), EndAll(), Get(80, kEnd)},
-       {{{0, 2000}}, {{0, 2000}}}},
-      {"ChannelsPutOneByOne",
-       stereo16,
-       {Channel(0, 1500), Channel(1, 1000), Get(0), Channel(1, 1000), Channel(0, 500), Get(1920),
-        EndAll(), Get(80, kEnd)},
-       {{{0, 2000}}, {{0, 2000}}}},
-      {"EndedChannelIsPaddedWithSilence",
-       stereo16,
-       {Channel(0, 500), EndAll(), Get(500, kEnd)},
-       {{{0, 500}}, {{kSilence, 500}}}},
+      Row("FramesWiderThanTheirSamples", {2, 12},
+          {Interleaved(2000), Get(1920), EndAll(), Get(80, kEnd)}, {{{0, 2000}}, {{0, 2000}}}),
+      Row("ChannelsPutOneByOne", stereo16,
+          {Channel(0, 1500), Channel(1, 1000), Get(0), Channel(1, 1000), Channel(0, 500), Get(1920),
+           EndAll(), Get(80, kEnd)},
+          {{{0, 2000}}, {{0, 2000}}}),
+      Row("EndedChannelIsPaddedWithSilence", stereo16, {Channel(0, 500), EndAll(), Get(500, kEnd)},
+          {{{0, 500}}, {{kSilence, 500}}}),
       // Channel 1 ends early: it is padded to channel 0's length, but the
       // stream ends only when channel 0 does.
-      {"ChannelEndsBeforeTheOther",
-       stereo16,
-       {Channel(0, 3000), Channel(1, 1000), EndChannel(1), Get(1920), Get(0), EndChannel(0),
-        Get(1080, kEnd), Get(0)},
-       {{{0, 3000}}, {{0, 1000}, {kSilence, 2000}}}},
+      Row("ChannelEndsBeforeTheOther", stereo16,
+          {Channel(0, 3000), Channel(1, 1000), EndChannel(1), Get(1920), Get(0), EndChannel(0),
+           Get(1080, kEnd), Get(0)},
+          {{{0, 3000}}, {{0, 1000}, {kSilence, 2000}}}),
       // The muxer's 29.97 fps grid: alternate sizes cut in one buffer.
-      {"AlternatingChunkSizes",
-       stereo16,
-       {ChunkSize(1602), Interleaved(8010), Get(1602), ChunkSize(1601), Get(1601), ChunkSize(1602),
-        Get(1602), ChunkSize(1601), Get(1601), ChunkSize(1602), Get(1602), Get(0), EndAll(),
-        Get(2, kEnd)},
-       {{{0, 8010}}, {{0, 8010}}}},
-      {"SmallerChunkAfterFill",
-       stereo16,
-       {Interleaved(1000), ChunkSize(400), Get(400, kMore, 2), Get(0)},
-       {{{0, 800}}, {{0, 800}}}},
+      Row("AlternatingChunkSizes", stereo16,
+          {ChunkSize(1602), Interleaved(8010), Get(1602), ChunkSize(1601), Get(1601),
+           ChunkSize(1602), Get(1602), ChunkSize(1601), Get(1601), ChunkSize(1602), Get(1602),
+           Get(0), EndAll(), Get(2, kEnd)},
+          {{{0, 8010}}, {{0, 8010}}}),
       // Overflow: a channel buffer holds kCapacity48k samples; the rest of a
       // put is dropped in whole frames, and a full buffer takes nothing.
-      {"OverflowDropsWholeFrames",
-       stereo16,
-       {Interleaved(100000), Interleaved(50), EndAll(), Get(1920, kMore, 51), Get(1152, kEnd)},
-       {{{0, kCapacity48k}}, {{0, kCapacity48k}}}},
-      {"OverflowOf24BitSamples",
-       {2, 24},
-       {Interleaved(kCapacity48k + 1), EndAll(), Get(1920, kMore, 51), Get(1152, kEnd)},
-       {{{0, kCapacity48k}}, {{0, kCapacity48k}}}},
-      {"OverflowOfOneChannel",
-       stereo16,
-       {Channel(0, kCapacity48k + 7), Channel(0, 3), Channel(1, 1920), Get(1920), EndAll(),
-        Get(1920, kMore, 50), Get(1152, kEnd)},
-       {{{0, kCapacity48k}}, {{0, 1920}, {kSilence, kCapacity48k - 1920}}}},
+      Row("OverflowDropsWholeFrames", stereo16,
+          {Interleaved(100000), Interleaved(50), EndAll(), Get(1920, kMore, 51), Get(1152, kEnd)},
+          {{{0, kCapacity48k}}, {{0, kCapacity48k}}}),
+      Row("OverflowOf24BitSamples", {2, 24},
+          {Interleaved(kCapacity48k + 1), EndAll(), Get(1920, kMore, 51), Get(1152, kEnd)},
+          {{{0, kCapacity48k}}, {{0, kCapacity48k}}}),
+      Row("OverflowOfOneChannel", stereo16,
+          {Channel(0, kCapacity48k + 7), Channel(0, 3), Channel(1, 1920), Get(1920), EndAll(),
+           Get(1920, kMore, 50), Get(1152, kEnd)},
+          {{{0, kCapacity48k}}, {{0, 1920}, {kSilence, kCapacity48k - 1920}}}),
       // Drained space is reclaimed by moving the waiting bytes to the front.
-      {"RoomIsMadeAfterDraining",
-       stereo16,
-       {Interleaved(60000), Get(1920, kMore, 31), Interleaved(60000), EndAll(),
-        Get(1920, kMore, 31), Get(960, kEnd)},
-       {{{0, 120000}}, {{0, 120000}}}},
+      Row("RoomIsMadeAfterDraining", stereo16,
+          {Interleaved(60000), Get(1920, kMore, 31), Interleaved(60000), EndAll(),
+           Get(1920, kMore, 31), Get(960, kEnd)},
+          {{{0, 120000}}, {{0, 120000}}}),
       // Channel 0 has 72 samples of room: channel 1 also takes only 72 of 100.
-      {"ShortenedPutAppliesToLaterChannels",
-       stereo16,
-       {Channel(0, kCapacity48k - 72), Interleaved(100), EndAll(), Get(1920, kMore, 51),
-        Get(1152, kEnd)},
-       {{{0, kCapacity48k}}, {{0, 72}, {kSilence, kCapacity48k - 72}}}},
+      Row("ShortenedPutAppliesToLaterChannels", stereo16,
+          {Channel(0, kCapacity48k - 72), Interleaved(100), EndAll(), Get(1920, kMore, 51),
+           Get(1152, kEnd)},
+          {{{0, kCapacity48k}}, {{0, 72}, {kSilence, kCapacity48k - 72}}}),
       // Channel 0 is full: the put stops there and channel 1 gets nothing.
-      {"FullChannelStopsThePut",
-       stereo16,
-       {Channel(0, kCapacity48k), Interleaved(100), Channel(1, 1920), Get(1920)},
-       {{{0, 1920}}, {{100, 1920}}}},
+      Row("FullChannelStopsThePut", stereo16,
+          {Channel(0, kCapacity48k), Interleaved(100), Channel(1, 1920), Get(1920)},
+          {{{0, 1920}}, {{100, 1920}}}),
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -354,25 +320,15 @@ TEST(PcmAudioEncoder, RefusedRequestsChangeNothing) {
     EXPECT_EQ(info.dataSize, 0u);
   }
   EXPECT_EQ(encoder.Init(nullptr, 0), ZEB_E_NULL_POINTER);
-}
 
-// Before Init and after Reset the encoder holds no channel and delivers nothing.
-TEST(PcmAudioEncoder, NoChannelsBeforeInitAndAfterReset) {
-  CPCMAudioEncoder encoder;
-  const Bytes pcm(400, 0x33);
-  const uint8_t* data = nullptr;
-  SPlugFrameInfo info{};
-  for (int pass = 0; pass < 2; ++pass) {
-    EXPECT_EQ(encoder.SetChunkSize(4000), ZEB_OK);
-    EXPECT_EQ(encoder.PutInterleaved(pcm.data(), 400, kMore), ZEB_OK);
-    EXPECT_EQ(encoder.PutInterleaved(nullptr, 0, kEnd), ZEB_OK);
-    EXPECT_EQ(encoder.GetChunk(&data, &info), ZEB_OK);
-    EXPECT_EQ(info.dataSize, 0u);
-    EXPECT_EQ(data, nullptr);
-    const SPlugAudioStreamInfo stereo = StreamInfo({2, 16});
-    ASSERT_EQ(encoder.Init(&stereo, 0), ZEB_OK);
-    ASSERT_EQ(encoder.Reset(), ZEB_OK);
-  }
+  // After Reset, as before Init, there is no channel: nothing is kept or delivered.
+  ASSERT_EQ(encoder.Init(&stereo, 0), ZEB_OK);
+  ASSERT_EQ(encoder.Reset(), ZEB_OK);
+  EXPECT_EQ(encoder.SetChunkSize(4000), ZEB_OK);
+  EXPECT_EQ(encoder.PutInterleaved(pcm.data(), 400, kEnd), ZEB_OK);
+  data = nullptr;
+  EXPECT_EQ(encoder.GetChunk(&data, &info), ZEB_OK);
+  EXPECT_EQ(data, nullptr);
 }
 
 }  // namespace
