@@ -4,8 +4,9 @@
 #include <span>
 #include <vector>
 
+#include "media/FourCC.h"
+#include "media/SampleDescriptionLayout.h"
 #include "platform/movie/ByteWriter.h"
-#include "platform/movie/FourCC.h"
 #include "platform/movie/SampleDescriptionOrder.h"
 #include "writer/DnxhdDescriptionAtoms.h"
 #include "writer/ImageExtensions.h"
@@ -13,14 +14,13 @@
 
 namespace {
 
+using zeb::media::FourCC;
 using zeb::movie::ByteWriter;
-using zeb::movie::FourCC;
 using zeb::movie::Handle;
 
 constexpr uint32_t kVendor = FourCC("TQDV");
 constexpr uint32_t kDnxhdVendor = 0x5451;        // "TQ" in the low half
 constexpr uint32_t kResolution72Dpi = 0x480000;  // 16.16
-constexpr size_t kNameBytes = 32;                // length byte and characters
 constexpr uint16_t kDepth = 24;
 constexpr uint16_t kNoColorTable = 0xFFFF;
 
@@ -50,7 +50,7 @@ void PutHeaderFields(ByteWriter& out, const HeaderValues& header) {
   const std::string_view name = header.row.name;
   out.PutU8(static_cast<uint8_t>(name.size()));
   out.PutBytes({reinterpret_cast<const uint8_t*>(name.data()), name.size()});
-  out.PutZeros(kNameBytes - 1 - name.size());
+  out.PutZeros(zeb::media::image::kNameSize - 1 - name.size());
   out.PutU16(kDepth);
   out.PutU16(kNoColorTable);
 }

@@ -2,11 +2,11 @@
 
 #include <array>
 
-#include "platform/movie/FourCC.h"
+#include "media/FourCC.h"
 
 namespace {
 
-using zeb::movie::FourCC;
+using zeb::media::FourCC;
 
 // Sub-types 0-7 are 1080i, 8-19 1080p, 20-32 720p, each family cycling
 // through its compression ids.

@@ -1,18 +1,18 @@
 #include "writer/ImageExtensions.h"
 
-#include <algorithm>
-#include <cstring>
 #include <optional>
-#include <span>
 
 #include "framework/proxy/include/ZEBProxyCodec.h"
+#include "media/FourCC.h"
+#include "media/SampleDescriptionLayout.h"
+#include "platform/movie/ByteReader.h"
 #include "platform/movie/ByteWriter.h"
-#include "platform/movie/FourCC.h"
+#include "platform/movie/SpanWriter.h"
 
 namespace {
 
+using zeb::media::FourCC;
 using zeb::movie::ByteWriter;
-using zeb::movie::FourCC;
 
 struct FieldLayout {
   uint8_t count;
@@ -160,18 +160,18 @@ std::vector<uint8_t> BuildImageExtensions(const VideoDescriptionRequest& request
 
 uint32_t AppendImageExtensions(zeb::movie::Handle description,
                                const VideoDescriptionRequest& request) {
+  if (description == nullptr) return 0;
+  const size_t handleSize = zeb::movie::GetHandleSize(description);
   uint32_t length = 0;
-  if (description == nullptr || zeb::movie::GetHandleSize(description) < sizeof length) return 0;
-  std::memcpy(&length, *description, sizeof length);
-  if (length > zeb::movie::GetHandleSize(description)) return 0;
+  const zeb::movie::ByteReader reader({*description, handleSize});
+  if (!reader.ReadNativeAt(zeb::media::kDescriptionSizeAt, length).IsOk() || length > handleSize)
+    return 0;
   const std::vector<uint8_t> atoms = BuildImageExtensions(request);
   const size_t grown = size_t{length} + atoms.size();
-  if (zeb::movie::GetHandleSize(description) < grown &&
-      !zeb::movie::SetHandleSize(description, grown).IsOk())
-    return 0;
-  const std::span<uint8_t> bytes(*description, grown);
-  std::copy(atoms.begin(), atoms.end(), bytes.subspan(length).begin());
-  const auto newLength = static_cast<uint32_t>(grown);
-  std::memcpy(bytes.data(), &newLength, sizeof newLength);
-  return static_cast<uint32_t>(atoms.size());
+  if (handleSize < grown && !zeb::movie::SetHandleSize(description, grown).IsOk()) return 0;
+  zeb::movie::SpanWriter writer({*description, grown});
+  const bool written = writer.Seek(length).IsOk() && writer.PutBytes(atoms).IsOk() &&
+                       writer.Seek(zeb::media::kDescriptionSizeAt).IsOk() &&
+                       writer.PutNative(static_cast<uint32_t>(grown)).IsOk();
+  return written ? static_cast<uint32_t>(atoms.size()) : 0;
 }

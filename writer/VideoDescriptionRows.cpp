@@ -4,11 +4,12 @@
 #include <array>
 #include <iterator>
 
-#include "platform/movie/FourCC.h"
+#include "media/FourCC.h"
+#include "media/SampleDescriptionLayout.h"
 
 namespace {
 
-using zeb::movie::FourCC;
+using zeb::media::FourCC;
 using enum DescriptionExtensions;
 
 struct NamedRow {
@@ -19,7 +20,7 @@ struct NamedRow {
 // Handles of 174 bytes hold the 86-byte header and every image extension
 // (10 + 16 + 40 + 18 + 4); DNxHD's hold its three atoms (24 + 24 + 120 + 4).
 constexpr size_t kWithExtensions = 174;
-constexpr size_t kHeaderOnly = 86;
+constexpr size_t kHeaderOnly = zeb::media::image::kHeaderSize;
 constexpr size_t kWithDnxhdAtoms = 258;
 
 constexpr VideoDescriptionRow Dv(std::string_view name, int32_t width = 0, int32_t height = 0) {
@@ -67,8 +68,9 @@ constexpr std::array kRows = {
 };
 
 // A name and its length byte fill at most the header's 32 name bytes.
-static_assert(std::all_of(kRows.begin(), kRows.end(),
-                          [](const NamedRow& row) { return row.row.name.size() <= 31; }));
+static_assert(std::all_of(kRows.begin(), kRows.end(), [](const NamedRow& row) {
+  return row.row.name.size() < zeb::media::image::kNameSize;
+}));
 
 }  // namespace
 

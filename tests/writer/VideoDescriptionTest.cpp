@@ -142,10 +142,7 @@ TEST(VideoDescription, EveryCodecRow) {
     const OwnedHandle handle = Build(c.request);
     ASSERT_NE(handle, nullptr);
     EXPECT_EQ(zeb::movie::GetHandleSize(handle.get()), c.handleSize);
-    uint32_t nativeLength = 0;
-    std::memcpy(&nativeLength, *handle, sizeof nativeLength);
-    EXPECT_EQ(nativeLength, c.length);
-    const Bytes d = FileOrder(handle.get());
+    const Bytes d = FileOrder(handle.get());  // as long as the native first word says
     ASSERT_EQ(d.size(), c.length);
     EXPECT_EQ(BeAt(d, 4, 4), c.request.videoFourcc);
     ExpectFixedHeaderFields(d, c.request.videoFourcc == FourCC("AVdn") ? 0x5451 : FourCC("TQDV"));

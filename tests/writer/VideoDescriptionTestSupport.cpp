@@ -1,7 +1,6 @@
 #include "tests/writer/VideoDescriptionTestSupport.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "platform/movie/ByteReader.h"
 #include "platform/movie/FourCC.h"
@@ -34,9 +33,8 @@ VideoDescriptionRequest Request(const char* fourcc, int32_t width, int32_t heigh
 
 Bytes FileOrder(zeb::movie::Handle description) {
   const size_t handleSize = zeb::movie::GetHandleSize(description);
-  if (handleSize < 4) return {};
   uint32_t length = 0;
-  std::memcpy(&length, *description, sizeof length);
+  if (!zeb::movie::ByteReader({*description, handleSize}).ReadNativeAt(0, length).IsOk()) return {};
   Bytes bytes(*description, *description + std::min<size_t>(length, handleSize));
   zeb::movie::SampleDescriptionToFileOrder(FourCC("vide"), bytes);
   return bytes;
