@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <regex>
 #include <set>
 #include <string>
 #include <vector>
@@ -17,24 +16,47 @@ namespace fs = std::filesystem;
 
 const fs::path kRoot = ZEB_SOURCE_DIR;
 
+// The names between backticks in `text`, in order.
+std::vector<std::string> BacktickedNames(const std::string& text) {
+  std::vector<std::string> names;
+  for (size_t open = text.find('`'); open != std::string::npos;) {
+    const size_t close = text.find('`', open + 1);
+    if (close == std::string::npos) break;
+    names.push_back(text.substr(open + 1, close - open - 1));
+    open = text.find('`', close + 1);
+  }
+  return names;
+}
+
 // Rows "| `folder` | `a`, `b` |" of the section that holds the allowed edges.
+// Parsed by hand: <regex> trips GCC 12's uninitialised-use warning under the sanitizers.
 std::map<std::string, std::set<std::string>> AllowedEdges() {
   std::ifstream doc(kRoot / "docs/architecture.md");
-  const std::regex row(R"(^\| `([a-z]+)` \|(.*)\|\s*$)");
-  const std::regex name("`([a-z]+)`");
   std::map<std::string, std::set<std::string>> edges;
   bool inSection = false;
   for (std::string line; std::getline(doc, line);) {
     if (line.starts_with("## ")) inSection = line == "## Include edges";
-    std::smatch match;
-    if (!inSection || !std::regex_match(line, match, row)) continue;
-    std::set<std::string>& allowed = edges[match[1]];
-    const std::string targets = match[2];
-    for (std::sregex_iterator it(targets.begin(), targets.end(), name), end; it != end; ++it) {
-      allowed.insert((*it)[1]);
-    }
+    if (!inSection || !line.starts_with("| `")) continue;
+    const size_t cellEnd = line.find('|', 1);
+    if (cellEnd == std::string::npos) continue;
+    const auto folder = BacktickedNames(line.substr(0, cellEnd));
+    if (folder.size() != 1) continue;
+    std::set<std::string>& allowed = edges[folder.front()];
+    for (const std::string& target : BacktickedNames(line.substr(cellEnd))) allowed.insert(target);
   }
   return edges;
+}
+
+// The quoted name of a `#include "..."` line, or "" for any other line.
+std::string QuotedInclude(const std::string& line) {
+  size_t at = line.find_first_not_of(" \t");
+  if (at == std::string::npos || line[at] != '#') return "";
+  at = line.find_first_not_of(" \t", at + 1);
+  if (at == std::string::npos || line.compare(at, 7, "include") != 0) return "";
+  at = line.find_first_not_of(" \t", at + 7);
+  if (at == std::string::npos || line[at] != '"') return "";
+  const size_t close = line.find('"', at + 1);
+  return close == std::string::npos ? "" : line.substr(at + 1, close - at - 1);
 }
 
 std::string TopFolder(const fs::path& path) {
@@ -68,18 +90,17 @@ TEST(IncludeEdges, EveryIncludeOfTheProjectsFoldersIsAnAllowedEdge) {
       if (ext == ".h" || ext == ".cpp" || ext == ".c") sources.push_back(entry.path());
     }
   }
-  const std::regex includeLine(R"re(^\s*#\s*include\s*"([^"]+)")re");
   size_t checked = 0;
   for (const fs::path& source : sources) {
     const std::string from = TopFolder(source);
     std::ifstream file(source);
     for (std::string line; std::getline(file, line);) {
-      std::smatch match;
-      if (!std::regex_search(line, match, includeLine)) continue;
-      const std::string to = Resolve(match[1], source, sources);
+      const std::string include = QuotedInclude(line);
+      if (include.empty()) continue;
+      const std::string to = Resolve(include, source, sources);
       ++checked;
       EXPECT_TRUE(to == from || edges.at(from).contains(to))
-          << fs::relative(source, kRoot).string() << " includes \"" << match[1] << "\" (" << from
+          << fs::relative(source, kRoot).string() << " includes \"" << include << "\" (" << from
           << " -> " << to << ")";
     }
   }
