@@ -17,3 +17,7 @@ inline void QtLogError(const wchar_t* text) {
 inline void QtLogTrace(const wchar_t* text) {
   ZEB_OutputW(kQtLogSource, ZEB_INFO_TRACE, L"%s", text);
 }
+
+// A trace formatted here first (the platform's wide-format meaning: %ls for
+// a wide string) and sent as one ZEBMSGW message.
+void QtLogMessage(const wchar_t* format, ...);

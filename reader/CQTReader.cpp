@@ -1,11 +1,11 @@
 #include "reader/CQTReader.h"
 
 #include "core/LoadQuickTime.h"
+#include "core/QtLog.h"
 #include "platform/movie/FourCC.h"
 #include "platform/sys/Utf.h"
 #include "reader/CQTFileReader.h"
 #include "reader/FrameReaderRing.h"
-#include "reader/ReaderLog.h"
 #include "zebplug/ZEBPlugResults.h"
 
 namespace {

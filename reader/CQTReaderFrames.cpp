@@ -1,6 +1,7 @@
 // The three roads of a video frame and the fix-ups of the delivered bytes.
 #include <algorithm>
 
+#include "core/QtLog.h"
 #include "media/AnnexB.h"
 #include "media/CodecTraits.h"
 #include "media/FourCC.h"
@@ -9,7 +10,6 @@
 #include "reader/CQTReader.h"
 #include "reader/FrameReaderRing.h"
 #include "reader/ImxUnwrap.h"
-#include "reader/ReaderLog.h"
 #include "zebplug/ZEBPlugResults.h"
 
 namespace {

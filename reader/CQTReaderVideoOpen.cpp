@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <limits>
 
+#include "core/QtLog.h"
 #include "reader/CQTFileReader.h"
 #include "reader/CQTReader.h"
 #include "reader/ImageDescriptionAnalysis.h"
 #include "reader/MediaMeasures.h"
-#include "reader/ReaderLog.h"
 
 namespace {
 

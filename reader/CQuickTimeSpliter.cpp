@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "core/QtLog.h"
 #include "framework/proxy/include/ZEBProxyCodec.h"
 #include "media/FourCC.h"
 #include "media/SampleDescriptionLayout.h"
@@ -14,7 +15,6 @@
 #include "platform/sys/Utf.h"
 #include "reader/CQTReader.h"
 #include "reader/H264AnalyzerModule.h"
-#include "reader/ReaderLog.h"
 #include "zebplug/ZEBPlugEnums.h"
 #include "zebplug/ZEBPlugResults.h"
 

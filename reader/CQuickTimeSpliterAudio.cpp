@@ -1,10 +1,10 @@
 // The audio ordinals: the audio stream record and blocks of samples.
+#include "core/QtLog.h"
 #include "media/FourCC.h"
 #include "media/SampleDescriptionLayout.h"
 #include "platform/movie/ByteReader.h"
 #include "reader/CQTReader.h"
 #include "reader/CQuickTimeSpliter.h"
-#include "reader/ReaderLog.h"
 #include "zebplug/ZEBPlugEnums.h"
 #include "zebplug/ZEBPlugResults.h"
 

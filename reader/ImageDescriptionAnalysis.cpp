@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
+#include "core/QtLog.h"
 #include "framework/proxy/include/ZEBProxyCodec.h"
 #include "media/CodecTraits.h"
 #include "media/FourCC.h"
 #include "media/SampleDescriptionLayout.h"
-#include "reader/ReaderLog.h"
 
 using zeb::media::AvcConfigParse;
 using zeb::media::AvcConfigRecord;

@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 
 #include "platform/movie/Status.h"
 
@@ -27,5 +28,11 @@ size_t GetHandleSize(Handle handle);
 Status SetHandleSize(Handle handle, size_t size);
 void HLock(Handle handle);
 void HUnlock(Handle handle);
+
+struct HandleDisposer {
+  void operator()(uint8_t** handle) const { DisposeHandle(handle); }
+};
+// A handle that disposes of itself.
+using OwnedHandle = std::unique_ptr<uint8_t*, HandleDisposer>;
 
 }  // namespace zeb::movie

@@ -14,10 +14,7 @@ namespace zeb::writer::test {
 
 using Bytes = std::vector<uint8_t>;
 
-struct HandleDeleter {
-  void operator()(uint8_t** handle) const { zeb::movie::DisposeHandle(handle); }
-};
-using OwnedHandle = std::unique_ptr<uint8_t*, HandleDeleter>;
+using zeb::movie::OwnedHandle;
 
 // A request as the writer's set-up carries it; colours BT.601 625-line.
 VideoDescriptionRequest Request(const char* fourcc, int32_t width, int32_t height,

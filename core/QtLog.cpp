@@ -1,4 +1,4 @@
-#include "reader/ReaderLog.h"
+#include "core/QtLog.h"
 
 #include <cstdarg>
 #include <cwchar>
