@@ -7,6 +7,7 @@
 
 #include "core/LibInfo.h"
 #include "plugin/ReaderEntryPoints.h"
+#include "plugin/WriterEntryPoints.h"
 #include "zebplug/ZEBPlugApi.h"
 #include "zebplug/ZEBPlugOrdinals.h"
 
@@ -116,18 +117,18 @@ constexpr ExportSlot kExportTable[] = {
     Slot<PFN_ReaderStub, ReaderNotSupported>(ZEB_ORD_Reserved430),
     Slot<PFN_ReaderStub, ReaderNotSupported>(ZEB_ORD_Reserved431),
     // Muxer family.
-    Empty(500),  // MuxerCreate
-    Empty(501),  // MuxerDestroy
-    Empty(502),  // MuxerEntry502
-    Empty(503),  // MuxerEntry503
-    Empty(504),  // MuxerCheckStreams
-    Empty(505),  // MuxerOpen
-    Empty(506),  // MuxerEntry506
-    Empty(507),  // MuxerEntry507
-    Empty(508),  // MuxerEntry508
-    Empty(509),  // MuxerWrite
-    Empty(510),  // MuxerEntry510
-    Empty(511),  // MuxerEntry511
+    Slot<PFN_MuxerCreate, MuxerCreate>(ZEB_ORD_MuxerCreate),
+    Slot<PFN_MuxerDestroy, MuxerDestroy>(ZEB_ORD_MuxerDestroy),
+    Slot<PFN_MuxerStub, MuxerReturnZero>(ZEB_ORD_MuxerEntry502),
+    Slot<PFN_MuxerStub, MuxerReturnZero>(ZEB_ORD_MuxerEntry503),
+    Slot<PFN_MuxerCheckStreams, MuxerCheckStreams>(ZEB_ORD_MuxerCheckStreams),
+    Slot<PFN_MuxerOpen, MuxerOpen>(ZEB_ORD_MuxerOpen),
+    Slot<PFN_MuxerStub, MuxerReturnZero>(ZEB_ORD_MuxerEntry506),
+    Slot<PFN_MuxerStub, MuxerReturnOne>(ZEB_ORD_MuxerEntry507),
+    Slot<PFN_MuxerEntry508, MuxerEntry508>(ZEB_ORD_MuxerEntry508),
+    Slot<PFN_MuxerWrite, MuxerWrite>(ZEB_ORD_MuxerWrite),
+    Slot<PFN_MuxerStub, MuxerNotSupported>(ZEB_ORD_MuxerEntry510),
+    Slot<PFN_MuxerStub, MuxerNotSupported>(ZEB_ORD_MuxerEntry511),
     // Library information.
     Slot<PFN_QueryLibInfo, QueryLibInfo>(ZEB_ORD_QueryLibInfo),
     Slot<PFN_GetLibState, GetLibState>(ZEB_ORD_GetLibState),

@@ -103,6 +103,17 @@ typedef uint32_t (*PFN_ReadAudioSamples)(ZEBHandle reader, uint32_t start, uint3
 typedef uint32_t (*PFN_ReadAudioSamplesAlt)(ZEBHandle reader, uint32_t start, uint32_t count,
                                             uint8_t** buffer, SPlugFrameInfo* info);
 
+/* muxer family (500..511) */
+typedef ZEBHandle (*PFN_MuxerCreate)(void);
+typedef uint32_t (*PFN_MuxerDestroy)(ZEBHandle muxer);
+typedef uint32_t (*PFN_MuxerStub)(void);
+typedef uint32_t (*PFN_MuxerCheckStreams)(ZEBHandle muxer, SPlugMuxStreamCheck* streams);
+typedef uint32_t (*PFN_MuxerOpen)(ZEBHandle muxer, const SPlugOpenParam* open,
+                                  const SPlugMuxParam* param);
+typedef uint32_t (*PFN_MuxerEntry508)(ZEBHandle muxer);
+typedef uint32_t (*PFN_MuxerWrite)(ZEBHandle muxer, uint32_t stream, const uint8_t* data,
+                                   const SPlugFrameInfo* info);
+
 #ifdef __cplusplus
 }
 #endif

@@ -53,6 +53,18 @@ enum {
 
   /* muxer family 500..511 */
   ZEB_ORD_MUXER_FIRST = 500,
+  ZEB_ORD_MuxerCreate = 500,
+  ZEB_ORD_MuxerDestroy = 501,
+  ZEB_ORD_MuxerEntry502 = 502,
+  ZEB_ORD_MuxerEntry503 = 503,
+  ZEB_ORD_MuxerCheckStreams = 504,
+  ZEB_ORD_MuxerOpen = 505,
+  ZEB_ORD_MuxerEntry506 = 506,
+  ZEB_ORD_MuxerEntry507 = 507,
+  ZEB_ORD_MuxerEntry508 = 508,
+  ZEB_ORD_MuxerWrite = 509,
+  ZEB_ORD_MuxerEntry510 = 510,
+  ZEB_ORD_MuxerEntry511 = 511,
   ZEB_ORD_MUXER_LAST = 511,
 
   /* library information */

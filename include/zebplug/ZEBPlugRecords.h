@@ -176,6 +176,27 @@ typedef struct SPlugVideoFrame {
   uint32_t planeExtra[2][PLUG_PLANE_COUNT]; /* cleared with the plane sizes */
 } SPlugVideoFrame;
 
+/* The muxer's parameter block of ordinal 505; the muxer reads four of its words. */
+typedef struct SPlugMuxParam {
+  uint32_t reserved0[3];
+  uint32_t streamCount;
+  SPlugStreamInfo* streams; /* streamCount records */
+  uint32_t openMode;        /* PLUG_MUX_OPEN_ */
+  uint32_t reserved[2];
+  uint32_t writerThreads; /* above 0: samples are added on a writer thread */
+} SPlugMuxParam;
+
+enum { PLUG_MUX_OPEN_APPEND = 1, PLUG_MUX_OPEN_READ_WHILE_WRITING = 2 };
+
+/* The stream pair that ordinal 504 checks (and may rewrite); 184 bytes on every target. */
+typedef struct SPlugMuxStreamCheck {
+  uint32_t reserved[2];
+  uint32_t videoPresent; /* nonzero: `video` is looked at */
+  SPlugVideoStreamInfo video;
+  uint32_t audioCount; /* above 0: `audio` is looked at */
+  SPlugAudioStreamInfo audio;
+} SPlugMuxStreamCheck;
+
 /* The reader's ReadOptions block of ordinals 417/418, ten words. */
 #define PLUG_READ_OPTIONS_WORDS 10
 enum {

@@ -9,6 +9,12 @@ ABI_ASSERT(sizeof(void*) == 4, "compile with -m32");
 ABI_AT(SPlugOpenParam, source, 4);
 ABI_SIZE(SPlugOpenParam, 8);
 
+ABI_AT(SPlugMuxParam, streamCount, 12);
+ABI_AT(SPlugMuxParam, streams, 16);
+ABI_AT(SPlugMuxParam, openMode, 20);
+ABI_AT(SPlugMuxParam, writerThreads, 32);
+ABI_SIZE(SPlugMuxParam, 36);
+
 ABI_AT(SPlugStreamInfo, privateAddress, 1056);
 ABI_AT(SPlugStreamInfo, privateSize, 1060);
 ABI_AT(SPlugStreamInfo, reserved1064, 1064);

@@ -8,6 +8,12 @@ static_assert(sizeof(void*) == 8 && alignof(void*) == 8, "x86-64 layout");
 ABI_AT(SPlugOpenParam, source, 8);
 ABI_SIZE(SPlugOpenParam, 16);
 
+ABI_AT(SPlugMuxParam, streamCount, 12);
+ABI_AT(SPlugMuxParam, streams, 16);
+ABI_AT(SPlugMuxParam, openMode, 24);
+ABI_AT(SPlugMuxParam, writerThreads, 36);
+ABI_SIZE(SPlugMuxParam, 40);
+
 ABI_AT(SPlugStreamInfo, privateAddress, 1056);
 ABI_AT(SPlugStreamInfo, privateSize, 1064);
 ABI_AT(SPlugStreamInfo, reserved1064, 1068);

@@ -46,6 +46,12 @@ ABI_WORD(SPlugVideoStreamInfo, bitRate, 19);
 ABI_WORD(SPlugVideoStreamInfo, reserved, 20);
 ABI_SIZE(SPlugVideoStreamInfo, 108);
 
+ABI_AT(SPlugMuxStreamCheck, videoPresent, 8);
+ABI_AT(SPlugMuxStreamCheck, video, 12);
+ABI_AT(SPlugMuxStreamCheck, audioCount, 120);
+ABI_AT(SPlugMuxStreamCheck, audio, 124);
+ABI_SIZE(SPlugMuxStreamCheck, 184);
+
 ABI_WORD(SPlugAudioStreamInfo, size, 0);
 ABI_WORD(SPlugAudioStreamInfo, audioType, 1);
 ABI_WORD(SPlugAudioStreamInfo, audioSubType, 2);
