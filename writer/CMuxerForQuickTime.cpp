@@ -23,9 +23,9 @@ constexpr uint32_t kPrivateImageDescription = CMuxerForQuickTime::kPrivateImageD
 constexpr uint32_t kPrivateAudioDescription = CMuxerForQuickTime::kPrivateAudioDescription;
 
 const SPlugStreamInfo* FirstStream(std::span<const SPlugStreamInfo> streams, uint32_t type) {
-  const auto found =
-      std::find_if(streams.begin(), streams.end(),
-                   [type](const SPlugStreamInfo& s) { return s.streamType == type; });
+  const auto found = std::find_if(streams.begin(), streams.end(), [type](const SPlugStreamInfo& s) {
+    return s.streamType == type;
+  });
   return found == streams.end() ? nullptr : &*found;
 }
 

@@ -10,6 +10,7 @@
 #include "platform/movie/FileSpec.h"
 #include "platform/sys/Utf.h"
 #include "writer/BuildVideoSampleDescription.h"
+#include "writer/DefaultSoundDescription.h"
 #include "zebplug/ZEBPlugResults.h"
 
 using zeb::movie::Status;
@@ -17,7 +18,6 @@ using zeb::movie::Status;
 namespace {
 
 constexpr size_t kMaxPathUnits = 255;
-constexpr size_t kSoundDescriptionSize = 52;
 constexpr int16_t kVideoVolume = 0;
 constexpr int16_t kFullVolume = 0x100;  // 8.8 fixed point
 
@@ -121,6 +121,10 @@ Status CQTWriter::OpenAudio(const AudioSetup& audio) {
   if (!soundDescription_) {
     return Status::Error(zeb::movie::StatusCode::kNoMemory, "no memory for the sound description");
   }
+  const int32_t channelsPerTrack = std::max(audio.channels, 1) / static_cast<int32_t>(tracks);
+  FillDefaultSoundDescription(
+      audio, channelsPerTrack,
+      std::span<uint8_t, kSoundDescriptionSize>(*soundDescription_, kSoundDescriptionSize));
   return Status::Ok();
 }
 

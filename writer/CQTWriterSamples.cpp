@@ -133,13 +133,11 @@ uint32_t CQTWriter::WriteVideoSample(std::span<const uint8_t> bytes, uint32_t ke
 uint32_t CQTWriter::WriteAudioSamples(int32_t count, std::span<const uint8_t> bytes,
                                       std::span<const uint8_t> block) {
   if (!movie_ || audioTrackCount_ == 0) return ZEB_E_ADD_SAMPLE;
-  zeb::movie::Handle description = nullptr;
   int64_t samples = count;
   int64_t duration = 1;
   if (!block.empty()) {
     std::memcpy(*soundDescription_, block.data() + kSoundDescriptionAt,
                 kAudioDescriptionBlockSize - kSoundDescriptionAt);
-    description = soundDescription_.get();
     const auto mode = static_cast<int32_t>(NativeWord(block, 0));
     const auto value = static_cast<int32_t>(NativeWord(block, 4));
     if (mode == kModeSampleDuration) {
@@ -157,7 +155,7 @@ uint32_t CQTWriter::WriteAudioSamples(int32_t count, std::span<const uint8_t> by
   for (size_t i = 0; i < audioTrackCount_; ++i) {
     const Status added = movie_->AddMediaSample2(
         audioMedias_[i], bytes.subspan(i * part, part).data(), static_cast<uint32_t>(part),
-        duration, 0, description, static_cast<uint32_t>(samples), 0, nullptr);
+        duration, 0, soundDescription_.get(), static_cast<uint32_t>(samples), 0, nullptr);
     if (!added.IsOk()) failed = added;
   }
   if (failed.IsOk()) return ZEB_OK;
