@@ -1,0 +1,390 @@
+// The muxer family through the plug-in's ordinal table: the stream check,
+// open refusals, direct and aligned mode as the written movie shows them
+// (sync flags, the audio cadence, what comes first, nothing lost at close).
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <numeric>
+
+#include "core/PlugRecords.h"
+#include "platform/movie/FourCC.h"
+#include "tests/host/LogCapture.h"
+#include "tests/writer/WriterTestSupport.h"
+#include "zebplug/ZEBPlugOrdinals.h"
+
+namespace zeb::writer::test {
+namespace {
+
+using zeb::movie::FourCC;
+
+SPlugMuxStreamCheck VideoCheck(uint32_t type, uint32_t subType, uint32_t colorFormat = 0) {
+  SPlugMuxStreamCheck streams{};
+  streams.videoPresent = 1;
+  PlugRecords::Init(streams.video);
+  streams.video.videoType = type;
+  streams.video.videoSubType = subType;
+  streams.video.width = 100;
+  streams.video.height = 100;
+  streams.video.frameRateNum = 50;
+  streams.video.frameRateDen = 1;
+  streams.video.aspectX = 4;
+  streams.video.aspectY = 3;
+  streams.video.fieldOrder = PLUG_FIELD_ORDER_TOP_FIRST_;
+  streams.video.colorFormat = colorFormat;
+  return streams;
+}
+
+SPlugMuxStreamCheck AudioCheck(uint32_t type, uint32_t subType, uint32_t channels, uint32_t bits) {
+  SPlugMuxStreamCheck streams{};
+  streams.audioCount = 1;
+  PlugRecords::Init(streams.audio);
+  streams.audio.audioType = type;
+  streams.audio.audioSubType = subType;
+  streams.audio.channels = channels;
+  streams.audio.bitsPerSample = bits;
+  streams.audio.sampleRate = 48000;
+  return streams;
+}
+
+TEST(MuxerCheckStreams, RecordsAreRewrittenToWhatTheWriterCarries) {
+  struct Row {
+    const char* what;
+    SPlugMuxStreamCheck in;
+    uint32_t result;
+    std::vector<uint32_t>
+        video;  // type, sub-type, num, den, width, height, aspect x, y, field order, colour
+    std::vector<uint32_t> audio;  // type, sub-type
+    const char* log;
+  };
+  constexpr uint32_t kQt = PLUG_VIDEO_TYPE_QUICKTIME_;
+  const Row rows[] = {
+      {"DV 525",
+       VideoCheck(kQt, FourCC("dvc ")),
+       0,
+       {kQt, FourCC("dvc "), 30000, 1001, 720, 480, 4, 3, 0, 14},
+       {},
+       ""},
+      {"DV 625",
+       VideoCheck(kQt, FourCC("dv5p")),
+       0,
+       {kQt, FourCC("dv5p"), 25, 1, 720, 576, 4, 3, 0, 14},
+       {},
+       ""},
+      {"DVCPRO HD 1080i50",
+       VideoCheck(kQt, FourCC("dvh5")),
+       0,
+       {kQt, FourCC("dvh5"), 25, 1, 1440, 1080, 16, 9, 0, 14},
+       {},
+       ""},
+      {"DVCPRO HD 1080i60",
+       VideoCheck(kQt, FourCC("dv1n")),
+       0,
+       {kQt, FourCC("dv1n"), 30000, 1001, 1280, 1080, 16, 9, 0, 14},
+       {},
+       ""},
+      {"DVCPRO HD 720p",
+       VideoCheck(kQt, FourCC("dvhp")),
+       0,
+       {kQt, FourCC("dvhp"), 50, 1, 960, 720, 16, 9, 2, 14},
+       {},
+       ""},
+      {"MPEG-2 keeps 4:2:2",
+       VideoCheck(PLUG_VIDEO_TYPE_MPEG2_, 0, PLUG_COLOR_FORMAT_YUV422P_),
+       0,
+       {kQt, FourCC("mpeg"), 50, 1, 100, 100, 4, 3, 0, PLUG_COLOR_FORMAT_YUV422P_},
+       {},
+       ""},
+      {"MPEG-1 becomes 4:2:0",
+       VideoCheck(PLUG_VIDEO_TYPE_MPEG1_, 0, PLUG_COLOR_FORMAT_UYVY_),
+       0,
+       {kQt, FourCC("mpeg"), 50, 1, 100, 100, 4, 3, 0, PLUG_COLOR_FORMAT_YUV420P_},
+       {},
+       ""},
+      {"uncompressed keeps its pixels",
+       VideoCheck(kQt, FourCC("2vuy"), 99),
+       0,
+       {kQt, FourCC("2vuy"), 50, 1, 100, 100, 4, 3, 0, PLUG_COLOR_FORMAT_UYVY_},
+       {},
+       ""},
+      {"unknown video", VideoCheck(kQt, FourCC("zzzz")), 0x80000207, {}, {}, ""},
+      {"PCM 16",
+       AudioCheck(PLUG_AUDIO_TYPE_PCM_, 0, 2, 16),
+       0,
+       {},
+       {PLUG_AUDIO_TYPE_QUICKTIME_, FourCC("sowt")},
+       ""},
+      {"PCM 24",
+       AudioCheck(PLUG_AUDIO_TYPE_PCM_, 0, 2, 24),
+       0,
+       {},
+       {PLUG_AUDIO_TYPE_QUICKTIME_, FourCC("in24")},
+       ""},
+      {"little-endian PCM 16",
+       AudioCheck(PLUG_AUDIO_TYPE_PCM_LE_, 0, 2, 16),
+       0,
+       {},
+       {PLUG_AUDIO_TYPE_QUICKTIME_, FourCC("twos")},
+       ""},
+      {"six channels",
+       AudioCheck(PLUG_AUDIO_TYPE_PCM_, 0, 6, 16),
+       0,
+       {},
+       {PLUG_AUDIO_TYPE_QUICKTIME_, FourCC("sowt")},
+       ""},
+      {"three channels",
+       AudioCheck(PLUG_AUDIO_TYPE_PCM_, 0, 3, 16),
+       0x80000208,
+       {},
+       {},
+       "CMuxerForQuickTime--Audio Channel count must 1,2,4,8"},
+      {"unknown audio",
+       AudioCheck(PLUG_AUDIO_TYPE_QUICKTIME_, FourCC("zzzz"), 2, 16),
+       0x80000208,
+       {},
+       {},
+       "CMuxerForQuickTime--Not Support Audio Foramt"},
+  };
+  TestPlugin plugin;
+  const auto check = plugin.Get<PFN_MuxerCheckStreams>(ZEB_ORD_MuxerCheckStreams);
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    SPlugMuxStreamCheck streams = row.in;
+    LogCapture log;
+    EXPECT_EQ(check(nullptr, &streams), row.result);
+    const SPlugVideoStreamInfo& v = streams.video;
+    if (!row.video.empty()) {
+      EXPECT_EQ((std::vector<uint32_t>{v.videoType, v.videoSubType, v.frameRateNum, v.frameRateDen,
+                                       v.width, v.height, v.aspectX, v.aspectY, v.fieldOrder,
+                                       v.colorFormat}),
+                row.video);
+    }
+    if (!row.audio.empty()) {
+      EXPECT_EQ((std::vector<uint32_t>{streams.audio.audioType, streams.audio.audioSubType}),
+                row.audio);
+    }
+    if (*row.log != '\0') {
+      EXPECT_EQ(log.Texts(), std::vector<std::string>{row.log});
+    }
+  }
+  EXPECT_EQ(check(nullptr, nullptr), 0x80000004u);
+}
+
+TEST(MuxerOpen, RefusalsCreateNoMovie) {
+  struct Row {
+    const char* what;
+    std::vector<SPlugStreamInfo> streams;
+    uint32_t mode;
+    uint32_t result;
+    const char* log;
+  };
+  const SPlugStreamInfo video = VideoStream(FourCC("mp4v"), 320, 240, 25, 1);
+  SPlugStreamInfo unknownVideo = video;
+  unknownVideo.video.videoSubType = FourCC("zzzz");
+  SPlugStreamInfo unknownAudio = PcmStream(2, 16, 48000);
+  unknownAudio.audio.bitsPerSample = 12;
+  const Row rows[] = {
+      {"read while writing",
+       {video},
+       2,
+       0x80000002,
+       "CMuxerForQuickTime--Not support READ_WHILE_MODE"},
+      {"append", {video}, 1, 0x80000002, "CMuxerForQuickTime--Not support APPEND MODE"},
+      {"unknown video", {unknownVideo}, 0, 0x80000207, ""},
+      {"unknown audio", {video, unknownAudio}, 0, 0x80000208, ""},
+  };
+  TestPlugin plugin;
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    const std::string path = ScratchPath("refused.mov");
+    std::filesystem::remove(path);
+    LogCapture log;
+    {
+      HostMuxer muxer(plugin);
+      EXPECT_EQ(muxer.Open(path, row.streams, 0, row.mode), row.result);
+      if (*row.log != '\0') {
+      EXPECT_EQ(log.Texts(), std::vector<std::string>{row.log});
+    }
+      EXPECT_EQ(muxer.WriteVideo(Pattern(10), PLUG_FRAME_COMPRESS_TYPE_I_), 0x80000108u);
+    }
+    EXPECT_FALSE(std::filesystem::exists(path));
+  }
+  // Only one file target is taken.
+  HostMuxer muxer(plugin);
+  SPlugSourceDesc source{};
+  source.kind = 1;
+  SPlugMuxParam param{};
+  for (const SPlugOpenParam& open : {SPlugOpenParam{2, &source}, SPlugOpenParam{1, &source}}) {
+    EXPECT_EQ(muxer.OpenParam(&open, &param), 0x80000002u);
+  }
+  EXPECT_EQ(muxer.OpenParam(nullptr, &param), 0x80000004u);
+}
+
+// Video frames of `frames` × PCM at `rate`, written unit by unit in time
+// order as a capture host delivers them.
+struct AlignedRun {
+  uint32_t rateNum, rateDen, sampleRate, frames;
+  double audioShare = 1.0;  // how much of the video's time the audio covers
+  uint32_t writerThreads = 0;
+};
+
+struct AlignedResult {
+  std::vector<WrittenTrack> tracks;
+  Bytes pcm;  // every byte given
+};
+
+AlignedResult WriteAligned(const AlignedRun& run, const std::string& name) {
+  TestPlugin plugin;
+  const std::string path = ScratchPath(name);
+  AlignedResult result;
+  {
+    HostMuxer muxer(plugin);
+    EXPECT_EQ(muxer.Open(path,
+                         {VideoStream(FourCC("mp4v"), 64, 64, run.rateNum, run.rateDen),
+                          PcmStream(2, 16, run.sampleRate)},
+                         run.writerThreads),
+              0u);
+    const uint64_t totalSamples = static_cast<uint64_t>(
+        double(run.frames) * run.rateDen * run.sampleRate / run.rateNum * run.audioShare);
+    uint64_t samplesGiven = 0;
+    for (uint32_t i = 0; i < run.frames; ++i) {
+      EXPECT_EQ(
+          muxer.WriteVideo(Pattern(40, static_cast<uint8_t>(i)),
+                           i % 12 == 0 ? PLUG_FRAME_COMPRESS_TYPE_I_ : PLUG_FRAME_COMPRESS_TYPE_P_),
+          0u);
+      // The audio up to the end of this frame, in blocks of any size.
+      const uint64_t due = std::min<uint64_t>(
+          totalSamples, uint64_t{i + 1} * run.rateDen * run.sampleRate / run.rateNum);
+      if (due <= samplesGiven) continue;
+      const Bytes block = Pattern((due - samplesGiven) * 4, static_cast<uint8_t>(samplesGiven));
+      result.pcm.insert(result.pcm.end(), block.begin(), block.end());
+      EXPECT_EQ(muxer.WriteAudio(block, static_cast<uint32_t>(due - samplesGiven)), 0u);
+      samplesGiven = due;
+    }
+  }
+  result.tracks = ReadWrittenMovie(path);
+  return result;
+}
+
+TEST(MuxerAligned, AudioIsCutToTheFrameGridWithoutDrift) {
+  struct Row {
+    const char* what;
+    AlignedRun run;
+    std::vector<uint32_t> cycle;
+  };
+  const Row rows[] = {
+      {"48 kHz at 29.97", {30000, 1001, 48000, 600}, {1602, 1601, 1602, 1601, 1602}},
+      {"48 kHz at 25", {25, 1, 48000, 500}, {1920}},
+      // Ten minutes at 29.97: whole cycles, so the audio ends exactly with the video.
+      {"ten minutes at 29.97", {30000, 1001, 48000, 17980}, {1602, 1601, 1602, 1601, 1602}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    const AlignedResult written = WriteAligned(row.run, "aligned.mov");
+    ASSERT_EQ(written.tracks.size(), 2u);
+    const WrittenTrack& video = written.tracks[0];
+    const WrittenTrack& audio = written.tracks[1];
+    ASSERT_EQ(video.samples.size(), row.run.frames);
+    // Each chunk is one frame's audio, in the cadence, and the bytes are all there.
+    ASSERT_EQ(audio.chunkSamples.size(), row.run.frames);
+    for (size_t i = 0; i < audio.chunkSamples.size(); ++i) {
+      ASSERT_EQ(audio.chunkSamples[i], row.cycle[i % row.cycle.size()]) << "chunk " << i;
+    }
+    EXPECT_EQ(audio.soundBytes, written.pcm);
+    // audio samples written = video duration × rate, exactly
+    EXPECT_EQ(audio.soundSamples * row.run.rateNum,
+              uint64_t{row.run.frames} * row.run.rateDen * row.run.sampleRate);
+    // The first unit in the file is a video frame.
+    EXPECT_LT(video.firstDataOffset, audio.firstDataOffset);
+  }
+}
+
+TEST(MuxerAligned, FramesBeyondTheEndOfTheAudioAreStillWritten) {
+  const AlignedResult written = WriteAligned({25, 1, 48000, 50, 0.5}, "short_audio.mov");
+  ASSERT_EQ(written.tracks.size(), 2u);
+  EXPECT_EQ(written.tracks[0].samples.size(), 50u);
+  EXPECT_EQ(written.tracks[1].soundBytes, written.pcm);
+}
+
+TEST(MuxerModes, SyncFlagsFollowTheFrameTypeOfEachMode) {
+  const uint32_t types[] = {PLUG_FRAME_COMPRESS_TYPE_I_, PLUG_FRAME_COMPRESS_TYPE_P_,
+                            PLUG_FRAME_COMPRESS_TYPE_B_, PLUG_FRAME_COMPRESS_TYPE_DECODED_,
+                            PLUG_FRAME_COMPRESS_TYPE_IDR_};
+  struct Row {
+    const char* what;
+    bool withPcm;  // PCM with video: aligned mode
+    std::vector<bool> sync;
+  };
+  const Row rows[] = {
+      {"direct", false, {true, false, false, false, false}},
+      {"aligned", true, {true, false, false, true, true}},
+  };
+  TestPlugin plugin;
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    const std::string path = ScratchPath("sync_flags.mov");
+    {
+      HostMuxer muxer(plugin);
+      std::vector<SPlugStreamInfo> streams = {VideoStream(FourCC("mp4v"), 64, 64, 25, 1)};
+      if (row.withPcm) streams.push_back(PcmStream(2, 16, 48000));
+      ASSERT_EQ(muxer.Open(path, streams), 0u);
+      for (uint32_t type : types) ASSERT_EQ(muxer.WriteVideo(Pattern(30), type), 0u);
+      if (row.withPcm) {
+        ASSERT_EQ(muxer.WriteAudio(Pattern(1920 * 4 * 5), 1920 * 5), 0u);
+      }
+    }
+    const std::vector<WrittenTrack> tracks = ReadWrittenMovie(path);
+    ASSERT_FALSE(tracks.empty());
+    std::vector<bool> sync;
+    for (const WrittenSample& sample : tracks[0].samples) sync.push_back(sample.sync);
+    EXPECT_EQ(sync, row.sync);
+  }
+}
+
+TEST(MuxerModes, DvcproHdIsWrittenAt1920By1080) {
+  TestPlugin plugin;
+  const std::string path = ScratchPath("dvcpro_hd.mov");
+  {
+    HostMuxer muxer(plugin);
+    ASSERT_EQ(muxer.Open(path, {VideoStream(FourCC("dvh5"), 1440, 1080, 25, 1)}), 0u);
+    ASSERT_EQ(muxer.WriteVideo(Pattern(576000), PLUG_FRAME_COMPRESS_TYPE_I_), 0u);
+  }
+  const std::vector<WrittenTrack> tracks = ReadWrittenMovie(path);
+  ASSERT_EQ(tracks.size(), 1u);
+  ASSERT_EQ(tracks[0].descriptions.size(), 1u);
+  const Bytes& description = tracks[0].descriptions[0];
+  uint16_t size[2];
+  std::memcpy(size, description.data() + 32, sizeof size);
+  EXPECT_EQ(size[0], 1920);
+  EXPECT_EQ(size[1], 1080);
+}
+
+// Direct and aligned mode with the writer thread: every unit reaches the file.
+TEST(MuxerThreads, TheWriterThreadLosesNothingInEitherMode) {
+  const AlignedResult aligned =
+      WriteAligned({30000, 1001, 48000, 300, 1.0, 1}, "threaded_aligned.mov");
+  ASSERT_EQ(aligned.tracks.size(), 2u);
+  EXPECT_EQ(aligned.tracks[0].samples.size(), 300u);
+  EXPECT_EQ(aligned.tracks[1].soundBytes, aligned.pcm);
+
+  TestPlugin plugin;
+  const std::string path = ScratchPath("threaded_direct.mov");
+  {
+    HostMuxer muxer(plugin);
+    ASSERT_EQ(muxer.Open(path, {VideoStream(FourCC("mp4v"), 64, 64, 25, 1)}, 1), 0u);
+    for (uint32_t i = 0; i < 300; ++i) {
+      ASSERT_EQ(
+          muxer.WriteVideo(Pattern(500 + i, static_cast<uint8_t>(i)), PLUG_FRAME_COMPRESS_TYPE_I_),
+          0u);
+    }
+  }
+  const std::vector<WrittenTrack> tracks = ReadWrittenMovie(path);
+  ASSERT_EQ(tracks.size(), 1u);
+  ASSERT_EQ(tracks[0].samples.size(), 300u);
+  for (uint32_t i = 0; i < 300; ++i) {
+    EXPECT_EQ(tracks[0].samples[i].bytes, Pattern(500 + i, static_cast<uint8_t>(i)));
+  }
+}
+
+}  // namespace
+}  // namespace zeb::writer::test
