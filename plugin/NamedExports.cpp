@@ -1,8 +1,9 @@
-// The five functions the plug-in also exports by name.
+// The functions the plug-in also exports by name.
 #include <cstdlib>
 
 #include "core/LibInfo.h"
 #include "core/LoadQuickTime.h"
+#include "writer/RecoveryDefaults.h"
 #include "zebplug/ZEBPlugApi.h"
 
 namespace {
@@ -33,5 +34,10 @@ uint32_t GetAudioCodecCustomSetting(SPlugAudioStreamInfo*, uint32_t, uint32_t, u
 }
 
 uint32_t LoadQuickTime(void) { return LoadQuickTimeOnce(); }
+
+uint32_t ZEBPlugSetRecoveryInterval(uint32_t milliseconds, uint32_t durable) {
+  SetRecoveryDefaults({milliseconds, durable != 0});
+  return 0;
+}
 
 }  // extern "C"

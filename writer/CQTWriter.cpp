@@ -11,6 +11,7 @@
 #include "platform/sys/Utf.h"
 #include "writer/BuildVideoSampleDescription.h"
 #include "writer/DefaultSoundDescription.h"
+#include "writer/RecoveryDefaults.h"
 #include "zebplug/ZEBPlugResults.h"
 
 using zeb::movie::Status;
@@ -75,7 +76,12 @@ uint32_t CQTWriter::CreateFile(std::u16string_view path) {
   } else if (!zeb::movie::MovieWriter::CreateMovieFile(spec.utf8Path, movie_).IsOk()) {
     failure = L"CQTWriter::Open--CreateMovieFile() Error(";
   }
-  if (failure == nullptr) return ZEB_OK;
+  if (failure == nullptr) {
+    // A recording that cannot keep its journal still records; it just cannot be recovered.
+    const Status journal = movie_->EnableRecovery(RecoveryDefaults());
+    if (!journal.IsOk()) LogMovieFailure(L"CQTWriter::Open--no recovery journal", journal);
+    return ZEB_OK;
+  }
   ZEBMSGW(kQtLogSource, failure);
   ZEBMSGW(kQtLogSource, widePath.c_str());
   return ZEB_E_FILE_CREATE;

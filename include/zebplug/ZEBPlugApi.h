@@ -53,6 +53,12 @@ typedef uint32_t (*PFN_QueryLibInfo)(const void* a0, uint32_t infoClass, uint32_
 typedef int32_t (*PFN_GetLibState)(void);
 typedef const LibInfoRecord* (*PFN_TQGetLibInfo)(void);
 typedef uint32_t (*PFN_LoadQuickTime)(void);
+/* Named export "ZEBPlugSetRecoveryInterval": movies opened afterwards keep a
+   recovery journal beside them ("<movie>.zebrec", deleted at a normal close)
+   brought up to date every `milliseconds` of media (0: after every unit), so a
+   crash costs at most that much; with `durable` each update waits for the
+   storage device, covering a power cut too. Default: 1000 ms, durable. 0. */
+typedef uint32_t (*PFN_ZEBPlugSetRecoveryInterval)(uint32_t milliseconds, uint32_t durable);
 typedef uint32_t (*PFN_EraseCustomSettingMemory)(void* block);
 
 /* Settings blocks. */

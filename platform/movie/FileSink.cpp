@@ -29,6 +29,29 @@ Status FileSink::Open(const std::string& utf8Path) {
   return Status::Ok();
 }
 
+Status FileSink::OpenForAppend(const std::string& utf8Path, uint64_t length) {
+  if (fd_ >= 0) return Status::Error(StatusCode::kInvalid, "output file already open", {}, 0);
+  path_ = utf8Path;
+  fd_ = ::open(utf8Path.c_str(), O_WRONLY | O_CLOEXEC);
+  if (fd_ < 0) return IoError("cannot open");
+  if (::ftruncate(fd_, static_cast<off_t>(length)) != 0) {
+    const Status failed = IoError("cannot cut");
+    ::close(fd_);
+    fd_ = -1;
+    return failed;
+  }
+  buffer_.reserve(kBufferBytes);
+  flushed_ = length;
+  return Status::Ok();
+}
+
+Status FileSink::Sync(bool durable) {
+  if (fd_ < 0) return Status::Error(StatusCode::kInvalid, "output file not open");
+  ZEB_MOVIE_TRY(Flush());
+  if (durable && ::fdatasync(fd_) != 0) return IoError("cannot sync");
+  return Status::Ok();
+}
+
 Status FileSink::Append(std::span<const uint8_t> bytes) {
   if (fd_ < 0) return Status::Error(StatusCode::kInvalid, "output file not open");
   if (buffer_.size() + bytes.size() > kBufferBytes) ZEB_MOVIE_TRY(Flush());

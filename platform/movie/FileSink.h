@@ -25,7 +25,12 @@ class FileSink {
 
   // Creates `utf8Path`, replacing (truncating) an existing file.
   Status Open(const std::string& utf8Path);
+  // Opens an existing file to append from `length` on, cutting what lies beyond.
+  Status OpenForAppend(const std::string& utf8Path, uint64_t length);
   Status Append(std::span<const uint8_t> bytes);
+  // Hands what is buffered to the system; with `durable`, waits until the
+  // data reaches the storage device (fdatasync).
+  Status Sync(bool durable);
   // Rewrites bytes already appended, e.g. a size placeholder.
   Status Overwrite(uint64_t offset, std::span<const uint8_t> bytes);
   // Writes what is buffered, sets the length (covering a trailing hole) and closes.

@@ -280,4 +280,18 @@ Status BuildMovieAtom(const WriterMovieHeader& header, std::span<const WriterTra
   return Status::Ok();
 }
 
+std::vector<uint8_t> MovieFileHeader() {
+  ByteWriter out;
+  out.Begin(FourCC("ftyp"));
+  out.PutU32(FourCC("qt  "));
+  out.PutU32(0x20050300);  // minor version, as QuickTime files carry it
+  out.PutU32(FourCC("qt  "));
+  out.End();
+  out.Begin(FourCC("wide"));
+  out.End();
+  out.PutU32(0);
+  out.PutU32(FourCC("mdat"));
+  return out.Take();
+}
+
 }  // namespace zeb::movie

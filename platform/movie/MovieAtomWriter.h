@@ -24,6 +24,12 @@ struct WriterMovieHeader {
 // Every track with a media goes into the movie, in the order given; a track
 // without media has nothing to show and is left out. The result is checked
 // against PredictMovieAtomSize() before it is returned.
+// The head of every file the writer makes: 'ftyp' naming the QuickTime
+// brand, an 8-byte 'wide' reserve and an 'mdat' header whose size 0 ("to the
+// end of the file") holds until the data is finished.
+std::vector<uint8_t> MovieFileHeader();
+inline constexpr size_t kMovieFileTypeBytes = 20;  // the 'ftyp' atom at its start
+
 Status BuildMovieAtom(const WriterMovieHeader& header, std::span<const WriterTrack* const> tracks,
                       std::vector<uint8_t>& out);
 uint64_t PredictMovieAtomSize(std::span<const WriterTrack* const> tracks, uint64_t macTime);

@@ -21,22 +21,6 @@ Status BadArgument(const std::string& message) {
 
 uint64_t MacTimeNow() { return kSecondsFrom1904To1970 + static_cast<uint64_t>(std::time(nullptr)); }
 
-// 'ftyp' naming the QuickTime brand, the 'wide' reserve and an 'mdat' header
-// whose size 0 ("to the end of the file") holds until the data is finished.
-std::vector<uint8_t> FileHeaderBytes() {
-  ByteWriter out;
-  out.Begin(FourCC("ftyp"));
-  out.PutU32(FourCC("qt  "));
-  out.PutU32(0x20050300);  // minor version, as QuickTime files carry it
-  out.PutU32(FourCC("qt  "));
-  out.End();
-  out.Begin(FourCC("wide"));
-  out.End();
-  out.PutU32(0);
-  out.PutU32(FourCC("mdat"));
-  return out.Take();
-}
-
 Status CheckSampleArguments(const WriterMedia& media, const uint8_t* data, uint32_t size,
                             int64_t decodeDuration, int64_t displayOffset,
                             uint32_t numberOfSamples) {
@@ -81,17 +65,23 @@ Status FileOrderEntry(uint32_t mediaType, std::span<const uint8_t> native,
 
 Status MovieWriter::CreateMovieFile(const std::string& utf8Path,
                                     std::unique_ptr<MovieWriter>& movie) {
-  std::unique_ptr<MovieWriter> created(new MovieWriter());
-  created->header_.timeScale = kMovieTimeScale;
-  created->header_.macTime = MacTimeNow();
+  std::unique_ptr<MovieWriter> created = Blank(utf8Path);
   ZEB_MOVIE_TRY(created->sink_.Open(utf8Path));
   ZEB_MOVIE_TRY(created->WriteFileHeader());
   movie = std::move(created);
   return Status::Ok();
 }
 
+std::unique_ptr<MovieWriter> MovieWriter::Blank(const std::string& utf8Path) {
+  std::unique_ptr<MovieWriter> movie(new MovieWriter());
+  movie->header_.timeScale = kMovieTimeScale;
+  movie->header_.macTime = MacTimeNow();
+  movie->path_ = utf8Path;
+  return movie;
+}
+
 Status MovieWriter::WriteFileHeader() {
-  const std::vector<uint8_t> header = FileHeaderBytes();
+  const std::vector<uint8_t> header = MovieFileHeader();
   wideOffset_ = header.size() - 2 * kAtomHeader;
   return sink_.Append(header);
 }
@@ -102,6 +92,11 @@ Status MovieWriter::NewTrack(int32_t width, int32_t height, int16_t volume, Writ
   const auto id = static_cast<uint32_t>(tracks_.size() + 1);
   tracks_.push_back(std::make_unique<WriterTrack>(id, width, height, volume));
   track = tracks_.back().get();
+  JournalRecord record{.type = JournalRecordType::kTrack};
+  record.width = width;
+  record.height = height;
+  record.volume = volume;
+  Journal(record);
   return Status::Ok();
 }
 
@@ -118,6 +113,12 @@ Status MovieWriter::NewMedia(WriterTrack* track, uint32_t mediaType, uint32_t ti
   media_.push_back(std::make_unique<WriterMedia>(mediaType, timeScale));
   media = media_.back().get();
   track->SetMedia(media);
+  journalledTicks_.push_back(0);
+  JournalRecord record{.type = JournalRecordType::kMedia};
+  record.track = track->Id() - 1;
+  record.mediaType = mediaType;
+  record.timeScale = timeScale;
+  Journal(record);
   return Status::Ok();
 }
 
@@ -130,6 +131,7 @@ Status MovieWriter::BeginMediaEdits(WriterMedia* media) {
 Status MovieWriter::EndMediaEdits(WriterMedia* media) {
   ZEB_MOVIE_TRY(FindMedia(media));
   media->EndEdits();
+  Journal({.type = JournalRecordType::kEndEdits, .media = MediaIndex(media)});
   return Status::Ok();
 }
 
@@ -143,14 +145,28 @@ Status MovieWriter::AddMediaSample2(WriterMedia* media, const uint8_t* data, uin
   ZEB_MOVIE_TRY(
       CheckSampleArguments(*media, data, size, decodeDuration, displayOffset, numberOfSamples));
   uint32_t description_index = 0;
+  const size_t descriptions = media->Descriptions().size();
   ZEB_MOVIE_TRY(DescriptionIndex(*media, description, description_index));
+  if (media->Descriptions().size() > descriptions) {
+    Journal({.type = JournalRecordType::kDescription,
+             .media = MediaIndex(media),
+             .description = media->Descriptions().back()});
+  }
 
   const uint64_t decode_time = media->Duration();
+  const uint64_t file_offset = sink_.Position();
   ZEB_MOVIE_TRY(AppendSampleData(*media, description_index, {data, size}));
-  media->Append({numberOfSamples, size / numberOfSamples, static_cast<uint32_t>(decodeDuration),
-                 static_cast<int32_t>(displayOffset), (sampleFlags & kSampleNotSync) == 0});
+  const SampleRun run{numberOfSamples, size / numberOfSamples,
+                      static_cast<uint32_t>(decodeDuration), static_cast<int32_t>(displayOffset),
+                      (sampleFlags & kSampleNotSync) == 0};
+  media->Append(run);
   if (sampleTime != nullptr) *sampleTime = static_cast<int64_t>(decode_time);
-  return Status::Ok();
+  Journal({.type = JournalRecordType::kSamples,
+           .media = MediaIndex(media),
+           .fileOffset = file_offset,
+           .run = run,
+           .descriptionIndex = description_index});
+  return MaybeCommitJournal(*media);
 }
 
 // A new description is converted to file order and kept once per media;
@@ -198,8 +214,13 @@ Status MovieWriter::InsertMediaIntoTrack(WriterTrack* track, int64_t trackStart,
 Status MovieWriter::AddMovieResource() {
   ZEB_MOVIE_TRY(CheckWritable());
   ZEB_MOVIE_TRY(FinishMediaData());
+  // A track without samples has no description, which readers refuse.
   std::vector<const WriterTrack*> tracks;
-  for (const auto& track : tracks_) tracks.push_back(track.get());
+  for (const auto& track : tracks_) {
+    if (track->Media() != nullptr && track->Media()->Table().SampleCount() > 0) {
+      tracks.push_back(track.get());
+    }
+  }
   std::vector<uint8_t> moov;
   ZEB_MOVIE_TRY(BuildMovieAtom(header_, tracks, moov));
   ZEB_MOVIE_TRY(Remember(sink_.Append(moov)));
@@ -225,7 +246,13 @@ Status MovieWriter::FinishMediaData() {
 
 Status MovieWriter::CloseMovieFile() {
   const Status closed = sink_.Close();
-  return failure_.IsOk() ? closed : failure_;
+  if (!failure_.IsOk()) return failure_;
+  // Only a complete movie gives up its journal.
+  if (closed.IsOk() && resourceAdded_ && journal_) {
+    ZEB_MOVIE_TRY(journal_->Remove());
+    journal_.reset();
+  }
+  return closed;
 }
 
 Status MovieWriter::CheckWritable() const {

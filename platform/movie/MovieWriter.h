@@ -24,12 +24,21 @@
 #include "platform/movie/FileSink.h"
 #include "platform/movie/Handle.h"
 #include "platform/movie/MovieAtomWriter.h"
+#include "platform/movie/RecoveryJournal.h"
 #include "platform/movie/SampleReference.h"
 #include "platform/movie/Status.h"
 #include "platform/movie/WriterMedia.h"
 #include "platform/movie/WriterTrack.h"
 
 namespace zeb::movie {
+
+// How a recording stays recoverable: the journal is brought up to date
+// whenever any media has gained `syncIntervalMs` of media time since the
+// last update, so a crash loses at most that much (or one sample, if longer).
+struct RecoveryOptions {
+  uint32_t syncIntervalMs = 1000;  // 0: after every sample
+  bool durable = true;             // wait for the device, so a power cut is covered too
+};
 
 class MovieWriter {
  public:
@@ -38,15 +47,26 @@ class MovieWriter {
   // Creates the file at `utf8Path`, replacing an existing one, and writes
   // the file header.
   static Status CreateMovieFile(const std::string& utf8Path, std::unique_ptr<MovieWriter>& movie);
+  // Reopens a movie this writer was making when it stopped: cuts the file
+  // after `dataEnd` and replays the journal's `records` (whose samples all
+  // lie before `dataEnd`), leaving every media in editing, ready for the
+  // media to go into their tracks and the movie resource.
+  static Status Resume(const std::string& utf8Path, uint64_t dataEnd,
+                       const std::vector<JournalRecord>& records,
+                       std::unique_ptr<MovieWriter>& movie);
   // Closes the file if it is still open; without AddMovieResource() it holds no movie.
   ~MovieWriter() = default;
+
+  // Keeps a recovery journal beside the file from now on; only before the
+  // first track. A normal CloseMovieFile() after AddMovieResource() deletes it.
+  Status EnableRecovery(const RecoveryOptions& options);
 
   // `width` and `height` in 16.16 fixed point, `volume` in 8.8. The track
   // stays owned by the writer.
   Status NewTrack(int32_t width, int32_t height, int16_t volume, WriterTrack*& track);
   // The track's one media: 'vide' or 'soun', `timeScale` ticks a second.
   Status NewMedia(WriterTrack* track, uint32_t mediaType, uint32_t timeScale, WriterMedia*& media);
-  void SetMatrix(const MovieMatrix& matrix) { header_.matrix = matrix; }
+  void SetMatrix(const MovieMatrix& matrix);
 
   Status BeginMediaEdits(WriterMedia* media);
   Status EndMediaEdits(WriterMedia* media);
@@ -66,12 +86,16 @@ class MovieWriter {
   // `trackStart` movie ticks, at 16.16 `rate`; only at the track's end.
   Status InsertMediaIntoTrack(WriterTrack* track, int64_t trackStart, int64_t mediaTime,
                               int64_t mediaDuration, int32_t rate);
+  // Ends the edits of every media and puts each into its track whole, from
+  // track time 0 at normal rate: how a recovered movie is finished.
+  Status InsertEveryMediaWhole();
   // Finishes 'mdat' and appends 'moov'. Once only; no samples can follow.
   Status AddMovieResource();
   Status CloseMovieFile();
 
  private:
   MovieWriter() = default;
+  static std::unique_ptr<MovieWriter> Blank(const std::string& utf8Path);
 
   Status WriteFileHeader();
   Status CheckWritable() const;
@@ -82,6 +106,11 @@ class MovieWriter {
                           std::span<const uint8_t> data);
   Status FinishMediaData();
   Status Remember(Status status);
+  void Journal(const JournalRecord& record);
+  // Brings the journal up to date when `media` has run long enough since.
+  Status MaybeCommitJournal(const WriterMedia& media);
+  uint32_t MediaIndex(const WriterMedia* media) const;
+  Status Replay(const JournalRecord& record);
 
   FileSink sink_;
   WriterMovieHeader header_;
@@ -91,6 +120,11 @@ class MovieWriter {
   const WriterMedia* lastDataMedia_ = nullptr;  // owner of the bytes that end the file
   bool resourceAdded_ = false;
   Status failure_;  // first write failure; the file is unusable after it
+  std::string path_;
+  std::unique_ptr<RecoveryJournal> journal_;  // null: no journal kept
+  RecoveryOptions recovery_;
+  std::vector<uint64_t> journalledTicks_;  // per media: its duration at the last journal update
+  uint64_t replayPosition_ = 0;            // Resume: the end of the data replayed so far
 };
 
 }  // namespace zeb::movie

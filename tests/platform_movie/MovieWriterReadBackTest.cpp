@@ -3,6 +3,8 @@
 // must come back as given, and chunks must follow the interleaving rule.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -133,26 +135,35 @@ TEST(MovieWriterReadBack, SamplesComeBackAsWritten) {
     std::unique_ptr<Movie> movie;
     const Status opened = Movie::Open(path, movie);
     ASSERT_TRUE(opened.IsOk()) << opened.ToString();
-    ASSERT_EQ(movie->TrackCount(), 2u);
+    // Tracks without samples are left out of the movie; the others keep their order.
+    std::vector<size_t> present;
+    for (size_t track : {kVideo, kSound}) {
+      if (c.chunkCounts[track] > 0) present.push_back(track);
+    }
+    const auto numberOf = [&present](size_t track) {
+      return static_cast<uint32_t>(std::find(present.begin(), present.end(), track) -
+                                   present.begin());
+    };
+    ASSERT_EQ(movie->TrackCount(), present.size());
     int64_t decode_time[2] = {0, 0};
     uint64_t samples[2] = {0, 0};
     for (size_t i = 0; i < c.units.size(); ++i) {
       SCOPED_TRACE("unit " + std::to_string(i));
       const Unit& unit = c.units[i];
-      ExpectUnit(movie->GetTrack(static_cast<uint32_t>(unit.track + 1))->GetMedia(), unit,
+      ExpectUnit(movie->GetTrack(numberOf(unit.track) + 1)->GetMedia(), unit,
                  decode_time[unit.track], UnitBytes(i, unit.size));
       decode_time[unit.track] += int64_t{unit.count} * unit.duration;
       samples[unit.track] += unit.count;
     }
     const std::vector<Bytes> chunk_tables =
         AtomPayloads(MoovBytes(path), "trak/mdia/minf/stbl/stco");
-    ASSERT_EQ(chunk_tables.size(), 2u);
-    for (size_t track : {kVideo, kSound}) {
+    ASSERT_EQ(chunk_tables.size(), present.size());
+    for (size_t track : present) {
       SCOPED_TRACE("track " + std::to_string(track));
-      const Media& media = movie->GetTrack(static_cast<uint32_t>(track + 1))->GetMedia();
+      const Media& media = movie->GetTrack(numberOf(track) + 1)->GetMedia();
       EXPECT_EQ(media.SampleCount(), samples[track]);
       EXPECT_EQ(media.Duration(), static_cast<uint64_t>(decode_time[track]));
-      EXPECT_EQ(BeU32(chunk_tables[track], 4), c.chunkCounts[track]);
+      EXPECT_EQ(BeU32(chunk_tables[numberOf(track)], 4), c.chunkCounts[track]);
       for (uint32_t index = 1; index <= media.SampleDescriptionCount(); ++index) {
         Bytes description;
         ASSERT_TRUE(DescriptionOf(media, index, description).IsOk());

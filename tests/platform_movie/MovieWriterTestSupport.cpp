@@ -135,8 +135,10 @@ NativeDescription::NativeDescription(uint32_t mediaType, Bytes fileOrder) : hand
   handle_ = HandleOf(fileOrder);
 }
 
-Status TestMovie::Create(const std::string& path, const std::vector<TrackPlan>& tracks) {
+Status TestMovie::Create(const std::string& path, const std::vector<TrackPlan>& tracks,
+                         const RecoveryOptions* recovery) {
   ZEB_MOVIE_TRY(MovieWriter::CreateMovieFile(path, writer_));
+  if (recovery != nullptr) ZEB_MOVIE_TRY(writer_->EnableRecovery(*recovery));
   for (const TrackPlan& plan : tracks) {
     WriterTrack* track = nullptr;
     WriterMedia* media = nullptr;
@@ -173,7 +175,7 @@ MovieCopier::MovieCopier(const std::string& source)
   }
 }
 
-Status MovieCopier::Open(const std::string& target) {
+Status MovieCopier::Open(const std::string& target, const RecoveryOptions* recovery) {
   if (!probe_.ok || probe_.streams.empty() || descriptions_.size() != probe_.streams.size()) {
     return Status::Error(StatusCode::kNotFound,
                          "source not probed: " + source_ + " " + probe_.error);
@@ -185,7 +187,7 @@ Status MovieCopier::Open(const std::string& target) {
     tracks.push_back({video ? FourCC("vide") : FourCC("soun"), probe_.streams[i].timeBaseDen,
                       static_cast<int32_t>(size & 0xFFFF0000), static_cast<int32_t>(size << 16)});
   }
-  return target_.Create(target, tracks);
+  return target_.Create(target, tracks, recovery);
 }
 
 Status MovieCopier::AddPacket(size_t index) {

@@ -68,7 +68,9 @@ struct TrackPlan {
 };
 class TestMovie {
  public:
-  Status Create(const std::string& path, const std::vector<TrackPlan>& tracks);
+  // With `recovery`, the movie keeps a recovery journal.
+  Status Create(const std::string& path, const std::vector<TrackPlan>& tracks,
+                const RecoveryOptions* recovery = nullptr);
   MovieWriter& Writer() { return *writer_; }
   WriterTrack* Track(size_t index) const { return tracks_.at(index); }
   WriterMedia* Media(size_t index) const { return media_.at(index); }
@@ -90,10 +92,13 @@ class MovieCopier {
   explicit MovieCopier(const std::string& source);
 
   // Creates the target with one track and media per source stream.
-  Status Open(const std::string& target);
+  Status Open(const std::string& target, const RecoveryOptions* recovery = nullptr);
   size_t PacketCount() const { return probe_.packets.size(); }
+  // ffprobe's view of the source; AddPacket(i) copies its packet i.
+  const zeb::test::ProbeResult& Probe() const { return probe_; }
   Status AddPacket(size_t index);
   Status Finish() { return target_.Finish(); }
+  TestMovie& Target() { return target_; }
 
  private:
   std::string source_;

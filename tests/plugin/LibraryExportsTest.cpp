@@ -28,7 +28,8 @@ TEST(LibraryExports, EachLibraryExportsExactlyItsFunctions) {
   } cases[] = {
       {ZEB_PLUGIN_LIBRARY,
        {"ZEBPlugGetProcByOrdinal", "TQGetLibInfo", "EraseCustomSettingMemory",
-        "GetVideoCodecCustomSetting", "GetAudioCodecCustomSetting", "LoadQuickTime"}},
+        "GetVideoCodecCustomSetting", "GetAudioCodecCustomSetting", "LoadQuickTime",
+        "ZEBPlugSetRecoveryInterval"}},
       {ZEB_SYS_LIBRARY,
        {"ZEB_OutputW", "ZEBMSGW", "ZEB_SetLogSink", "ZEB_LoadModuleExW", "ZEB_GetFunction",
         "ZEB_CloseModule"}},

@@ -1,0 +1,30 @@
+#include "platform/movie/Crc32.h"
+
+#include <array>
+
+namespace zeb::movie {
+namespace {
+
+constexpr uint32_t kPolynomial = 0xEDB88320;  // 0x04C11DB7 reflected
+
+constexpr std::array<uint32_t, 256> MakeTable() {
+  std::array<uint32_t, 256> table{};
+  for (uint32_t i = 0; i < 256; ++i) {
+    uint32_t value = i;
+    for (int bit = 0; bit < 8; ++bit) value = (value & 1) ? (value >> 1) ^ kPolynomial : value >> 1;
+    table[i] = value;
+  }
+  return table;
+}
+
+constexpr std::array<uint32_t, 256> kTable = MakeTable();
+
+}  // namespace
+
+uint32_t Crc32(std::span<const uint8_t> bytes) {
+  uint32_t crc = 0xFFFFFFFF;
+  for (const uint8_t byte : bytes) crc = kTable[(crc ^ byte) & 0xFF] ^ (crc >> 8);
+  return crc ^ 0xFFFFFFFF;
+}
+
+}  // namespace zeb::movie

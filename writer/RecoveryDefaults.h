@@ -1,0 +1,9 @@
+// How the movies the writer opens from now on keep their recovery journal:
+// how much media a crash may cost at most, and whether each journal update
+// waits for the device. One setting for the process, read at each open.
+#pragma once
+
+#include "platform/movie/MovieWriter.h"
+
+void SetRecoveryDefaults(const zeb::movie::RecoveryOptions& options);
+zeb::movie::RecoveryOptions RecoveryDefaults();
