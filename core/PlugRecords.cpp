@@ -7,9 +7,8 @@
 namespace PlugRecords {
 namespace {
 
-// The position words of a frame record read "unset" until a reader or codec
-// fills them: the low word all ones, the high word zero.
-constexpr uint64_t kUnsetPosition = 0x00000000FFFFFFFFull;
+// The time values of a frame record read "unset" (all ones) until a reader or
+// codec fills them.
 constexpr uint64_t kUnsetTime = ~0ull;
 
 // BT.601 625-line code point of ISO/IEC 23001-8 for primaries, transfer and

@@ -10,6 +10,10 @@
 
 namespace PlugRecords {
 
+// decodePosition and presentationPosition of a frame that has none: low word
+// all ones, high word 0.
+inline constexpr uint64_t kUnsetPosition = 0x00000000FFFFFFFFull;
+
 // Sets every word to its default; SPlugFrameInfo words 9 and 33 and the fill
 // patterns of SPlugVideoFrameFormat are left untouched.
 void Init(SPlugStreamInfo& info);

@@ -9,15 +9,16 @@ namespace zeb::media {
 
 namespace {
 
-constexpr CodecTraits Video(const char (&code)[5]) {
+constexpr CodecTraits Video(const char (&code)[5], const char* decoder = nullptr) {
   CodecTraits row;
   row.code = FourCC(code);
+  row.decoder = decoder;
   return row;
 }
 
 // Still-image and RGB codes: the host gets ARGB pictures.
-constexpr CodecTraits Picture(const char (&code)[5]) {
-  CodecTraits row = Video(code);
+constexpr CodecTraits Picture(const char (&code)[5], const char* decoder = nullptr) {
+  CodecTraits row = Video(code, decoder);
   row.colorFormat = PLUG_COLOR_FORMAT_ARGB32_;
   return row;
 }
@@ -30,7 +31,7 @@ constexpr CodecTraits Pixels(const char (&code)[5], uint32_t colorFormat) {
 }
 
 constexpr CodecTraits DvStandard(const char (&code)[5], VideoSystem system) {
-  CodecTraits row = Video(code);
+  CodecTraits row = Video(code, "dvvideo");
   row.colorFormat = PLUG_COLOR_FORMAT_NONE_;
   row.parser = StreamParser::kDv;
   row.system = system;
@@ -38,7 +39,7 @@ constexpr CodecTraits DvStandard(const char (&code)[5], VideoSystem system) {
 }
 
 constexpr CodecTraits DvcproHd(const char (&code)[5], VideoSystem system) {
-  CodecTraits row = Video(code);
+  CodecTraits row = Video(code, "dvvideo");
   row.colorFormat = PLUG_COLOR_FORMAT_YUV422_13_;
   row.system = system;
   return row;
@@ -47,7 +48,7 @@ constexpr CodecTraits DvcproHd(const char (&code)[5], VideoSystem system) {
 // MPEG-2 video whose picture headers type every frame: plain, XDCAM EX/HD,
 // XDCAM HD422, HDV.
 constexpr CodecTraits Mpeg(const char (&code)[5]) {
-  CodecTraits row = Video(code);
+  CodecTraits row = Video(code, "mpeg2video");
   row.colorFormat = PLUG_COLOR_FORMAT_NONE_;
   row.parser = StreamParser::kMpeg;
   row.pictures = PictureTyping::kMpegPictureHeader;
@@ -57,7 +58,7 @@ constexpr CodecTraits Mpeg(const char (&code)[5]) {
 // MPEG IMX: intra-only MPEG-2, typed by the key flag. `megabits` 0: stored
 // without the D-10 KLV item.
 constexpr CodecTraits Imx(const char (&code)[5], VideoSystem system, uint8_t megabits) {
-  CodecTraits row = Video(code);
+  CodecTraits row = Video(code, "mpeg2video");
   row.colorFormat = PLUG_COLOR_FORMAT_NONE_;
   row.parser = StreamParser::kMpeg;
   row.system = system;
@@ -66,7 +67,7 @@ constexpr CodecTraits Imx(const char (&code)[5], VideoSystem system, uint8_t meg
 }
 
 constexpr CodecTraits H264(const char (&code)[5]) {
-  CodecTraits row = Video(code);
+  CodecTraits row = Video(code, "h264");
   row.videoType = PLUG_VIDEO_TYPE_H264_;
   row.colorFormat = PLUG_COLOR_FORMAT_NONE_;
   row.parser = StreamParser::kH264;
@@ -75,7 +76,7 @@ constexpr CodecTraits H264(const char (&code)[5]) {
 }
 
 constexpr CodecTraits Dnxhd(const char (&code)[5]) {
-  CodecTraits row = Video(code);
+  CodecTraits row = Video(code, "dnxhd");
   row.videoType = PLUG_VIDEO_TYPE_DNXHD_;
   return row;
 }
@@ -140,7 +141,7 @@ constexpr auto kTable = std::to_array<CodecTraits>({
     Mpeg("hdv7"),
     Mpeg("hdv8"),
     // No MPEG-family code: neither parsed nor typed by picture headers.
-    Video("hdv4"),
+    Video("hdv4", "mpeg2video"),
     Imx("mx5p", k625i50, 50),
     Imx("mx5n", k525i60, 50),
     Imx("mx4p", k625i50, 40),
@@ -151,29 +152,29 @@ constexpr auto kTable = std::to_array<CodecTraits>({
     Imx("AVmn", k525i60, 0),
     H264("avc1"),
     Dnxhd("AVdn"),
-    Video("apch"),
-    Video("apcn"),
-    Video("apcs"),
-    Video("apco"),
-    Video("ap4h"),
-    Video("mp4v"),
-    Picture("8BPS"),
+    Video("apch", "prores"),
+    Video("apcn", "prores"),
+    Video("apcs", "prores"),
+    Video("apco", "prores"),
+    Video("ap4h", "prores"),
+    Video("mp4v", "mpeg4"),
+    Picture("8BPS", "8bps"),
     Picture("b32a"),
     Picture("b16g"),
-    Picture("jpeg"),
-    Picture("mjpa"),
-    Picture("mjpb"),
+    Picture("jpeg", "mjpeg"),
+    Picture("mjpa", "mjpeg"),
+    Picture("mjpb", "mjpegb"),
     Picture("PNTG"),
-    Picture("gif "),
+    Picture("gif ", "gif"),
     Picture("kpcd"),
     Picture("avr "),
-    Picture("dmb1"),
+    Picture("dmb1", "mjpeg"),
     Picture("WRLE"),
-    Picture("tga "),
-    Picture("png "),
-    Picture("flic"),
-    Picture("tiff"),
-    Picture("rle "),
+    Picture("tga ", "targa"),
+    Picture("png ", "png"),
+    Picture("flic", "flic"),
+    Picture("tiff", "tiff"),
+    Picture("rle ", "qtrle"),
     Pixels("2vuy", PLUG_COLOR_FORMAT_UYVY_),
     Pixels("yuv2", PLUG_COLOR_FORMAT_16_),
     Pixels("v210", PLUG_COLOR_FORMAT_V210_),

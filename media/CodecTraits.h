@@ -49,6 +49,9 @@ struct CodecTraits {
   PictureTyping pictures = PictureTyping::kSyncFlag;
   VideoSystem system = VideoSystem::kNone;
   uint8_t imxMegabits = 0;  // MPEG IMX frames stored as a D-10 KLV item: the bit rate, Mb/s
+  // libavcodec's name of the decoder that draws the code's pictures (the
+  // codec bridge's decompressor); null when none does.
+  const char* decoder = nullptr;
   // Audio.
   PcmCoding pcm = PcmCoding::kNotPcm;
   uint8_t pcmBytes = 0;  // bytes of one channel's value; 0: the description's sample size says

@@ -7,6 +7,7 @@
 
 #include "core/LibInfo.h"
 #include "plugin/ReaderEntryPoints.h"
+#include "plugin/VideoDecoderEntryPoints.h"
 #include "plugin/WriterEntryPoints.h"
 #include "zebplug/ZEBPlugApi.h"
 #include "zebplug/ZEBPlugOrdinals.h"
@@ -34,17 +35,18 @@ constexpr ExportSlot Empty(uint32_t ordinal) { return {ordinal, nullptr}; }
 
 constexpr ExportSlot kExportTable[] = {
     // Video decoder family.
-    Empty(1),   // CreateVideoDecoder
-    Empty(2),   // DestroyVideoDecoder
-    Empty(3),   // VideoDecoderEntry3
-    Empty(4),   // VideoDecoderEntry4
-    Empty(5),   // OpenVideoDecoder
-    Empty(6),   // VideoDecoderEntry6
-    Empty(7),   // GetVideoDecoderOutputFormat
-    Empty(8),   // VideoDecoderEntry8
-    Empty(9),   // DecodeVideoFrame
-    Empty(10),  // VideoDecoderEntry10
-    Empty(11),  // GetDecodedVideoFrame
+    Slot<PFN_CreateVideoDecoder, CreateVideoDecoder>(ZEB_ORD_CreateVideoDecoder),
+    Slot<PFN_DestroyVideoDecoder, DestroyVideoDecoder>(ZEB_ORD_DestroyVideoDecoder),
+    Slot<PFN_VideoDecoderStub, VideoDecoderReturnZero>(ZEB_ORD_VideoDecoderEntry3),
+    Slot<PFN_VideoDecoderStub, VideoDecoderReturnZero>(ZEB_ORD_VideoDecoderEntry4),
+    Slot<PFN_OpenVideoDecoder, OpenVideoDecoder>(ZEB_ORD_OpenVideoDecoder),
+    Slot<PFN_VideoDecoderStub, VideoDecoderReturnZero>(ZEB_ORD_VideoDecoderEntry6),
+    Slot<PFN_GetVideoDecoderOutputFormat, GetVideoDecoderOutputFormat>(
+        ZEB_ORD_GetVideoDecoderOutputFormat),
+    Slot<PFN_VideoDecoderStub, VideoDecoderReturnZero>(ZEB_ORD_VideoDecoderEntry8),
+    Slot<PFN_DecodeVideoFrame, DecodeVideoFrame>(ZEB_ORD_DecodeVideoFrame),
+    Slot<PFN_VideoDecoderStub, VideoDecoderReturnZero>(ZEB_ORD_VideoDecoderEntry10),
+    Slot<PFN_GetDecodedVideoFrame, GetDecodedVideoFrame>(ZEB_ORD_GetDecodedVideoFrame),
     // Video encoder family.
     Empty(101),  // CreateVideoEncoder
     Empty(102),  // DestroyVideoEncoder

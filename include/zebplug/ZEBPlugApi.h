@@ -69,6 +69,22 @@ typedef uint32_t (*PFN_GetAudioCodecCustomSetting)(SPlugAudioStreamInfo* info, u
                                                    uint32_t a2, uint32_t* kind, void** block,
                                                    uint32_t* size);
 
+/* Video decoder family (1..11). The picture of GetDecodedVideoFrame is copied
+ * into plane[0] when the host sets it, else plane[0] points at the decoder's
+ * memory, valid until the next DecodeVideoFrame. */
+typedef ZEBHandle (*PFN_CreateVideoDecoder)(void);
+typedef uint32_t (*PFN_DestroyVideoDecoder)(ZEBHandle decoder);
+typedef uint32_t (*PFN_VideoDecoderStub)(ZEBHandle decoder);
+typedef uint32_t (*PFN_OpenVideoDecoder)(ZEBHandle decoder, SPlugVideoStreamInfo* info,
+                                         const SPlugPrivateDesc* description);
+typedef uint32_t (*PFN_GetVideoDecoderOutputFormat)(ZEBHandle decoder,
+                                                    const SPlugVideoFrameFormat* requested,
+                                                    SPlugVideoFrameFormat* format);
+typedef uint32_t (*PFN_DecodeVideoFrame)(ZEBHandle decoder, const uint8_t* data,
+                                         SPlugFrameInfo* info);
+typedef uint32_t (*PFN_GetDecodedVideoFrame)(ZEBHandle decoder, SPlugVideoFrame* picture,
+                                             SPlugFrameInfo* info);
+
 /* Reader family (400..431). */
 typedef ZEBHandle (*PFN_CreateReader)(void);
 typedef uint32_t (*PFN_DestroyReader)(ZEBHandle reader);

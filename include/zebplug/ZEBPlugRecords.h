@@ -43,6 +43,14 @@ enum {
  * reader output to the muxer must wrap the bytes in a handle first.
  */
 
+/* A private description triple on its own, as the codecs' open calls take it:
+ * 12 bytes on a 32-bit target, 24 on x86-64 (the address at offset 8). */
+typedef struct SPlugPrivateDesc {
+  uint32_t kind; /* PLUG_PRIVATE_ */
+  void* address;
+  uint32_t size;
+} SPlugPrivateDesc;
+
 /* The source or target of an open: kind 0 is a file named by `path`. */
 #define PLUG_SOURCE_PATH_UNITS 260
 typedef struct SPlugSourceDesc {

@@ -1,0 +1,71 @@
+// The video decoder family's object (ordinals 1..11): the stream's state, the
+// output format, and the two delay slots that put pictures into display
+// order. Compressed streams are drawn by a CQTVideoDecoder; streams whose
+// code is already an uncompressed pixel format pass through untouched.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "codecs/CQTVideoDecoder.h"
+#include "platform/movie/Handle.h"
+#include "zebplug/ZEBPlugRecords.h"
+
+// Builds the image description of a stream that came without one: a new
+// handle the caller disposes of, or null. Supplied by whoever creates the
+// decoder, since the description builder belongs to the movie writer.
+using ImageDescriptionBuilder = zeb::movie::Handle (*)(uint32_t fourcc,
+                                                       const SPlugVideoStreamInfo& stream);
+
+class CQTSuppotVideoDec {
+ public:
+  explicit CQTSuppotVideoDec(ImageDescriptionBuilder buildDescription);
+  ~CQTSuppotVideoDec();
+  CQTSuppotVideoDec(const CQTSuppotVideoDec&) = delete;
+  CQTSuppotVideoDec& operator=(const CQTSuppotVideoDec&) = delete;
+
+  // `info` is read and its colorFormat may be written; `privateDesc` may be
+  // null. 0, 0x80000302 when the decoder cannot be set up.
+  uint32_t Open(SPlugVideoStreamInfo* info, const SPlugPrivateDesc* privateDesc);
+  // `requested` may be null; fills all 74 words of `format`.
+  uint32_t GetOutputFormat(const SPlugVideoFrameFormat* requested, SPlugVideoFrameFormat* format);
+  // One coded frame (`data` may be null at the end of the stream); `info` is
+  // the frame's record, which the delayed path rewrites. Always 0 once open.
+  uint32_t Decode(const uint8_t* data, SPlugFrameInfo* info);
+  // Hands out the ready picture into `picture` (copied when its plane 0 is
+  // set, else by address) and its record into `info`.
+  uint32_t GetDecodedFrame(SPlugVideoFrame* picture, SPlugFrameInfo* info);
+  void Close();
+
+ private:
+  struct Slot {
+    std::unique_ptr<uint8_t[]> buffer;  // width × height × 4 bytes of the stream
+    uint32_t size = 0;                  // bytes held; 0: free
+    SPlugFrameInfo info;
+  };
+
+  void OpenPassThrough(SPlugVideoStreamInfo& info);
+  uint32_t OpenDecompression(uint32_t fourcc, const SPlugPrivateDesc* privateDesc);
+  void ComputeOutputFormat(const SPlugVideoFrameFormat* requested);
+  void PassThrough(const uint8_t* data, const SPlugFrameInfo& info);
+  void Delay(SPlugFrameInfo& info);
+  void TakeSlot(Slot& slot);
+  bool TakeSlotAtEnd();
+  void HandOut(SPlugVideoFrame& picture) const;
+
+  ImageDescriptionBuilder buildDescription_;
+  uint32_t argbMode_ = 0;
+  uint32_t passThrough_ = 0;
+  uint32_t passThroughColorFormat_ = 0;
+  std::unique_ptr<CQTVideoDecoder> qtDecoder_;
+  Slot slots_[2];
+  uint32_t slotCapacity_ = 0;  // bytes of each slot buffer
+  const uint8_t* outData_ = nullptr;
+  uint32_t outSize_ = 0;
+  uint32_t lastStreamState_ = 0;
+  uint32_t passThroughCounter_ = 0;
+  SPlugVideoStreamInfo streamInfo_;
+  zeb::movie::Handle descriptionHandle_ = nullptr;
+  SPlugVideoFrameFormat outputFormat_;
+  SPlugFrameInfo outInfo_;
+};

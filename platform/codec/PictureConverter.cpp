@@ -1,0 +1,66 @@
+#include "platform/codec/PictureConverter.h"
+
+#include <algorithm>
+
+#include "platform/codec/ImageCodec.h"
+
+namespace zeb::codec {
+
+namespace {
+
+AVPixelFormat TargetFormat(uint32_t pixelFormat) {
+  return pixelFormat == k32ARGBPixelFormat ? AV_PIX_FMT_ARGB : AV_PIX_FMT_UYVY422;
+}
+
+// Pixels of a row the world can take: '2vuy' writes whole pixel pairs, so an
+// odd width is drawn up to its last full pair unless the row has room for the
+// pair's second half.
+int DrawableWidth(const AVFrame& picture, const GraphicsWorld& world) {
+  const int width = std::min(picture.width, world.width);
+  if (world.pixelFormat == k2vuyPixelFormat && width % 2 != 0 && world.rowBytes < (width + 1) * 2) {
+    return width - 1;
+  }
+  return width;
+}
+
+}  // namespace
+
+bool PictureConverter::Prepare(const Key& key) {
+  if (scaler_ && key == key_) return true;
+  scaler_.reset(sws_getContext(key.width, key.height, static_cast<AVPixelFormat>(key.format),
+                               key.width, key.height, TargetFormat(key.target), SWS_BICUBIC,
+                               nullptr, nullptr, nullptr));
+  if (!scaler_) return false;
+  // Pictures that name their matrix get it, as the ffmpeg tool's converter
+  // gives it; the rest keep libswscale's default (ITU-R BT.601).
+  if (key.target == k32ARGBPixelFormat && key.colorspace != AVCOL_SPC_UNSPECIFIED &&
+      key.colorspace != AVCOL_SPC_RGB) {
+    int* inverse = nullptr;
+    int* table = nullptr;
+    int sourceRange = 0;
+    int targetRange = 0;
+    int brightness = 0;
+    int contrast = 0;
+    int saturation = 0;
+    if (sws_getColorspaceDetails(scaler_.get(), &inverse, &sourceRange, &table, &targetRange,
+                                 &brightness, &contrast, &saturation) >= 0) {
+      const int* coefficients = sws_getCoefficients(key.colorspace);
+      sws_setColorspaceDetails(scaler_.get(), coefficients, sourceRange, table, targetRange,
+                               brightness, contrast, saturation);
+    }
+  }
+  key_ = key;
+  return true;
+}
+
+bool PictureConverter::Draw(const AVFrame& picture, const GraphicsWorld& world) {
+  const Key key{picture.format, DrawableWidth(picture, world),
+                std::min(picture.height, world.height), world.pixelFormat, picture.colorspace};
+  if (key.width <= 0 || key.height <= 0 || !Prepare(key)) return false;
+  uint8_t* const target[4] = {world.pixels, nullptr, nullptr, nullptr};
+  const int targetStride[4] = {world.rowBytes, 0, 0, 0};
+  return sws_scale(scaler_.get(), picture.data, picture.linesize, 0, key.height, target,
+                   targetStride) == key.height;
+}
+
+}  // namespace zeb::codec
