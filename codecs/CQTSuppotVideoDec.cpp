@@ -65,8 +65,12 @@ uint32_t CQTSuppotVideoDec::OpenDecompression(uint32_t fourcc,
   if (descriptionHandle_ == nullptr && buildDescription_ != nullptr) {
     built = buildDescription_(fourcc, streamInfo_);
   }
+  // The picture has the size and rows of the format the host is told, so
+  // that it fills that layout even where the description's size differs
+  // (DVCPRO HD is described 960 wide and shown 1280 wide).
   const uint32_t result =
       qtDecoder_->Open(descriptionHandle_ != nullptr ? descriptionHandle_ : built, argbMode_ != 0,
+                       outputFormat_.width, outputFormat_.height,
                        static_cast<int32_t>(outputFormat_.rowBytes[0]), nullptr, 0);
   zeb::movie::DisposeHandle(built);
   return result;
@@ -110,4 +114,6 @@ void CQTSuppotVideoDec::Close() {
   outSize_ = 0;
   lastStreamState_ = 0;
   passThroughCounter_ = 0;
+  displayShiftKnown_ = false;
+  displayShift_ = 0;
 }

@@ -48,6 +48,7 @@ class CQTSuppotVideoDec {
   uint32_t OpenDecompression(uint32_t fourcc, const SPlugPrivateDesc* privateDesc);
   void ComputeOutputFormat(const SPlugVideoFrameFormat* requested);
   void PassThrough(const uint8_t* data, const SPlugFrameInfo& info);
+  uint64_t DisplayNumber(const SPlugFrameInfo& info);
   void Delay(SPlugFrameInfo& info);
   void TakeSlot(Slot& slot);
   bool TakeSlotAtEnd();
@@ -64,6 +65,11 @@ class CQTSuppotVideoDec {
   uint32_t outSize_ = 0;
   uint32_t lastStreamState_ = 0;
   uint32_t passThroughCounter_ = 0;
+  // Display positions count from the first frame's decode position: movies
+  // whose display offsets are all shifted by the reorder delay give
+  // positions that many frames too high, which the delay takes off.
+  bool displayShiftKnown_ = false;
+  uint64_t displayShift_ = 0;
   SPlugVideoStreamInfo streamInfo_;
   zeb::movie::Handle descriptionHandle_ = nullptr;
   SPlugVideoFrameFormat outputFormat_;

@@ -44,7 +44,7 @@ uint32_t CQTSuppotVideoDec::Decode(const uint8_t* data, SPlugFrameInfo* info) {
     outData_ = picture;
     outSize_ = picture != nullptr ? pictureSize : 0;
   }
-  if (info->presentationPosition < info->decodePosition) {
+  if (DisplayNumber(*info) < info->decodePosition) {
     outInfo_ = *info;
     outInfo_.frameType = PLUG_FRAME_COMPRESS_TYPE_DECODED_;
     outInfo_.dataSize = outSize_;
@@ -53,6 +53,19 @@ uint32_t CQTSuppotVideoDec::Decode(const uint8_t* data, SPlugFrameInfo* info) {
   }
   CopySecondTimeToFirst(outInfo_);
   return ZEB_OK;
+}
+
+uint64_t CQTSuppotVideoDec::DisplayNumber(const SPlugFrameInfo& info) {
+  const uint64_t display = info.presentationPosition;
+  const uint64_t decode = info.decodePosition;
+  if (display == PlugRecords::kUnsetPosition || decode == PlugRecords::kUnsetPosition) {
+    return display;
+  }
+  if (!displayShiftKnown_) {
+    displayShift_ = display > decode ? display - decode : 0;
+    displayShiftKnown_ = true;
+  }
+  return display >= displayShift_ ? display - displayShift_ : 0;
 }
 
 void CQTSuppotVideoDec::PassThrough(const uint8_t* data, const SPlugFrameInfo& info) {

@@ -23,20 +23,13 @@ constexpr uint32_t kGWorldFlags = 0x1000;
 constexpr uint32_t kSequenceFlags = 1;
 constexpr size_t kPictureAlignment = 64;
 
-struct DescribedSize {
-  uint32_t codecType = 0;
-  int16_t width = 0;
-  int16_t height = 0;
-};
+// The largest picture side a world's bounds can hold.
+constexpr uint32_t kMaxSide = 0x7FFF;
 
-bool ReadDescribedSize(Handle description, DescribedSize& size) {
+bool ReadCodecType(Handle description, uint32_t& codecType) {
   if (description == nullptr || *description == nullptr) return false;
   const ByteReader header({*description, zeb::movie::GetHandleSize(description)});
-  namespace image = zeb::media::image;
-  return header.ReadNativeAt(zeb::media::kDescriptionFormatAt, size.codecType).IsOk() &&
-         header.ReadNativeAt(image::kWidthAt, size.width).IsOk() &&
-         header.ReadNativeAt(image::kHeightAt, size.height).IsOk() && size.width > 0 &&
-         size.height > 0;
+  return header.ReadNativeAt(zeb::media::kDescriptionFormatAt, codecType).IsOk();
 }
 
 // The unit length size of the description's 'avcC'; 0 when it has none.
@@ -62,17 +55,21 @@ CQTVideoDecoder::CQTVideoDecoder() { LoadQuickTimeOnce(); }
 
 CQTVideoDecoder::~CQTVideoDecoder() { Close(); }
 
-uint32_t CQTVideoDecoder::Open(Handle description, bool argbMode, int32_t requestedRowBytes,
-                               const uint8_t* firstData, uint32_t firstSize) {
+uint32_t CQTVideoDecoder::Open(Handle description, bool argbMode, uint32_t width, uint32_t height,
+                               int32_t requestedRowBytes, const uint8_t* firstData,
+                               uint32_t firstSize) {
   Close();
-  DescribedSize size;
-  if (!ReadDescribedSize(description, size)) return ZEB_E_CODEC_500;
+  uint32_t codecType = 0;
+  if (!ReadCodecType(description, codecType) || width == 0 || height == 0 || width > kMaxSide ||
+      height > kMaxSide) {
+    return ZEB_E_CODEC_500;
+  }
   const int32_t bytesPerPixel = argbMode ? 4 : 2;
-  const int32_t rowBytes = std::max(size.width * bytesPerPixel, requestedRowBytes);
-  pixelsSize_ = static_cast<uint32_t>(size.height) * static_cast<uint32_t>(rowBytes);
+  const int32_t rowBytes = std::max(static_cast<int32_t>(width) * bytesPerPixel, requestedRowBytes);
+  pixelsSize_ = height * static_cast<uint32_t>(rowBytes);
   if (!pixels_.Allocate(pixelsSize_, kPictureAlignment)) return ZEB_E_CODEC_500;
   std::memset(pixels_.data(), 0, pixelsSize_);
-  if (size.codecType == zeb::media::FourCC("avc1")) {
+  if (codecType == zeb::media::FourCC("avc1")) {
     avcLengthSize_ = AvcLengthSize(description);
     // Without an 'avcC' the decompressor has no parameter sets but the
     // frames' own, so the frames go to it with their start codes.
@@ -80,14 +77,14 @@ uint32_t CQTVideoDecoder::Open(Handle description, bool argbMode, int32_t reques
       return ZEB_E_CODEC_500;
     }
   }
-  const zeb::codec::Rect bounds{0, 0, size.height, size.width};
+  const zeb::codec::Rect bounds{0, 0, static_cast<int16_t>(height), static_cast<int16_t>(width)};
   const uint32_t pixelFormat =
       argbMode ? zeb::codec::k32ARGBPixelFormat : zeb::codec::k2vuyPixelFormat;
   if (zeb::codec::NewGWorldFromPtr(&world_, pixelFormat, &bounds, nullptr, nullptr, kGWorldFlags,
                                    pixels_.data(), rowBytes) != 0) {
     return ZEB_E_CODEC_500;
   }
-  const auto* traits = zeb::media::FindVideoCodec(size.codecType);
+  const auto* traits = zeb::media::FindVideoCodec(codecType);
   const zeb::codec::OSErr begun = zeb::codec::DecompressSequenceBeginS(
       &sequence_, description, firstData, static_cast<int32_t>(firstSize), world_, nullptr, nullptr,
       0, nullptr, kSequenceFlags, zeb::codec::kCodecHighQuality,

@@ -22,11 +22,11 @@ class CQTVideoDecoder {
   CQTVideoDecoder& operator=(const CQTVideoDecoder&) = delete;
 
   // Begins a sequence for `description` (the caller's; not kept) into
-  // '2vuy' or, with `argbMode`, 'ARGB' pictures of the description's size,
-  // rows `requestedRowBytes` apart when that is more than the format needs.
+  // '2vuy' or, with `argbMode`, 'ARGB' pictures of `width` × `height`, rows
+  // `requestedRowBytes` apart when that is more than the format needs.
   // 0, or 0x80000500 when the sequence cannot be begun.
-  uint32_t Open(zeb::movie::Handle description, bool argbMode, int32_t requestedRowBytes,
-                const uint8_t* firstData, uint32_t firstSize);
+  uint32_t Open(zeb::movie::Handle description, bool argbMode, uint32_t width, uint32_t height,
+                int32_t requestedRowBytes, const uint8_t* firstData, uint32_t firstSize);
   // Draws one frame. The picture is always the whole picture memory, valid
   // until the next Decode or Close; 0 or kVideoFrameNotDecoded.
   uint32_t Decode(const uint8_t* data, uint32_t size, uint8_t** picture, uint32_t* pictureSize);

@@ -63,8 +63,12 @@ OSErr DecodeFrame(DecompressionSequence& sequence, const uint8_t* data, int32_t 
     sent = avcodec_send_packet(sequence.decoder.get(), packet);
   }
   DropShownPictures(sequence);
-  const bool drawn = sent >= 0 && sequence.drawn->buf[0] != nullptr &&
-                     sequence.converter.Draw(*sequence.drawn, *sequence.world);
+  // The buffer has the coded size; the visible picture is the decoder's
+  // size from its top-left corner.
+  const AVCodecContext& decoder = *sequence.decoder;
+  const bool drawn =
+      sent >= 0 && sequence.drawn->buf[0] != nullptr &&
+      sequence.converter.Draw(*sequence.drawn, decoder.width, decoder.height, *sequence.world);
   av_frame_unref(sequence.drawn.get());
   return drawn ? OSErr{0} : kCodecBadDataErr;
 }

@@ -15,8 +15,8 @@ AVPixelFormat TargetFormat(uint32_t pixelFormat) {
 // Pixels of a row the world can take: '2vuy' writes whole pixel pairs, so an
 // odd width is drawn up to its last full pair unless the row has room for the
 // pair's second half.
-int DrawableWidth(const AVFrame& picture, const GraphicsWorld& world) {
-  const int width = std::min(picture.width, world.width);
+int DrawableWidth(const GraphicsWorld& world) {
+  const int width = world.width;
   if (world.pixelFormat == k2vuyPixelFormat && width % 2 != 0 && world.rowBytes < (width + 1) * 2) {
     return width - 1;
   }
@@ -28,8 +28,8 @@ int DrawableWidth(const AVFrame& picture, const GraphicsWorld& world) {
 bool PictureConverter::Prepare(const Key& key) {
   if (scaler_ && key == key_) return true;
   scaler_.reset(sws_getContext(key.width, key.height, static_cast<AVPixelFormat>(key.format),
-                               key.width, key.height, TargetFormat(key.target), SWS_BICUBIC,
-                               nullptr, nullptr, nullptr));
+                               key.targetWidth, key.targetHeight, TargetFormat(key.target),
+                               SWS_BICUBIC, nullptr, nullptr, nullptr));
   if (!scaler_) return false;
   // Pictures that name their matrix get it, as the ffmpeg tool's converter
   // gives it; the rest keep libswscale's default (ITU-R BT.601).
@@ -53,14 +53,20 @@ bool PictureConverter::Prepare(const Key& key) {
   return true;
 }
 
-bool PictureConverter::Draw(const AVFrame& picture, const GraphicsWorld& world) {
-  const Key key{picture.format, DrawableWidth(picture, world),
-                std::min(picture.height, world.height), world.pixelFormat, picture.colorspace};
-  if (key.width <= 0 || key.height <= 0 || !Prepare(key)) return false;
+bool PictureConverter::Draw(const AVFrame& picture, int width, int height,
+                            const GraphicsWorld& world) {
+  const Key key{picture.format,
+                std::min(width, picture.width),
+                std::min(height, picture.height),
+                DrawableWidth(world),
+                world.height,
+                world.pixelFormat,
+                picture.colorspace};
+  if (key.width <= 0 || key.height <= 0 || key.targetWidth <= 0 || !Prepare(key)) return false;
   uint8_t* const target[4] = {world.pixels, nullptr, nullptr, nullptr};
   const int targetStride[4] = {world.rowBytes, 0, 0, 0};
   return sws_scale(scaler_.get(), picture.data, picture.linesize, 0, key.height, target,
-                   targetStride) == key.height;
+                   targetStride) == key.targetHeight;
 }
 
 }  // namespace zeb::codec

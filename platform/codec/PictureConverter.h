@@ -11,15 +11,18 @@ namespace zeb::codec {
 
 class PictureConverter {
  public:
-  // Draws the top-left corner of `picture` that the world can hold; false
-  // when libswscale cannot convert the picture's format.
-  bool Draw(const AVFrame& picture, const GraphicsWorld& world);
+  // Draws the top-left `width` × `height` of `picture` (its visible part)
+  // scaled to fill the world, as the media layer draws an image into its
+  // destination's bounds; false when libswscale cannot convert it.
+  bool Draw(const AVFrame& picture, int width, int height, const GraphicsWorld& world);
 
  private:
   struct Key {
     int format = -1;
     int width = 0;
     int height = 0;
+    int targetWidth = 0;
+    int targetHeight = 0;
     uint32_t target = 0;
     int colorspace = 0;
     bool operator==(const Key&) const = default;

@@ -43,6 +43,8 @@ constexpr FixtureRecipe kFixtures[] = {
      "-pix_fmt yuv422p "
      "-tag:v mx5p"},
     {"mjpeg.mov", ZEB_VIDEO_SOURCE "-c:v mjpeg -pix_fmt yuvj420p"},
+    {"mp4v_bframes.mov", ZEB_VIDEO_SOURCE "-c:v mpeg4 -bf 2 -g 12"},
+    {"prores_4444.mov", ZEB_VIDEO_SOURCE "-c:v prores_ks -profile:v 4 -pix_fmt yuva444p10le"},
     {"uyvy_2vuy.mov",
      "-f lavfi -i testsrc2=size=64x48:rate=25:duration=0.4 -c:v rawvideo -pix_fmt uyvy422"},
     {"pcm_twos.mov", ZEB_TONE(48000) "-ac 2 -c:a pcm_s16be"},
