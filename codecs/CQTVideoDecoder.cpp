@@ -94,7 +94,10 @@ uint32_t CQTVideoDecoder::Open(Handle description, bool argbMode, uint32_t width
 
 const uint8_t* CQTVideoDecoder::LengthPrefixed(const uint8_t* data, uint32_t& size) {
   const std::span<const uint8_t> sample(data, size);
-  if (!zeb::media::StartCodeScanner(sample).FindUnitStart(0)) return data;
+  if (zeb::media::IsLengthPrefixed(sample, avcLengthSize_) ||
+      !zeb::media::StartCodeScanner(sample).FindUnitStart(0)) {
+    return data;
+  }
   const auto written = zeb::media::AnnexBToLengthPrefixed(
       sample, avcLengthSize_, true, std::span<uint8_t>(avcBuffer_.data(), avcBuffer_.size()));
   if (!written) return nullptr;

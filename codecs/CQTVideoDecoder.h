@@ -33,8 +33,9 @@ class CQTVideoDecoder {
   void Close();
 
  private:
-  // The 'avc1' frame as the decompressor takes it: a frame with start codes
-  // goes through the scratch buffer; null when it does not fit there.
+  // The 'avc1' frame as the decompressor takes it: a frame already in units
+  // behind lengths, or without a start code, as it is; one with start codes
+  // rewritten in the scratch buffer; null when it does not fit there.
   const uint8_t* LengthPrefixed(const uint8_t* data, uint32_t& size);
 
   zeb::codec::ImageSequence sequence_ = nullptr;

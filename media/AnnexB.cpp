@@ -17,6 +17,7 @@ using zeb::movie::Status;
 
 constexpr std::array<uint8_t, 4> kStartCode = {0, 0, 0, 1};
 constexpr uint8_t kNalTypeMask = 0x1F;
+constexpr uint8_t kForbiddenBit = 0x80;
 constexpr uint8_t kSequenceSetType = 7;
 constexpr uint8_t kPictureSetType = 8;
 
@@ -112,6 +113,20 @@ std::optional<size_t> AnnexBToLengthPrefixed(std::span<const uint8_t> accessUnit
     }
   }
   return writer.Position();
+}
+
+bool IsLengthPrefixed(std::span<const uint8_t> sample, uint32_t nalLengthSize) {
+  if (nalLengthSize < 1 || nalLengthSize > kStartCode.size() || sample.empty()) return false;
+  ByteReader reader(sample);
+  while (reader.Remaining() != 0) {
+    uint64_t length = 0;
+    std::span<const uint8_t> unit;
+    if (!reader.ReadBigEndian(nalLengthSize, length).IsOk() || length == 0 ||
+        !reader.ReadBytes(length, unit).IsOk() || (unit.front() & kForbiddenBit) != 0) {
+      return false;
+    }
+  }
+  return true;
 }
 
 }  // namespace zeb::media

@@ -32,4 +32,11 @@ std::optional<size_t> AnnexBToLengthPrefixed(std::span<const uint8_t> accessUnit
                                              uint32_t nalLengthSize, bool dropParameterSets,
                                              std::span<uint8_t> out);
 
+// True when `sample` is a whole run of units behind `nalLengthSize`-byte
+// lengths (1 to 4): every length non-zero, every unit's forbidden bit clear,
+// the last unit ending at the sample's end. A length of 256 to 511 bytes
+// begins with 00 00 01, so a start code alone does not tell the two forms
+// apart.
+bool IsLengthPrefixed(std::span<const uint8_t> sample, uint32_t nalLengthSize);
+
 }  // namespace zeb::media

@@ -173,4 +173,40 @@ TEST(AnnexBToLengthPrefixed, RoundTripsEveryLengthSize) {
   }
 }
 
+// A 300-byte unit's 4-byte length reads 00 00 01 2C: a start code to a
+// scanner, yet the sample is length-prefixed; Annex B and broken walks are not.
+TEST(IsLengthPrefixed, TellsLengthsThatLookLikeStartCodesFromAnnexB) {
+  const Bytes slice300 = [] {
+    Bytes unit(300, 0x5A);
+    unit[0] = 0x41;
+    return unit;
+  }();
+  const Bytes idr = {0x65, 0x88, 0x80};
+  struct Case {
+    Bytes sample;
+    uint32_t lengthSize;
+    bool expected;
+  };
+  Bytes cut = Prefixed(4, {idr});
+  cut.pop_back();
+  Bytes forbidden = Prefixed(2, {idr});
+  forbidden[2] |= 0x80;
+  const Case cases[] = {
+      {Prefixed(4, {slice300}), 4, true},
+      {Prefixed(4, {idr, slice300}), 4, true},
+      {Prefixed(2, {idr}), 2, true},
+      {Prefixed(1, {idr, idr}), 1, true},
+      {AnnexB({idr, slice300}), 4, false},
+      {cut, 4, false},
+      {forbidden, 2, false},
+      {Bytes{0, 0, 0, 0}, 4, false},
+      {Bytes{}, 4, false},
+      {Prefixed(4, {idr}), 5, false},
+  };
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    EXPECT_EQ(zeb::media::IsLengthPrefixed(cases[i].sample, cases[i].lengthSize), cases[i].expected)
+        << "case " << i;
+  }
+}
+
 }  // namespace
