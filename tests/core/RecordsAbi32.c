@@ -8,6 +8,9 @@ ABI_ASSERT(sizeof(void*) == 4, "compile with -m32");
 
 ABI_AT(SPlugOpenParam, source, 4);
 ABI_SIZE(SPlugOpenParam, 8);
+ABI_AT(SPlugPrivateDesc, address, 4);
+ABI_AT(SPlugPrivateDesc, size, 8);
+ABI_SIZE(SPlugPrivateDesc, 12);
 
 ABI_AT(SPlugMuxParam, streamCount, 12);
 ABI_AT(SPlugMuxParam, streams, 16);

@@ -7,6 +7,9 @@ static_assert(sizeof(void*) == 8 && alignof(void*) == 8, "x86-64 layout");
 
 ABI_AT(SPlugOpenParam, source, 8);
 ABI_SIZE(SPlugOpenParam, 16);
+ABI_AT(SPlugPrivateDesc, address, 8);
+ABI_AT(SPlugPrivateDesc, size, 16);
+ABI_SIZE(SPlugPrivateDesc, 24);
 
 ABI_AT(SPlugMuxParam, streamCount, 12);
 ABI_AT(SPlugMuxParam, streams, 16);

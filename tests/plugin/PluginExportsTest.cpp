@@ -131,10 +131,15 @@ TEST(SettingsExports, WithoutDialogsTheyAnswerCannotBeShownAndEraseFrees) {
   }
 }
 
-TEST(ReaderFamily, StubsAnswerTheirConstantsWithoutTouchingTheHandle) {
+TEST(FamilyStubs, AnswerTheirConstantsWithoutTouchingTheHandle) {
   TestPlugin plugin;
   using Stub = uint32_t (*)(void*, uint32_t, uint32_t, uint32_t, uint32_t);
-  const std::pair<uint32_t, uint32_t> stubs[] = {{402, 0},
+  const std::pair<uint32_t, uint32_t> stubs[] = {{3, 0},
+                                                 {4, 0},
+                                                 {6, 0},
+                                                 {8, 0},
+                                                 {10, 0},
+                                                 {402, 0},
                                                  {403, 0},
                                                  {405, 0},
                                                  {415, 1},
