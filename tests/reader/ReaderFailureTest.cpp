@@ -256,7 +256,9 @@ TEST_F(ReaderFailures, Avc1WithoutTheAnalyserPlugIn) {
   for (const char* sibling : {"libZEBSoftCodecSysU.so", "libZEBProxyCodecU.so"}) {
     if (!fs::exists(folder / sibling)) fs::create_symlink(bin / sibling, folder / sibling);
   }
-  void* module = dlopen((folder / "libZEBPlugQuickTimeLibU.so").c_str(), RTLD_NOW | RTLD_LOCAL);
+  // Resident, as TestPlugin loads the plug-in (libavutil's load-time memory).
+  void* module = dlopen((folder / "libZEBPlugQuickTimeLibU.so").c_str(),
+                        RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
   ASSERT_NE(module, nullptr) << dlerror();
   const auto lookup =
       reinterpret_cast<PFN_ZEBPlugGetProcByOrdinal>(dlsym(module, "ZEBPlugGetProcByOrdinal"));
