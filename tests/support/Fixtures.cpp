@@ -64,6 +64,9 @@ constexpr FixtureRecipe kFixtures[] = {
     {"avc1_pcm.mov",
      ZEB_VIDEO_SOURCE ZEB_TONE(48000) "-map 0 -map 1 -c:v libx264 -preset veryfast -g 5 "
                                       "-pix_fmt yuv420p -c:a pcm_s16le"},
+    // Aligned PCM at 29.97 fps: the 1602/1601 cadence.
+    {"mjpeg_pcm_ntsc.mov", "-f lavfi -i testsrc2=size=160x120:rate=30000/1001:duration=1 " ZEB_TONE(
+                               48000) "-map 0 -map 1 -c:v mjpeg -ac 2 -c:a pcm_s16le"},
     // The movie writer's row: B-frames beside two sound tracks of different formats.
     {"avc1_bframes_pcm_tracks.mov",
      ZEB_VIDEO_SOURCE ZEB_TONE(48000) ZEB_TONE(

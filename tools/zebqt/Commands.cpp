@@ -11,6 +11,8 @@ const std::vector<Command>& AllCommands() {
       {"frames", "[FILE] [--read-ahead]", "every video frame: type, positions, size", RunFrames},
       {"audio", "[FILE] [--stream=N] [--out=RAW]",
        "every audio block of a stream: sizes and a checksum, optionally the bytes", RunAudio},
+      {"remux", "IN OUT [--thread] [--aligned]",
+       "copy the video and first audio stream into a new movie through the muxer", RunRemux},
   };
   return commands;
 }

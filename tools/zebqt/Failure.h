@@ -4,7 +4,13 @@
 #include <stdexcept>
 #include <string>
 
-enum ExitCode : int { kExitOk = 0, kExitMovie = 1, kExitUsage = 2, kExitPlugin = 3 };
+enum ExitCode : int {
+  kExitOk = 0,
+  kExitMovie = 1,
+  kExitUsage = 2,
+  kExitPlugin = 3,
+  kExitOutput = 4
+};
 
 struct ExitCodeMeaning {
   ExitCode code;
@@ -18,6 +24,9 @@ inline constexpr ExitCodeMeaning kExitCodes[] = {
      "a failed read)"},
     {kExitUsage, "the command line is wrong"},
     {kExitPlugin, "the plug-in cannot be loaded, or its media layer cannot start"},
+    {kExitOutput,
+     "the output movie cannot be written (no such folder, a full disk, a stream the writer "
+     "cannot carry)"},
 };
 
 // A failure with a message for the terminal; a plain std::exception ends

@@ -26,6 +26,22 @@ std::string FileProblem(const std::string& path) {
   return "not a QuickTime movie";
 }
 
+// What stands in the way of creating a file at `path`.
+std::string CreateProblem(const std::string& path) {
+  const size_t slash = path.find_last_of('/');
+  const std::string folder =
+      slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
+  struct stat status {};
+  if (::stat(folder.c_str(), &status) != 0 || !S_ISDIR(status.st_mode)) {
+    return "no such folder: " + folder;
+  }
+  if (::stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode)) return "a folder, not a file";
+  if (::access(folder.c_str(), W_OK) != 0) {
+    return "cannot write in the folder: " + std::string(std::strerror(errno));
+  }
+  return "the file cannot be created";
+}
+
 }  // namespace
 
 std::string ResultText(uint32_t result) {
@@ -58,6 +74,14 @@ std::string ResultWords(uint32_t result) {
       return "the frame holds no data";
     case ZEB_E_SAMPLE_READ:
       return "reading samples failed";
+    case ZEB_E_FILE_CREATE:
+      return "the file cannot be created";
+    case ZEB_E_ADD_SAMPLE:
+      return "a sample could not be written (is the disk full?)";
+    case ZEB_E_NO_VIDEO_FOURCC:
+      return "the writer cannot carry this video format";
+    case ZEB_E_NO_AUDIO_FOURCC:
+      return "the writer cannot carry this audio format";
     default:
       return "failed";
   }
@@ -65,6 +89,10 @@ std::string ResultWords(uint32_t result) {
 
 std::string OpenFailureWords(const std::string& path, uint32_t result) {
   return result == ZEB_E_FILE_OPEN ? FileProblem(path) : ResultWords(result);
+}
+
+std::string CreateFailureWords(const std::string& path, uint32_t result) {
+  return result == ZEB_E_FILE_CREATE ? CreateProblem(path) : ResultWords(result);
 }
 
 std::string WithCode(const std::string& words, uint32_t result) {

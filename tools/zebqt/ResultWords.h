@@ -16,5 +16,10 @@ std::string ResultWords(uint32_t result);
 // QuickTime movie".
 std::string OpenFailureWords(const std::string& path, uint32_t result);
 
+// Why the muxer could not create `path`, looking at its folder when the
+// plug-in only says that the file cannot be created: "no such folder",
+// "cannot write in the folder: Permission denied", "a folder, not a file".
+std::string CreateFailureWords(const std::string& path, uint32_t result);
+
 // "no such file (0x80000100)": the words with the code after them.
 std::string WithCode(const std::string& words, uint32_t result);

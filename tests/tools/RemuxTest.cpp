@@ -1,0 +1,230 @@
+// zebqt remux: every reader fixture the writer can carry goes through the
+// reader family and back out through the muxer family, and the ffprobe tool
+// finds the same samples, timing, sync flags and display order in the copy.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <numeric>
+#include <string>
+#include <vector>
+
+#include "tests/support/Ffprobe.h"
+#include "tests/support/Fixtures.h"
+#include "tests/support/Shell.h"
+
+namespace {
+
+using zeb::test::ProbePacket;
+using zeb::test::ProbeResult;
+using zeb::test::Quote;
+using zeb::test::RunCommand;
+
+const std::string kZebqt = ZEBQT_PATH;
+
+zeb::test::CommandResult Execute(const std::string& command) {
+  return RunCommand(command + " 2>&1");
+}
+
+std::string Scratch(const std::string& name) { return ::testing::TempDir() + "remux-" + name; }
+
+std::vector<ProbePacket> PacketsOfType(const ProbeResult& probe, const std::string& type) {
+  for (const auto& stream : probe.streams) {
+    if (stream.codecType == type) return probe.PacketsOf(stream.index);
+  }
+  return {};
+}
+
+// Each packet's rank when the packets are sorted by presentation time.
+std::vector<size_t> DisplayRanks(const std::vector<ProbePacket>& packets) {
+  std::vector<size_t> order(packets.size());
+  std::iota(order.begin(), order.end(), 0);
+  std::stable_sort(order.begin(), order.end(),
+                   [&](size_t a, size_t b) { return packets[a].pts < packets[b].pts; });
+  std::vector<size_t> ranks(packets.size());
+  for (size_t rank = 0; rank < order.size(); ++rank) ranks[order[rank]] = rank;
+  return ranks;
+}
+
+void ExpectSameVideo(const ProbeResult& source, const ProbeResult& copy, const std::string& what) {
+  const auto ours = PacketsOfType(copy, "video");
+  const auto theirs = PacketsOfType(source, "video");
+  ASSERT_EQ(ours.size(), theirs.size()) << what;
+  for (size_t i = 0; i < ours.size(); ++i) {
+    EXPECT_EQ(ours[i].sha256, theirs[i].sha256) << what << " frame " << i;
+    EXPECT_EQ(ours[i].duration, theirs[i].duration) << what << " frame " << i;
+    EXPECT_EQ(ours[i].key, theirs[i].key) << what << " frame " << i;
+  }
+  EXPECT_EQ(DisplayRanks(ours), DisplayRanks(theirs)) << what;
+}
+
+// The first audio stream's samples as ffmpeg decodes them, as doubles, so
+// that a copy stored in the other byte order compares equal.
+std::vector<uint8_t> DecodedAudio(const std::string& movie, const std::string& name) {
+  const std::string raw = Scratch(name + ".f64");
+  const auto run =
+      Execute("ffmpeg -v error -y -i " + Quote(movie) + " -map 0:a:0 -f f64le " + Quote(raw));
+  EXPECT_EQ(run.exitCode, 0) << run.output;
+  auto bytes = zeb::test::ReadFile(raw);
+  std::remove(raw.c_str());
+  return bytes;
+}
+
+// The first audio stream's stored bytes, packet after packet.
+std::vector<uint8_t> StoredAudio(const std::string& movie, const std::string& name) {
+  const std::string raw = Scratch(name + ".data");
+  const auto run = Execute("ffmpeg -v error -y -i " + Quote(movie) +
+                           " -map 0:a:0 -c copy -f data " + Quote(raw));
+  EXPECT_EQ(run.exitCode, 0) << run.output;
+  auto bytes = zeb::test::ReadFile(raw);
+  std::remove(raw.c_str());
+  return bytes;
+}
+
+// Sample counts of the copy's audio chunks in file order: audio packets
+// whose bytes follow each other belong to one chunk.
+std::vector<uint64_t> AudioChunkSamples(const ProbeResult& probe, uint64_t bytesPerSample) {
+  std::vector<ProbePacket> packets = probe.packets;
+  std::sort(packets.begin(), packets.end(),
+            [](const ProbePacket& a, const ProbePacket& b) { return a.pos < b.pos; });
+  const auto audio = PacketsOfType(probe, "audio");
+  const int audioIndex = audio.empty() ? -1 : audio.front().streamIndex;
+  std::vector<uint64_t> chunks;
+  int64_t chunkEnd = -1;
+  for (const ProbePacket& packet : packets) {
+    if (packet.streamIndex != audioIndex) {
+      chunkEnd = -1;
+      continue;
+    }
+    if (packet.pos != chunkEnd) chunks.push_back(0);
+    chunks.back() += packet.size / bytesPerSample;
+    chunkEnd = packet.pos + static_cast<int64_t>(packet.size);
+  }
+  return chunks;
+}
+
+struct RemuxCase {
+  const char* fixture;
+  // Audio stored in the source's own code and byte order ('twos', 'sowt',
+  // 'in24'...); otherwise the copy is compared as decoded samples.
+  bool sameAudioBytes;
+};
+
+// Video codecs of the reader fixtures, PCM variants, and video beside PCM.
+const RemuxCase kCases[] = {
+    {"avc1_bframes.mov", true},   {"prores.mov", true},
+    {"dvvideo.mov", true},        {"dnxhd.mov", true},
+    {"mpeg2_xd5c.mov", true},     {"mpeg2_mx5p.mov", true},
+    {"mjpeg.mov", true},          {"uyvy_2vuy.mov", true},
+    {"pcm_twos.mov", true},       {"pcm_sowt.mov", true},
+    {"pcm_in24_be.mov", true},    {"pcm_in24_le.mov", false},
+    {"pcm_in32.mov", true},       {"pcm_fl32.mov", true},
+    {"avc1_pcm.mov", true},       {"avc1_bframes_pcm_tracks.mov", true},
+    {"mjpeg_pcm_ntsc.mov", true},
+};
+
+void RemuxEveryFixture(const std::string& flags) {
+  for (const RemuxCase& c : kCases) {
+    const std::string source = zeb::test::Fixture(c.fixture);
+    const std::string copy = Scratch(std::string(c.fixture) + ".mov");
+    const std::string what = std::string(c.fixture) + " " + flags;
+    const auto run = Execute(kZebqt + " remux " + Quote(source) + " " + Quote(copy) + " " + flags);
+    ASSERT_EQ(run.exitCode, 0) << what << "\n" << run.output;
+    EXPECT_NE(run.output.find("remuxed "), std::string::npos) << run.output;
+
+    const ProbeResult theirs = zeb::test::ProbeFile(source);
+    const ProbeResult ours = zeb::test::ProbeFile(copy);
+    ASSERT_TRUE(ours.ok) << what << ": " << ours.error;
+    ExpectSameVideo(theirs, ours, what);
+    if (!PacketsOfType(theirs, "audio").empty()) {
+      if (c.sameAudioBytes) {
+        EXPECT_TRUE(StoredAudio(copy, "ours") == StoredAudio(source, "theirs")) << what;
+      }
+      EXPECT_TRUE(DecodedAudio(copy, "ours") == DecodedAudio(source, "theirs")) << what;
+    }
+    std::remove(copy.c_str());
+  }
+}
+
+TEST(Remux, EveryFixtureKeepsItsSamples) { RemuxEveryFixture(""); }
+
+TEST(RemuxThreads, EveryFixtureKeepsItsSamplesWithTheWriterThread) {
+  RemuxEveryFixture("--thread");
+}
+
+// PCM beside video is re-cut into one chunk per frame: 1602, 1601, 1602,
+// 1601, 1602 samples at 48 kHz and 30000/1001 fps, 1920 at 25 fps.
+TEST(Remux, AlignedAudioFollowsTheFrameCadence) {
+  struct Cadence {
+    const char* fixture;
+    std::vector<uint64_t> cycle;
+    uint64_t bytesPerSample;
+  };
+  const Cadence cadences[] = {
+      {"mjpeg_pcm_ntsc.mov", {1602, 1601, 1602, 1601, 1602}, 4},
+      {"avc1_pcm.mov", {1920}, 2},
+  };
+  for (const Cadence& c : cadences) {
+    for (const std::string flags : {"--aligned", "--aligned --thread"}) {
+      const std::string source = zeb::test::Fixture(c.fixture);
+      const std::string copy = Scratch(std::string("aligned-") + c.fixture);
+      const auto run =
+          Execute(kZebqt + " remux " + Quote(source) + " " + Quote(copy) + " " + flags);
+      ASSERT_EQ(run.exitCode, 0) << run.output;
+      EXPECT_NE(run.output.find("aligned mode"), std::string::npos) << run.output;
+      const auto chunks = AudioChunkSamples(zeb::test::ProbeFile(copy), c.bytesPerSample);
+      ASSERT_GT(chunks.size(), 10u) << c.fixture;
+      // The last chunk holds what is left.
+      for (size_t i = 0; i + 1 < chunks.size(); ++i) {
+        EXPECT_EQ(chunks[i], c.cycle[i % c.cycle.size()]) << c.fixture << " chunk " << i;
+      }
+      EXPECT_TRUE(StoredAudio(copy, "aligned") == StoredAudio(source, "source")) << c.fixture;
+      std::remove(copy.c_str());
+    }
+  }
+}
+
+// A movie that cannot be written ends zebqt with a message and exit code 4,
+// never a crash or a hang: a missing folder, and a file-size limit that
+// stops the samples or the movie resource (SIGXFSZ ignored, so writes fail
+// with EFBIG as on a full disk).
+TEST(Remux, OutputFaultsEndWithAMessage) {
+  const std::string source = zeb::test::Fixture("file_reader_mjpeg_pcm.mov");
+  const std::string copy = Scratch("limited.mov");
+  ASSERT_EQ(Execute(kZebqt + " remux " + Quote(source) + " " + Quote(copy)).exitCode, 0);
+  const uint64_t fullSize = zeb::test::ReadFile(copy).size();
+  std::remove(copy.c_str());
+
+  // Run through `sh -c '...'`: the paths inside go in double quotes.
+  auto inner = [](const std::string& path) { return "\"" + path + "\""; };
+  auto limited = [&](uint64_t bytes, const std::string& flags) {
+    // ulimit -f counts 512-byte blocks in the POSIX shell.
+    return "trap \"\" XFSZ; ulimit -f " + std::to_string(bytes / 512) + "; exec timeout 120 " +
+           kZebqt + " remux " + inner(source) + " " + inner(copy) + " " + flags;
+  };
+  struct Fault {
+    std::string command;
+    std::string message;
+  };
+  const std::vector<Fault> faults = {
+      {kZebqt + " remux " + inner(source) + " /no/such/folder/out.mov",
+       "zebqt: /no/such/folder/out.mov: no such folder: /no/such/folder (0x80000104)"},
+      {limited(fullSize / 2, ""), "(is the disk full?)"},
+      {limited(fullSize / 2, "--thread"), "(is the disk full?)"},
+      {limited(fullSize - 1024, ""), "the movie could not be finished"},
+      {limited(fullSize - 1024, "--thread"), "the movie could not be finished"},
+      {kZebqt + " remux " + inner(zeb::test::Fixture("prores.mov")) + " " + inner(copy) +
+           " --aligned",
+       "--aligned needs a video stream beside PCM audio of at most two channels"},
+  };
+  const int expected[] = {4, 4, 4, 4, 4, 2};
+  for (size_t i = 0; i < faults.size(); ++i) {
+    const auto run = Execute("sh -c " + Quote(faults[i].command));
+    EXPECT_EQ(run.exitCode, expected[i]) << faults[i].command << "\n" << run.output;
+    EXPECT_NE(run.output.find(faults[i].message), std::string::npos) << faults[i].command << "\n"
+                                                                     << run.output;
+    std::remove(copy.c_str());
+  }
+}
+
+}  // namespace

@@ -1,0 +1,286 @@
+// zebqt remux IN OUT [--thread] [--aligned]: reads a movie with the reader
+// family and writes its video and first audio stream with the muxer family,
+// interleaved by time: each video frame, then the audio up to its end.
+#include <sys/stat.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <optional>
+#include <stdexcept>
+#include <vector>
+
+#include "media/FourCC.h"
+#include "media/SampleDescriptionLayout.h"
+#include "tools/zebqt/AudioStoredForm.h"
+#include "tools/zebqt/AvcSampleForm.h"
+#include "tools/zebqt/CommandLine.h"
+#include "tools/zebqt/Failure.h"
+#include "tools/zebqt/JsonWriter.h"
+#include "tools/zebqt/MuxerSession.h"
+#include "tools/zebqt/ProgressBar.h"
+#include "tools/zebqt/ReaderSession.h"
+#include "tools/zebqt/ResultWords.h"
+
+namespace {
+
+constexpr uint32_t kVideoStream = 0;
+constexpr uint32_t kAudioStream = 1;
+constexpr uint32_t kMaxAlignedChannels = 2;
+
+struct RemuxTally {
+  uint32_t frames = 0;
+  uint64_t audioSamples = 0;
+  uint64_t payloadBytes = 0;  // unit bytes handed to the muxer
+};
+
+uint32_t DescriptionCodec(const SPlugStreamInfo& stream) {
+  if (stream.privateKind != PLUG_PRIVATE_QT_IMAGE_DESCRIPTION || stream.privateAddress == nullptr ||
+      stream.privateSize < zeb::media::image::kHeaderSize) {
+    return 0;
+  }
+  uint32_t code = 0;
+  std::memcpy(&code,
+              static_cast<const uint8_t*>(stream.privateAddress) + zeb::media::kDescriptionFormatAt,
+              sizeof code);
+  return code;
+}
+
+std::span<const uint8_t> PrivateBytes(const SPlugStreamInfo& stream) {
+  return {static_cast<const uint8_t*>(stream.privateAddress), stream.privateSize};
+}
+
+void Check(uint32_t result, const std::string& what) {
+  if (result != ZEB_OK) {
+    throw Failure(
+        result == ZEB_E_ADD_SAMPLE || result == ZEB_E_EMPTY_FRAME ? kExitOutput : kExitMovie,
+        what + ": " + WithCode(ResultWords(result), result));
+  }
+}
+
+// One remux: the open reader, the open muxer and what goes between them.
+class Remux {
+ public:
+  Remux(ReaderSession& reader, const std::optional<SPlugStreamInfo>& video,
+        const std::optional<SPlugStreamInfo>& audio, const std::optional<AudioStoredForm>& form)
+      : reader_(reader), video_(video), audio_(audio), form_(form) {
+    if (video_ && DescriptionCodec(*video_) == zeb::media::FourCC("avc1")) {
+      avc_.emplace(PrivateBytes(*video_));
+    }
+  }
+
+  RemuxTally Run(MuxerSession& muxer) {
+    const uint32_t frames = video_ ? video_->frameCount : 0;
+    const uint64_t packets = audio_ ? audio_->packetCount : 0;
+    ProgressBar progress("remux", frames > 0 ? frames : packets);
+    for (uint32_t index = 0; index < frames; ++index) {
+      WriteFrame(muxer, index);
+      WriteAudioUntil(muxer, PacketsBefore(index + 1), 0);
+      progress.Update(index + 1);
+    }
+    WriteAudioUntil(muxer, packets, PacketsPerBlock());
+    if (frames == 0) progress.Update(packets);
+    return tally_;
+  }
+
+ private:
+  void WriteFrame(MuxerSession& muxer, uint32_t index) {
+    const uint8_t* data = nullptr;
+    SPlugFrameInfo info{};
+    Check(reader_.ReadFrame(index, &data, info), "frame " + std::to_string(index));
+    std::span<const uint8_t> sample(data, info.dataSize);
+    // The muxer's direct mode takes type 1 alone as a key frame.
+    if (info.frameType == PLUG_FRAME_COMPRESS_TYPE_IDR_)
+      info.frameType = PLUG_FRAME_COMPRESS_TYPE_I_;
+    info.privateKind = PLUG_PRIVATE_NONE;
+    info.privateAddress = nullptr;
+    info.privateSize = 0;
+    if (avc_) {
+      sample = avc_->Convert(sample);
+      const std::span<const uint8_t> description = avc_->Description();
+      info.privateKind = PLUG_PRIVATE_QT_IMAGE_DESCRIPTION;
+      info.privateAddress = const_cast<uint8_t*>(description.data());
+      info.privateSize = static_cast<uint32_t>(description.size());
+    }
+    info.dataSize = static_cast<uint32_t>(sample.size());
+    Check(muxer.Write(kVideoStream, sample.data(), info), "writing frame " + std::to_string(index));
+    ++tally_.frames;
+    tally_.payloadBytes += sample.size();
+  }
+
+  // Audio packets that start before the end of video frame `frames` - 1.
+  uint64_t PacketsBefore(uint32_t frames) const {
+    if (!audio_ || video_->video.frameRateNum == 0) return 0;
+    const uint64_t samples = uint64_t{frames} * video_->video.frameRateDen *
+                             audio_->audio.sampleRate / video_->video.frameRateNum;
+    const uint64_t perPacket = form_->framesPerPacket;
+    return std::min<uint64_t>((samples + perPacket - 1) / perPacket, audio_->packetCount);
+  }
+
+  // About a second of audio a unit once the video has ended.
+  uint32_t PacketsPerBlock() const {
+    if (!audio_) return 1;
+    return std::max<uint32_t>(audio_->audio.sampleRate / form_->framesPerPacket, 1);
+  }
+
+  // Writes audio packets up to `end`, at most `block` a unit (0: any number).
+  // Compressed packets go one a unit: each keeps its own size.
+  void WriteAudioUntil(MuxerSession& muxer, uint64_t end, uint32_t block) {
+    while (audio_ && packetsDone_ < end) {
+      uint64_t count = end - packetsDone_;
+      if (!form_->pcm) count = 1;
+      if (block > 0) count = std::min<uint64_t>(count, block);
+      WriteAudioUnit(muxer, static_cast<uint32_t>(count));
+    }
+  }
+
+  void WriteAudioUnit(MuxerSession& muxer, uint32_t count) {
+    const uint8_t* data = nullptr;
+    SPlugFrameInfo info{};
+    const std::string where = "audio at packet " + std::to_string(packetsDone_);
+    Check(reader_.ReadAudio(static_cast<uint32_t>(packetsDone_), count, &data, info), where);
+    // The reader may deliver fewer PCM samples than asked for.
+    const uint32_t packets = form_->pcm ? info.unitCount : count;
+    if (packets == 0 || packets > count)
+      throw std::runtime_error(where + ": the reader returned no audio");
+    std::span<const uint8_t> bytes(data, info.dataSize);
+    if (form_->reverseValues) {
+      swapped_.assign(bytes.begin(), bytes.end());
+      ReverseValues(swapped_, form_->valueBytes);
+      bytes = swapped_;
+    }
+    packetsDone_ += packets;
+    info.unitCount = packets;
+    info.streamState =
+        packetsDone_ >= audio_->packetCount ? PLUG_STREAMSTATE_END_ : PLUG_STREAMSTATE_MORE_;
+    info.privateKind = PLUG_PRIVATE_AUDIO_DESCRIPTION;
+    info.privateAddress = const_cast<uint8_t*>(form_->block.data());
+    info.privateSize = static_cast<uint32_t>(form_->block.size());
+    Check(muxer.Write(kAudioStream, bytes.data(), info), "writing " + where);
+    tally_.audioSamples += uint64_t{packets} * form_->framesPerPacket;
+    tally_.payloadBytes += bytes.size();
+  }
+
+  ReaderSession& reader_;
+  const std::optional<SPlugStreamInfo>& video_;
+  const std::optional<SPlugStreamInfo>& audio_;
+  const std::optional<AudioStoredForm>& form_;
+  std::optional<AvcSampleForm> avc_;
+  uint64_t packetsDone_ = 0;
+  std::vector<uint8_t> swapped_;
+  RemuxTally tally_;
+};
+
+// The muxer's stream record for the audio as it will be written.
+SPlugStreamInfo MuxerAudioRecord(SPlugStreamInfo stream, const AudioStoredForm& form) {
+  stream.audio.audioType = PLUG_AUDIO_TYPE_QUICKTIME_;
+  stream.audio.audioSubType = form.code;
+  if (form.pcm) {
+    stream.audio.bitsPerSample = form.valueBytes * 8;
+    stream.audio.blockAlign = form.valueBytes * stream.audio.channels;
+  }
+  stream.privateKind = PLUG_PRIVATE_NONE;
+  stream.privateAddress = nullptr;
+  stream.privateSize = 0;
+  return stream;
+}
+
+// The muxer aligns PCM with video of at most two channels by itself; the
+// same rule tells the summary which mode it took.
+bool QualifiesForAligned(const std::optional<SPlugStreamInfo>& video,
+                         const std::optional<SPlugStreamInfo>& audio,
+                         const std::optional<AudioStoredForm>& form) {
+  if (!video || !audio || !form->pcm || audio->audio.channels > kMaxAlignedChannels) return false;
+  const SPlugVideoStreamInfo& v = video->video;
+  return v.frameRateNum != 0 &&
+         uint64_t{audio->audio.sampleRate} * v.frameRateDen * 2 >= v.frameRateNum;
+}
+
+uint64_t FileSize(const std::string& path) {
+  struct stat status {};
+  return ::stat(path.c_str(), &status) == 0 ? static_cast<uint64_t>(status.st_size) : 0;
+}
+
+// The finished movie must open and hold every frame: a file system that
+// filled up while the movie was finished leaves a file that does not.
+void VerifyWritten(const PluginLibrary& plugin, const std::string& path, uint32_t frames) {
+  try {
+    ReaderSession written(plugin, path);
+    const uint32_t found = written.VideoStreamCount() > 0 ? written.VideoStream().frameCount : 0;
+    if (found == frames) return;
+    throw std::runtime_error(std::to_string(found) + " frames of " + std::to_string(frames));
+  } catch (const std::runtime_error& error) {
+    throw Failure(kExitOutput,
+                  path + ": the movie could not be finished (is the disk full?): " + error.what());
+  }
+}
+
+void PrintSummary(const CommandLine& line, const RemuxTally& tally, uint64_t bytes, double seconds,
+                  bool aligned, bool thread) {
+  const double megabytesPerSecond = seconds > 0 ? static_cast<double>(bytes) / 1e6 / seconds : 0;
+  const char* mode = aligned ? "aligned" : "direct";
+  if (line.json) {
+    JsonWriter json(std::cout);
+    json.BeginObject()
+        .Field("frames", tally.frames)
+        .Field("audio_samples", tally.audioSamples)
+        .Field("bytes", bytes)
+        .Field("milliseconds", static_cast<uint64_t>(seconds * 1000))
+        .Field("bytes_per_second", static_cast<uint64_t>(megabytesPerSecond * 1e6))
+        .Field("mode", mode)
+        .Field("writer_thread", thread)
+        .EndObject();
+    std::cout << '\n';
+    return;
+  }
+  char text[256];
+  std::snprintf(text, sizeof text,
+                "remuxed %u frames, %llu audio samples, %llu bytes in %.2f s (%.1f MB/s), "
+                "%s mode%s\n",
+                tally.frames, static_cast<unsigned long long>(tally.audioSamples),
+                static_cast<unsigned long long>(bytes), seconds, megabytesPerSecond, mode,
+                thread ? ", writer thread" : "");
+  std::cout << text;
+}
+
+}  // namespace
+
+int RunRemux(const PluginLibrary& plugin, const CommandLine& line) {
+  if (line.arguments.size() != 2) throw Failure(kExitUsage, "remux needs IN and OUT");
+  const std::string& in = line.arguments[0];
+  const std::string& out = line.arguments[1];
+  const bool thread = line.HasFlag("--thread");
+  const auto start = std::chrono::steady_clock::now();
+
+  ReaderSession reader(plugin, in);
+  reader.SetReadAhead(true);
+  std::optional<SPlugStreamInfo> video;
+  std::optional<SPlugStreamInfo> audio;
+  std::optional<AudioStoredForm> form;
+  if (reader.VideoStreamCount() > 0) video = reader.VideoStream();
+  if (reader.AudioStreamCount() > 0) {
+    audio = reader.AudioStream(0);
+    form = PlanAudioStoredForm(*audio);
+  }
+  if (!video && !audio) throw std::runtime_error(in + ": no video or audio stream");
+  const bool aligned = QualifiesForAligned(video, audio, form);
+  if (line.HasFlag("--aligned") && !aligned) {
+    throw Failure(kExitUsage, in + ": --aligned needs a video stream beside PCM audio of at most "
+                                   "two channels");
+  }
+
+  std::vector<SPlugStreamInfo> streams;
+  if (video) streams.push_back(*video);
+  if (audio) streams.push_back(MuxerAudioRecord(*audio, *form));
+  RemuxTally tally;
+  {
+    MuxerSession muxer(plugin, out, streams, thread);
+    tally = Remux(reader, video, audio, form).Run(muxer);
+    muxer.Finish();
+  }
+  VerifyWritten(plugin, out, tally.frames);
+  const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
+  PrintSummary(line, tally, FileSize(out), seconds.count(), aligned, thread);
+  return kExitOk;
+}
