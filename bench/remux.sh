@@ -74,7 +74,7 @@ compare() {
       printf "  zebqt remux    %7.2f s  %7.1f MB/s  %6.3f CPU s/GB  (%d bytes)\n", ow, mo, co, bo;
       printf "  ffmpeg -c copy %7.2f s  %7.1f MB/s  %6.3f CPU s/GB  (%d bytes)\n", rw, mr, cr, br;
       printf "  throughput ours / ffmpeg %.2f x (%s); CPU per GB ours / ffmpeg %.2f (%s)\n",
-        mo / mr, mo >= mr ? "met" : "MISSED", co / cr, co <= cr ? "met" : "MISSED";
+        mo / mr, (mo >= mr ? "met" : "MISSED"), co / cr, (co <= cr ? "met" : "MISSED");
     }'
 }
 

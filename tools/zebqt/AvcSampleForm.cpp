@@ -16,18 +16,19 @@ constexpr uint8_t kSequenceSet = 7;
 constexpr uint8_t kPictureSet = 8;
 constexpr size_t kStartCode = 3;  // 00 00 01 before every unit the scanner hands out
 
-bool IsParameterSet(std::span<const uint8_t> unit) {
-  const uint8_t type = unit[0] & kNalTypeMask;
+bool IsParameterSet(uint8_t header) {
+  const uint8_t type = header & kNalTypeMask;
   return type == kSequenceSet || type == kPictureSet;
 }
 
 // Where the first unit that is not a parameter set starts, its start code
-// included; the stream's size when every unit is one.
+// included; the stream's size when every unit is one. Only the parameter
+// sets are scanned, not the picture after them.
 size_t FirstPictureUnit(std::span<const uint8_t> stream) {
-  zeb::media::StartCodeScanner scanner(stream);
-  while (const auto unit = scanner.Next()) {
-    if (!IsParameterSet(*unit))
-      return static_cast<size_t>(unit->data() - stream.data()) - kStartCode;
+  const zeb::media::StartCodeScanner scanner(stream);
+  for (auto unit = scanner.FindUnitStart(0); unit && *unit < stream.size();
+       unit = scanner.FindUnitStart(*unit)) {
+    if (!IsParameterSet(stream[*unit])) return *unit - kStartCode;
   }
   return stream.size();
 }

@@ -135,29 +135,48 @@ class Remux {
     }
   }
 
-  void WriteAudioUnit(MuxerSession& muxer, uint32_t count) {
+  // PCM is read about a second at a time and handed on in slices, each in
+  // the byte order it is written in; compressed audio a packet at a time.
+  void ReadAudio(uint32_t count) {
+    const uint64_t left = audio_->packetCount - packetsDone_;
+    const uint32_t ask =
+        form_->pcm
+            ? static_cast<uint32_t>(std::min<uint64_t>(std::max(count, PacketsPerBlock()), left))
+            : count;
     const uint8_t* data = nullptr;
     SPlugFrameInfo info{};
     const std::string where = "audio at packet " + std::to_string(packetsDone_);
-    Check(reader_.ReadAudio(static_cast<uint32_t>(packetsDone_), count, &data, info), where);
+    Check(reader_.ReadAudio(static_cast<uint32_t>(packetsDone_), ask, &data, info), where);
     // The reader may deliver fewer PCM samples than asked for.
-    const uint32_t packets = form_->pcm ? info.unitCount : count;
-    if (packets == 0 || packets > count)
-      throw std::runtime_error(where + ": the reader returned no audio");
-    std::span<const uint8_t> bytes(data, info.dataSize);
-    if (form_->reverseValues) {
-      swapped_.assign(bytes.begin(), bytes.end());
-      ReverseValues(swapped_, form_->valueBytes);
-      bytes = swapped_;
+    const uint32_t packets = form_->pcm ? info.unitCount : ask;
+    if (packets == 0 || packets > ask || info.dataSize % packets != 0) {
+      throw std::runtime_error(where + ": the reader returned no whole packets");
     }
+    audioInfo_ = info;
+    audioBytes_.assign(data, data + info.dataSize);
+    if (form_->reverseValues) ReverseValues(audioBytes_, form_->valueBytes);
+    audioAt_ = 0;
+    packetBytes_ = info.dataSize / packets;
+  }
+
+  void WriteAudioUnit(MuxerSession& muxer, uint32_t count) {
+    if (audioAt_ == audioBytes_.size()) ReadAudio(count);
+    const auto packets = static_cast<uint32_t>(
+        std::min<size_t>(count, (audioBytes_.size() - audioAt_) / packetBytes_));
+    const std::span<const uint8_t> bytes =
+        std::span<const uint8_t>(audioBytes_).subspan(audioAt_, size_t{packets} * packetBytes_);
+    audioAt_ += bytes.size();
     packetsDone_ += packets;
+    SPlugFrameInfo info = audioInfo_;
+    info.dataSize = static_cast<uint32_t>(bytes.size());
     info.unitCount = packets;
     info.streamState =
         packetsDone_ >= audio_->packetCount ? PLUG_STREAMSTATE_END_ : PLUG_STREAMSTATE_MORE_;
     info.privateKind = PLUG_PRIVATE_AUDIO_DESCRIPTION;
     info.privateAddress = const_cast<uint8_t*>(form_->block.data());
     info.privateSize = static_cast<uint32_t>(form_->block.size());
-    Check(muxer.Write(kAudioStream, bytes.data(), info), "writing " + where);
+    Check(muxer.Write(kAudioStream, bytes.data(), info),
+          "writing audio at packet " + std::to_string(packetsDone_ - packets));
     tally_.audioSamples += uint64_t{packets} * form_->framesPerPacket;
     tally_.payloadBytes += bytes.size();
   }
@@ -167,8 +186,11 @@ class Remux {
   const std::optional<SPlugStreamInfo>& audio_;
   const std::optional<AudioStoredForm>& form_;
   std::optional<AvcSampleForm> avc_;
-  uint64_t packetsDone_ = 0;
-  std::vector<uint8_t> swapped_;
+  uint64_t packetsDone_ = 0;         // handed to the muxer
+  std::vector<uint8_t> audioBytes_;  // read, not all handed on yet
+  size_t audioAt_ = 0;               // the first byte not handed on
+  uint32_t packetBytes_ = 1;
+  SPlugFrameInfo audioInfo_{};
   RemuxTally tally_;
 };
 
