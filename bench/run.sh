@@ -15,3 +15,6 @@ echo "== movie open (platform/movie against libavformat)"
 
 echo "== reader (the plug-in's reader family against dd and libavformat)"
 "$dir/bin/bench_reader" "$cache"
+
+echo "== remux (zebqt remux against ffmpeg -c copy; ZEB_BENCH_FULL=1 for the 1.6 GB movie)"
+"$root/bench/remux.sh" "$dir/bin" "$cache"
