@@ -2,6 +2,7 @@
 // reader family and back out through the muxer family, and the ffprobe tool
 // finds the same samples, timing, sync flags and display order in the copy.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -26,7 +27,10 @@ zeb::test::CommandResult Execute(const std::string& command) {
   return RunCommand(command + " 2>&1");
 }
 
-std::string Scratch(const std::string& name) { return ::testing::TempDir() + "remux-" + name; }
+// Test processes run side by side: each names its files after itself.
+std::string Scratch(const std::string& name) {
+  return ::testing::TempDir() + "remux-" + std::to_string(::getpid()) + "-" + name;
+}
 
 const zeb::test::ProbeStream* StreamOfType(const ProbeResult& probe, const std::string& type) {
   for (const auto& stream : probe.streams) {
