@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "core/PlugRecords.h"
 #include "core/QtLog.h"
 #include "framework/proxy/include/ZEBProxyCodec.h"
 #include "media/FourCC.h"
@@ -155,11 +156,21 @@ uint32_t CMuxerForQuickTime::WriteDirect(uint32_t stream, std::span<const uint8_
         info.frameType == PLUG_FRAME_COMPRESS_TYPE_I_ ? CQTWriter::kSyncKeyFlag : 0;
     const bool image = info.privateKind == kPrivateImageDescription;
     return writer_->AddVideoSample(framesWritten_++, unit, key,
-                                   image ? description : std::span<const uint8_t>{});
+                                   image ? description : std::span<const uint8_t>{},
+                                   HostDisplayOffset(info));
   }
   const bool block = info.privateKind == kPrivateAudioDescription;
   return writer_->AddAudioSamples(audioUnitCount_++, static_cast<int32_t>(info.unitCount), unit,
                                   block ? description : std::span<const uint8_t>{});
+}
+
+int64_t CMuxerForQuickTime::HostDisplayOffset(const SPlugFrameInfo& info) const {
+  if (info.decodePosition == PlugRecords::kUnsetPosition ||
+      info.presentationPosition == PlugRecords::kUnsetPosition) {
+    return 0;
+  }
+  const auto frames = static_cast<int64_t>(info.presentationPosition - info.decodePosition);
+  return frames * setup_.video.frameDuration;
 }
 
 uint32_t CMuxerForQuickTime::Close() {

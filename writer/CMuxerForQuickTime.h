@@ -53,6 +53,9 @@ class CMuxerForQuickTime {
   uint32_t ParkVideo(std::span<const uint8_t> unit, const SPlugFrameInfo& info);
   uint32_t Pump();
   bool AudioIsBehind() const;
+  // Display minus decode position of a frame, in media ticks; 0 when the
+  // record does not give both.
+  int64_t HostDisplayOffset(const SPlugFrameInfo& info) const;
   // Each returns whether the pump goes on; `result` takes a failure.
   bool PumpAudioChunk(uint32_t& result);
   bool PumpVideoFrame(uint32_t& result);

@@ -145,6 +145,7 @@ bool CMuxerForQuickTime::PumpVideoFrame(uint32_t& result) {
   const bool image = info.privateKind == kPrivateImageDescription && privateBytes != nullptr;
   const std::span<const uint8_t> description(privateBytes, image ? info.privateSize : 0);
   const uint32_t bytes = std::min(info.dataSize, static_cast<uint32_t>(size));
-  result = writer_->AddVideoSample(framesWritten_++, {frame, bytes}, key, description);
+  result = writer_->AddVideoSample(framesWritten_++, {frame, bytes}, key, description,
+                                   HostDisplayOffset(info));
   return result == ZEB_OK;
 }

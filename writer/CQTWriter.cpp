@@ -36,8 +36,11 @@ bool IsImx(uint32_t fourcc) {
   return codec != nullptr && codec->imxMegabits != 0;
 }
 
+// Level 1: a movie that cannot be finished or a journal that cannot be kept
+// is something the user must hear about.
 void LogMovieFailure(const wchar_t* where, const Status& status) {
-  QtLogMessage(L"%ls--%s", where, status.ToString().c_str());
+  const std::wstring text = std::wstring(where) + L"--" + zeb::sys::Utf8ToWide(status.ToString());
+  QtLogError(text.c_str());
 }
 
 }  // namespace

@@ -40,9 +40,12 @@ class CQTWriter {
   // 2 × (depth / 2) + 2 jobs.
   uint32_t StartWriterThread(uint32_t depth);
   // `description`: an image description in memory (its first word its
-  // length, its second its codec) or empty. The index is not used.
+  // length, its second its codec) or empty. `displayOffset`: display time
+  // minus decode time in media ticks as the host's positions give it, used
+  // for codings whose pictures do not carry their own order (all but
+  // MPEG-2). The index is not used.
   uint32_t AddVideoSample(uint32_t index, std::span<const uint8_t> bytes, uint32_t keyFlag,
-                          std::span<const uint8_t> description);
+                          std::span<const uint8_t> description, int64_t displayOffset = 0);
   // `block`: the host's audio description block (mode, value, 52-byte sound
   // description) or empty. The index is not used.
   uint32_t AddAudioSamples(uint32_t index, int32_t count, std::span<const uint8_t> bytes,
@@ -63,13 +66,15 @@ class CQTWriter {
   void WriterThreadLoop();
 
   uint32_t SubmitSample(bool isVideo, int32_t count, std::span<const uint8_t> bytes,
-                        uint32_t keyFlag, std::span<const uint8_t> description);
+                        uint32_t keyFlag, std::span<const uint8_t> description,
+                        int64_t displayOffset);
   uint32_t WriteVideoSample(std::span<const uint8_t> bytes, uint32_t keyFlag,
-                            std::span<const uint8_t> description);
+                            std::span<const uint8_t> description, int64_t hostDisplayOffset);
   uint32_t WriteAudioSamples(int32_t count, std::span<const uint8_t> bytes,
                              std::span<const uint8_t> block);
   bool ReplaceVideoDescription(std::span<const uint8_t> description);
-  uint32_t DisplayOffset(std::span<const uint8_t> frame, int64_t& offset) const;
+  uint32_t DisplayOffset(std::span<const uint8_t> frame, int64_t hostDisplayOffset,
+                         int64_t& offset) const;
   std::span<const uint8_t> WrapImxFrame(std::span<const uint8_t> frame);
 
   std::unique_ptr<zeb::movie::MovieWriter> movie_;  // null while no file is open

@@ -1,6 +1,9 @@
 // The writer thread and its job ring: the caller copies each unit into a job
 // and moves on; the thread adds the jobs in order and keeps the status of
 // each, so a failure reaches the caller when it comes back to that job.
+#include <cwchar>
+#include <iterator>
+
 #include "core/QtLog.h"
 #include "writer/CQTWriter.h"
 #include "zebplug/ZEBPlugResults.h"
@@ -23,22 +26,37 @@ void CQTWriter::StopWriterThread() {
   if (!ring_) return;
   ring_->QuitEvent().Set();
   writerThread_.Join();
+  // No submission comes back to the last jobs: their failures are told here.
+  SampleJob* job = ring_->First();
+  do {
+    if (const uint32_t failed = job->result.load(std::memory_order_acquire)) {
+      wchar_t text[96];
+      std::swprintf(text, std::size(text),
+                    L"CQTWriter::Close--a sample queued for the writer thread could not be added "
+                    L"(0x%08X)",
+                    failed);
+      QtLogError(text);
+      break;
+    }
+    job = job->next;
+  } while (job != ring_->First());
   ring_.reset();
   ringWrite_ = nullptr;
   ringRead_ = nullptr;
 }
 
 uint32_t CQTWriter::SubmitSample(bool isVideo, int32_t count, std::span<const uint8_t> bytes,
-                                 uint32_t keyFlag, std::span<const uint8_t> description) {
+                                 uint32_t keyFlag, std::span<const uint8_t> description,
+                                 int64_t displayOffset) {
   if (!ring_) {
-    return isVideo ? WriteVideoSample(bytes, keyFlag, description)
+    return isVideo ? WriteVideoSample(bytes, keyFlag, description, displayOffset)
                    : WriteAudioSamples(count, bytes, description);
   }
   SampleJob& job = *ringWrite_;
   if (const uint32_t failed = job.result.load(std::memory_order_acquire)) return failed;
   job.freeEvent.Wait();
   uint32_t refused = job.result.load(std::memory_order_acquire);
-  if (refused == ZEB_OK && !job.Fill(isVideo, count, bytes, keyFlag, description)) {
+  if (refused == ZEB_OK && !job.Fill(isVideo, count, bytes, keyFlag, description, displayOffset)) {
     QtLogMessage(L"CQTWriter--no memory to queue a sample of %zu bytes", bytes.size());
     refused = ZEB_E_ADD_SAMPLE;
   }
@@ -66,11 +84,12 @@ void CQTWriter::WriterThreadLoop() {
     }
     const std::span<const uint8_t> data(job.data.get(), job.size);
     const uint32_t status =
-        job.isVideo ? WriteVideoSample(data, job.keyFlag, job.videoDescriptionCopy)
-                    : WriteAudioSamples(job.count, data,
-                                        job.hasAudioDescription
-                                            ? std::span<const uint8_t>(*job.audioDescriptionCopy)
-                                            : std::span<const uint8_t>{});
+        job.isVideo
+            ? WriteVideoSample(data, job.keyFlag, job.videoDescriptionCopy, job.displayOffset)
+            : WriteAudioSamples(job.count, data,
+                                job.hasAudioDescription
+                                    ? std::span<const uint8_t>(*job.audioDescriptionCopy)
+                                    : std::span<const uint8_t>{});
     job.result.store(status, std::memory_order_release);
     ringRead_ = job.next;
     job.freeEvent.Set();

@@ -47,8 +47,9 @@ void LogAddFailure(const wchar_t* format, const Status& status) {
 }  // namespace
 
 uint32_t CQTWriter::AddVideoSample(uint32_t /*index*/, std::span<const uint8_t> bytes,
-                                   uint32_t keyFlag, std::span<const uint8_t> description) {
-  return SubmitSample(true, 1, bytes, keyFlag, ImageDescriptionIn(description));
+                                   uint32_t keyFlag, std::span<const uint8_t> description,
+                                   int64_t displayOffset) {
+  return SubmitSample(true, 1, bytes, keyFlag, ImageDescriptionIn(description), displayOffset);
 }
 
 uint32_t CQTWriter::AddAudioSamples(uint32_t /*index*/, int32_t count,
@@ -57,7 +58,7 @@ uint32_t CQTWriter::AddAudioSamples(uint32_t /*index*/, int32_t count,
   const std::span<const uint8_t> described = block.size() < kAudioDescriptionBlockSize
                                                  ? std::span<const uint8_t>{}
                                                  : block.first(kAudioDescriptionBlockSize);
-  return SubmitSample(false, count, bytes, 1, described);
+  return SubmitSample(false, count, bytes, 1, described, 0);
 }
 
 std::span<const uint8_t> CQTWriter::WrapImxFrame(std::span<const uint8_t> frame) {
@@ -83,10 +84,15 @@ bool CQTWriter::ReplaceVideoDescription(std::span<const uint8_t> description) {
   return true;
 }
 
-uint32_t CQTWriter::DisplayOffset(std::span<const uint8_t> frame, int64_t& offset) const {
-  offset = 0;
+uint32_t CQTWriter::DisplayOffset(std::span<const uint8_t> frame, int64_t hostDisplayOffset,
+                                  int64_t& offset) const {
   const bool mpeg = videoFourcc_ == zeb::media::FourCC("mpeg");
-  if (!mpeg && !IsXdcam(videoFourcc_)) return ZEB_OK;
+  if (!mpeg && !IsXdcam(videoFourcc_)) {
+    // Pictures without temporal references (H.264, MPEG-4) keep the order
+    // the host's positions give; without it B-frames would play in decode order.
+    offset = hostDisplayOffset;
+    return ZEB_OK;
+  }
   const std::optional<uint16_t> temporalReference = zeb::media::FirstTemporalReference(frame);
   if (!temporalReference) return ZEB_E_EMPTY_FRAME;
   if (mpeg) {
@@ -102,7 +108,8 @@ uint32_t CQTWriter::DisplayOffset(std::span<const uint8_t> frame, int64_t& offse
 }
 
 uint32_t CQTWriter::WriteVideoSample(std::span<const uint8_t> bytes, uint32_t keyFlag,
-                                     std::span<const uint8_t> description) {
+                                     std::span<const uint8_t> description,
+                                     int64_t hostDisplayOffset) {
   if (!movie_ || videoMedia_ == nullptr) return ZEB_E_ADD_SAMPLE;
   std::span<const uint8_t> sample = bytes;
   if (!klvBuffer_.empty()) {
@@ -120,7 +127,9 @@ uint32_t CQTWriter::WriteVideoSample(std::span<const uint8_t> bytes, uint32_t ke
   }
   if (!ReplaceVideoDescription(description)) return ZEB_E_ADD_SAMPLE;
   int64_t displayOffset = 0;
-  if (const uint32_t found = DisplayOffset(sample, displayOffset); found != ZEB_OK) return found;
+  if (const uint32_t found = DisplayOffset(sample, hostDisplayOffset, displayOffset);
+      found != ZEB_OK)
+    return found;
   ++decodeIndex_;
   const Status added = movie_->AddMediaSample2(
       videoMedia_, sample.data(), static_cast<uint32_t>(sample.size()), frameDuration_,

@@ -15,11 +15,12 @@ SampleJob::SampleJob(const std::shared_ptr<zeb::sys::SignalDomain>& domain)
       freeEvent(zeb::sys::ResetMode::kAuto, true, domain) {}
 
 bool SampleJob::Fill(bool video, int32_t samples, std::span<const uint8_t> bytes, uint32_t key,
-                     std::span<const uint8_t> description) {
+                     std::span<const uint8_t> description, int64_t hostDisplayOffset) {
   if (!CopyData(bytes)) return false;
   isVideo = video;
   count = samples;
   keyFlag = key;
+  displayOffset = hostDisplayOffset;
   return video ? CopyVideoDescription(description) : CopyAudioDescription(description);
 }
 

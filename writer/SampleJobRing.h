@@ -26,7 +26,7 @@ struct SampleJob {
   // Copies a unit into the job, growing its buffer with 1 MiB of headroom.
   // False when memory runs out; the job is then unchanged but for its data.
   bool Fill(bool video, int32_t samples, std::span<const uint8_t> bytes, uint32_t key,
-            std::span<const uint8_t> description);
+            std::span<const uint8_t> description, int64_t hostDisplayOffset);
 
   bool isVideo = true;
   int32_t count = 1;  // audio samples in the unit
@@ -34,6 +34,7 @@ struct SampleJob {
   uint32_t capacity = 0;
   uint32_t size = 0;
   uint32_t keyFlag = 0;
+  int64_t displayOffset = 0;  // video: the host's, in media ticks
   zeb::sys::Event readyEvent;
   zeb::sys::Event freeEvent;
   std::vector<uint8_t> videoDescriptionCopy;  // empty: none

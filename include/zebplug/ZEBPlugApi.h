@@ -44,6 +44,7 @@ ZEBPLUG_EXPORT uint32_t GetAudioCodecCustomSetting(SPlugAudioStreamInfo* info, u
                                                    uint32_t a2, uint32_t* kind, void** block,
                                                    uint32_t* size);
 ZEBPLUG_EXPORT uint32_t LoadQuickTime(void);
+ZEBPLUG_EXPORT uint32_t ZEBPlugSetRecoveryInterval(uint32_t milliseconds, uint32_t durable);
 
 typedef void* (*PFN_ZEBPlugGetProcByOrdinal)(uint32_t ordinal);
 

@@ -37,10 +37,9 @@ enum {
  * A private description is the triple {kind, address, size}, laid out inline
  * in the records (privateKind, privateAddress, privateSize) so that the kind
  * keeps its 32-bit offset and only the address moves to an 8-aligned slot.
- * The reader fills the address with the address of the description bytes. The
- * muxer's open reads the address word of the video stream's kind-5 triple as a
- * description *handle* (a pointer to a pointer to the bytes): a host that hands
- * reader output to the muxer must wrap the bytes in a handle first.
+ * The address is that of the description's bytes, `size` of them: the
+ * reader fills it so, and the muxer reads kind-5 (image) and kind-9 (audio
+ * block) triples so, on stream records and on frames alike.
  */
 
 /* A private description triple on its own, as the codecs' open calls take it:
