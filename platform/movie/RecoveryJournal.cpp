@@ -14,7 +14,6 @@
 namespace zeb::movie {
 namespace {
 
-constexpr uint8_t kMagic[8] = {'Z', 'E', 'B', 'R', 'C', 'V', 'R', '\n'};
 constexpr size_t kRecordHead = 5;   // type, length
 constexpr size_t kRecordCheck = 4;  // CRC-32
 constexpr uint32_t kMaxPayload = 1u << 24;
@@ -157,7 +156,7 @@ Status RecoveryJournal::Create(const std::string& moviePath) {
   fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   if (fd_ < 0) return JournalIoError("cannot create", path_);
   ByteWriter header;
-  header.PutBytes(kMagic);
+  header.PutBytes(kJournalMagic);
   header.PutU32(kJournalVersion);
   return WriteAll(fd_, header.Bytes(), path_);
 }
@@ -211,8 +210,8 @@ Status ReadRecoveryJournal(const std::string& path, JournalContents& contents) {
   ::close(fd);
   ByteReader in(bytes);
   std::span<const uint8_t> magic;
-  if (!in.ReadBytes(sizeof kMagic, magic).IsOk() ||
-      !std::equal(magic.begin(), magic.end(), std::begin(kMagic)) ||
+  if (!in.ReadBytes(kJournalMagic.size(), magic).IsOk() ||
+      !std::equal(magic.begin(), magic.end(), kJournalMagic.begin()) ||
       !in.ReadU32(contents.version).IsOk() || contents.version != kJournalVersion) {
     return Status::Error(StatusCode::kInvalid, "not a recovery journal of this version: " + path);
   }

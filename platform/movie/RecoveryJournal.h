@@ -11,6 +11,7 @@
 // the records after it.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -46,6 +47,8 @@ struct JournalRecord {
   uint32_t descriptionIndex = 0;       // samples: 1-based
 };
 
+// The journal's head: this magic, then the version as a big-endian word.
+inline constexpr std::array<uint8_t, 8> kJournalMagic = {'Z', 'E', 'B', 'R', 'C', 'V', 'R', '\n'};
 inline constexpr uint32_t kJournalVersion = 1;
 
 std::string RecoveryJournalPath(const std::string& moviePath);

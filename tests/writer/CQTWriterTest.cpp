@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "platform/movie/FourCC.h"
+#include "platform/movie/MovieRecovery.h"
 #include "tests/host/LogCapture.h"
 #include "tests/platform_movie/MovieWriterTestSupport.h"
 #include "tests/support/Shell.h"
@@ -278,6 +279,15 @@ TEST(CQTWriterOpen, AFullDiskFailsTheAddsWithoutCrashOrHang) {
   EXPECT_EQ(result, ZEB_E_ADD_SAMPLE);
   EXPECT_EQ(writer.Close(), ZEB_OK);
   setrlimit(RLIMIT_FSIZE, &saved);
+  // The leftover recovers: every frame that reached the disk, each whole.
+  const std::string recovered = ScratchPath("full_disk_recovered.mov");
+  zeb::movie::RecoveryReport report;
+  const zeb::movie::Status status = zeb::movie::RecoverMovie(path, recovered, report);
+  ASSERT_TRUE(status.IsOk()) << status.ToString();
+  const std::vector<WrittenTrack> tracks = ReadWrittenMovie(recovered);
+  ASSERT_EQ(tracks.size(), 1u);
+  EXPECT_GE(tracks[0].samples.size(), 10u);
+  for (const WrittenSample& sample : tracks[0].samples) EXPECT_EQ(sample.bytes, frame);
 }
 
 // The ring hands every job to the writer thread and back; each of these runs

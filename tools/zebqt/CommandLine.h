@@ -35,6 +35,7 @@ int RunInfo(const PluginLibrary& plugin, const CommandLine& line);
 int RunProbe(const PluginLibrary& plugin, const CommandLine& line);
 int RunFrames(const PluginLibrary& plugin, const CommandLine& line);
 int RunAudio(const PluginLibrary& plugin, const CommandLine& line);
+int RunRecover(const PluginLibrary& plugin, const CommandLine& line);
 int RunRemux(const PluginLibrary& plugin, const CommandLine& line);
 int RunDemo(const PluginLibrary& plugin, const CommandLine& line);
 

@@ -33,4 +33,10 @@ void* PluginLibrary::RequireSlot(uint32_t ordinal) const {
   return function;
 }
 
+void* PluginLibrary::RequireNamed(const char* name) const {
+  void* function = dlsym(module_, name);
+  if (function == nullptr) throw Failure(kExitPlugin, std::string("the plug-in has no ") + name);
+  return function;
+}
+
 std::string DefaultPluginPath() { return ExecutableFolder() + "libZEBPlugQuickTimeLibU.so"; }

@@ -17,6 +17,10 @@ class PluginLibrary {
 
   const std::string& path() const { return path_; }
 
+  // A function the plug-in exports by name; throws a Failure (kExitPlugin)
+  // when it has none.
+  void* RequireNamed(const char* name) const;
+
   // The function behind `ordinal`, or null for an empty slot.
   void* Lookup(uint32_t ordinal) const;
 

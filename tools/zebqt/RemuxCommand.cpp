@@ -1,4 +1,4 @@
-// zebqt remux IN OUT [--thread] [--aligned]: reads a movie with the reader
+// zebqt remux IN OUT [--thread] [--aligned] [--sync-every=MS]: reads a movie with the reader
 // family and writes its video and first audio stream with the muxer family,
 // interleaved by time: each video frame, then the audio up to its end.
 #include <sys/stat.h>
@@ -266,6 +266,14 @@ void PrintSummary(const CommandLine& line, const RemuxTally& tally, uint64_t byt
   std::cout << text;
 }
 
+uint32_t Milliseconds(const std::string& text) {
+  if (text.empty() || text.size() > 9 ||
+      text.find_first_not_of("0123456789") != std::string::npos) {
+    throw Failure(kExitUsage, "--sync-every takes milliseconds, 0 to 999999999");
+  }
+  return static_cast<uint32_t>(std::stoul(text));
+}
+
 }  // namespace
 
 int RunRemux(const PluginLibrary& plugin, const CommandLine& line) {
@@ -274,6 +282,11 @@ int RunRemux(const PluginLibrary& plugin, const CommandLine& line) {
   const std::string& out = line.arguments[1];
   const bool thread = line.HasFlag("--thread");
   const auto start = std::chrono::steady_clock::now();
+  if (const std::string every = line.FlagValue("--sync-every", ""); !every.empty()) {
+    const auto setInterval = reinterpret_cast<PFN_ZEBPlugSetRecoveryInterval>(
+        plugin.RequireNamed("ZEBPlugSetRecoveryInterval"));
+    setInterval(Milliseconds(every), 1);
+  }
 
   ReaderSession reader(plugin, in);
   reader.SetReadAhead(true);
