@@ -81,7 +81,9 @@ uint32_t CQTWriter::CreateFile(std::u16string_view path) {
   }
   if (failure == nullptr) {
     // A recording that cannot keep its journal still records; it just cannot be recovered.
-    const Status journal = movie_->EnableRecovery(RecoveryDefaults());
+    const zeb::movie::RecoveryOptions recovery = RecoveryDefaults();
+    if (recovery.syncIntervalMs == kRecoveryOff) return ZEB_OK;
+    const Status journal = movie_->EnableRecovery(recovery);
     if (!journal.IsOk()) LogMovieFailure(L"CQTWriter::Open--no recovery journal", journal);
     return ZEB_OK;
   }

@@ -5,5 +5,8 @@
 
 #include "platform/movie/MovieWriter.h"
 
+// The interval that keeps no journal at all.
+inline constexpr uint32_t kRecoveryOff = UINT32_MAX;
+
 void SetRecoveryDefaults(const zeb::movie::RecoveryOptions& options);
 zeb::movie::RecoveryOptions RecoveryDefaults();

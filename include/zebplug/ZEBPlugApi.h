@@ -58,7 +58,8 @@ typedef uint32_t (*PFN_LoadQuickTime)(void);
    recovery journal beside them ("<movie>.zebrec", deleted at a normal close)
    brought up to date every `milliseconds` of media (0: after every unit), so a
    crash costs at most that much; with `durable` each update waits for the
-   storage device, covering a power cut too. Default: 1000 ms, durable. 0. */
+   storage device, covering a power cut too. 0xFFFFFFFF keeps no journal.
+   Default: 1000 ms, durable. Returns 0. */
 typedef uint32_t (*PFN_ZEBPlugSetRecoveryInterval)(uint32_t milliseconds, uint32_t durable);
 typedef uint32_t (*PFN_EraseCustomSettingMemory)(void* block);
 

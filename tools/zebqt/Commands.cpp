@@ -11,9 +11,9 @@ const std::vector<Command>& AllCommands() {
       {"frames", "[FILE] [--read-ahead]", "every video frame: type, positions, size", RunFrames},
       {"audio", "[FILE] [--stream=N] [--out=RAW]",
        "every audio block of a stream: sizes and a checksum, optionally the bytes", RunAudio},
-      {"remux", "IN OUT [--thread] [--aligned] [--sync-every=MS]",
+      {"remux", "IN OUT [--thread] [--aligned] [--sync-every=MS|off]",
        "copy the video and first audio stream into a new movie through the muxer; a crash "
-       "costs at most MS of media (default 1000)",
+       "costs at most MS of media (default 1000; off: no recovery journal)",
        RunRemux},
       {"recover", "DAMAGED [OUT]",
        "rebuild a movie whose recording stopped before it closed, from its journal", RunRecover},

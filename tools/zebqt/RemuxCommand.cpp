@@ -266,10 +266,12 @@ void PrintSummary(const CommandLine& line, const RemuxTally& tally, uint64_t byt
   std::cout << text;
 }
 
+// "off" keeps no recovery journal.
 uint32_t Milliseconds(const std::string& text) {
+  if (text == "off") return 0xFFFFFFFF;
   if (text.empty() || text.size() > 9 ||
       text.find_first_not_of("0123456789") != std::string::npos) {
-    throw Failure(kExitUsage, "--sync-every takes milliseconds, 0 to 999999999");
+    throw Failure(kExitUsage, "--sync-every takes milliseconds (0 to 999999999) or off");
   }
   return static_cast<uint32_t>(std::stoul(text));
 }
