@@ -127,8 +127,12 @@ std::string MapNetworkPath(std::string_view path, const LocalMachine& machine) {
   if (std::string local = MapThroughMounts(normalised, machine.mounts); !local.empty())
     return local;
   const NetworkParts parts = SplitNetworkPath(normalised);
-  if (IsThisMachine(parts.host, machine.hostNames))
-    return "/" + std::string(parts.share) + std::string(parts.rest);
+  if (IsThisMachine(parts.host, machine.hostNames)) {
+    // Appended one by one: "/" + string trips GCC 12's -Wrestrict at -O3.
+    std::string local = "/";
+    local.append(parts.share).append(parts.rest);
+    return local;
+  }
   return normalised;
 }
 
