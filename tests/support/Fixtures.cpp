@@ -72,6 +72,12 @@ constexpr FixtureRecipe kFixtures[] = {
      ZEB_VIDEO_SOURCE ZEB_TONE(48000) ZEB_TONE(
          44100) "-map 0 -map 1 -map 2 -c:v libx264 -preset veryfast "
                 "-bf 2 -g 12 -pix_fmt yuv420p -c:a:0 pcm_s16be -c:a:1 pcm_s16le -ac:a:1 2"},
+    // A recording long enough to be killed half-way: 20 s of 320x240 H.264
+    // with B-frames beside 48 kHz stereo PCM.
+    {"recording_avc1_pcm.mov",
+     "-f lavfi -i testsrc2=size=320x240:rate=25:duration=20 "
+     "-f lavfi -i sine=frequency=440:sample_rate=48000:duration=20 -map 0 -map 1 -c:v libx264 "
+     "-preset ultrafast -bf 2 -g 25 -pix_fmt yuv420p -ac 2 -c:a pcm_s16le"},
     // The reader's rows: DV sizes, DNxHD variants, more PCM codes, tracks
     // that merge or stay apart.
     {"dv_ntsc.mov",

@@ -2,12 +2,17 @@
 // reader family and back out through the muxer family, and the ffprobe tool
 // finds the same samples, timing, sync flags and display order in the copy.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <numeric>
+#include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tests/support/Ffprobe.h"
@@ -298,6 +303,61 @@ TEST(Remux, OutputFaultsEndWithAMessage) {
     std::remove(copy.c_str());
     std::remove((copy + ".zebrec").c_str());
   }
+}
+
+// zebqt remux started as a child, killed with SIGKILL after `delay`; true
+// when it had already finished.
+bool RemuxKilledAfter(const std::string& source, const std::string& copy, const char* extra,
+                      std::chrono::microseconds delay) {
+  const pid_t child = fork();
+  if (child == 0) {
+    ::execl(kZebqt.c_str(), kZebqt.c_str(), "remux", source.c_str(), copy.c_str(), "--sync-every=0",
+            extra, static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  std::this_thread::sleep_for(delay);
+  kill(child, SIGKILL);
+  int status = 0;
+  waitpid(child, &status, 0);
+  return WIFEXITED(status);
+}
+
+// A recording killed at random moments, through the ordinal table: each
+// leftover recovers into the source's first frames, or says that nothing
+// reached the disk and writes nothing.
+TEST(RemuxRecovery, KilledRecordingsRecover) {
+  std::mt19937 random(1206);
+  int recovered = 0;
+  const std::string source = zeb::test::Fixture("recording_avc1_pcm.mov");
+  for (const char* mode : {"--json", "--thread"}) {
+    const std::string copy = Scratch("killed.mov");
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_EQ(Execute(kZebqt + " remux " + Quote(source) + " " + Quote(copy)).exitCode, 0);
+    const auto whole = std::chrono::duration_cast<std::chrono::microseconds>(
+        std::chrono::steady_clock::now() - start);
+    for (int round = 0; round < 26; ++round) {
+      SCOPED_TRACE(std::string(mode) + " round " + std::to_string(round));
+      std::remove(copy.c_str());
+      std::remove((copy + ".zebrec").c_str());
+      const auto delay = std::chrono::duration_cast<std::chrono::microseconds>(
+          whole * std::uniform_real_distribution<double>(0.1, 1.0)(random));
+      if (RemuxKilledAfter(source, copy, mode, delay)) continue;
+      const auto run = Execute(kZebqt + " recover " + Quote(copy) + " " + Quote(copy + ".r.mov"));
+      // Killed before a sample (or the file) reached the disk: nothing to recover.
+      if (run.output.find("no sample of the recording reached the disk") != std::string::npos ||
+          run.output.find("No such file") != std::string::npos) {
+        EXPECT_NE(run.exitCode, 0);
+        continue;
+      }
+      ASSERT_EQ(run.exitCode, 0) << run.output;
+      std::remove((copy + ".r.mov").c_str());
+      ExpectRecovers(source, copy);
+      ++recovered;
+    }
+    std::remove(copy.c_str());
+    std::remove((copy + ".zebrec").c_str());
+  }
+  EXPECT_GT(recovered, 5);
 }
 
 }  // namespace
