@@ -38,9 +38,16 @@ class ByteWriter {
   size_t Size() const { return bytes_.size(); }
   const std::vector<uint8_t>& Bytes() const { return bytes_; }
   std::vector<uint8_t> Take() { return std::move(bytes_); }
+  // Empties the writer, keeping its memory.
+  void Clear() {
+    bytes_.clear();
+    open_.clear();
+    ok_ = true;
+  }
+  // Rewrites a 32-bit field already written, such as a length placeholder.
+  void PatchU32(size_t at, uint32_t value);
 
  private:
-  void PatchU32(size_t at, uint32_t value);
 
   std::vector<uint8_t> bytes_;
   std::vector<size_t> open_;  // start offsets of the atoms not yet ended

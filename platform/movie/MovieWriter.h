@@ -15,6 +15,7 @@
 // a join, and give it back the same way before the file is finished.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -34,10 +35,13 @@ namespace zeb::movie {
 
 // How a recording stays recoverable: the journal is brought up to date
 // whenever any media has gained `syncIntervalMs` of media time since the
-// last update, so a crash loses at most that much (or one sample, if longer).
+// last update, so a killed process loses at most that much (or one sample,
+// if longer). With `durable`, an update also waits for the storage device
+// when `syncIntervalMs` of wall time have passed since the last such wait,
+// so a power cut loses at most that much of the recording's time.
 struct RecoveryOptions {
   uint32_t syncIntervalMs = 1000;  // 0: after every sample
-  bool durable = true;             // wait for the device, so a power cut is covered too
+  bool durable = true;
 };
 
 class MovieWriter {
@@ -124,7 +128,8 @@ class MovieWriter {
   std::unique_ptr<RecoveryJournal> journal_;  // null: no journal kept
   RecoveryOptions recovery_;
   std::vector<uint64_t> journalledTicks_;  // per media: its duration at the last journal update
-  uint64_t replayPosition_ = 0;            // Resume: the end of the data replayed so far
+  std::chrono::steady_clock::time_point lastDeviceFlush_;
+  uint64_t replayPosition_ = 0;  // Resume: the end of the data replayed so far
 };
 
 }  // namespace zeb::movie

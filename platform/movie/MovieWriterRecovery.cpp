@@ -2,6 +2,7 @@
 // when it brings the journal up to date, and how a stopped movie is rebuilt
 // from it.
 #include <algorithm>
+#include <chrono>
 
 #include "platform/movie/MovieWriter.h"
 
@@ -21,6 +22,7 @@ Status MovieWriter::EnableRecovery(const RecoveryOptions& options) {
   ZEB_MOVIE_TRY(journal->Create(path_));
   journal_ = std::move(journal);
   recovery_ = options;
+  lastDeviceFlush_ = std::chrono::steady_clock::now();
   return Status::Ok();
 }
 
@@ -39,14 +41,23 @@ uint32_t MovieWriter::MediaIndex(const WriterMedia* media) const {
   return static_cast<uint32_t>(found - media_.begin());
 }
 
-// The movie's bytes reach the system (and, when durable, the device) before
-// the records that describe them, so the journal never points past the data.
+// The movie's bytes reach the system (and, at a device flush, the device)
+// before the records that describe them, so the journal never points past the
+// data. Updates follow media time, which bounds what a killed process loses;
+// device flushes follow wall time, which bounds what a power cut loses
+// without making a faster-than-real-time copy wait for the disk every second
+// of media.
 Status MovieWriter::MaybeCommitJournal(const WriterMedia& media) {
   if (!journal_) return Status::Ok();
   const uint64_t since = media.Duration() - journalledTicks_[MediaIndex(&media)];
   if (since * 1000 < uint64_t{recovery_.syncIntervalMs} * media.TimeScale()) return Status::Ok();
-  ZEB_MOVIE_TRY(Remember(sink_.Sync(recovery_.durable)));
-  ZEB_MOVIE_TRY(Remember(journal_->Commit(recovery_.durable)));
+  const auto now = std::chrono::steady_clock::now();
+  const bool flushDevice =
+      recovery_.durable &&
+      now - lastDeviceFlush_ >= std::chrono::milliseconds(recovery_.syncIntervalMs);
+  ZEB_MOVIE_TRY(Remember(sink_.Sync(flushDevice)));
+  ZEB_MOVIE_TRY(Remember(journal_->Commit(flushDevice)));
+  if (flushDevice) lastDeviceFlush_ = now;
   for (size_t i = 0; i < media_.size(); ++i) journalledTicks_[i] = media_[i]->Duration();
   return Status::Ok();
 }

@@ -161,21 +161,21 @@ Status RecoveryJournal::Create(const std::string& moviePath) {
   return WriteAll(fd_, header.Bytes(), path_);
 }
 
+// Encoded in place at the end of the waiting records: one record per sample
+// run is written for the whole recording, so it costs no allocation.
 void RecoveryJournal::Add(const JournalRecord& record) {
-  ByteWriter payload;
-  PutPayload(record, payload);
-  ByteWriter out;
-  out.PutU8(static_cast<uint8_t>(record.type));
-  out.PutU32(static_cast<uint32_t>(payload.Size()));
-  out.PutBytes(payload.Bytes());
-  out.PutU32(Crc32(out.Bytes()));
-  pending_.insert(pending_.end(), out.Bytes().begin(), out.Bytes().end());
+  const size_t start = pending_.Size();
+  pending_.PutU8(static_cast<uint8_t>(record.type));
+  pending_.PutU32(0);  // the payload's length, once known
+  PutPayload(record, pending_);
+  pending_.PatchU32(start + 1, static_cast<uint32_t>(pending_.Size() - start - kRecordHead));
+  pending_.PutU32(Crc32(std::span(pending_.Bytes()).subspan(start)));
 }
 
 Status RecoveryJournal::Commit(bool durable) {
   if (fd_ < 0) return Status::Error(StatusCode::kInvalid, "journal not open");
-  ZEB_MOVIE_TRY(WriteAll(fd_, pending_, path_));
-  pending_.clear();
+  ZEB_MOVIE_TRY(WriteAll(fd_, pending_.Bytes(), path_));
+  pending_.Clear();
   if (durable && ::fdatasync(fd_) != 0) return JournalIoError("cannot sync", path_);
   return Status::Ok();
 }
@@ -183,7 +183,7 @@ Status RecoveryJournal::Commit(bool durable) {
 Status RecoveryJournal::Remove() {
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
-  pending_.clear();
+  pending_.Clear();
   if (::unlink(path_.c_str()) != 0 && errno != ENOENT)
     return JournalIoError("cannot delete", path_);
   return Status::Ok();

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/movie/ByteWriter.h"
 #include "platform/movie/MovieAtomWriter.h"
 #include "platform/movie/SampleTableBuilder.h"
 #include "platform/movie/Status.h"
@@ -72,7 +73,7 @@ class RecoveryJournal {
  private:
   int fd_ = -1;
   std::string path_;
-  std::vector<uint8_t> pending_;
+  ByteWriter pending_;  // records not yet written
 };
 
 struct JournalContents {
