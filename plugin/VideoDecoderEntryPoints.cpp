@@ -15,16 +15,8 @@ CQTSuppotVideoDec* Decoder(void* handle) { return static_cast<CQTSuppotVideoDec*
 // The description a stream without one gets: the writer's, from the stream
 // record. No bit rate; colour "unspecified" (code point 2).
 zeb::movie::Handle BuildDecoderDescription(uint32_t fourcc, const SPlugVideoStreamInfo& stream) {
-  VideoDescriptionRequest request;
-  request.videoFourcc = fourcc;
-  request.width = static_cast<int32_t>(stream.width);
-  request.height = static_cast<int32_t>(stream.height);
-  request.gopSize = static_cast<int32_t>(stream.gopSize);
-  request.timeScale = static_cast<int32_t>(stream.frameRateNum);
-  request.frameDuration = static_cast<int32_t>(stream.frameRateDen);
-  request.fieldOrder = static_cast<int32_t>(stream.fieldOrder);
-  request.aspectX = static_cast<int32_t>(stream.aspectX);
-  request.aspectY = static_cast<int32_t>(stream.aspectY);
+  VideoDescriptionRequest request = DescriptionRequestFor(fourcc, stream);
+  request.bitRate = 0;
   request.colorPrimaries = kUnspecified;
   request.transferFunction = kUnspecified;
   request.matrix = kUnspecified;

@@ -16,8 +16,8 @@ constexpr size_t kLocalPathUnits = 260;
 constexpr uint32_t kSourceKindFile = 0;
 constexpr uint32_t kVideoDepthWithAudio = 50;
 constexpr uint32_t kVideoDepth = 25;
-constexpr uint32_t kDvcproHdWidth = 1920;
-constexpr uint32_t kDvcproHdHeight = 1080;
+constexpr int32_t kDvcproHdWidth = 1920;
+constexpr int32_t kDvcproHdHeight = 1080;
 constexpr uint64_t kBytesPerBufferedPixel = 4;
 
 constexpr uint32_t kPrivateImageDescription = CMuxerForQuickTime::kPrivateImageDescription;
@@ -96,22 +96,14 @@ uint32_t CMuxerForQuickTime::SetUpVideo(const SPlugStreamInfo& stream) {
   const SPlugVideoStreamInfo& info = stream.video;
   setup_.videoPresent = 1;
   setup_.videoInfo = info;
+  const uint32_t fourcc = GetQuickTimeVideoTypeFOURCC(&info);
+  if (fourcc == ZEB_FOURCC_NONE) return ZEB_E_NO_VIDEO_FOURCC;
   VideoDescriptionRequest& video = setup_.video;
-  video.videoFourcc = GetQuickTimeVideoTypeFOURCC(&info);
-  if (video.videoFourcc == ZEB_FOURCC_NONE) return ZEB_E_NO_VIDEO_FOURCC;
-  const bool dvcproHd = IsDvcproHd(video.videoFourcc);
-  video.width = static_cast<int32_t>(dvcproHd ? kDvcproHdWidth : info.width);
-  video.height = static_cast<int32_t>(dvcproHd ? kDvcproHdHeight : info.height);
-  video.gopSize = static_cast<int32_t>(info.gopSize);
-  video.bitRate = static_cast<int32_t>(info.bitRate);
-  video.timeScale = static_cast<int32_t>(info.frameRateNum);
-  video.frameDuration = static_cast<int32_t>(info.frameRateDen);
-  video.fieldOrder = static_cast<int32_t>(info.fieldOrder);
-  video.aspectX = static_cast<int32_t>(info.aspectX);
-  video.aspectY = static_cast<int32_t>(info.aspectY);
-  video.colorPrimaries = static_cast<int32_t>(info.colorPrimaries);
-  video.transferFunction = static_cast<int32_t>(info.transferFunction);
-  video.matrix = static_cast<int32_t>(info.matrix);
+  video = DescriptionRequestFor(fourcc, info);
+  if (IsDvcproHd(fourcc)) {
+    video.width = kDvcproHdWidth;
+    video.height = kDvcproHdHeight;
+  }
   presetDescription_.reset(PresetFrom(stream));
   video.presetDescription = presetDescription_.get();
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "platform/movie/Handle.h"
+#include "zebplug/ZEBPlugRecords.h"
 
 struct VideoDescriptionRequest {
   uint32_t videoFourcc = 0;
@@ -25,3 +26,7 @@ struct VideoDescriptionRequest {
   // owned by the caller. Null: build one.
   zeb::movie::Handle presetDescription = nullptr;
 };
+
+// A request with every field that a stream record carries, taken from it.
+VideoDescriptionRequest DescriptionRequestFor(uint32_t videoFourcc,
+                                              const SPlugVideoStreamInfo& stream);
