@@ -1,12 +1,12 @@
 #include "writer/CMuxerForQuickTime.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "core/PlugRecords.h"
 #include "core/QtLog.h"
 #include "framework/proxy/include/ZEBProxyCodec.h"
 #include "media/FourCC.h"
+#include "platform/movie/ByteReader.h"
 #include "writer/MuxerStreamCheck.h"
 #include "zebplug/ZEBPlugResults.h"
 
@@ -36,12 +36,15 @@ zeb::movie::Handle PresetFrom(const SPlugStreamInfo& stream) {
   if (stream.privateKind != kPrivateImageDescription || stream.privateAddress == nullptr) {
     return nullptr;
   }
+  const std::span<const uint8_t> bytes(static_cast<const uint8_t*>(stream.privateAddress),
+                                       stream.privateSize);
   uint32_t length = 0;
-  if (stream.privateSize < sizeof length) return nullptr;
-  std::memcpy(&length, stream.privateAddress, sizeof length);
-  if (length < sizeof length || length > stream.privateSize) return nullptr;
+  if (!zeb::movie::ByteReader(bytes).ReadNativeAt(0, length).IsOk() || length < sizeof length ||
+      length > bytes.size()) {
+    return nullptr;
+  }
   zeb::movie::Handle preset = zeb::movie::NewHandle(length);
-  if (preset != nullptr) std::memcpy(*preset, stream.privateAddress, length);
+  if (preset != nullptr) std::copy_n(bytes.begin(), length, *preset);
   return preset;
 }
 

@@ -1,12 +1,15 @@
 // Adding samples: video frames with their display offsets and descriptions,
 // audio blocks split across the sound tracks.
+#include <algorithm>
 #include <cstring>
 
 #include "core/QtLog.h"
 #include "media/FourCC.h"
 #include "media/ImxKlv.h"
 #include "media/MpegPictureHeader.h"
+#include "platform/movie/ByteReader.h"
 #include "platform/movie/SampleReference.h"
+#include "platform/movie/SpanWriter.h"
 #include "writer/CQTWriter.h"
 #include "zebplug/ZEBPlugResults.h"
 
@@ -18,11 +21,12 @@ constexpr size_t kDescriptionHead = 8;     // length, codec
 constexpr size_t kSoundDescriptionAt = 8;  // in the audio block, after mode and value
 constexpr int32_t kModeSampleDuration = -2;
 constexpr uint8_t kBerThreeByteLength = 0x83;
+constexpr size_t kBerLengthBytes = 3;
 
+// A header word in the machine's order; 0 past the end.
 uint32_t NativeWord(std::span<const uint8_t> bytes, size_t at) {
   uint32_t word = 0;
-  std::memcpy(&word, bytes.subspan(at, sizeof word).data(), sizeof word);
-  return word;
+  return zeb::movie::ByteReader(bytes).ReadNativeAt(at, word).IsOk() ? word : 0;
 }
 
 // The description's own bytes (its first word long), or nothing when the
@@ -61,15 +65,14 @@ uint32_t CQTWriter::AddAudioSamples(uint32_t /*index*/, int32_t count,
   return SubmitSample(false, count, bytes, 1, described, 0);
 }
 
+// The key stays from open; the BER length and the frame follow it. The
+// caller has checked that the frame fits.
 std::span<const uint8_t> CQTWriter::WrapImxFrame(std::span<const uint8_t> frame) {
-  const size_t size = frame.size();
-  klvBuffer_[zeb::media::kKlvLengthByteAt] = kBerThreeByteLength;
-  klvBuffer_[zeb::media::kKlvLengthByteAt + 1] = static_cast<uint8_t>(size >> 16);
-  klvBuffer_[zeb::media::kKlvLengthByteAt + 2] = static_cast<uint8_t>(size >> 8);
-  klvBuffer_[zeb::media::kKlvLengthByteAt + 3] = static_cast<uint8_t>(size);
-  const size_t header = zeb::media::kKlvLengthByteAt + 4;
-  if (size > 0) std::memcpy(klvBuffer_.data() + header, frame.data(), size);
-  return std::span<const uint8_t>(klvBuffer_).first(header + size);
+  zeb::movie::SpanWriter item(klvBuffer_);
+  const bool wrapped =
+      item.Seek(zeb::media::kKlvLengthByteAt).IsOk() && item.PutU8(kBerThreeByteLength).IsOk() &&
+      item.PutBigEndian(kBerLengthBytes, frame.size()).IsOk() && item.PutBytes(frame).IsOk();
+  return std::span<const uint8_t>(klvBuffer_).first(wrapped ? item.Position() : 0);
 }
 
 bool CQTWriter::ReplaceVideoDescription(std::span<const uint8_t> description) {
@@ -145,8 +148,8 @@ uint32_t CQTWriter::WriteAudioSamples(int32_t count, std::span<const uint8_t> by
   int64_t samples = count;
   int64_t duration = 1;
   if (!block.empty()) {
-    std::memcpy(*soundDescription_, block.data() + kSoundDescriptionAt,
-                kAudioDescriptionBlockSize - kSoundDescriptionAt);
+    const std::span<const uint8_t> sound = block.subspan(kSoundDescriptionAt);
+    std::copy(sound.begin(), sound.end(), *soundDescription_);
     const auto mode = static_cast<int32_t>(NativeWord(block, 0));
     const auto value = static_cast<int32_t>(NativeWord(block, 4));
     if (mode == kModeSampleDuration) {
