@@ -127,7 +127,7 @@ uint32_t CMuxerForQuickTime::SetUpAudio(const SPlugStreamInfo& stream) {
   audio.bitsPerSample = static_cast<int32_t>(info.bitsPerSample);
   audio.sampleRate = static_cast<int32_t>(info.sampleRate);
   audio.bitRate = static_cast<int32_t>(info.bitRate);
-  hasAudioDescription_ = false;
+  currentAudioDescription_.clear();
   return ZEB_OK;
 }
 

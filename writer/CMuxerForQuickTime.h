@@ -70,10 +70,9 @@ class CMuxerForQuickTime {
   bool aligned_ = false;
   std::vector<uint8_t> sideBlock_;
   std::unique_ptr<CPCMAudioEncoder> pcmEncoder_;
-  // The audio description block of the last audio unit, copied: the host's
-  // block may be gone by the time the pump adds the chunks cut from it.
-  std::array<uint8_t, kAudioDescriptionBlockSize> currentAudioDescription_{};
-  bool hasAudioDescription_ = false;
+  // The audio description block of the last audio unit, copied (empty:
+  // none): the host's block may be gone when the pump adds the chunks cut from it.
+  std::vector<uint8_t> currentAudioDescription_;
   std::array<uint32_t, kAudioChunkCycle> audioChunkTable_{};
   size_t audioChunkIndex_ = 0;
   bool audioEnded_ = false;

@@ -5,6 +5,7 @@
 
 #include "core/PlugRecords.h"
 #include "core/QtLog.h"
+#include "writer/AudioDescriptionBlock.h"
 #include "writer/CMuxerForQuickTime.h"
 #include "writer/FrameInfoSideBlock.h"
 #include "zebplug/ZEBPlugResults.h"
@@ -63,13 +64,10 @@ uint32_t CMuxerForQuickTime::WriteAligned(uint32_t stream, std::span<const uint8
     if (const uint32_t parked = ParkVideo(unit, info); parked != ZEB_OK) return parked;
     return Pump();
   }
-  hasAudioDescription_ = info.privateKind == kPrivateAudioDescription &&
-                         info.privateAddress != nullptr &&
-                         info.privateSize >= kAudioDescriptionBlockSize;
-  if (hasAudioDescription_) {
-    const auto* block = static_cast<const uint8_t*>(info.privateAddress);
-    std::copy_n(block, kAudioDescriptionBlockSize, currentAudioDescription_.begin());
-  }
+  const bool block = info.privateKind == kPrivateAudioDescription && info.privateAddress != nullptr;
+  const std::span<const uint8_t> described = AudioDescriptionBlockIn(
+      {static_cast<const uint8_t*>(info.privateAddress), block ? info.privateSize : 0});
+  currentAudioDescription_.assign(described.begin(), described.end());
   const uint32_t put = pcmEncoder_->PutInterleaved(unit.data(), static_cast<uint32_t>(unit.size()),
                                                    info.streamState);
   if (put != ZEB_OK) return put;
@@ -117,10 +115,8 @@ bool CMuxerForQuickTime::PumpAudioChunk(uint32_t& result) {
   pcmEncoder_->GetChunk(&chunk, &info);
   if (static_cast<int32_t>(info.dataSize) < 1 || chunk == nullptr) return false;
   ++audioChunkIndex_;
-  result = writer_->AddAudioSamples(
-      audioSamplesWritten_, static_cast<int32_t>(info.unitCount), {chunk, info.dataSize},
-      hasAudioDescription_ ? std::span<const uint8_t>(currentAudioDescription_)
-                           : std::span<const uint8_t>{});
+  result = writer_->AddAudioSamples(audioSamplesWritten_, static_cast<int32_t>(info.unitCount),
+                                    {chunk, info.dataSize}, currentAudioDescription_);
   if (result != ZEB_OK) return false;
   audioSamplesWritten_ += info.unitCount;
   if (info.streamState == PLUG_STREAMSTATE_END_) audioEnded_ = true;

@@ -86,10 +86,7 @@ void CQTWriter::WriterThreadLoop() {
     const uint32_t status =
         job.isVideo
             ? WriteVideoSample(data, job.keyFlag, job.videoDescriptionCopy, job.displayOffset)
-            : WriteAudioSamples(job.count, data,
-                                job.hasAudioDescription
-                                    ? std::span<const uint8_t>(*job.audioDescriptionCopy)
-                                    : std::span<const uint8_t>{});
+            : WriteAudioSamples(job.count, data, job.audioDescriptionCopy);
     job.result.store(status, std::memory_order_release);
     ringRead_ = job.next;
     job.freeEvent.Set();

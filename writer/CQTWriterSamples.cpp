@@ -10,6 +10,7 @@
 #include "platform/movie/ByteReader.h"
 #include "platform/movie/SampleReference.h"
 #include "platform/movie/SpanWriter.h"
+#include "writer/AudioDescriptionBlock.h"
 #include "writer/CQTWriter.h"
 #include "zebplug/ZEBPlugResults.h"
 
@@ -17,9 +18,7 @@ using zeb::movie::Status;
 
 namespace {
 
-constexpr size_t kDescriptionHead = 8;     // length, codec
-constexpr size_t kSoundDescriptionAt = 8;  // in the audio block, after mode and value
-constexpr int32_t kModeSampleDuration = -2;
+constexpr size_t kDescriptionHead = 8;  // length, codec
 constexpr uint8_t kBerThreeByteLength = 0x83;
 constexpr size_t kBerLengthBytes = 3;
 
@@ -59,10 +58,7 @@ uint32_t CQTWriter::AddVideoSample(uint32_t /*index*/, std::span<const uint8_t> 
 uint32_t CQTWriter::AddAudioSamples(uint32_t /*index*/, int32_t count,
                                     std::span<const uint8_t> bytes,
                                     std::span<const uint8_t> block) {
-  const std::span<const uint8_t> described = block.size() < kAudioDescriptionBlockSize
-                                                 ? std::span<const uint8_t>{}
-                                                 : block.first(kAudioDescriptionBlockSize);
-  return SubmitSample(false, count, bytes, 1, described, 0);
+  return SubmitSample(false, count, bytes, 1, AudioDescriptionBlockIn(block), 0);
 }
 
 // The key stays from open; the BER length and the frame follow it. The
@@ -148,7 +144,12 @@ uint32_t CQTWriter::WriteAudioSamples(int32_t count, std::span<const uint8_t> by
   int64_t samples = count;
   int64_t duration = 1;
   if (!block.empty()) {
+    // A description with extensions grows the handle; the handle never shrinks.
     const std::span<const uint8_t> sound = block.subspan(kSoundDescriptionAt);
+    if (zeb::movie::GetHandleSize(soundDescription_.get()) < sound.size() &&
+        !zeb::movie::SetHandleSize(soundDescription_.get(), sound.size()).IsOk()) {
+      return ZEB_E_ADD_SAMPLE;
+    }
     std::copy(sound.begin(), sound.end(), *soundDescription_);
     const auto mode = static_cast<int32_t>(NativeWord(block, 0));
     const auto value = static_cast<int32_t>(NativeWord(block, 4));

@@ -21,7 +21,7 @@ bool SampleJob::Fill(bool video, int32_t samples, std::span<const uint8_t> bytes
   count = samples;
   keyFlag = key;
   displayOffset = hostDisplayOffset;
-  return video ? CopyVideoDescription(description) : CopyAudioDescription(description);
+  return CopyDescription(description, video ? videoDescriptionCopy : audioDescriptionCopy);
 }
 
 bool SampleJob::CopyData(std::span<const uint8_t> bytes) {
@@ -37,26 +37,13 @@ bool SampleJob::CopyData(std::span<const uint8_t> bytes) {
   return true;
 }
 
-bool SampleJob::CopyVideoDescription(std::span<const uint8_t> description) {
+bool SampleJob::CopyDescription(std::span<const uint8_t> description, std::vector<uint8_t>& copy) {
   try {
-    videoDescriptionCopy.assign(description.begin(), description.end());
+    copy.assign(description.begin(), description.end());
   } catch (const std::bad_alloc&) {
-    videoDescriptionCopy.clear();
+    copy.clear();
     return false;
   }
-  return true;
-}
-
-bool SampleJob::CopyAudioDescription(std::span<const uint8_t> block) {
-  hasAudioDescription = false;
-  if (block.empty()) return true;
-  if (!audioDescriptionCopy) {
-    audioDescriptionCopy.reset(new (std::nothrow) std::array<uint8_t, kAudioDescriptionBlockSize>);
-    if (!audioDescriptionCopy) return false;
-  }
-  std::copy_n(block.begin(), std::min(block.size(), kAudioDescriptionBlockSize),
-              audioDescriptionCopy->begin());
-  hasAudioDescription = true;
   return true;
 }
 

@@ -16,10 +16,6 @@
 
 #include "platform/sys/Event.h"
 
-// The block the host attaches to audio units: mode, value, then a 52-byte
-// sound description.
-inline constexpr size_t kAudioDescriptionBlockSize = 60;
-
 struct SampleJob {
   explicit SampleJob(const std::shared_ptr<zeb::sys::SignalDomain>& domain);
 
@@ -38,15 +34,14 @@ struct SampleJob {
   zeb::sys::Event readyEvent;
   zeb::sys::Event freeEvent;
   std::vector<uint8_t> videoDescriptionCopy;  // empty: none
-  std::unique_ptr<std::array<uint8_t, kAudioDescriptionBlockSize>> audioDescriptionCopy;
-  bool hasAudioDescription = false;  // the copy is kept allocated between units
-  std::atomic<uint32_t> result{0};   // status of the job's last write
+  std::vector<uint8_t> audioDescriptionCopy;  // the audio block; empty: none
+  std::atomic<uint32_t> result{0};            // status of the job's last write
   SampleJob* next = nullptr;
 
  private:
   bool CopyData(std::span<const uint8_t> bytes);
-  bool CopyVideoDescription(std::span<const uint8_t> description);
-  bool CopyAudioDescription(std::span<const uint8_t> block);
+  // Keeps the copy's memory between units.
+  bool CopyDescription(std::span<const uint8_t> description, std::vector<uint8_t>& copy);
 };
 
 class SampleJobRing {
