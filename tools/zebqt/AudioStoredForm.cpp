@@ -129,15 +129,17 @@ void PlanCompressed(std::span<const uint8_t> description, const SPlugStreamInfo&
                     AudioStoredForm& form) {
   form.code = stream.audio.audioSubType;
   form.framesPerPacket = std::max<uint32_t>(stream.framesPerPacket, 1);
-  const std::span<uint8_t> out = std::span(form.block).subspan(8);
+  const uint32_t length = NativeAt<uint32_t>(description, zeb::media::kDescriptionSizeAt);
   if (description.size() >= sound::kVersion1HeaderSize &&
-      NativeAt<uint16_t>(description, sound::kVersionAt) == 1) {
-    // Extension atoms ('esds', 'wave') do not fit the 52 bytes the writer takes.
-    std::copy_n(description.begin(), sound::kVersion1HeaderSize, out.begin());
-    PutNative<uint32_t>(out, zeb::media::kDescriptionSizeAt, sound::kVersion1HeaderSize);
+      NativeAt<uint16_t>(description, sound::kVersionAt) == 1 &&
+      length >= sound::kVersion1HeaderSize && length <= description.size()) {
+    // The whole description, extension atoms ('esds', 'wave') included: a
+    // decoder needs them.
+    form.block.resize(8 + length);
+    std::copy_n(description.begin(), length, form.block.begin() + 8);
   } else {
-    PutDescription(out, form.code, stream.audio, sound::kVariableCompressionId,
-                   form.framesPerPacket, 0);
+    PutDescription(std::span(form.block).subspan(8), form.code, stream.audio,
+                   sound::kVariableCompressionId, form.framesPerPacket, 0);
   }
   PutNative<int32_t>(form.block, 0, kModeSampleDuration);
   PutNative<int32_t>(form.block, 4, static_cast<int32_t>(form.framesPerPacket));

@@ -10,10 +10,10 @@
 // 'wave' atom, is written big-endian as 'in24' or 'in32'.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "zebplug/ZEBPlug.h"
 
@@ -25,7 +25,9 @@ struct AudioStoredForm {
   uint32_t valueBytes = 0;  // PCM: bytes of one channel's value
   bool reverseValues = false;
   uint32_t framesPerPacket = 1;  // compressed: samples each packet lasts
-  std::array<uint8_t, kBlockSize> block{};
+  // Mode, value and the sound description: 60 bytes, or longer when the
+  // description carries extension atoms ('esds', 'wave').
+  std::vector<uint8_t> block = std::vector<uint8_t>(kBlockSize);
 };
 
 // The written form of the reader's audio stream `stream`; throws a Failure
