@@ -22,7 +22,7 @@ ZEB_TARGETS=threaded_tests "$root/scripts/build.sh" "$root/build-tsan" -DZEB_SAN
   -DZEB_BUILD_BENCH=OFF
 TSAN_OPTIONS=halt_on_error=1 ctest --test-dir "$root/build-tsan" --output-on-failure -j "$jobs" -L threads
 
-echo "== fuzz (60 s a target)"
+echo "== fuzz (30 s a target)"
 CC=clang CXX=clang++ ZEB_TARGETS=fuzz_targets "$root/scripts/build.sh" "$root/build-fuzz" -DZEB_BUILD_FUZZ=ON \
   -DZEB_BUILD_TESTS=OFF -DZEB_BUILD_BENCH=OFF
-"$root/scripts/fuzz.sh" "$root/build-fuzz" 60
+"$root/scripts/fuzz.sh" "$root/build-fuzz" 30
