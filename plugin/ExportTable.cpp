@@ -8,6 +8,7 @@
 #include "core/LibInfo.h"
 #include "plugin/ReaderEntryPoints.h"
 #include "plugin/VideoDecoderEntryPoints.h"
+#include "plugin/VideoEncoderEntryPoints.h"
 #include "plugin/WriterEntryPoints.h"
 #include "zebplug/ZEBPlugApi.h"
 #include "zebplug/ZEBPlugOrdinals.h"
@@ -48,17 +49,18 @@ constexpr ExportSlot kExportTable[] = {
     Slot<PFN_VideoDecoderStub, VideoDecoderReturnZero>(ZEB_ORD_VideoDecoderEntry10),
     Slot<PFN_GetDecodedVideoFrame, GetDecodedVideoFrame>(ZEB_ORD_GetDecodedVideoFrame),
     // Video encoder family.
-    Empty(101),  // CreateVideoEncoder
-    Empty(102),  // DestroyVideoEncoder
-    Empty(103),  // VideoEncoderEntry103
-    Empty(104),  // VideoEncoderEntry104
-    Empty(105),  // OpenVideoEncoder
-    Empty(106),  // QueryVideoEncoderInput
-    Empty(107),  // VideoEncoderEntry107
-    Empty(108),  // GetVideoEncoderInputFormat
-    Empty(109),  // VideoEncoderEntry109
-    Empty(110),  // EncodeVideoFrame
-    Empty(111),  // GetEncodedVideoFrame
+    Slot<PFN_CreateVideoEncoder, CreateVideoEncoder>(ZEB_ORD_CreateVideoEncoder),
+    Slot<PFN_DestroyVideoEncoder, DestroyVideoEncoder>(ZEB_ORD_DestroyVideoEncoder),
+    Slot<PFN_VideoEncoderStub, VideoEncoderReturnZero>(ZEB_ORD_VideoEncoderEntry103),
+    Slot<PFN_VideoEncoderStub, VideoEncoderReturnZero>(ZEB_ORD_VideoEncoderEntry104),
+    Slot<PFN_OpenVideoEncoder, OpenVideoEncoder>(ZEB_ORD_OpenVideoEncoder),
+    Slot<PFN_QueryVideoEncoderInput, QueryVideoEncoderInput>(ZEB_ORD_QueryVideoEncoderInput),
+    Slot<PFN_VideoEncoderStub, VideoEncoderReturnZero>(ZEB_ORD_VideoEncoderEntry107),
+    Slot<PFN_GetVideoEncoderInputFormat, GetVideoEncoderInputFormat>(
+        ZEB_ORD_GetVideoEncoderInputFormat),
+    Slot<PFN_VideoEncoderStub, VideoEncoderReturnZero>(ZEB_ORD_VideoEncoderEntry109),
+    Slot<PFN_EncodeVideoFrame, EncodeVideoFrame>(ZEB_ORD_EncodeVideoFrame),
+    Slot<PFN_GetEncodedVideoFrame, GetEncodedVideoFrame>(ZEB_ORD_GetEncodedVideoFrame),
     // Audio decoder family.
     Empty(200),  // CreateAudioDecoder
     Empty(201),  // DestroyAudioDecoder

@@ -87,6 +87,25 @@ typedef uint32_t (*PFN_DecodeVideoFrame)(ZEBHandle decoder, const uint8_t* data,
 typedef uint32_t (*PFN_GetDecodedVideoFrame)(ZEBHandle decoder, SPlugVideoFrame* picture,
                                              SPlugFrameInfo* info);
 
+/* Video encoder family (101..111). OpenVideoEncoder takes an optional
+ * settings block (kind 6). Each coded frame comes with the image description
+ * (kind 5) in its record's private triple: the compressor's own description
+ * with the stream's 'fiel', 'pasp', 'clap' and 'colr' atoms, ready to be
+ * handed to the muxer. The frame and the description stay valid until the
+ * next EncodeVideoFrame or close. */
+typedef ZEBHandle (*PFN_CreateVideoEncoder)(void);
+typedef uint32_t (*PFN_DestroyVideoEncoder)(ZEBHandle encoder);
+typedef uint32_t (*PFN_VideoEncoderStub)(ZEBHandle encoder);
+typedef uint32_t (*PFN_OpenVideoEncoder)(ZEBHandle encoder, SPlugVideoStreamInfo* info,
+                                         const SPlugPrivateDesc* settings);
+typedef uint32_t (*PFN_QueryVideoEncoderInput)(ZEBHandle encoder, SPlugVideoStreamInfo* info);
+typedef uint32_t (*PFN_GetVideoEncoderInputFormat)(ZEBHandle encoder, uint32_t ignored,
+                                                   SPlugVideoFrameFormat* format);
+typedef uint32_t (*PFN_EncodeVideoFrame)(ZEBHandle encoder, const SPlugVideoFrame* picture,
+                                         const SPlugFrameInfo* info);
+typedef uint32_t (*PFN_GetEncodedVideoFrame)(ZEBHandle encoder, uint8_t** data,
+                                             SPlugFrameInfo* info);
+
 /* Reader family (400..431). */
 typedef ZEBHandle (*PFN_CreateReader)(void);
 typedef uint32_t (*PFN_DestroyReader)(ZEBHandle reader);

@@ -1,0 +1,157 @@
+// A compression sequence converts each '2vuy' picture into the encoder's
+// pixel format and codes it at once. The compressors are set up without
+// reordering or look-ahead, so the frame of a picture leaves in the call
+// that gave the picture; a coder that holds it back fails the call.
+#include "platform/codec/CompressionSequence.h"
+
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <new>
+
+#include "platform/codec/CompressedDescription.h"
+#include "platform/codec/LibavObjects.h"
+
+namespace zeb::codec {
+
+struct CompressionSequence {
+  const Compressor* compressor = nullptr;
+  CodecContextPtr encoder;
+  FramePtr picture{av_frame_alloc()};
+  PacketPtr packet{av_packet_alloc()};
+  ScalerPtr scaler;
+  int width = 0;
+  int height = 0;
+  int64_t nextPts = 0;
+  int32_t maxSize = 0;
+};
+
+namespace {
+
+struct DictionaryRelease {
+  void operator()(AVDictionary* dictionary) const { av_dict_free(&dictionary); }
+};
+
+constexpr int kRowBytesMask = 0x3FFF;  // the rest of the word is flags
+
+OSErr OpenEncoder(CompressionSequence& sequence, const CompressionSettings& settings) {
+  const Compressor& compressor = *sequence.compressor;
+  const AVCodec* codec = avcodec_find_encoder_by_name(compressor.encoder);
+  if (codec == nullptr) return kNoCodecErr;
+  sequence.encoder.reset(avcodec_alloc_context3(codec));
+  AVCodecContext* context = sequence.encoder.get();
+  if (context == nullptr) return kMemFullErr;
+  context->width = settings.width;
+  context->height = settings.height;
+  context->pix_fmt = compressor.pixelFormat;
+  context->time_base = av_inv_q(settings.frameRate);
+  context->framerate = settings.frameRate;
+  context->profile = compressor.profile;
+  // Frame threads would hold frames back; slice threads do not.
+  context->thread_type = FF_THREAD_SLICE;
+  context->thread_count = 0;
+  AVDictionary* raw = nullptr;
+  const bool configured = compressor.configure(*context, &raw, settings);
+  const std::unique_ptr<AVDictionary, DictionaryRelease> options(raw);
+  if (!configured) return kCodecErr;
+  AVDictionary* remaining = options.get();
+  const int opened = avcodec_open2(context, codec, &remaining);
+  av_dict_free(&remaining);
+  return opened < 0 ? kCodecErr : OSErr{0};
+}
+
+OSErr PrepareFrames(CompressionSequence& sequence) {
+  AVFrame* picture = sequence.picture.get();
+  picture->format = sequence.compressor->pixelFormat;
+  picture->width = sequence.width;
+  picture->height = sequence.height;
+  if (av_frame_get_buffer(picture, 0) < 0) return kMemFullErr;
+  sequence.scaler.reset(sws_getContext(
+      sequence.width, sequence.height, AV_PIX_FMT_UYVY422, sequence.width, sequence.height,
+      sequence.compressor->pixelFormat, SWS_BICUBIC, nullptr, nullptr, nullptr));
+  return sequence.scaler ? OSErr{0} : kCodecErr;
+}
+
+bool ValidSource(const CompressionSequence& sequence, const PixMap* source, const Rect* bounds) {
+  if (source == nullptr || bounds == nullptr || source->baseAddr == nullptr) return false;
+  if (source->pixelFormat != k2vuyPixelFormat) return false;
+  const int rowBytes = source->rowBytes & kRowBytesMask;
+  return bounds->right - bounds->left == sequence.width &&
+         bounds->bottom - bounds->top == sequence.height && rowBytes >= sequence.width * 2;
+}
+
+bool Convert(CompressionSequence& sequence, const PixMap& source) {
+  AVFrame* picture = sequence.picture.get();
+  if (av_frame_make_writable(picture) < 0) return false;
+  const uint8_t* planes[1] = {source.baseAddr};
+  const int strides[1] = {source.rowBytes & kRowBytesMask};
+  return sws_scale(sequence.scaler.get(), planes, strides, 0, sequence.height, picture->data,
+                   picture->linesize) == sequence.height;
+}
+
+}  // namespace
+
+int32_t MaxCompressedFrameSize(int width, int height) {
+  constexpr int64_t kHeaderRoom = 64 * 1024;
+  const int64_t size = int64_t{width} * height * 4 + kHeaderRoom;
+  return size > std::numeric_limits<int32_t>::max() ? std::numeric_limits<int32_t>::max()
+                                                    : static_cast<int32_t>(size);
+}
+
+OSErr BeginCompressionSequence(const Compressor& compressor, const CompressionSettings& settings,
+                               zeb::movie::Handle description, ImageCompressionSequence* sequence) {
+  *sequence = nullptr;
+  auto made = std::unique_ptr<CompressionSequence>(new (std::nothrow) CompressionSequence);
+  if (!made || !made->picture || !made->packet) return kMemFullErr;
+  made->compressor = &compressor;
+  made->width = settings.width;
+  made->height = settings.height;
+  made->maxSize = MaxCompressedFrameSize(settings.width, settings.height);
+  const OSErr opened = OpenEncoder(*made, settings);
+  if (opened != 0) return opened;
+  const OSErr prepared = PrepareFrames(*made);
+  if (prepared != 0) return prepared;
+  const AVCodecContext& encoder = *made->encoder;
+  const std::span<const uint8_t> extradata(encoder.extradata,
+                                           static_cast<size_t>(encoder.extradata_size));
+  if (!WriteCompressedDescription(description, compressor, settings, extradata).IsOk()) {
+    return kCodecErr;
+  }
+  *sequence = made.release();
+  return 0;
+}
+
+void EndCompressionSequence(ImageCompressionSequence sequence) { delete sequence; }
+
+OSErr CompressSequenceFrame(ImageCompressionSequence sequence, PixMapHandle source,
+                            const Rect* bounds, uint16_t /*flags*/, uint8_t* data,
+                            int32_t* dataSize, uint8_t* similarity, const void* /*completion*/) {
+  if (dataSize != nullptr) *dataSize = 0;
+  if (sequence == nullptr || data == nullptr || dataSize == nullptr ||
+      !ValidSource(*sequence, source, bounds)) {
+    return kParamErr;
+  }
+  if (!Convert(*sequence, *source)) return kCodecErr;
+  AVFrame* picture = sequence->picture.get();
+  picture->pts = sequence->nextPts++;
+  picture->interlaced_frame = sequence->compressor->bottomFieldFirst ? 1 : 0;
+  picture->top_field_first = 0;
+  AVPacket* packet = sequence->packet.get();
+  av_packet_unref(packet);
+  if (avcodec_send_frame(sequence->encoder.get(), picture) < 0 ||
+      avcodec_receive_packet(sequence->encoder.get(), packet) < 0) {
+    return kCodecErr;
+  }
+  if (packet->size > sequence->maxSize) return kCodecErr;
+  std::memcpy(data, packet->data, static_cast<size_t>(packet->size));
+  *dataSize = packet->size;
+  if (similarity != nullptr) *similarity = (packet->flags & AV_PKT_FLAG_KEY) != 0 ? 0 : 0xFF;
+  return 0;
+}
+
+OSErr SetCSequencePrevBuffer(ImageCompressionSequence sequence, PixMapHandle previous,
+                             const Rect* bounds) {
+  return sequence == nullptr || previous == nullptr || bounds == nullptr ? kParamErr : OSErr{0};
+}
+
+}  // namespace zeb::codec

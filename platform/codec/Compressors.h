@@ -1,0 +1,49 @@
+// The compressors the layer has, one a codec type, as the media layer keeps
+// a registered compressor for each type it can code: which libavcodec
+// encoder codes it, from which of its pixel formats, with which fixed
+// parameters, and what the image description says of it.
+#pragma once
+
+#include <cstdint>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+}
+
+namespace zeb::codec {
+
+// The settings a compression sequence is begun with.
+struct CompressionSettings {
+  uint32_t codecType = 0;
+  int width = 0;
+  int height = 0;
+  uint32_t spatialQuality = 0;   // 0 .. kCodecMaxQuality
+  uint32_t temporalQuality = 0;  // 0: key frames only
+  AVRational frameRate{0, 1};
+  int keyFrameRate = 1;
+  int64_t bitRate = 0;  // bits per second; 0: quality decides
+};
+
+// The description's configuration atom.
+enum class ConfigurationAtom : uint8_t { kNone, kAvcC, kEsds };
+
+struct Compressor {
+  uint32_t codecType = 0;
+  const char* encoder = nullptr;  // libavcodec's name
+  AVPixelFormat pixelFormat = AV_PIX_FMT_NONE;
+  const char* name = nullptr;  // the description's compressor name
+  int16_t depth = 24;          // the description's depth
+  ConfigurationAtom atom = ConfigurationAtom::kNone;
+  // Sets the context's fixed and settings-derived parameters; the frame
+  // size, rate and pixel format are set already. False: the settings have no
+  // form in this coding.
+  bool (*configure)(AVCodecContext& context, AVDictionary** options,
+                    const CompressionSettings& settings) = nullptr;
+  int profile = FF_PROFILE_UNKNOWN;
+  bool bottomFieldFirst = false;  // interlaced pictures, bottom field first (DV)
+};
+
+// Null for a type the layer cannot code.
+const Compressor* FindCompressor(uint32_t codecType);
+
+}  // namespace zeb::codec

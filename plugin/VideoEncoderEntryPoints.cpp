@@ -1,0 +1,71 @@
+#include "plugin/VideoEncoderEntryPoints.h"
+
+#include <new>
+
+#include "codecs/CQTSupportVideoEnc.h"
+#include "writer/ImageExtensions.h"
+#include "zebplug/ZEBPlugResults.h"
+
+namespace {
+
+constexpr int32_t kUnspecified = 2;  // ISO/IEC 23001-8
+
+CQTSupportVideoEnc* Encoder(void* handle) { return static_cast<CQTSupportVideoEnc*>(handle); }
+
+int32_t CodePoint(uint32_t value) {
+  return value == 0 ? kUnspecified : static_cast<int32_t>(value);
+}
+
+// The writer's picture-format atoms for the stream the encoder codes; a
+// colour code the host left at 0 says "unspecified".
+void AppendStreamExtensions(zeb::movie::Handle description, uint32_t fourcc,
+                            const SPlugVideoStreamInfo& stream) {
+  VideoDescriptionRequest request;
+  request.videoFourcc = fourcc;
+  request.width = static_cast<int32_t>(stream.width);
+  request.height = static_cast<int32_t>(stream.height);
+  request.fieldOrder = static_cast<int32_t>(stream.fieldOrder);
+  request.aspectX = static_cast<int32_t>(stream.aspectX);
+  request.aspectY = static_cast<int32_t>(stream.aspectY);
+  request.colorPrimaries = CodePoint(stream.colorPrimaries);
+  request.transferFunction = CodePoint(stream.transferFunction);
+  request.matrix = CodePoint(stream.matrix);
+  static_cast<void>(AppendImageExtensions(description, request));
+}
+
+}  // namespace
+
+extern "C" {
+
+void* CreateVideoEncoder() { return new (std::nothrow) CQTSupportVideoEnc(AppendStreamExtensions); }
+
+uint32_t DestroyVideoEncoder(void* encoder) {
+  delete Encoder(encoder);
+  return ZEB_OK;
+}
+
+uint32_t VideoEncoderReturnZero(void*) { return ZEB_OK; }
+
+uint32_t OpenVideoEncoder(void* encoder, SPlugVideoStreamInfo* info,
+                          const SPlugPrivateDesc* settings) {
+  return Encoder(encoder)->Open(info, settings);
+}
+
+uint32_t QueryVideoEncoderInput(void* encoder, SPlugVideoStreamInfo* info) {
+  return Encoder(encoder)->QueryInput(info);
+}
+
+uint32_t GetVideoEncoderInputFormat(void* encoder, uint32_t, SPlugVideoFrameFormat* format) {
+  return Encoder(encoder)->GetInputFormat(format);
+}
+
+uint32_t EncodeVideoFrame(void* encoder, const SPlugVideoFrame* picture,
+                          const SPlugFrameInfo* info) {
+  return Encoder(encoder)->Encode(picture, info);
+}
+
+uint32_t GetEncodedVideoFrame(void* encoder, uint8_t** data, SPlugFrameInfo* info) {
+  return Encoder(encoder)->GetEncodedFrame(data, info);
+}
+
+}  // extern "C"
