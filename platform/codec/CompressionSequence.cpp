@@ -28,14 +28,13 @@ struct CompressionSequence {
 
 namespace {
 
-struct DictionaryRelease {
-  void operator()(AVDictionary* dictionary) const { av_dict_free(&dictionary); }
-};
-
 constexpr int kRowBytesMask = 0x3FFF;  // the rest of the word is flags
 
 OSErr OpenEncoder(CompressionSequence& sequence, const CompressionSettings& settings) {
   const Compressor& compressor = *sequence.compressor;
+  if (compressor.fixedRate.num != 0 && av_cmp_q(compressor.fixedRate, settings.frameRate) != 0) {
+    return kCodecErr;
+  }
   const AVCodec* codec = avcodec_find_encoder_by_name(compressor.encoder);
   if (codec == nullptr) return kNoCodecErr;
   sequence.encoder.reset(avcodec_alloc_context3(codec));
@@ -46,17 +45,17 @@ OSErr OpenEncoder(CompressionSequence& sequence, const CompressionSettings& sett
   context->pix_fmt = compressor.pixelFormat;
   context->time_base = av_inv_q(settings.frameRate);
   context->framerate = settings.frameRate;
-  context->profile = compressor.profile;
   // Frame threads would hold frames back; slice threads do not.
   context->thread_type = FF_THREAD_SLICE;
   context->thread_count = 0;
-  AVDictionary* raw = nullptr;
-  const bool configured = compressor.configure(*context, &raw, settings);
-  const std::unique_ptr<AVDictionary, DictionaryRelease> options(raw);
-  if (!configured) return kCodecErr;
-  AVDictionary* remaining = options.get();
-  const int opened = avcodec_open2(context, codec, &remaining);
-  av_dict_free(&remaining);
+  // avcodec_open2 replaces the dictionary with the options it did not take.
+  AVDictionary* options = nullptr;
+  if (compressor.profile != FF_PROFILE_UNKNOWN) {
+    av_dict_set_int(&options, "profile", compressor.profile, 0);
+  }
+  const bool configured = compressor.configure(*context, &options, settings);
+  const int opened = configured ? avcodec_open2(context, codec, &options) : -1;
+  av_dict_free(&options);
   return opened < 0 ? kCodecErr : OSErr{0};
 }
 
@@ -134,6 +133,11 @@ OSErr CompressSequenceFrame(ImageCompressionSequence sequence, PixMapHandle sour
   if (!Convert(*sequence, *source)) return kCodecErr;
   AVFrame* picture = sequence->picture.get();
   picture->pts = sequence->nextPts++;
+  // The coder chooses the frame type from its key-frame rate; a fixed
+  // quantiser travels with each picture.
+  picture->pict_type = AV_PICTURE_TYPE_NONE;
+  picture->key_frame = 0;
+  picture->quality = sequence->encoder->global_quality;
   picture->interlaced_frame = sequence->compressor->bottomFieldFirst ? 1 : 0;
   picture->top_field_first = 0;
   AVPacket* packet = sequence->packet.get();

@@ -43,9 +43,10 @@ bool ConfigureH264(AVCodecContext& context, AVDictionary** options,
                    const CompressionSettings& settings) {
   // No B-frames and no look-ahead: each picture's frame leaves with it.
   av_dict_set(options, "tune", "zerolatency", 0);
-  // Units behind 4-byte lengths, as 'avc1' samples store them; the
-  // parameter sets go to the description's 'avcC'.
-  av_dict_set(options, "x264-params", "annexb=0", 0);
+  // Units behind 4-byte lengths, as 'avc1' samples store them (the
+  // parameter sets go to the description's 'avcC'); key frames at the
+  // key-frame rate, not at scene cuts of x264's choosing.
+  av_dict_set(options, "x264-params", "annexb=0:scenecut=0", 0);
   context.flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
   context.gop_size = GopOf(settings);
   context.max_b_frames = 0;
@@ -94,10 +95,11 @@ Compressor Row(const char (&code)[5], const char* encoder, AVPixelFormat format,
   return row;
 }
 
-// DV pictures are interlaced, bottom field first.
-Compressor Dv(const char (&code)[5], AVPixelFormat format, const char* name) {
+// DV pictures are interlaced, bottom field first, at the system's one rate.
+Compressor Dv(const char (&code)[5], AVPixelFormat format, const char* name, AVRational rate) {
   Compressor row = Row(code, "dvvideo", format, name, ConfigureDv);
   row.bottomFieldFirst = true;
+  row.fixedRate = rate;
   return row;
 }
 
@@ -105,6 +107,9 @@ Compressor WithAtom(Compressor row, ConfigurationAtom atom) {
   row.atom = atom;
   return row;
 }
+
+constexpr AVRational kPal{25, 1};
+constexpr AVRational kNtsc{30000, 1001};
 
 const std::array kCompressors = {
     WithAtom(Row("avc1", "libx264", AV_PIX_FMT_YUV420P, "H.264", ConfigureH264),
@@ -114,11 +119,11 @@ const std::array kCompressors = {
     Row("apcn", "prores_ks", AV_PIX_FMT_YUV422P10, "Apple ProRes 422", ConfigureProRes, 2),
     Row("apch", "prores_ks", AV_PIX_FMT_YUV422P10, "Apple ProRes 422 (HQ)", ConfigureProRes, 3),
     Row("ap4h", "prores_ks", AV_PIX_FMT_YUV444P10, "Apple ProRes 4444", ConfigureProRes, 4),
-    Dv("dvc ", AV_PIX_FMT_YUV411P, "DV - NTSC"),
-    Dv("dvcp", AV_PIX_FMT_YUV420P, "DV - PAL"),
-    Dv("dvpp", AV_PIX_FMT_YUV411P, "DVCPRO - PAL"),
-    Dv("dv5n", AV_PIX_FMT_YUV422P, "DVCPRO50 - NTSC"),
-    Dv("dv5p", AV_PIX_FMT_YUV422P, "DVCPRO50 - PAL"),
+    Dv("dvc ", AV_PIX_FMT_YUV411P, "DV - NTSC", kNtsc),
+    Dv("dvcp", AV_PIX_FMT_YUV420P, "DV - PAL", kPal),
+    Dv("dvpp", AV_PIX_FMT_YUV411P, "DVCPRO - PAL", kPal),
+    Dv("dv5n", AV_PIX_FMT_YUV422P, "DVCPRO50 - NTSC", kNtsc),
+    Dv("dv5p", AV_PIX_FMT_YUV422P, "DVCPRO50 - PAL", kPal),
     Row("jpeg", "mjpeg", AV_PIX_FMT_YUVJ422P, "Photo - JPEG", ConfigureJpeg),
     WithAtom(Row("mp4v", "mpeg4", AV_PIX_FMT_YUV420P, "MPEG-4 Video", ConfigureMpeg4),
              ConfigurationAtom::kEsds),

@@ -39,8 +39,9 @@ struct Compressor {
   // form in this coding.
   bool (*configure)(AVCodecContext& context, AVDictionary** options,
                     const CompressionSettings& settings) = nullptr;
-  int profile = FF_PROFILE_UNKNOWN;
-  bool bottomFieldFirst = false;  // interlaced pictures, bottom field first (DV)
+  int profile = FF_PROFILE_UNKNOWN;  // the encoder's "profile" option
+  AVRational fixedRate{0, 1};        // the one rate the coding has; 0: any
+  bool bottomFieldFirst = false;     // interlaced pictures, bottom field first (DV)
 };
 
 // Null for a type the layer cannot code.
