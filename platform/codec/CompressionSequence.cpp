@@ -30,11 +30,8 @@ namespace {
 
 constexpr int kRowBytesMask = 0x3FFF;  // the rest of the word is flags
 
-OSErr OpenEncoder(CompressionSequence& sequence, const CompressionSettings& settings) {
+OSErr TryOpen(CompressionSequence& sequence, const CompressionSettings& settings) {
   const Compressor& compressor = *sequence.compressor;
-  if (compressor.fixedRate.num != 0 && av_cmp_q(compressor.fixedRate, settings.frameRate) != 0) {
-    return kCodecErr;
-  }
   const AVCodec* codec = avcodec_find_encoder_by_name(compressor.encoder);
   if (codec == nullptr) return kNoCodecErr;
   sequence.encoder.reset(avcodec_alloc_context3(codec));
@@ -59,16 +56,39 @@ OSErr OpenEncoder(CompressionSequence& sequence, const CompressionSettings& sett
   return opened < 0 ? kCodecErr : OSErr{0};
 }
 
+OSErr OpenEncoder(CompressionSequence& sequence, const CompressionSettings& settings) {
+  const Compressor& compressor = *sequence.compressor;
+  // libavcodec's DV encoder matches a profile by size and sampling alone.
+  if (compressor.fixedRate.num != 0 && av_cmp_q(compressor.fixedRate, settings.frameRate) != 0) {
+    return kCodecErr;
+  }
+  return TryOpen(sequence, settings);
+}
+
+// libswscale knows the full-range JPEG formats by deprecated names: it gets
+// the plain format and the range instead.
+AVPixelFormat ScalerFormat(AVPixelFormat format, int& fullRange) {
+  fullRange = format == AV_PIX_FMT_YUVJ422P ? 1 : 0;
+  return fullRange ? AV_PIX_FMT_YUV422P : format;
+}
+
 OSErr PrepareFrames(CompressionSequence& sequence) {
   AVFrame* picture = sequence.picture.get();
   picture->format = sequence.compressor->pixelFormat;
   picture->width = sequence.width;
   picture->height = sequence.height;
   if (av_frame_get_buffer(picture, 0) < 0) return kMemFullErr;
-  sequence.scaler.reset(sws_getContext(
-      sequence.width, sequence.height, AV_PIX_FMT_UYVY422, sequence.width, sequence.height,
-      sequence.compressor->pixelFormat, SWS_BICUBIC, nullptr, nullptr, nullptr));
-  return sequence.scaler ? OSErr{0} : kCodecErr;
+  int fullRange = 0;
+  const AVPixelFormat target = ScalerFormat(sequence.compressor->pixelFormat, fullRange);
+  sequence.scaler.reset(sws_getContext(sequence.width, sequence.height, AV_PIX_FMT_UYVY422,
+                                       sequence.width, sequence.height, target, SWS_BICUBIC,
+                                       nullptr, nullptr, nullptr));
+  if (!sequence.scaler) return kCodecErr;
+  const int* coefficients = sws_getCoefficients(SWS_CS_DEFAULT);
+  constexpr int kUnit = 1 << 16;  // brightness 0, contrast and saturation 1
+  sws_setColorspaceDetails(sequence.scaler.get(), coefficients, 0, coefficients, fullRange, 0,
+                           kUnit, kUnit);
+  return 0;
 }
 
 bool ValidSource(const CompressionSequence& sequence, const PixMap* source, const Rect* bounds) {

@@ -82,6 +82,33 @@ bool ConfigureMpeg4(AVCodecContext& context, AVDictionary**, const CompressionSe
   return true;
 }
 
+constexpr int kMpeg2Main = 4;
+constexpr int kMpeg2HighLevel = 4;
+constexpr int kMpeg2FourTwoTwo = 0;
+constexpr int kMpeg2FourTwoTwoHighLevel = 2;
+
+bool ConfigureMpeg2(AVCodecContext& context, const CompressionSettings& settings) {
+  context.gop_size = GopOf(settings);
+  // No B-frames, and the sequence says so: the encoder then holds no frame back.
+  context.max_b_frames = 0;
+  context.flags |= AV_CODEC_FLAG_LOW_DELAY;
+  SetQuantiserOrRate(context, settings);
+  return true;
+}
+
+// XDCAM HD422: MPEG-2 4:2:2 profile at high level.
+bool ConfigureXdcam422(AVCodecContext& context, AVDictionary**,
+                       const CompressionSettings& settings) {
+  context.level = kMpeg2FourTwoTwoHighLevel;
+  return ConfigureMpeg2(context, settings);
+}
+
+// XDCAM HD and EX: MPEG-2 main profile at high level.
+bool ConfigureXdcam(AVCodecContext& context, AVDictionary**, const CompressionSettings& settings) {
+  context.level = kMpeg2HighLevel;
+  return ConfigureMpeg2(context, settings);
+}
+
 Compressor Row(const char (&code)[5], const char* encoder, AVPixelFormat format, const char* name,
                bool (*configure)(AVCodecContext&, AVDictionary**, const CompressionSettings&),
                int profile = FF_PROFILE_UNKNOWN) {
@@ -101,6 +128,15 @@ Compressor Dv(const char (&code)[5], AVPixelFormat format, const char* name, AVR
   row.bottomFieldFirst = true;
   row.fixedRate = rate;
   return row;
+}
+
+Compressor Xdcam422(const char (&code)[5]) {
+  return Row(code, "mpeg2video", AV_PIX_FMT_YUV422P, "XDCAM HD422", ConfigureXdcam422,
+             kMpeg2FourTwoTwo);
+}
+
+Compressor Xdcam(const char (&code)[5]) {
+  return Row(code, "mpeg2video", AV_PIX_FMT_YUV420P, "XDCAM HD", ConfigureXdcam, kMpeg2Main);
 }
 
 Compressor WithAtom(Compressor row, ConfigurationAtom atom) {
@@ -124,6 +160,28 @@ const std::array kCompressors = {
     Dv("dvpp", AV_PIX_FMT_YUV411P, "DVCPRO - PAL", kPal),
     Dv("dv5n", AV_PIX_FMT_YUV422P, "DVCPRO50 - NTSC", kNtsc),
     Dv("dv5p", AV_PIX_FMT_YUV422P, "DVCPRO50 - PAL", kPal),
+    Xdcam422("xd59"),
+    Xdcam422("xd5a"),
+    Xdcam422("xd5b"),
+    Xdcam422("xd5c"),
+    Xdcam422("xd5d"),
+    Xdcam422("xd5e"),
+    Xdcam422("xd5f"),
+    Xdcam("xdv1"),
+    Xdcam("xdv2"),
+    Xdcam("xdv3"),
+    Xdcam("xdv4"),
+    Xdcam("xdv5"),
+    Xdcam("xdv6"),
+    Xdcam("xdv7"),
+    Xdcam("xdv8"),
+    Xdcam("xdv9"),
+    Xdcam("xdva"),
+    Xdcam("xdvb"),
+    Xdcam("xdvc"),
+    Xdcam("xdvd"),
+    Xdcam("xdve"),
+    Xdcam("xdvf"),
     Row("jpeg", "mjpeg", AV_PIX_FMT_YUVJ422P, "Photo - JPEG", ConfigureJpeg),
     WithAtom(Row("mp4v", "mpeg4", AV_PIX_FMT_YUV420P, "MPEG-4 Video", ConfigureMpeg4),
              ConfigurationAtom::kEsds),

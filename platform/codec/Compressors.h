@@ -41,7 +41,8 @@ struct Compressor {
                     const CompressionSettings& settings) = nullptr;
   int profile = FF_PROFILE_UNKNOWN;  // the encoder's "profile" option
   AVRational fixedRate{0, 1};        // the one rate the coding has; 0: any
-  bool bottomFieldFirst = false;     // interlaced pictures, bottom field first (DV)
+  bool bottomFieldFirst = false;
+  // interlaced pictures, bottom field first (DV)
 };
 
 // Null for a type the layer cannot code.

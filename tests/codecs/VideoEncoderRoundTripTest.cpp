@@ -34,20 +34,22 @@ struct Case {
 // movie's 'fiel' says 2 fields, detail 14 (interleaved, bottom first), which
 // ffprobe names "bt".
 const Case kCases[] = {
-    {"avc1", 320, 240, 25, 1, 12, "h264", "progressive", "4:3", 40},
-    {"avc1", 320, 240, 30000, 1001, 1, "h264", "progressive", "4:3", 40},
-    {"apco", 320, 240, 25, 1, 1, "prores", "progressive", "4:3", 38},
-    {"apcs", 320, 240, 25, 1, 1, "prores", "progressive", "4:3", 40},
-    {"apcn", 320, 240, 25, 1, 1, "prores", "progressive", "4:3", 45},
-    {"apch", 320, 240, 25, 1, 1, "prores", "progressive", "4:3", 45},
-    {"ap4h", 320, 240, 25, 1, 1, "prores", "progressive", "4:3", 45},
-    {"dvcp", 720, 576, 25, 1, 1, "dvvideo", "bt", "59:54", 35},
-    {"dvpp", 720, 576, 25, 1, 1, "dvvideo", "bt", "59:54", 35},
-    {"dv5p", 720, 576, 25, 1, 1, "dvvideo", "bt", "59:54", 35},
-    {"dvc ", 720, 480, 30000, 1001, 1, "dvvideo", "bt", "10:11", 35},
-    {"dv5n", 720, 480, 30000, 1001, 1, "dvvideo", "bt", "10:11", 35},
-    {"jpeg", 320, 240, 25, 1, 1, "mjpeg", "progressive", "4:3", 38},
-    {"mp4v", 320, 240, 25, 1, 12, "mpeg4", "progressive", "4:3", 38},
+    {"avc1", 320, 240, 25, 1, 12, "h264", "progressive", "4:3", 45},
+    {"avc1", 320, 240, 30000, 1001, 1, "h264", "progressive", "4:3", 45},
+    {"apco", 320, 240, 25, 1, 1, "prores", "progressive", "4:3", 45},
+    {"apcs", 320, 240, 25, 1, 1, "prores", "progressive", "4:3", 50},
+    {"apcn", 320, 240, 25, 1, 1, "prores", "progressive", "4:3", 55},
+    {"apch", 320, 240, 25, 1, 1, "prores", "progressive", "4:3", 60},
+    {"ap4h", 320, 240, 25, 1, 1, "prores", "progressive", "4:3", 60},
+    {"dvcp", 720, 576, 25, 1, 1, "dvvideo", "bt", "59:54", 45},
+    {"dvpp", 720, 576, 25, 1, 1, "dvvideo", "bt", "59:54", 45},
+    {"dv5p", 720, 576, 25, 1, 1, "dvvideo", "bt", "59:54", 45},
+    {"dvc ", 720, 480, 30000, 1001, 1, "dvvideo", "bt", "10:11", 45},
+    {"dv5n", 720, 480, 30000, 1001, 1, "dvvideo", "bt", "10:11", 45},
+    {"xd5c", 1920, 1080, 25, 1, 12, "mpeg2video", "progressive", "1:1", 45},
+    {"xdvc", 1440, 1080, 25, 1, 12, "mpeg2video", "progressive", "4:3", 45},
+    {"jpeg", 320, 240, 25, 1, 1, "mjpeg", "progressive", "4:3", 45},
+    {"mp4v", 320, 240, 25, 1, 12, "mpeg4", "progressive", "4:3", 45},
 };
 
 constexpr uint32_t kFrames = 6;

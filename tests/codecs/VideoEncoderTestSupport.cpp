@@ -68,14 +68,19 @@ SPlugVideoStreamInfo EncoderStream(uint32_t fourcc, uint32_t width, uint32_t hei
 
 std::vector<uint8_t> TestPattern(uint32_t width, uint32_t height, uint32_t index) {
   std::vector<uint8_t> picture(size_t{width} * height * 2);
+  const uint32_t span = width + height + 128;
   for (uint32_t y = 0; y < height; ++y) {
     uint8_t* row = picture.data() + size_t{y} * width * 2;
     for (uint32_t x = 0; x < width; x += 2) {
       const uint32_t shifted = x + 4 * index;
+      // Ramps that move 4 pixels a frame, and a band of 8 × 8 checks whose
+      // edges the lossy codings must keep.
+      const bool band = y >= height / 3 && y < height * 2 / 3;
+      const uint32_t check = band && ((shifted / 8 + y / 8) % 2 != 0) ? 40 : 0;
       row[x * 2 + 0] = static_cast<uint8_t>(64 + (shifted * 128 / (width + 64)) % 128);  // U
-      row[x * 2 + 1] = static_cast<uint8_t>(16 + (shifted + y) * 219 / (width + height + 128));
+      row[x * 2 + 1] = static_cast<uint8_t>(16 + (shifted + y) * 180 / span + check);
       row[x * 2 + 2] = static_cast<uint8_t>(64 + (y * 128 / height));  // V
-      row[x * 2 + 3] = static_cast<uint8_t>(16 + (shifted + 1 + y) * 219 / (width + height + 128));
+      row[x * 2 + 3] = static_cast<uint8_t>(16 + (shifted + 1 + y) * 180 / span + check);
     }
   }
   return picture;
