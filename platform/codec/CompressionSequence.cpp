@@ -65,30 +65,18 @@ OSErr OpenEncoder(CompressionSequence& sequence, const CompressionSettings& sett
   return TryOpen(sequence, settings);
 }
 
-// libswscale knows the full-range JPEG formats by deprecated names: it gets
-// the plain format and the range instead.
-AVPixelFormat ScalerFormat(AVPixelFormat format, int& fullRange) {
-  fullRange = format == AV_PIX_FMT_YUVJ422P ? 1 : 0;
-  return fullRange ? AV_PIX_FMT_YUV422P : format;
-}
-
+// The JPEG format's full range comes with its pixel format (libswscale
+// warns that the name is deprecated, and converts the range).
 OSErr PrepareFrames(CompressionSequence& sequence) {
   AVFrame* picture = sequence.picture.get();
   picture->format = sequence.compressor->pixelFormat;
   picture->width = sequence.width;
   picture->height = sequence.height;
   if (av_frame_get_buffer(picture, 0) < 0) return kMemFullErr;
-  int fullRange = 0;
-  const AVPixelFormat target = ScalerFormat(sequence.compressor->pixelFormat, fullRange);
-  sequence.scaler.reset(sws_getContext(sequence.width, sequence.height, AV_PIX_FMT_UYVY422,
-                                       sequence.width, sequence.height, target, SWS_BICUBIC,
-                                       nullptr, nullptr, nullptr));
-  if (!sequence.scaler) return kCodecErr;
-  const int* coefficients = sws_getCoefficients(SWS_CS_DEFAULT);
-  constexpr int kUnit = 1 << 16;  // brightness 0, contrast and saturation 1
-  sws_setColorspaceDetails(sequence.scaler.get(), coefficients, 0, coefficients, fullRange, 0,
-                           kUnit, kUnit);
-  return 0;
+  sequence.scaler.reset(sws_getContext(
+      sequence.width, sequence.height, AV_PIX_FMT_UYVY422, sequence.width, sequence.height,
+      sequence.compressor->pixelFormat, SWS_BICUBIC, nullptr, nullptr, nullptr));
+  return sequence.scaler ? OSErr{0} : kCodecErr;
 }
 
 bool ValidSource(const CompressionSequence& sequence, const PixMap* source, const Rect* bounds) {
