@@ -20,13 +20,7 @@ int32_t CodePoint(uint32_t value) {
 // colour code the host left at 0 says "unspecified".
 void AppendStreamExtensions(zeb::movie::Handle description, uint32_t fourcc,
                             const SPlugVideoStreamInfo& stream) {
-  VideoDescriptionRequest request;
-  request.videoFourcc = fourcc;
-  request.width = static_cast<int32_t>(stream.width);
-  request.height = static_cast<int32_t>(stream.height);
-  request.fieldOrder = static_cast<int32_t>(stream.fieldOrder);
-  request.aspectX = static_cast<int32_t>(stream.aspectX);
-  request.aspectY = static_cast<int32_t>(stream.aspectY);
+  VideoDescriptionRequest request = DescriptionRequestFor(fourcc, stream);
   request.colorPrimaries = CodePoint(stream.colorPrimaries);
   request.transferFunction = CodePoint(stream.transferFunction);
   request.matrix = CodePoint(stream.matrix);
