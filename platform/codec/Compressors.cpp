@@ -29,10 +29,14 @@ int GopOf(const CompressionSettings& settings) {
   return settings.temporalQuality == 0 ? 1 : std::max(settings.keyFrameRate, 1);
 }
 
-// A fixed quantiser from the quality, or the data rate when one is set.
+// A fixed quantiser from the quality, or the data rate when one is set, held
+// to by a buffer of half a second (at most MPEG-2 high level's).
 void SetQuantiserOrRate(AVCodecContext& context, const CompressionSettings& settings) {
+  constexpr int64_t kLargestBuffer = 9781248;  // bits
   if (settings.bitRate > 0) {
     context.bit_rate = settings.bitRate;
+    context.rc_max_rate = settings.bitRate;
+    context.rc_buffer_size = static_cast<int>(std::min(settings.bitRate / 2, kLargestBuffer));
     return;
   }
   context.flags |= AV_CODEC_FLAG_QSCALE;

@@ -119,3 +119,36 @@ INSTANTIATE_TEST_SUITE_P(Codings, VideoEncoderRoundTripTest, ::testing::ValuesIn
 
 }  // namespace
 }  // namespace zeb::test
+
+namespace zeb::test {
+namespace {
+
+size_t TotalBytes(const std::vector<EncodedFrame>& frames) {
+  size_t total = 0;
+  for (const EncodedFrame& frame : frames) total += frame.bytes.size();
+  return total;
+}
+
+// A data rate replaces the quality where the coding has rate control: asked
+// for half the rate the best quality takes, one second of frames comes to
+// about half the bytes.
+TEST(VideoEncoderRates, DataRateIsHonoured) {
+  TestPlugin plugin;
+  for (const char* code : {"avc1", "mp4v", "xdvc"}) {
+    SCOPED_TRACE(code);
+    const uint32_t width = std::string(code) == "xdvc" ? 1440 : 320;
+    std::vector<std::vector<uint8_t>> pictures;
+    for (uint32_t i = 0; i < 25; ++i) pictures.push_back(TestPattern(width, 240, i));
+    SPlugVideoStreamInfo best = EncoderStream(Code(code), width, 240, 25, 1, 12);
+    const size_t bestBytes = TotalBytes(EncodeAll(plugin, best, pictures));
+    SPlugVideoStreamInfo limited = best;
+    const size_t target = bestBytes / 2;
+    limited.bitRate = static_cast<uint32_t>(target * 8);
+    const size_t limitedBytes = TotalBytes(EncodeAll(plugin, limited, pictures));
+    EXPECT_LT(limitedBytes, target * 3 / 2) << "best " << bestBytes;
+    EXPECT_GT(limitedBytes, target / 2) << "best " << bestBytes;
+  }
+}
+
+}  // namespace
+}  // namespace zeb::test
