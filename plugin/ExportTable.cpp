@@ -6,6 +6,7 @@
 #include <span>
 
 #include "core/LibInfo.h"
+#include "plugin/AudioDecoderEntryPoints.h"
 #include "plugin/ReaderEntryPoints.h"
 #include "plugin/VideoDecoderEntryPoints.h"
 #include "plugin/VideoEncoderEntryPoints.h"
@@ -62,18 +63,18 @@ constexpr ExportSlot kExportTable[] = {
     Slot<PFN_EncodeVideoFrame, EncodeVideoFrame>(ZEB_ORD_EncodeVideoFrame),
     Slot<PFN_GetEncodedVideoFrame, GetEncodedVideoFrame>(ZEB_ORD_GetEncodedVideoFrame),
     // Audio decoder family.
-    Empty(200),  // CreateAudioDecoder
-    Empty(201),  // DestroyAudioDecoder
-    Empty(202),  // AudioDecoderEntry202
-    Empty(203),  // CloseAudioDecoder
-    Empty(204),  // OpenAudioDecoder
-    Empty(205),  // AudioDecoderEntry205
-    Empty(206),  // AudioDecoderEntry206
-    Empty(207),  // IsAudioPacketSizeConstant
-    Empty(208),  // AudioDecoderEntry208
-    Empty(209),  // DecodeAudio
-    Empty(210),  // GetDecodedAudio
-    Empty(211),  // AudioDecoderEntry211
+    Slot<PFN_CreateAudioDecoder, CreateAudioDecoder>(ZEB_ORD_CreateAudioDecoder),
+    Slot<PFN_DestroyAudioDecoder, DestroyAudioDecoder>(ZEB_ORD_DestroyAudioDecoder),
+    Slot<PFN_AudioDecoderStub, AudioDecoderReturnZero>(ZEB_ORD_AudioDecoderEntry202),
+    Slot<PFN_AudioDecoderStub, CloseAudioDecoder>(ZEB_ORD_CloseAudioDecoder),
+    Slot<PFN_OpenAudioDecoder, OpenAudioDecoder>(ZEB_ORD_OpenAudioDecoder),
+    Slot<PFN_AudioDecoderStub, AudioDecoderReturnZero>(ZEB_ORD_AudioDecoderEntry205),
+    Slot<PFN_AudioDecoderStub, AudioDecoderReturnZero>(ZEB_ORD_AudioDecoderEntry206),
+    Slot<PFN_AudioDecoderStub, IsAudioPacketSizeConstant>(ZEB_ORD_IsAudioPacketSizeConstant),
+    Slot<PFN_AudioDecoderEntry208, AudioDecoderEntry208>(ZEB_ORD_AudioDecoderEntry208),
+    Slot<PFN_DecodeAudio, DecodeAudio>(ZEB_ORD_DecodeAudio),
+    Slot<PFN_GetDecodedAudio, GetDecodedAudio>(ZEB_ORD_GetDecodedAudio),
+    Slot<PFN_AudioDecoderStub, AudioDecoderReturnZero>(ZEB_ORD_AudioDecoderEntry211),
     // Audio encoder family.
     Empty(300),  // CreateAudioEncoder
     Empty(301),  // DestroyAudioEncoder

@@ -106,6 +106,21 @@ typedef uint32_t (*PFN_EncodeVideoFrame)(ZEBHandle encoder, const SPlugVideoFram
 typedef uint32_t (*PFN_GetEncodedVideoFrame)(ZEBHandle encoder, uint8_t** data,
                                              SPlugFrameInfo* info);
 
+/* Audio decoder family (200..211). OpenAudioDecoder's second argument is not
+ * read; its third is the stream's kind-7 triple (the reader's sound
+ * description). DecodeAudio keeps the unit (borrowed until GetDecodedAudio);
+ * GetDecodedAudio hands out the address of 16-, 24- or 32-bit little-endian
+ * interleaved PCM in the decoder's memory, valid until the next call. */
+typedef ZEBHandle (*PFN_CreateAudioDecoder)(void);
+typedef uint32_t (*PFN_DestroyAudioDecoder)(ZEBHandle decoder);
+typedef uint32_t (*PFN_AudioDecoderStub)(ZEBHandle decoder);
+typedef uint32_t (*PFN_AudioDecoderEntry208)(ZEBHandle decoder, uint32_t a1, uint32_t a2);
+typedef uint32_t (*PFN_OpenAudioDecoder)(ZEBHandle decoder, uint32_t unused,
+                                         const SPlugPrivateDesc* description);
+typedef uint32_t (*PFN_DecodeAudio)(ZEBHandle decoder, const uint8_t* data,
+                                    const SPlugFrameInfo* info);
+typedef uint32_t (*PFN_GetDecodedAudio)(ZEBHandle decoder, uint8_t** pcm, SPlugFrameInfo* info);
+
 /* Reader family (400..431). */
 typedef ZEBHandle (*PFN_CreateReader)(void);
 typedef uint32_t (*PFN_DestroyReader)(ZEBHandle reader);

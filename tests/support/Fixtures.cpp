@@ -23,6 +23,11 @@ struct FixtureRecipe {
 // Sources shared by the rows below.
 #define ZEB_VIDEO_SOURCE "-f lavfi -i testsrc2=size=160x120:rate=25:duration=1 "
 #define ZEB_TONE(rate) "-f lavfi -i sine=frequency=440:sample_rate=" #rate ":duration=1 "
+// Five or six channels, each its own tone: `sixth` is the sixth channel's
+// expression (with its leading '|') or empty.
+#define ZEB_CHANNEL_TONES(sixth, layout)                                                      \
+  "-f lavfi -i 'aevalsrc=sin(440*2*PI*t)|sin(550*2*PI*t)|sin(660*2*PI*t)|0.3*sin(220*2*PI*t)" \
+  "|sin(990*2*PI*t)" sixth ":s=48000:d=1:c=" layout "' "
 #define ZEB_PATTERN(size, rate, frames) \
   "-f lavfi -i testsrc2=size=" size ":rate=" rate " -frames:v " #frames " "
 #define ZEB_DV(size, rate, options) \
@@ -58,6 +63,15 @@ constexpr FixtureRecipe kFixtures[] = {
      ZEB_TONE(48000) ZEB_TONE(48000) ZEB_TONE(48000) "-map 0 -map 1 -map 2 -c:a pcm_s16le"},
     {"ima4.mov", ZEB_TONE(44100) "-c:a adpcm_ima_qt"},
     {"aac.mov", ZEB_TONE(48000) "-c:a aac -b:a 96k"},
+    // The audio decoder's codings; the multichannel tones differ per channel.
+    {"ulaw.mov", ZEB_TONE(48000) "-c:a pcm_mulaw"},
+    {"alaw.mov", ZEB_TONE(44100) "-ac 2 -c:a pcm_alaw"},
+    {"alac.mov", ZEB_TONE(48000) "-ac 2 -c:a alac"},
+    {"mp3.mov", ZEB_TONE(48000) "-ac 2 -c:a libmp3lame -b:a 128k"},
+    {"ac3.mov", ZEB_TONE(48000) "-ac 2 -c:a ac3"},
+    {"pcm_fl64.mov", ZEB_TONE(48000) "-c:a pcm_f64be"},
+    {"aac_51.mov", ZEB_CHANNEL_TONES("|0.5*sin(880*2*PI*t)", "5.1") "-c:a aac -b:a 256k"},
+    {"aac_50.mov", ZEB_CHANNEL_TONES("", "5.0") "-c:a aac -b:a 256k"},
     {"avc1_aac.mp4",
      ZEB_VIDEO_SOURCE ZEB_TONE(44100) "-map 0 -map 1 -c:v libx264 -preset veryfast -bf 2 -g 10 "
                                       "-pix_fmt yuv420p -c:a aac -b:a 64k"},
@@ -184,6 +198,7 @@ constexpr FixtureRecipe kFixtures[] = {
 #undef ZEB_VIDEO_SOURCE
 #undef ZEB_TONE
 #undef ZEB_PATTERN
+#undef ZEB_CHANNEL_TONES
 #undef ZEB_DV
 
 }  // namespace

@@ -1,0 +1,95 @@
+// Every coding the audio decoder takes, through the ordinal table: movies
+// made by the ffmpeg tool, read with the reader family block by block,
+// decoded unit by unit, and compared byte for byte with the tool's decode of
+// every packet of the same stream. PCM and the lossless codings must match
+// because they are exact; the lossy ones because the same libavcodec decoder
+// and the same libswresample conversion to integers run on the same packets.
+#include <gtest/gtest.h>
+
+#include "tests/codecs/AudioDecoderTestSupport.h"
+#include "tests/reader/ReaderTestSupport.h"
+#include "tests/support/Fixtures.h"
+
+namespace zeb::test {
+namespace {
+
+struct CodingCase {
+  const char* fixture;
+  const char* code;       // the stream's sound description code
+  uint32_t block;         // packets a read
+  const char* reference;  // the tool's raw format of the PCM the decoder gives
+  uint32_t constant;      // ordinal 207's answer
+  uint32_t channels;
+};
+
+class AudioDecoderCodings : public testing::TestWithParam<CodingCase> {
+ protected:
+  TestPlugin plugin_;
+};
+
+TEST_P(AudioDecoderCodings, EqualsTheToolsDecode) {
+  const CodingCase& c = GetParam();
+  const std::string path = Fixture(c.fixture);
+  ReadSound sound = ReadWholeSound(plugin_, path, c.block);
+  ASSERT_FALSE(sound.units.empty());
+  EXPECT_EQ(sound.stream.audio.audioSubType, Code(c.code));
+  EXPECT_EQ(sound.stream.audio.channels, c.channels);
+  HostAudioDecoder decoder(plugin_);
+  const SPlugPrivateDesc description = DescriptionOf(sound);
+  ASSERT_EQ(decoder.Open(&description), 0u);
+  EXPECT_EQ(decoder.IsPacketSizeConstant(), c.constant);
+  std::vector<uint8_t> pcm;
+  for (const AudioUnit& unit : sound.units) {
+    SPlugFrameInfo info;
+    const std::vector<uint8_t> out = decoder.DecodeUnit(unit.bytes, unit.count, info);
+    EXPECT_EQ(info.streamType, 2u);
+    EXPECT_EQ(info.frameType, uint32_t{PLUG_FRAME_COMPRESS_TYPE_DECODED_});
+    EXPECT_EQ(info.unitCount, unit.count);
+    EXPECT_EQ(info.decodePosition, 0xFFFFFFFFull);
+    EXPECT_EQ(info.presentationPosition, 0xFFFFFFFFull);
+    pcm.insert(pcm.end(), out.begin(), out.end());
+  }
+  const std::vector<uint8_t> reference = ReferenceAudio(path, c.reference);
+  ASSERT_EQ(pcm.size(), reference.size());
+  EXPECT_TRUE(pcm == reference);
+}
+
+// Pass-through first (the reader has made them little-endian), then the
+// converter's PCM, then the coded formats.
+INSTANTIATE_TEST_SUITE_P(Codings, AudioDecoderCodings,
+                         testing::Values(CodingCase{"pcm_twos.mov", "twos", 1000, "s16le", 1, 2},
+                                         CodingCase{"pcm_sowt.mov", "sowt", 4410, "s16le", 1, 2},
+                                         CodingCase{"pcm_in24_be.mov", "in24", 1000, "s24le", 1, 1},
+                                         CodingCase{"pcm_in24_le.mov", "42ni", 1000, "s24le", 1, 1},
+                                         CodingCase{"pcm_in32.mov", "in32", 1000, "s32le", 1, 1},
+                                         CodingCase{"pcm_in32_le.mov", "23ni", 1000, "s32le", 1, 1},
+                                         CodingCase{"pcm_s8.mov", "sowt", 1000, "s8", 1, 1},
+                                         CodingCase{"pcm_raw_u8.mov", "raw ", 1000, "s16le", 1, 1},
+                                         CodingCase{"pcm_fl32.mov", "fl32", 1000, "s16le", 1, 1},
+                                         CodingCase{"pcm_fl64.mov", "fl64", 1000, "s16le", 1, 1},
+                                         CodingCase{"pcm_lpcm_96k.mov", "lpcm", 1000, "s24le", 1,
+                                                    1},
+                                         CodingCase{"ulaw.mov", "ulaw", 1000, "s16le", 1, 1},
+                                         CodingCase{"alaw.mov", "alaw", 777, "s16le", 1, 2},
+                                         CodingCase{"ima4.mov", "ima4", 100, "s16le", 0, 1},
+                                         CodingCase{"aac.mov", "mp4a", 1, "s16le", 0, 1},
+                                         CodingCase{"aac.mov", "mp4a", 7, "s16le", 0, 1},
+                                         CodingCase{"avc1_aac.mp4", "mp4a", 1, "s16le", 0, 2},
+                                         CodingCase{"aac_51.mov", "mp4a", 1, "s16le", 0, 6},
+                                         CodingCase{"aac_50.mov", "mp4a", 1, "s16le", 0, 5},
+                                         CodingCase{"alac.mov", "alac", 1, "s16le", 0, 2},
+                                         CodingCase{"mp3.mov", ".mp3", 1, "s16le", 0, 2},
+                                         CodingCase{"mp3.mov", ".mp3", 5, "s16le", 0, 2},
+                                         CodingCase{"ac3.mov", "ac-3", 1, "s16le", 0, 2},
+                                         CodingCase{"ac3.mov", "ac-3", 4, "s16le", 0, 2}),
+                         [](const testing::TestParamInfo<CodingCase>& info) {
+                           std::string name = std::string(info.param.fixture) + "_" +
+                                              std::to_string(info.param.block);
+                           for (char& ch : name) {
+                             if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
+                           }
+                           return name;
+                         });
+
+}  // namespace
+}  // namespace zeb::test

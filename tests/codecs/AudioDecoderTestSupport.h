@@ -1,0 +1,60 @@
+// What the audio decoder's tests share: a decoder driven through the
+// plug-in's ordinal table as a host drives it, a movie's first sound stream
+// read with the reader family, and the ffmpeg tool's decode as the reference.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "tests/host/TestPlugin.h"
+#include "zebplug/ZEBPlug.h"
+
+namespace zeb::test {
+
+// One CQTSupportAudioDec behind its handle, created by ordinal 200 and
+// destroyed by 201; each call below is one ordinal.
+class HostAudioDecoder {
+ public:
+  explicit HostAudioDecoder(const TestPlugin& plugin);
+  ~HostAudioDecoder();
+  HostAudioDecoder(const HostAudioDecoder&) = delete;
+  HostAudioDecoder& operator=(const HostAudioDecoder&) = delete;
+
+  uint32_t Open(const SPlugPrivateDesc* description);
+  uint32_t Close();
+  uint32_t IsPacketSizeConstant();
+  uint32_t Decode(const uint8_t* data, const SPlugFrameInfo* info);
+  uint32_t Fetch(uint8_t** pcm, SPlugFrameInfo* info);
+  // DecodeAudio then GetDecodedAudio; the PCM copied out.
+  std::vector<uint8_t> DecodeUnit(const std::vector<uint8_t>& unit, uint32_t count,
+                                  SPlugFrameInfo& info);
+
+ private:
+  const TestPlugin& plugin_;
+  void* handle_ = nullptr;
+};
+
+// A block of coded audio as the reader delivered it.
+struct AudioUnit {
+  std::vector<uint8_t> bytes;
+  uint32_t count = 0;  // packets
+};
+
+// The first sound stream of a movie read front to back, `block` packets a
+// read (ordinal 428).
+struct ReadSound {
+  SPlugStreamInfo stream;
+  std::vector<uint8_t> description;  // the kind-7 sound description's bytes
+  std::vector<AudioUnit> units;
+};
+ReadSound ReadWholeSound(const TestPlugin& plugin, const std::string& path, uint32_t block);
+
+// The triple that hands the decoder `sound`'s description.
+SPlugPrivateDesc DescriptionOf(ReadSound& sound);
+
+// The ffmpeg tool's decode of the first sound stream of every packet (edit
+// list ignored, so encoder priming stays) as raw `format` ("s16le").
+std::vector<uint8_t> ReferenceAudio(const std::string& path, const std::string& format);
+
+}  // namespace zeb::test
