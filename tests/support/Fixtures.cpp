@@ -70,6 +70,10 @@ constexpr FixtureRecipe kFixtures[] = {
     {"mp3.mov", ZEB_TONE(48000) "-ac 2 -c:a libmp3lame -b:a 128k"},
     {"ac3.mov", ZEB_TONE(48000) "-ac 2 -c:a ac3"},
     {"pcm_fl64.mov", ZEB_TONE(48000) "-c:a pcm_f64be"},
+    // Rates above 65535 Hz are written as version-2 'lpcm'.
+    {"lpcm_s16be_96k.mov", ZEB_TONE(96000) "-ac 2 -c:a pcm_s16be"},
+    {"lpcm_s32le_96k.mov", ZEB_TONE(96000) "-c:a pcm_s32le"},
+    {"lpcm_f32be_96k.mov", ZEB_TONE(96000) "-ac 2 -c:a pcm_f32be"},
     {"aac_51.mov", ZEB_CHANNEL_TONES("|0.5*sin(880*2*PI*t)", "5.1") "-c:a aac -b:a 256k"},
     {"aac_50.mov", ZEB_CHANNEL_TONES("", "5.0") "-c:a aac -b:a 256k"},
     {"avc1_aac.mp4",
