@@ -80,6 +80,8 @@ constexpr CodingCase kCodings[] = {
     {"aac_51.mov", "mp4a", 1, "s16le", 0, 6},
     {"aac_50.mov", "mp4a", 1, "s16le", 0, 5},
     {"alac.mov", "alac", 1, "s16le", 0, 2},
+    // 24-bit values under a description that says 16: 16-bit PCM.
+    {"alac_24.mov", "alac", 1, "s16le", 0, 2},
     {"mp3.mov", ".mp3", 1, "s16le", 0, 2},
     {"mp3.mov", ".mp3", 5, "s16le", 0, 2},
     {"ac3.mov", "ac-3", 1, "s16le", 0, 2},

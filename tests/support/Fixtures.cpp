@@ -67,6 +67,7 @@ constexpr FixtureRecipe kFixtures[] = {
     {"ulaw.mov", ZEB_TONE(48000) "-c:a pcm_mulaw"},
     {"alaw.mov", ZEB_TONE(44100) "-ac 2 -c:a pcm_alaw"},
     {"alac.mov", ZEB_TONE(48000) "-ac 2 -c:a alac"},
+    {"alac_24.mov", ZEB_TONE(48000) "-ac 2 -c:a alac -sample_fmt s32p"},
     {"mp3.mov", ZEB_TONE(48000) "-ac 2 -c:a libmp3lame -b:a 128k"},
     {"ac3.mov", ZEB_TONE(48000) "-ac 2 -c:a ac3"},
     {"pcm_fl64.mov", ZEB_TONE(48000) "-c:a pcm_f64be"},
