@@ -204,8 +204,11 @@ uint32_t CQTADeCoder::Decode(const uint8_t* data, uint32_t size, uint32_t count,
   fill_.data.bufferSize = static_cast<int32_t>(size);
   fill_.data.desc.sampleCount = static_cast<int32_t>(framesPerPacket_ * count);
   if (variablePackets_ != 0) {
-    fill_.data.commonFrameSize =
-        count == 0 ? 0 : static_cast<int32_t>(size) / static_cast<int32_t>(count);
+    // Signed, as the record holds it; in 64 bits so that no quotient overflows.
+    fill_.data.commonFrameSize = count == 0
+                                     ? 0
+                                     : static_cast<int32_t>(int64_t{static_cast<int32_t>(size)} /
+                                                            int64_t{static_cast<int32_t>(count)});
   }
   fill_.hasData = size > 0;
   uint32_t frames = 0, flags = 0;

@@ -1,6 +1,7 @@
 #include "platform/codec/SoundConverter.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -194,8 +195,9 @@ int32_t UnitBytes(const SoundComponentData& data) {
     const auto& extended = reinterpret_cast<const ExtendedSoundComponentData&>(data);
     if ((extended.extendedFlags & kExtendedSoundBufferSizeValid) != 0) return extended.bufferSize;
   }
-  return data.sampleCount * std::max<int32_t>(1, data.numChannels) *
-         std::max<int32_t>(1, data.sampleSize / 8);
+  const int64_t bytes = int64_t{data.sampleCount} * std::max<int32_t>(1, data.numChannels) *
+                        std::max<int32_t>(1, data.sampleSize / 8);
+  return static_cast<int32_t>(std::clamp<int64_t>(bytes, 0, INT32_MAX));
 }
 
 // A unit of several packets goes to the decoder whole: the coded formats with
