@@ -50,17 +50,17 @@ std::vector<uint8_t> Description(std::span<const uint8_t> input, std::span<const
   Put(bytes, sound::kVersionAt, version);
   Put(bytes, sound::kChannelsAt, uint16_t{input[1]});
   Put(bytes, sound::kSampleSizeAt, kBits[input[3] % std::size(kBits)]);
-  Put(bytes, sound::kCompressionIdAt, int16_t{input[4] % 2 == 0 ? -2 : -1});
+  Put(bytes, sound::kCompressionIdAt, static_cast<int16_t>(input[4] % 2 == 0 ? -2 : -1));
   Put(bytes, sound::kSampleRateAt, uint32_t{44100} << 16);
   if (version == 2) {
     Put(bytes, sound::kSampleRateF64At, 96000.0);
     Put(bytes, sound::kChannels32At, uint32_t{input[1]});
     Put(bytes, sound::kBitsPerChannelAt, uint32_t{kBits[input[3] % std::size(kBits)]});
     Put(bytes, sound::kFormatFlagsAt, uint32_t{input[4]});
-    Put(bytes, sound::kBytesPerAudioPacketAt, uint32_t{input[4] % 2});
-    Put(bytes, sound::kFramesPerAudioPacketAt, uint32_t{input[1] % 3});
+    Put(bytes, sound::kBytesPerAudioPacketAt, static_cast<uint32_t>(input[4] % 2));
+    Put(bytes, sound::kFramesPerAudioPacketAt, static_cast<uint32_t>(input[1] % 3));
   } else {
-    Put(bytes, sound::kSamplesPerPacketAt, uint32_t{input[1] % 3});
+    Put(bytes, sound::kSamplesPerPacketAt, static_cast<uint32_t>(input[1] % 3));
   }
   Put(bytes, header, BigEndian32(8 + wave.size()));
   Put(bytes, header + 4, BigEndian32(FourCC("wave")));
