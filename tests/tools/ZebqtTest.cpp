@@ -43,6 +43,8 @@ TEST(Zebqt, CommandsAnswerWithTheirExitCodesAndTexts) {
   };
   std::vector<Case> cases = {
       {"", 0, "read 60 frames"},
+      {"", 0, "50 frames encoded and written, 50 decoded back"},
+      {"demo --out=" + scratch + "zebqt-demo.mov", 0, "identical to the tone"},
       {"--help", 0, "usage: zebqt"},
       {"--help", 0, "exit codes:\n  0  success\n  1  the movie cannot be read"},
       {"info --json", 0, "\"reader\",\"slots\":32,\"filled\":[400,"},

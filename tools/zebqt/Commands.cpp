@@ -3,8 +3,10 @@
 
 const std::vector<Command>& AllCommands() {
   static const std::vector<Command> commands = {
-      {"demo", "[FILE]",
-       "library information, then probe, frames and audio of a movie (the default)", RunDemo},
+      {"demo", "[FILE] [--out=MOVIE]",
+       "library information; probe, frames and audio of a movie; then a test pattern and a tone "
+       "encoded, written, read back and decoded (the default)",
+       RunDemo},
       {"info", "", "library information, media-layer start-up and the filled export slots",
        RunInfo},
       {"probe", "[FILE]", "the video and audio stream records of a movie", RunProbe},

@@ -1,9 +1,17 @@
-// zebqt demo [FILE]: what the plug-in is, then what it makes of a movie.
+// zebqt demo [FILE] [--out=MOVIE]: what the plug-in is, what it makes of a
+// movie, then the whole path on made-up material: a test pattern and a tone
+// encoded, written, read back and decoded, with what came back measured.
+#include <unistd.h>
+
+#include <cstdlib>
+#include <iomanip>
 #include <iostream>
+#include <stdexcept>
 
 #include "tools/zebqt/AudioWalk.h"
 #include "tools/zebqt/CommandLine.h"
 #include "tools/zebqt/FrameWalk.h"
+#include "tools/zebqt/RoundTrip.h"
 
 namespace {
 
@@ -21,6 +29,28 @@ void SummariseAudio(ReaderSession& session, uint32_t index) {
             << tally.blocks << " blocks (" << tally.bytes << " bytes)\n";
 }
 
+std::string TemporaryMoviePath() {
+  const char* folder = std::getenv("TMPDIR");
+  return std::string(folder != nullptr ? folder : "/tmp") + "/zebqt-demo-" +
+         std::to_string(::getpid()) + ".mov";
+}
+
+void ShowRoundTrip(const PluginLibrary& plugin, const std::string& path) {
+  std::cout << "\nround trip: a 640x360 test pattern and a stereo tone, 2 s\n"
+               "  encoded to avc1 (ordinals 101..111), written with PCM (500..511), read back "
+               "(400..431), decoded (1..11)\n";
+  const RoundTripResult result = RunRoundTrip(plugin, path);
+  std::cout << "  " << result.frames << " frames encoded and written, " << result.framesBack
+            << " decoded back: PSNR " << std::fixed << std::setprecision(1) << result.averagePsnr
+            << " dB on average, " << result.lowestPsnr << " dB at the lowest\n"
+            << "  " << result.audioSamples << " audio samples, "
+            << (result.audioIdentical ? "identical to the tone" : "NOT identical to the tone")
+            << "\n  movie: " << path << " (" << result.movieBytes << " bytes)\n";
+  if (result.framesBack != result.frames || !result.audioIdentical) {
+    throw std::runtime_error("the round trip lost data");
+  }
+}
+
 }  // namespace
 
 int RunDemo(const PluginLibrary& plugin, const CommandLine& line) {
@@ -33,5 +63,6 @@ int RunDemo(const PluginLibrary& plugin, const CommandLine& line) {
   ReaderSession session(plugin, MovieArgument(line));
   if (session.VideoStreamCount() > 0) SummariseFrames(session);
   for (uint32_t i = 0; i < session.AudioStreamCount(); ++i) SummariseAudio(session, i);
+  ShowRoundTrip(plugin, line.FlagValue("--out", TemporaryMoviePath()));
   return 0;
 }
