@@ -7,6 +7,7 @@
 
 #include "core/LibInfo.h"
 #include "plugin/AudioDecoderEntryPoints.h"
+#include "plugin/AudioEncoderEntryPoints.h"
 #include "plugin/ReaderEntryPoints.h"
 #include "plugin/VideoDecoderEntryPoints.h"
 #include "plugin/VideoEncoderEntryPoints.h"
@@ -76,18 +77,18 @@ constexpr ExportSlot kExportTable[] = {
     Slot<PFN_GetDecodedAudio, GetDecodedAudio>(ZEB_ORD_GetDecodedAudio),
     Slot<PFN_AudioDecoderStub, AudioDecoderReturnZero>(ZEB_ORD_AudioDecoderEntry211),
     // Audio encoder family.
-    Empty(300),  // CreateAudioEncoder
-    Empty(301),  // DestroyAudioEncoder
-    Empty(302),  // AudioEncoderEntry302
-    Empty(303),  // CloseAudioEncoder
-    Empty(304),  // CheckAudioEncoderFormat
-    Empty(305),  // OpenAudioEncoder
-    Empty(306),  // AudioEncoderEntry306
-    Empty(307),  // AudioEncoderEntry307
-    Empty(308),  // EncodeAudio
-    Empty(309),  // EncodeAudioChannel
-    Empty(310),  // GetEncodedAudio
-    Empty(311),  // AudioEncoderEntry311
+    Slot<PFN_CreateAudioEncoder, CreateAudioEncoder>(ZEB_ORD_CreateAudioEncoder),
+    Slot<PFN_DestroyAudioEncoder, DestroyAudioEncoder>(ZEB_ORD_DestroyAudioEncoder),
+    Slot<PFN_AudioEncoderStub, AudioEncoderReturnZero>(ZEB_ORD_AudioEncoderEntry302),
+    Slot<PFN_AudioEncoderStub, CloseAudioEncoder>(ZEB_ORD_CloseAudioEncoder),
+    Slot<PFN_CheckAudioEncoderFormat, CheckAudioEncoderFormat>(ZEB_ORD_CheckAudioEncoderFormat),
+    Slot<PFN_OpenAudioEncoder, OpenAudioEncoder>(ZEB_ORD_OpenAudioEncoder),
+    Slot<PFN_AudioEncoderStub, AudioEncoderReturnZero>(ZEB_ORD_AudioEncoderEntry306),
+    Slot<PFN_AudioEncoderEntry307, AudioEncoderIgnoreValue>(ZEB_ORD_AudioEncoderEntry307),
+    Slot<PFN_EncodeAudio, EncodeAudio>(ZEB_ORD_EncodeAudio),
+    Slot<PFN_EncodeAudioChannel, EncodeAudioChannel>(ZEB_ORD_EncodeAudioChannel),
+    Slot<PFN_GetEncodedAudio, GetEncodedAudio>(ZEB_ORD_GetEncodedAudio),
+    Slot<PFN_AudioEncoderStub, AudioEncoderReturnZero>(ZEB_ORD_AudioEncoderEntry311),
     // Reader family.
     Slot<PFN_CreateReader, CreateReader>(ZEB_ORD_CreateReader),
     Slot<PFN_DestroyReader, DestroyReader>(ZEB_ORD_DestroyReader),

@@ -172,6 +172,24 @@ typedef uint32_t (*PFN_MuxerEntry508)(ZEBHandle muxer);
 typedef uint32_t (*PFN_MuxerWrite)(ZEBHandle muxer, uint32_t stream, const uint8_t* data,
                                    const SPlugFrameInfo* info);
 
+/* Audio encoder family (300..311). GetEncodedAudio points *data at the coded
+ * bytes, valid until the next call on the encoder; the record's private
+ * description is {9, audio description block, its size} once a unit was coded. */
+typedef ZEBHandle (*PFN_CreateAudioEncoder)(void);
+typedef uint32_t (*PFN_DestroyAudioEncoder)(ZEBHandle encoder);
+typedef uint32_t (*PFN_AudioEncoderStub)(ZEBHandle encoder);
+typedef uint32_t (*PFN_AudioEncoderEntry307)(ZEBHandle encoder, uint32_t value);
+typedef uint32_t (*PFN_CheckAudioEncoderFormat)(ZEBHandle encoder,
+                                                const SPlugAudioStreamInfo* info);
+typedef uint32_t (*PFN_OpenAudioEncoder)(ZEBHandle encoder, const SPlugAudioStreamInfo* info,
+                                         const SPlugPrivateDesc* custom);
+typedef uint32_t (*PFN_EncodeAudio)(ZEBHandle encoder, const uint8_t* data,
+                                    const SPlugFrameInfo* info);
+typedef uint32_t (*PFN_EncodeAudioChannel)(ZEBHandle encoder, uint32_t channel,
+                                           const uint8_t* data, const SPlugFrameInfo* info);
+typedef uint32_t (*PFN_GetEncodedAudio)(ZEBHandle encoder, const uint8_t** data,
+                                        SPlugFrameInfo* info);
+
 #ifdef __cplusplus
 }
 #endif

@@ -116,6 +116,22 @@ enum {
   ZEB_ORD_MAX = 1000
 };
 
+/* audio encoder family 300..311 */
+enum {
+  ZEB_ORD_CreateAudioEncoder = 300,
+  ZEB_ORD_DestroyAudioEncoder = 301,
+  ZEB_ORD_AudioEncoderEntry302 = 302,
+  ZEB_ORD_CloseAudioEncoder = 303,
+  ZEB_ORD_CheckAudioEncoderFormat = 304,
+  ZEB_ORD_OpenAudioEncoder = 305,
+  ZEB_ORD_AudioEncoderEntry306 = 306,
+  ZEB_ORD_AudioEncoderEntry307 = 307,
+  ZEB_ORD_EncodeAudio = 308,
+  ZEB_ORD_EncodeAudioChannel = 309,
+  ZEB_ORD_GetEncodedAudio = 310,
+  ZEB_ORD_AudioEncoderEntry311 = 311
+};
+
 #ifdef __cplusplus
 }
 #endif

@@ -1,0 +1,111 @@
+// The encoding side of our sound converter, shaped like the media layer's:
+// opened from an input format (little-endian integer PCM, 'sowt') and an
+// output format (a PCM code or a compressed sound format), configured by
+// four-character settings, fed PCM through a fill callback and drained into
+// the caller's buffer as whole packets. Encoding is libavcodec's, sample
+// conversion libswresample's; the rate is never changed.
+//
+// One converter is one coded stream: it carries the coding's state (AAC's
+// overlapping blocks, the ADPCM predictor) from one fill to the next, so a
+// caller encoding several streams opens one converter for each. A converter
+// belongs to one thread at a time.
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+#include "platform/movie/Handle.h"
+#include "platform/movie/Status.h"
+
+namespace zeb::codec {
+
+using zeb::movie::OSErr;
+
+inline constexpr OSErr kEncoderFormatErr = -206;       // no encoder for the output format
+inline constexpr OSErr kEncoderUnknownInfoErr = -231;  // a setting this converter does not have
+inline constexpr OSErr kEncoderNotBegunErr = -28;      // a fill before the conversion began
+inline constexpr OSErr kEncoderFailedErr = -8960;      // libavcodec refused the set-up or a frame
+
+// One side of a conversion, and the record a fill callback hands back with
+// the PCM. `sampleRate` is unsigned 16.16 Hz; `sampleCount` counts audio
+// frames (one sample of every channel) at `buffer`.
+struct SoundEncoderData {
+  int32_t flags = 0;
+  uint32_t format = 0;
+  int16_t numChannels = 0;
+  int16_t sampleSize = 0;  // bits of one channel's value
+  uint32_t sampleRate = 0;
+  int32_t sampleCount = 0;
+  const uint8_t* buffer = nullptr;
+  int32_t reserved = 0;
+};
+
+// Settings by code.
+inline constexpr uint32_t kEncoderAcceptsVbr = 0x63766272;  // 'cvbr': the value is the pointer
+inline constexpr uint32_t kEncoderChannels = 0x63706374;    // 'cpct': const int16_t*, 1 or 2
+inline constexpr uint32_t kEncoderSampleRate = 0x63707274;  // 'cprt': const uint32_t* (16.16)
+// 'evaw': set, a Handle of codec settings (kept, not interpreted: no coding
+// here has settings beyond channels and rate); read back, a new Handle (the
+// caller disposes of it) with the payload of the 'wave' atom that describes
+// the coded stream ('frma', the format's own atom, 'esds' for AAC or 'alac'
+// for Apple Lossless, the terminator). Codings that need no 'wave' answer
+// kEncoderUnknownInfoErr.
+inline constexpr uint32_t kEncoderParams = 0x65766177;
+// 'cmfa': read into a SoundCompressionInfo whose recordSize the caller set.
+inline constexpr uint32_t kEncoderCompressionInfo = 0x636D6661;
+
+// How the output format packs frames into packets, laid out as the media
+// layer's compression information (20 bytes).
+struct SoundCompressionInfo {
+  int32_t recordSize = 0;
+  uint32_t format = 0;
+  int16_t compressionID = 0;  // -1 constant-size packets (PCM too), -2 packets of their own size
+  uint16_t samplesPerPacket = 0;
+  uint16_t bytesPerPacket = 0;  // one channel's packet; 0 when packets vary
+  uint16_t bytesPerFrame = 0;   // one packet of all channels
+  uint16_t bytesPerSample = 0;
+  int16_t futureUse = 0;
+};
+
+// Bits of `outputFlags` after a fill: packets are waiting that did not fit.
+inline constexpr uint32_t kEncoderHasLeftOverData = 0x2;
+
+struct SoundEncoderObject;
+using SoundEncoder = SoundEncoderObject*;
+
+// Sets `*data` to the next PCM and returns true, or returns false when there
+// is none for now. The record and its buffer stay the caller's and are read
+// before the next call of the callback.
+using SoundEncoderFillProc = bool (*)(SoundEncoderData** data, void* refCon);
+
+// kEncoderFormatErr when the input is not 8-, 16-, 24- or 32-bit 'sowt' of
+// one or two channels, or libavcodec has no encoder for the output format
+// (at the output's sample size for the PCM codes).
+OSErr SoundEncoderOpen(const SoundEncoderData* input, const SoundEncoderData* output,
+                       SoundEncoder* encoder);
+// Null is accepted.
+void SoundEncoderClose(SoundEncoder encoder);
+// Channels and rate apply to both sides (the converter never remixes or
+// resamples); they must be set before the first read of 'evaw' or 'cmfa' or
+// the conversion begins, which set the encoder up.
+OSErr SoundEncoderSetInfo(SoundEncoder encoder, uint32_t selector, const void* info);
+OSErr SoundEncoderGetInfo(SoundEncoder encoder, uint32_t selector, void* info);
+OSErr SoundEncoderBeginConversion(SoundEncoder encoder);
+// Takes PCM from the callback until it has none, encodes every whole packet
+// and writes packets into `output` while they fit; the rest wait for the next
+// call (kEncoderHasLeftOverData). `frames` counts packets, or samples for
+// codings of one sample a packet (PCM, µ-law, A-law). A frame that libavcodec
+// refuses makes the result kEncoderFailedErr; the counts are what was written.
+OSErr SoundEncoderFillBuffer(SoundEncoder encoder, SoundEncoderFillProc fill, void* refCon,
+                             uint8_t* output, uint32_t outputBytes, uint32_t* bytesWritten,
+                             uint32_t* framesWritten, uint32_t* outputFlags);
+// Encodes what is left (a last, shorter packet, padded with silence where the
+// coding has no short packets), drains the encoder and writes the packets;
+// the conversion is over and may be begun again.
+OSErr SoundEncoderEndConversion(SoundEncoder encoder, uint8_t* output, uint32_t outputBytes,
+                                uint32_t* framesWritten, uint32_t* bytesWritten);
+// Sizes of the packets the last fill or end wrote, in order; valid until the
+// next call on the converter.
+std::span<const uint32_t> SoundEncoderPacketSizes(SoundEncoder encoder);
+
+}  // namespace zeb::codec

@@ -1,0 +1,44 @@
+#include "platform/codec/SoundEncoderFormats.h"
+
+#include <algorithm>
+#include <array>
+
+#include "platform/movie/FourCC.h"
+
+namespace zeb::codec {
+
+namespace {
+
+using zeb::movie::FourCC;
+
+struct EncoderRow {
+  uint32_t format;
+  int16_t sampleSize;  // 0: any
+  const char* encoder;
+};
+
+// Big-endian PCM stores 8-bit values signed; 'raw ' is offset binary.
+constexpr std::array kEncoders = {
+    EncoderRow{FourCC("twos"), 8, "pcm_s8"},       EncoderRow{FourCC("twos"), 16, "pcm_s16be"},
+    EncoderRow{FourCC("twos"), 24, "pcm_s24be"},   EncoderRow{FourCC("twos"), 32, "pcm_s32be"},
+    EncoderRow{FourCC("sowt"), 8, "pcm_s8"},       EncoderRow{FourCC("sowt"), 16, "pcm_s16le"},
+    EncoderRow{FourCC("sowt"), 24, "pcm_s24le"},   EncoderRow{FourCC("sowt"), 32, "pcm_s32le"},
+    EncoderRow{FourCC("raw "), 8, "pcm_u8"},       EncoderRow{FourCC("NONE"), 8, "pcm_u8"},
+    EncoderRow{FourCC("in24"), 0, "pcm_s24be"},    EncoderRow{FourCC("42ni"), 0, "pcm_s24le"},
+    EncoderRow{FourCC("in32"), 0, "pcm_s32be"},    EncoderRow{FourCC("23ni"), 0, "pcm_s32le"},
+    EncoderRow{FourCC("fl32"), 0, "pcm_f32be"},    EncoderRow{FourCC("fl64"), 0, "pcm_f64be"},
+    EncoderRow{FourCC("ulaw"), 0, "pcm_mulaw"},    EncoderRow{FourCC("alaw"), 0, "pcm_alaw"},
+    EncoderRow{FourCC("ima4"), 0, "adpcm_ima_qt"}, EncoderRow{FourCC("mp4a"), 0, "aac"},
+    EncoderRow{FourCC("alac"), 0, "alac"},         EncoderRow{FourCC(".mp3"), 0, "libmp3lame"},
+};
+
+}  // namespace
+
+const char* SoundEncoderName(uint32_t format, int16_t sampleSize) {
+  const auto* row = std::find_if(kEncoders.begin(), kEncoders.end(), [&](const EncoderRow& r) {
+    return r.format == format && (r.sampleSize == 0 || r.sampleSize == sampleSize);
+  });
+  return row == kEncoders.end() ? nullptr : row->encoder;
+}
+
+}  // namespace zeb::codec

@@ -1,0 +1,342 @@
+// The audio encoder family through the plug-in's ordinal table: tone PCM in,
+// coded units out, written into movies by the muxer family and checked with
+// the ffmpeg tools (codec, rate, channels, duration, and for lossless codings
+// every sample); the chunk cadence, the audio description block, stereo
+// pairs, and the refusals with their log lines.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+
+#include "core/PlugRecords.h"
+#include "tests/codecs/AudioEncoderTestSupport.h"
+#include "tests/host/LogCapture.h"
+#include "tests/writer/WriterTestSupport.h"
+
+namespace zeb::test {
+namespace {
+
+constexpr uint32_t kRefused = 0x80000403u;
+constexpr uint32_t kNullPointer = 0x80000004u;
+constexpr char kNotSupported[] = "QTAudioEncoder--Not Support Audio Foramt";
+constexpr char kOddChannels[] = "QTAudioEncoder--Audio Channel count must 1,2,4,8";
+constexpr char kInitFailed[] =
+    "QTAudioEncoder: Init QtAudio Encoder error, Encode parament error or need plug for this "
+    "audio format";
+
+constexpr uint32_t Code(const char (&c)[5]) {
+  return uint32_t(uint8_t(c[0])) << 24 | uint32_t(uint8_t(c[1])) << 16 |
+         uint32_t(uint8_t(c[2])) << 8 | uint32_t(uint8_t(c[3]));
+}
+
+uint32_t NativeWord(const std::vector<uint8_t>& bytes, size_t at) {
+  uint32_t word = 0;
+  std::memcpy(&word, bytes.data() + at, 4);
+  return word;
+}
+
+// One channel pair of the tone as the ffmpeg tool decodes it to 16 bits:
+// wider samples lose their low bits, as its converter truncates.
+std::vector<int16_t> PairAs16Bit(const std::vector<uint8_t>& pcm, uint32_t channels, uint32_t bits,
+                                 uint32_t pair) {
+  const uint32_t bytes = bits / 8;
+  const uint32_t perPair = std::min(channels, 2u);
+  const size_t frames = pcm.size() / (size_t{channels} * bytes);
+  std::vector<int16_t> out;
+  for (size_t i = 0; i < frames; ++i) {
+    for (uint32_t c = 0; c < perPair; ++c) {
+      const uint8_t* at = pcm.data() + (i * channels + pair * 2 + c) * bytes;
+      out.push_back(static_cast<int16_t>(uint16_t(at[bytes - 2]) | uint16_t(at[bytes - 1]) << 8));
+    }
+  }
+  return out;
+}
+
+// Signal-to-noise ratio in dB of `decoded` against `reference`, the decode
+// shifted by `delay` frames of `channels`.
+double SnrDb(const std::vector<int16_t>& reference, const std::vector<int16_t>& decoded,
+             size_t delay, uint32_t channels) {
+  double signal = 0;
+  double noise = 0;
+  const size_t skip = delay * channels;
+  for (size_t i = 0; i < reference.size() && i + skip < decoded.size(); ++i) {
+    const double difference = double(decoded[i + skip]) - reference[i];
+    signal += double(reference[i]) * reference[i];
+    noise += difference * difference;
+  }
+  return noise == 0 ? 200 : 10 * std::log10(signal / noise);
+}
+
+class AudioEncoderTest : public ::testing::Test {
+ protected:
+  TestPlugin plugin_;
+};
+
+struct RoundTrip {
+  const char* name;
+  uint32_t code;
+  uint32_t bits;
+  uint32_t channels;
+  uint32_t rate;
+  const char* codecName;  // as ffprobe names the decoder
+  double minSnrDb;        // 0: every sample equal
+  size_t delay;           // frames the decode runs behind the input
+  uint32_t slackFrames;   // frames the duration may run over
+};
+
+TEST_F(AudioEncoderTest, CodedMoviesDecodeInFfmpeg) {
+  const RoundTrip cases[] = {
+      {"twos 16-bit stereo", Code("twos"), 16, 2, 48000, "pcm_s16be", 0, 0, 0},
+      {"sowt 16-bit mono", Code("sowt"), 16, 1, 44100, "pcm_s16le", 0, 0, 0},
+      {"in24 stereo", Code("in24"), 24, 2, 48000, "pcm_s24be", 0, 0, 0},
+      {"twos four channels", Code("twos"), 16, 4, 48000, "pcm_s16be", 0, 0, 0},
+      {"ulaw mono", Code("ulaw"), 16, 1, 8000, "pcm_mulaw", 30, 0, 0},
+      {"alaw stereo", Code("alaw"), 16, 2, 22050, "pcm_alaw", 30, 0, 0},
+      {"ima4 stereo", Code("ima4"), 16, 2, 44100, "adpcm_ima_qt", 20, 0, 64},
+      {"alac stereo", Code("alac"), 16, 2, 44100, "alac", 0, 0, 4096},
+      {"alac six channels", Code("alac"), 16, 6, 48000, "alac", 0, 0, 4096},
+      {"mp4a stereo", Code("mp4a"), 16, 2, 48000, "aac", 15, 1024, 2048},
+      {"mp4a four channels", Code("mp4a"), 16, 4, 44100, "aac", 15, 1024, 2048},
+      {".mp3 stereo", Code(".mp3"), 16, 2, 44100, "mp3", 0, 0, 3 * 1152},
+  };
+  for (const RoundTrip& c : cases) {
+    SCOPED_TRACE(c.name);
+    const uint32_t frames = c.rate * 5 / 2 + 77;  // not a whole chunk or packet
+    const std::vector<uint8_t> pcm = TonePcm(frames, c.channels, c.rate, c.bits);
+    const SPlugAudioStreamInfo record = AudioRecord(c.code, c.channels, c.bits, c.rate);
+    HostAudioEncoder encoder(plugin_);
+    ASSERT_EQ(encoder.Open(&record), 0u);
+    const std::vector<CodedUnit> units = EncodeAll(encoder, pcm, record.blockAlign, 3000);
+    ASSERT_FALSE(units.empty());
+    const std::string path = writer::test::ScratchPath(std::string("aenc_") + c.name + ".mov");
+    ASSERT_TRUE(WriteAudioMovie(plugin_, path, record, units));
+
+    for (uint32_t pair = 0; pair < std::max(c.channels / 2, 1u); ++pair) {
+      SCOPED_TRACE("pair " + std::to_string(pair));
+      const DecodedAudio decoded = DecodeWithFfmpeg(path, static_cast<int>(pair));
+      const uint32_t perPair = std::min(c.channels, 2u);
+      EXPECT_EQ(decoded.codecName, c.codecName);
+      EXPECT_EQ(decoded.sampleRate, static_cast<int>(c.rate));
+      EXPECT_EQ(decoded.channels, static_cast<int>(perPair));
+      const double seconds = double(frames) / c.rate;
+      EXPECT_GE(decoded.duration, seconds - 1.0 / c.rate);
+      EXPECT_LE(decoded.duration, seconds + double(c.slackFrames + 1) / c.rate);
+      const std::vector<int16_t> reference = PairAs16Bit(pcm, c.channels, c.bits, pair);
+      if (c.minSnrDb == 0 && c.code != Code(".mp3")) {
+        ASSERT_GE(decoded.samples.size(), reference.size());
+        EXPECT_TRUE(std::equal(reference.begin(), reference.end(), decoded.samples.begin()))
+            << "decoded samples differ from the input";
+      } else if (c.minSnrDb > 0) {
+        EXPECT_GE(SnrDb(reference, decoded.samples, c.delay, perPair), c.minSnrDb);
+      }
+    }
+  }
+}
+
+// Constant-size codings come in chunks of whole packets, about a second
+// long; variable-size codings one packet a unit. The block before the
+// description says how the writer counts them.
+TEST_F(AudioEncoderTest, ChunksAndDescriptionBlocks) {
+  struct Case {
+    const char* name;
+    uint32_t code;
+    uint32_t rate;
+    int32_t compressionId;
+    uint32_t samplesPerPacket;
+    uint32_t firstUnitCount;
+    uint32_t firstUnitBytes;
+    bool wave;  // the description carries a 'wave' extension
+  };
+  const Case cases[] = {
+      {"PCM: one second", Code("twos"), 48000, -1, 1, 48000, 48000 * 4, false},
+      {"ima4: 689 packets of 64", Code("ima4"), 44100, -2, 64, 689, 689 * 34 * 2, false},
+      {"ulaw: one second", Code("ulaw"), 8000, -1, 1, 8000, 8000 * 2, false},
+      {"mp4a: one packet a unit", Code("mp4a"), 44100, -2, 1024, 1, 0, true},
+      {"alac: one packet a unit", Code("alac"), 44100, -2, 4096, 1, 0, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const SPlugAudioStreamInfo record = AudioRecord(c.code, 2, 16, c.rate);
+    HostAudioEncoder encoder(plugin_);
+    ASSERT_EQ(encoder.Open(&record), 0u);
+    SPlugFrameInfo info;
+    PlugRecords::Init(info);
+    const uint8_t* data = nullptr;
+    ASSERT_EQ(encoder.Get(&data, &info), 0u);  // nothing put yet
+    EXPECT_EQ(info.dataSize, 0u);
+    EXPECT_EQ(info.unitCount, 0u);
+    EXPECT_EQ(info.privateKind, uint32_t{PLUG_PRIVATE_AUDIO_DESCRIPTION});
+    EXPECT_EQ(info.privateAddress, nullptr);
+    EXPECT_EQ(info.privateSize, 0u);
+
+    const std::vector<uint8_t> pcm = TonePcm(c.rate * 3 / 2, 2, c.rate, 16);
+    const std::vector<CodedUnit> units = EncodeAll(encoder, pcm, 4, c.rate / 2);
+    ASSERT_GE(units.size(), 2u);
+    const CodedUnit& first = units.front();
+    EXPECT_EQ(first.info.unitCount, c.firstUnitCount);
+    if (c.firstUnitBytes != 0) {
+      EXPECT_EQ(first.info.dataSize, c.firstUnitBytes);
+    }
+    EXPECT_EQ(first.info.streamType, uint32_t{PLUG_STREAM_TYPE_AUDIO_});
+    EXPECT_EQ(first.info.streamState, uint32_t{PLUG_STREAMSTATE_MORE_});
+    EXPECT_EQ(units.back().info.streamState, uint32_t{PLUG_STREAMSTATE_END_});
+
+    const std::vector<uint8_t>& block = first.block;
+    ASSERT_GE(block.size(), 60u);
+    EXPECT_EQ(static_cast<int32_t>(NativeWord(block, 0)), c.compressionId);
+    EXPECT_EQ(NativeWord(block, 4), c.samplesPerPacket);
+    EXPECT_EQ(NativeWord(block, 8) + 8, block.size()) << "the triple's size is the block's";
+    EXPECT_EQ(NativeWord(block, 12), c.code);
+    uint16_t channels = 0;
+    std::memcpy(&channels, block.data() + 8 + 24, 2);
+    EXPECT_EQ(channels, 2);
+    EXPECT_EQ(NativeWord(block, 8 + 32), c.rate << 16);
+    EXPECT_EQ(NativeWord(block, 8 + 36), c.samplesPerPacket);
+    const std::string extensions(block.begin() + 60, block.end());
+    EXPECT_EQ(extensions.find("wave") != std::string::npos, c.wave);
+    if (c.code == Code("mp4a")) {
+      EXPECT_NE(extensions.find("esds"), std::string::npos);
+    }
+  }
+}
+
+// Six channels are three stereo pairs: the unit holds pair 0's samples, then
+// pair 1's, then pair 2's, and counts the frames of one pair.
+TEST_F(AudioEncoderTest, SixChannelsAreThreePairsInOrder) {
+  const uint32_t frames = 1000;
+  const std::vector<uint8_t> pcm = TonePcm(frames, 6, 48000, 16);
+  const SPlugAudioStreamInfo record = AudioRecord(Code("twos"), 6, 16, 48000);
+  HostAudioEncoder encoder(plugin_);
+  ASSERT_EQ(encoder.Open(&record), 0u);
+  const std::vector<CodedUnit> units = EncodeAll(encoder, pcm, record.blockAlign, frames);
+  ASSERT_EQ(units.size(), 1u);
+  EXPECT_EQ(units[0].info.unitCount, frames);
+  ASSERT_EQ(units[0].bytes.size(), pcm.size());
+  for (uint32_t pair = 0; pair < 3; ++pair) {
+    for (uint32_t i = 0; i < frames; ++i) {
+      for (uint32_t c = 0; c < 2; ++c) {
+        const uint8_t* in = pcm.data() + (size_t{i} * 6 + pair * 2 + c) * 2;
+        const uint8_t* out = units[0].bytes.data() + (size_t{pair} * frames + i) * 4 + c * 2;
+        ASSERT_EQ(out[0], in[1]) << "pair " << pair << " frame " << i;  // big-endian
+        ASSERT_EQ(out[1], in[0]) << "pair " << pair << " frame " << i;
+      }
+    }
+  }
+}
+
+// PCM given one channel at a time codes as the same PCM given interleaved.
+TEST_F(AudioEncoderTest, ChannelByChannelEqualsInterleaved) {
+  const uint32_t frames = 12345;
+  const std::vector<uint8_t> pcm = TonePcm(frames, 2, 44100, 16);
+  const SPlugAudioStreamInfo record = AudioRecord(Code("alac"), 2, 16, 44100);
+  HostAudioEncoder interleaved(plugin_);
+  ASSERT_EQ(interleaved.Open(&record), 0u);
+  const std::vector<CodedUnit> expected = EncodeAll(interleaved, pcm, 4, frames);
+
+  HostAudioEncoder split(plugin_);
+  ASSERT_EQ(split.Open(&record), 0u);
+  std::vector<uint8_t> channels[2];
+  for (uint32_t i = 0; i < frames; ++i) {
+    for (uint32_t c = 0; c < 2; ++c) {
+      channels[c].insert(channels[c].end(), pcm.begin() + (i * 2 + c) * 2,
+                         pcm.begin() + (i * 2 + c) * 2 + 2);
+    }
+  }
+  for (uint32_t c = 0; c < 2; ++c) {
+    ASSERT_EQ(split.PutChannel(c, channels[c].data(), uint32_t(channels[c].size()),
+                               PLUG_STREAMSTATE_MORE_),
+              0u);
+  }
+  for (uint32_t c = 0; c < 2; ++c) {
+    ASSERT_EQ(split.PutChannel(c, nullptr, 0, PLUG_STREAMSTATE_END_), 0u);
+  }
+  std::vector<CodedUnit> got = EncodeAll(split, {}, 4, 1);
+  ASSERT_EQ(got.size(), expected.size());
+  for (size_t i = 0; i < got.size(); ++i) EXPECT_EQ(got[i].bytes, expected[i].bytes) << i;
+}
+
+TEST_F(AudioEncoderTest, RefusalsAndTheirLogLines) {
+  struct Case {
+    const char* name;
+    SPlugAudioStreamInfo record;
+    uint32_t check;
+    std::vector<std::string> checkLog;
+    std::vector<std::string> openLog;  // the open's result is 0x80000403 when not empty
+  };
+  SPlugAudioStreamInfo unknownType = AudioRecord(0, 2, 16, 48000);
+  unknownType.audioType = 7;
+  const Case cases[] = {
+      {"code unknown to the framework",
+       AudioRecord(Code("zzzz"), 2, 16, 48000),
+       kRefused,
+       {kNotSupported},
+       {kNotSupported, kInitFailed}},
+      {"audio type without a code",
+       unknownType,
+       kRefused,
+       {kNotSupported},
+       {kNotSupported, kInitFailed}},
+      {"coding without an encoder", AudioRecord(Code("MAC3"), 2, 16, 48000), 0, {}, {kInitFailed}},
+      {"three channels",
+       AudioRecord(Code("twos"), 3, 16, 48000),
+       kRefused,
+       {kOddChannels},
+       {kOddChannels, kInitFailed}},
+      {"five channels",
+       AudioRecord(Code("mp4a"), 5, 16, 48000),
+       kRefused,
+       {kOddChannels},
+       {kOddChannels, kInitFailed}},
+      {"rate beyond 16.16", AudioRecord(Code("twos"), 2, 16, 96000), 0, {}, {kInitFailed}},
+      {"12-bit samples", AudioRecord(Code("ima4"), 2, 12, 48000), 0, {}, {kInitFailed}},
+      {"no channels", AudioRecord(Code("twos"), 0, 16, 48000), 0, {}, {kInitFailed}},
+      {"four channels pass", AudioRecord(Code("twos"), 4, 16, 48000), 0, {}, {}},
+      {"one channel passes", AudioRecord(Code("alaw"), 1, 16, 8000), 0, {}, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    HostAudioEncoder encoder(plugin_);
+    LogCapture log;
+    EXPECT_EQ(encoder.Check(&c.record), c.check);
+    EXPECT_EQ(log.Texts(), c.checkLog);
+    log.Clear();
+    EXPECT_EQ(encoder.Open(&c.record), c.openLog.empty() ? 0u : kRefused);
+    EXPECT_EQ(log.Texts(), c.openLog);
+    if (c.openLog.empty()) continue;
+    // A refused encoder takes no PCM and hands out nothing.
+    const uint8_t pcm[16] = {};
+    EXPECT_EQ(encoder.Put(pcm, sizeof pcm, PLUG_STREAMSTATE_MORE_), kRefused);
+    EXPECT_EQ(encoder.PutChannel(0, pcm, sizeof pcm, PLUG_STREAMSTATE_MORE_), kRefused);
+    SPlugFrameInfo info;
+    PlugRecords::Init(info);
+    const uint8_t* data = nullptr;
+    EXPECT_EQ(encoder.Get(&data, &info), 0u);
+    EXPECT_EQ(info.dataSize, 0u);
+  }
+  HostAudioEncoder encoder(plugin_);
+  EXPECT_EQ(encoder.Check(nullptr), kNullPointer);
+  EXPECT_EQ(encoder.Open(nullptr), kNullPointer);
+  EXPECT_EQ(encoder.Get(nullptr, nullptr), kNullPointer);
+  EXPECT_EQ(plugin_.Get<PFN_DestroyAudioEncoder>(ZEB_ORD_DestroyAudioEncoder)(nullptr), 0u);
+}
+
+// The settings dialog's block (kind 8) opens the encoder like no block; a
+// triple of another kind is not read.
+TEST_F(AudioEncoderTest, SettingsBlockIsAccepted) {
+  std::vector<uint8_t> settings(40, 0xA5);
+  const SPlugPrivateDesc blocks[] = {
+      {PLUG_PRIVATE_AUDIO_SETTINGS, settings.data(), uint32_t(settings.size())},
+      {PLUG_PRIVATE_AUDIO_SETTINGS, nullptr, 0},
+      {PLUG_PRIVATE_QT_IMAGE_DESCRIPTION, nullptr, 1000},
+  };
+  for (const SPlugPrivateDesc& block : blocks) {
+    const SPlugAudioStreamInfo record = AudioRecord(Code("mp4a"), 2, 16, 48000);
+    HostAudioEncoder encoder(plugin_);
+    ASSERT_EQ(encoder.Open(&record, &block), 0u);
+    const std::vector<CodedUnit> units = EncodeAll(encoder, TonePcm(4800, 2, 48000, 16), 4, 4800);
+    EXPECT_GE(units.size(), 5u);  // 4800 frames: five packets and the encoder's delay
+  }
+}
+
+}  // namespace
+}  // namespace zeb::test
