@@ -133,6 +133,10 @@ uint32_t CQTAEnCoder::OpenConverters(const AudioEncoderParams& params, uint32_t 
     std::memcpy(*settings, custom, customSize);
   }
   const auto channels = static_cast<int16_t>(channelsPerPair_);
+  // The writer shares each unit equally among the pairs' tracks, so pairs
+  // must give packets of one size: ALAC then stores its samples verbatim.
+  constexpr int32_t kVerbatim = 0;
+  const bool verbatim = pairs_ > 1 && params.format == zeb::media::FourCC("alac");
   for (uint32_t pair = 0; pair < pairs_; ++pair) {
     codec::SoundEncoder converter = nullptr;
     if (codec::SoundEncoderOpen(&input, &output, &converter) != 0) return ZEB_E_CODEC_50C;
@@ -141,8 +145,12 @@ uint32_t CQTAEnCoder::OpenConverters(const AudioEncoderParams& params, uint32_t 
                                      reinterpret_cast<const void*>(uintptr_t{1}));
     (void)codec::SoundEncoderSetInfo(converter, codec::kEncoderChannels, &channels);
     (void)codec::SoundEncoderSetInfo(converter, codec::kEncoderSampleRate, &fixedRate);
-    if (settings)
+    if (settings) {
       (void)codec::SoundEncoderSetInfo(converter, codec::kEncoderParams, settings.get());
+    }
+    if (verbatim) {
+      (void)codec::SoundEncoderSetInfo(converter, codec::kEncoderCompressionLevel, &kVerbatim);
+    }
   }
   return ZEB_OK;
 }
@@ -186,8 +194,8 @@ void CQTAEnCoder::BuildDescriptionBlock() {
   // Packets of several samples become one media sample each, lasting that
   // many ticks (mode -2): the movie layer stores only media samples of
   // whole, equal sizes, and an IMA packet of 64 samples has 34 bytes.
-  const int32_t mode = samplesPerPacket_ > 1 ? zeb::media::sound::kVariableCompressionId
-                                             : compressionId_;
+  const int32_t mode =
+      samplesPerPacket_ > 1 ? zeb::media::sound::kVariableCompressionId : compressionId_;
   block_.resize(8 + size);
   std::memcpy(block_.data(), &mode, 4);
   std::memcpy(block_.data() + 4, &samplesPerPacket_, 4);
@@ -220,7 +228,7 @@ uint32_t CQTAEnCoder::Encode(const uint8_t* pcm, uint32_t size, const uint8_t** 
                              uint32_t* outBytes, uint32_t* outFrames, bool end) {
   uint32_t totalFrames = 0;
   uint32_t totalBytes = 0;
-  std::vector<std::vector<uint32_t>> packetSizes(pairs_);
+  std::vector<std::vector<codec::SoundEncoderPacket>> packets(pairs_);
   for (uint32_t pair = 0; pair < converters_.size(); ++pair) {
     const std::span<const uint8_t> input = PairInput(pcm, size, pair);
     fill_.desc.buffer = input.data();
@@ -233,8 +241,8 @@ uint32_t CQTAEnCoder::Encode(const uint8_t* pcm, uint32_t size, const uint8_t** 
     uint32_t flags = 0;
     (void)codec::SoundEncoderFillBuffer(converters_[pair], FillCallback, &fill_, write,
                                         outputSize_ - totalBytes, &bytes, &frames, &flags);
-    const auto filled = codec::SoundEncoderPacketSizes(converters_[pair]);
-    packetSizes[pair].assign(filled.begin(), filled.end());
+    const auto filled = codec::SoundEncoderPackets(converters_[pair]);
+    packets[pair].assign(filled.begin(), filled.end());
     totalFrames += frames;
     totalBytes += bytes;
     if (end) {
@@ -242,8 +250,8 @@ uint32_t CQTAEnCoder::Encode(const uint8_t* pcm, uint32_t size, const uint8_t** 
       uint32_t endBytes = 0;
       if (codec::SoundEncoderEndConversion(converters_[pair], write + bytes,
                                            outputSize_ - totalBytes, &endFrames, &endBytes) == 0) {
-        const auto ended = codec::SoundEncoderPacketSizes(converters_[pair]);
-        packetSizes[pair].insert(packetSizes[pair].end(), ended.begin(), ended.end());
+        const auto ended = codec::SoundEncoderPackets(converters_[pair]);
+        packets[pair].insert(packets[pair].end(), ended.begin(), ended.end());
         totalFrames += endFrames;
         totalBytes += endBytes;
       }
@@ -252,58 +260,63 @@ uint32_t CQTAEnCoder::Encode(const uint8_t* pcm, uint32_t size, const uint8_t** 
   *out = output_.get();
   *outBytes = totalBytes;
   *outFrames = totalFrames / pairs_;
-  CutUnits(totalBytes, *outFrames, packetSizes);
+  CutUnits(totalBytes, *outFrames, packets);
   return ZEB_OK;
 }
 
 void CQTAEnCoder::CutUnits(uint32_t totalBytes, uint32_t frames,
-                           const std::vector<std::vector<uint32_t>>& packetSizes) {
+                           const std::vector<std::vector<codec::SoundEncoderPacket>>& packets) {
   units_.clear();
   if (compressionId_ != zeb::media::sound::kVariableCompressionId) {
-    if (totalBytes > 0) units_.push_back({output_.get(), totalBytes, frames});
+    if (totalBytes > 0) units_.push_back({output_.get(), totalBytes, frames, 0});
     return;
   }
-  size_t packets = packetSizes[0].size();
-  for (const auto& sizes : packetSizes) packets = std::min(packets, sizes.size());
   if (pairs_ == 1) {
     const uint8_t* at = output_.get();
-    for (uint32_t bytes : packetSizes[0]) {
-      units_.push_back({at, bytes, 1});
-      at += bytes;
+    for (const codec::SoundEncoderPacket& packet : packets[0]) {
+      units_.push_back({at, packet.bytes, 1, packet.samples});
+      at += packet.bytes;
     }
     return;
   }
-  // Each pair's packet is padded with zero bytes to the largest of the unit:
-  // the writer gives every pair's track an equal share of a unit, and the
-  // decoders of these codings ignore bytes after a packet's end element.
-  std::vector<size_t> pairStart(pairs_, 0);
+  // Unit i holds packet i of every pair, each padded with zero bytes to the
+  // largest of them: the writer gives every pair's track an equal share of a
+  // unit, and AAC and MP3 decoders skip zero bytes after a packet's end.
+  // ALAC's pairs are of one size already (verbatim).
+  size_t count = packets[0].size();
+  for (const auto& pair : packets) count = std::min(count, pair.size());
+  std::vector<const uint8_t*> read(pairs_, output_.get());
   for (uint32_t pair = 1; pair < pairs_; ++pair) {
-    const auto& before = packetSizes[pair - 1];
-    pairStart[pair] = pairStart[pair - 1];
-    for (uint32_t bytes : before) pairStart[pair] += bytes;
+    read[pair] = read[pair - 1];
+    for (const codec::SoundEncoderPacket& packet : packets[pair - 1]) read[pair] += packet.bytes;
   }
-  std::vector<size_t> unitStart;
-  size_t assembled = 0;
-  for (size_t i = 0; i < packets; ++i) {
-    uint32_t largest = 0;
-    for (const auto& sizes : packetSizes) largest = std::max(largest, sizes[i]);
-    unitStart.push_back(assembled);
-    assembled += size_t{largest} * pairs_;
-  }
-  unitBuffer_.assign(assembled, 0);
-  for (size_t i = 0; i < packets; ++i) {
-    const size_t share = (i + 1 < packets ? unitStart[i + 1] : assembled) - unitStart[i];
-    const size_t largest = share / pairs_;
-    for (uint32_t pair = 0; pair < pairs_; ++pair) {
-      std::memcpy(unitBuffer_.data() + unitStart[i] + pair * largest,
-                  output_.get() + pairStart[pair], packetSizes[pair][i]);
-      pairStart[pair] += packetSizes[pair][i];
+  std::vector<uint32_t> shares(count, 0);
+  std::vector<uint32_t> samples(count, UINT32_MAX);
+  for (size_t i = 0; i < count; ++i) {
+    for (const auto& pair : packets) {
+      shares[i] = std::max(shares[i], pair[i].bytes);
+      samples[i] = std::min(samples[i], pair[i].samples);
     }
   }
-  for (size_t i = 0; i < packets; ++i) {
-    const size_t share = (i + 1 < packets ? unitStart[i + 1] : assembled) - unitStart[i];
-    units_.push_back({unitBuffer_.data() + unitStart[i], static_cast<uint32_t>(share), 1});
+  size_t assembled = 0;
+  for (uint32_t share : shares) assembled += size_t{share} * pairs_;
+  unitBuffer_.assign(assembled, 0);
+  uint8_t* write = unitBuffer_.data();
+  for (size_t i = 0; i < count; ++i) {
+    units_.push_back({write, shares[i] * pairs_, 1, samples[i]});
+    for (uint32_t pair = 0; pair < pairs_; ++pair) {
+      std::memcpy(write + size_t{pair} * shares[i], read[pair], packets[pair][i].bytes);
+      read[pair] += packets[pair][i].bytes;
+    }
+    write += size_t{shares[i]} * pairs_;
   }
+}
+
+std::span<const uint8_t> CQTAEnCoder::DescriptionBlockFor(const EncodedAudioUnit& unit) {
+  if (unit.samples == 0 || unit.samples >= samplesPerPacket_) return block_;
+  shortBlock_ = block_;
+  std::memcpy(shortBlock_.data() + 4, &unit.samples, 4);
+  return shortBlock_;
 }
 
 void CQTAEnCoder::Close() {
@@ -317,4 +330,5 @@ void CQTAEnCoder::Close() {
   pairBufferSize_ = 0;
   units_.clear();
   unitBuffer_.clear();
+  shortBlock_.clear();
 }

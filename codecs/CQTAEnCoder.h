@@ -28,7 +28,8 @@ struct AudioEncoderParams {
 struct EncodedAudioUnit {
   const uint8_t* data = nullptr;
   uint32_t bytes = 0;
-  uint32_t frames = 0;  // packets, or samples for codings of one sample a packet
+  uint32_t frames = 0;   // packets, or samples for codings of one sample a packet
+  uint32_t samples = 0;  // audio frames of a unit of one packet; 0 for the others
 };
 
 class CQTAEnCoder {
@@ -53,6 +54,11 @@ class CQTAEnCoder {
   std::span<const uint8_t> DescriptionBlock() const { return block_; }
   int32_t CompressionId() const { return compressionId_; }
   uint32_t SamplesPerPacket() const { return samplesPerPacket_; }
+  // The block for one unit: the block above, or for a unit of one packet
+  // shorter than the others (the end of the stream) a copy whose samples per
+  // packet are the packet's own, so that the track lasts as long as the PCM.
+  // Valid until the next call.
+  std::span<const uint8_t> DescriptionBlockFor(const EncodedAudioUnit& unit);
   // The units of the last Encode, in order: the whole block for codings of
   // constant-size packets; one packet of every pair each for codings whose
   // packets vary, since the movie writer records one size for all the
@@ -76,8 +82,8 @@ class CQTAEnCoder {
   bool AddWaveExtension(zeb::movie::Handle wave, uint32_t format);
   void BuildDescriptionBlock();
   std::span<const uint8_t> PairInput(const uint8_t* pcm, uint32_t size, uint32_t pair);
-  void CutUnits(uint32_t totalBytes, uint32_t totalFrames,
-                const std::vector<std::vector<uint32_t>>& packetSizes);
+  void CutUnits(uint32_t totalBytes, uint32_t frames,
+                const std::vector<std::vector<zeb::codec::SoundEncoderPacket>>& packets);
 
   std::vector<zeb::codec::SoundEncoder> converters_;  // one a pair
   uint32_t pairs_ = 1;
@@ -92,6 +98,7 @@ class CQTAEnCoder {
   int32_t compressionId_ = 0;
   uint32_t samplesPerPacket_ = 0;
   std::vector<uint8_t> block_;
+  std::vector<uint8_t> shortBlock_;
   std::vector<EncodedAudioUnit> units_;
   std::vector<uint8_t> unitBuffer_;  // packets of several pairs side by side
 };

@@ -117,9 +117,7 @@ uint32_t QTAudioEncoder::GetEncodedAudio(const uint8_t** out, SPlugFrameInfo* in
     uint32_t frames = 0;
     (void)qtEncoder_->Encode(chunk, chunkInfo.dataSize, out, &bytes, &frames,
                              chunkInfo.streamState == PLUG_STREAMSTATE_END_);
-    const auto block = qtEncoder_->DescriptionBlock();
-    *description_ = {PLUG_PRIVATE_AUDIO_DESCRIPTION, const_cast<uint8_t*>(block.data()),
-                     static_cast<uint32_t>(block.size())};
+    SetDescription(qtEncoder_->DescriptionBlock());
     nextUnit_ = 0;
     chunkState_ = chunkInfo.streamState;
     if (!qtEncoder_->Units().empty()) HandOutUnit(out, *info);
@@ -135,6 +133,7 @@ uint32_t QTAudioEncoder::GetEncodedAudio(const uint8_t** out, SPlugFrameInfo* in
 void QTAudioEncoder::HandOutUnit(const uint8_t** out, SPlugFrameInfo& info) {
   const auto units = qtEncoder_->Units();
   const EncodedAudioUnit& unit = units[nextUnit_++];
+  SetDescription(qtEncoder_->DescriptionBlockFor(unit));
   *out = unit.data;
   info.dataSize = unit.bytes;
   info.unitCount = unit.frames;
@@ -142,6 +141,11 @@ void QTAudioEncoder::HandOutUnit(const uint8_t** out, SPlugFrameInfo& info) {
   info.privateKind = description_->kind;
   info.privateAddress = description_->address;
   info.privateSize = description_->size;
+}
+
+void QTAudioEncoder::SetDescription(std::span<const uint8_t> block) {
+  *description_ = {PLUG_PRIVATE_AUDIO_DESCRIPTION, const_cast<uint8_t*>(block.data()),
+                   static_cast<uint32_t>(block.size())};
 }
 
 uint32_t QTAudioEncoder::Close() {

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 
 #include "codecs/CQTAEnCoder.h"
 #include "media/CPCMAudioEncoder.h"
@@ -38,6 +39,8 @@ class QTAudioEncoder {
 
  private:
   void HandOutUnit(const uint8_t** out, SPlugFrameInfo& info);
+  // The triple the next record carries: {9, block, its size}.
+  void SetDescription(std::span<const uint8_t> block);
 
   std::unique_ptr<CPCMAudioEncoder> pcmEncoder_;
   std::unique_ptr<CQTAEnCoder> qtEncoder_;

@@ -48,7 +48,8 @@ constexpr uint32_t kAacBufferBytesPerChannel = 768;
 
 struct Packet {
   std::vector<uint8_t> bytes;
-  uint32_t frames = 0;
+  uint32_t frames = 0;   // as the fill counts them
+  uint32_t samples = 0;  // audio frames
 };
 
 AVSampleFormat InputSampleFormat(int16_t sampleSize) {
@@ -78,6 +79,7 @@ struct SoundEncoderObject {
   const AVCodec* codec = nullptr;
   int channels = 0;
   uint32_t fixedRate = 0;  // 16.16
+  int compressionLevel = FF_COMPRESSION_DEFAULT;
   std::vector<uint8_t> params;
 
   CodecContextPtr context;
@@ -88,8 +90,8 @@ struct SoundEncoderObject {
   std::vector<uint8_t> widened;  // 8- and 24-bit input in the resampler's input format
   std::vector<uint8_t*> planes;  // converted input, one plane per channel (or one interleaved)
   std::vector<uint8_t> converted;
-  std::deque<Packet> pending;  // encoded, not yet written
-  std::vector<uint32_t> packetSizes;
+  std::deque<Packet> pending;               // encoded, not yet written
+  std::vector<SoundEncoderPacket> written;  // by the last fill or end
   uint32_t largestPacket = 0;
   bool begun = false;
 
@@ -123,6 +125,7 @@ OSErr OpenContext(SoundEncoderObject& encoder) {
   if (encoder.codec->id == AV_CODEC_ID_AAC || encoder.codec->id == AV_CODEC_ID_MP3) {
     context->bit_rate = kBitRatePerChannel * encoder.channels;
   }
+  context->compression_level = encoder.compressionLevel;
   context->thread_count = 1;
   if (avcodec_open2(context.get(), encoder.codec, nullptr) < 0) return kEncoderFailedErr;
   encoder.context = std::move(context);
@@ -206,7 +209,9 @@ OSErr ReceivePackets(SoundEncoderObject& encoder) {
     const AVPacket& packet = *encoder.packet;
     Packet queued;
     queued.bytes.assign(packet.data, packet.data + packet.size);
-    queued.frames = encoder.OneSamplePackets() ? static_cast<uint32_t>(packet.duration) : 1;
+    queued.samples = packet.duration > 0 ? static_cast<uint32_t>(packet.duration)
+                                         : static_cast<uint32_t>(encoder.FrameSize());
+    queued.frames = encoder.OneSamplePackets() ? queued.samples : 1;
     encoder.largestPacket = std::max(encoder.largestPacket, static_cast<uint32_t>(packet.size));
     encoder.pending.push_back(std::move(queued));
     av_packet_unref(encoder.packet.get());
@@ -253,13 +258,13 @@ void WritePending(SoundEncoderObject& encoder, uint8_t* output, uint32_t room, u
                   uint32_t& frames) {
   bytes = 0;
   frames = 0;
-  encoder.packetSizes.clear();
+  encoder.written.clear();
   while (!encoder.pending.empty() && encoder.pending.front().bytes.size() <= room - bytes) {
     const Packet& packet = encoder.pending.front();
     std::memcpy(output + bytes, packet.bytes.data(), packet.bytes.size());
     bytes += static_cast<uint32_t>(packet.bytes.size());
     frames += packet.frames;
-    encoder.packetSizes.push_back(static_cast<uint32_t>(packet.bytes.size()));
+    encoder.written.push_back({static_cast<uint32_t>(packet.bytes.size()), packet.samples});
     encoder.pending.pop_front();
   }
 }
@@ -347,6 +352,11 @@ OSErr SoundEncoderSetInfo(SoundEncoder encoder, uint32_t selector, const void* i
       if (*static_cast<const uint32_t*>(info) != encoder->fixedRate) return kParamErr;
       return kNoErr;  // no resampling
     }
+    case kEncoderCompressionLevel:
+      if (info == nullptr) return kParamErr;
+      encoder->compressionLevel = *static_cast<const int32_t*>(info);
+      if (!encoder->begun) Teardown(*encoder);
+      return kNoErr;
     case kEncoderParams: {
       const auto handle = static_cast<zeb::movie::Handle>(const_cast<void*>(info));
       if (handle == nullptr || *handle == nullptr) return kParamErr;
@@ -392,7 +402,7 @@ OSErr SoundEncoderFillBuffer(SoundEncoder encoder, SoundEncoderFillProc fill, vo
   *bytesWritten = 0;
   *framesWritten = 0;
   *outputFlags = 0;
-  encoder->packetSizes.clear();
+  encoder->written.clear();
   if (!encoder->begun) return kEncoderNotBegunErr;
   OSErr result = kNoErr;
   SoundEncoderData* data = nullptr;
@@ -414,7 +424,7 @@ OSErr SoundEncoderEndConversion(SoundEncoder encoder, uint8_t* output, uint32_t 
   }
   *framesWritten = 0;
   *bytesWritten = 0;
-  encoder->packetSizes.clear();
+  encoder->written.clear();
   if (!encoder->begun) return kEncoderNotBegunErr;
   OSErr result = EncodeWholePackets(*encoder);
   const int left = av_audio_fifo_size(encoder->fifo.get());
@@ -429,15 +439,13 @@ OSErr SoundEncoderEndConversion(SoundEncoder encoder, uint8_t* output, uint32_t 
   }
   WritePending(*encoder, output, outputBytes, *bytesWritten, *framesWritten);
   // A drained encoder takes no more frames: the next conversion opens it again.
-  const std::vector<uint32_t> sizes = std::move(encoder->packetSizes);
   Teardown(*encoder);
-  encoder->packetSizes = sizes;
   return result;
 }
 
-std::span<const uint32_t> SoundEncoderPacketSizes(SoundEncoder encoder) {
+std::span<const SoundEncoderPacket> SoundEncoderPackets(SoundEncoder encoder) {
   if (encoder == nullptr) return {};
-  return encoder->packetSizes;
+  return encoder->written;
 }
 
 }  // namespace zeb::codec

@@ -51,6 +51,10 @@ inline constexpr uint32_t kEncoderSampleRate = 0x63707274;  // 'cprt': const uin
 // for Apple Lossless, the terminator). Codings that need no 'wave' answer
 // kEncoderUnknownInfoErr.
 inline constexpr uint32_t kEncoderParams = 0x65766177;
+// 'cmpl': const int32_t*, libavcodec's compression level of the encoder (-1,
+// its default). ALAC at level 0 stores samples verbatim, so that streams of
+// the same length give packets of the same size.
+inline constexpr uint32_t kEncoderCompressionLevel = 0x636D706C;
 // 'cmfa': read into a SoundCompressionInfo whose recordSize the caller set.
 inline constexpr uint32_t kEncoderCompressionInfo = 0x636D6661;
 
@@ -86,8 +90,9 @@ OSErr SoundEncoderOpen(const SoundEncoderData* input, const SoundEncoderData* ou
 // Null is accepted.
 void SoundEncoderClose(SoundEncoder encoder);
 // Channels and rate apply to both sides (the converter never remixes or
-// resamples); they must be set before the first read of 'evaw' or 'cmfa' or
-// the conversion begins, which set the encoder up.
+// resamples) and must equal the input's. The compression level applies from
+// the next time the encoder is set up: the first read of 'evaw' or 'cmfa', or
+// the beginning of a conversion.
 OSErr SoundEncoderSetInfo(SoundEncoder encoder, uint32_t selector, const void* info);
 OSErr SoundEncoderGetInfo(SoundEncoder encoder, uint32_t selector, void* info);
 OSErr SoundEncoderBeginConversion(SoundEncoder encoder);
@@ -104,8 +109,12 @@ OSErr SoundEncoderFillBuffer(SoundEncoder encoder, SoundEncoderFillProc fill, vo
 // the conversion is over and may be begun again.
 OSErr SoundEncoderEndConversion(SoundEncoder encoder, uint8_t* output, uint32_t outputBytes,
                                 uint32_t* framesWritten, uint32_t* bytesWritten);
-// Sizes of the packets the last fill or end wrote, in order; valid until the
-// next call on the converter.
-std::span<const uint32_t> SoundEncoderPacketSizes(SoundEncoder encoder);
+struct SoundEncoderPacket {
+  uint32_t bytes = 0;
+  uint32_t samples = 0;  // audio frames it decodes to (a last packet may be short)
+};
+// The packets the last fill or end wrote, in order; valid until the next
+// call on the converter.
+std::span<const SoundEncoderPacket> SoundEncoderPackets(SoundEncoder encoder);
 
 }  // namespace zeb::codec

@@ -30,6 +30,7 @@ constexpr std::array kEncoders = {
     EncoderRow{FourCC("ulaw"), 0, "pcm_mulaw"},    EncoderRow{FourCC("alaw"), 0, "pcm_alaw"},
     EncoderRow{FourCC("ima4"), 0, "adpcm_ima_qt"}, EncoderRow{FourCC("mp4a"), 0, "aac"},
     EncoderRow{FourCC("alac"), 0, "alac"},         EncoderRow{FourCC(".mp3"), 0, "libmp3lame"},
+    EncoderRow{FourCC("ac-3"), 0, "ac3"},
 };
 
 }  // namespace

@@ -93,10 +93,11 @@ TEST_F(AudioEncoderTest, CodedMoviesDecodeInFfmpeg) {
       {"ulaw mono", Code("ulaw"), 16, 1, 8000, "pcm_mulaw", 30, 0, 0},
       {"alaw stereo", Code("alaw"), 16, 2, 22050, "pcm_alaw", 30, 0, 0},
       {"ima4 stereo", Code("ima4"), 16, 2, 44100, "adpcm_ima_qt", 20, 0, 64},
-      {"alac stereo", Code("alac"), 16, 2, 44100, "alac", 0, 0, 4096},
-      {"alac six channels", Code("alac"), 16, 6, 48000, "alac", 0, 0, 4096},
-      {"mp4a stereo", Code("mp4a"), 16, 2, 48000, "aac", 15, 1024, 2048},
-      {"mp4a four channels", Code("mp4a"), 16, 4, 44100, "aac", 15, 1024, 2048},
+      {"alac stereo", Code("alac"), 16, 2, 44100, "alac", 0, 0, 0},
+      {"alac six channels", Code("alac"), 16, 6, 48000, "alac", 0, 0, 0},
+      {"mp4a stereo", Code("mp4a"), 16, 2, 48000, "aac", 15, 1024, 1024},
+      {"mp4a four channels", Code("mp4a"), 16, 4, 44100, "aac", 15, 1024, 1024},
+      {"ac-3 stereo", Code("ac-3"), 16, 2, 48000, "ac3", 10, 256, 1536},
       {".mp3 stereo", Code(".mp3"), 16, 2, 44100, "mp3", 0, 0, 3 * 1152},
   };
   for (const RoundTrip& c : cases) {
@@ -123,8 +124,8 @@ TEST_F(AudioEncoderTest, CodedMoviesDecodeInFfmpeg) {
       EXPECT_LE(decoded.duration, seconds + double(c.slackFrames + 1) / c.rate);
       const std::vector<int16_t> reference = PairAs16Bit(pcm, c.channels, c.bits, pair);
       if (c.minSnrDb == 0 && c.code != Code(".mp3")) {
-        ASSERT_GE(decoded.samples.size(), reference.size());
-        EXPECT_TRUE(std::equal(reference.begin(), reference.end(), decoded.samples.begin()))
+        EXPECT_TRUE(decoded.samples.size() >= reference.size() &&
+                    std::equal(reference.begin(), reference.end(), decoded.samples.begin()))
             << "decoded samples differ from the input";
       } else if (c.minSnrDb > 0) {
         EXPECT_GE(SnrDb(reference, decoded.samples, c.delay, perPair), c.minSnrDb);
