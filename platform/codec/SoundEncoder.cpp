@@ -26,9 +26,9 @@ namespace zeb::codec {
 namespace {
 
 using zeb::movie::FourCC;
+using zeb::movie::kErrMemory;
+using zeb::movie::kErrParam;
 using zeb::movie::kNoErr;
-constexpr OSErr kParamErr = zeb::movie::kErrParam;
-constexpr OSErr kMemFullErr = zeb::movie::kErrMemory;
 
 struct ResamplerRelease {
   void operator()(SwrContext* resampler) const { swr_free(&resampler); }
@@ -114,7 +114,7 @@ void Teardown(SoundEncoderObject& encoder) {
 
 OSErr OpenContext(SoundEncoderObject& encoder) {
   CodecContextPtr context(avcodec_alloc_context3(encoder.codec));
-  if (!context) return kMemFullErr;
+  if (!context) return kErrMemory;
   context->sample_rate = encoder.Rate();
   context->time_base = AVRational{1, context->sample_rate};
   context->sample_fmt = EncoderSampleFormat(*encoder.codec, encoder.input.sampleSize);
@@ -139,7 +139,7 @@ OSErr OpenResampler(SoundEncoderObject& encoder) {
   if (swr_alloc_set_opts2(&resampler, &layout, context.sample_fmt, context.sample_rate, &layout,
                           InputSampleFormat(encoder.input.sampleSize), context.sample_rate, 0,
                           nullptr) < 0) {
-    return kMemFullErr;
+    return kErrMemory;
   }
   encoder.resampler.reset(resampler);
   if (swr_init(resampler) < 0) return kEncoderFailedErr;
@@ -147,7 +147,7 @@ OSErr OpenResampler(SoundEncoderObject& encoder) {
       av_audio_fifo_alloc(context.sample_fmt, encoder.channels, encoder.FrameSize()));
   encoder.frame.reset(av_frame_alloc());
   encoder.packet.reset(av_packet_alloc());
-  if (!encoder.fifo || !encoder.frame || !encoder.packet) return kMemFullErr;
+  if (!encoder.fifo || !encoder.frame || !encoder.packet) return kErrMemory;
   return kNoErr;
 }
 
@@ -196,7 +196,7 @@ OSErr QueueInput(SoundEncoderObject& encoder, const uint8_t* pcm, int frames) {
   if (done < 0) return kEncoderFailedErr;
   if (av_audio_fifo_write(encoder.fifo.get(), reinterpret_cast<void**>(encoder.planes.data()),
                           done) < done) {
-    return kMemFullErr;
+    return kErrMemory;
   }
   return kNoErr;
 }
@@ -228,7 +228,7 @@ OSErr EncodeFromFifo(SoundEncoderObject& encoder, int frames, int padTo) {
   frame.sample_rate = encoder.context->sample_rate;
   if (av_channel_layout_copy(&frame.ch_layout, &encoder.context->ch_layout) < 0 ||
       av_frame_get_buffer(&frame, 0) < 0) {
-    return kMemFullErr;
+    return kErrMemory;
   }
   if (av_audio_fifo_read(encoder.fifo.get(), reinterpret_cast<void**>(frame.extended_data),
                          frames) < frames) {
@@ -308,7 +308,7 @@ OSErr WaveParams(SoundEncoderObject& encoder, zeb::movie::Handle* handle) {
                        kAacBufferBytesPerChannel * static_cast<uint32_t>(encoder.channels));
   if (!payload) return kEncoderUnknownInfoErr;
   *handle = zeb::movie::NewHandle(payload->size());
-  if (*handle == nullptr) return kMemFullErr;
+  if (*handle == nullptr) return kErrMemory;
   std::memcpy(**handle, payload->data(), payload->size());
   return kNoErr;
 }
@@ -317,14 +317,14 @@ OSErr WaveParams(SoundEncoderObject& encoder, zeb::movie::Handle* handle) {
 
 OSErr SoundEncoderOpen(const SoundEncoderData* input, const SoundEncoderData* output,
                        SoundEncoder* encoder) {
-  if (input == nullptr || output == nullptr || encoder == nullptr) return kParamErr;
+  if (input == nullptr || output == nullptr || encoder == nullptr) return kErrParam;
   *encoder = nullptr;
   if (!ValidInput(*input)) return kEncoderFormatErr;
   const char* name = SoundEncoderName(output->format, input->sampleSize);
   const AVCodec* codec = name != nullptr ? avcodec_find_encoder_by_name(name) : nullptr;
   if (codec == nullptr) return kEncoderFormatErr;
   auto* object = new (std::nothrow) SoundEncoderObject();
-  if (object == nullptr) return kMemFullErr;
+  if (object == nullptr) return kErrMemory;
   object->input = *input;
   object->output = *output;
   object->codec = codec;
@@ -337,29 +337,29 @@ OSErr SoundEncoderOpen(const SoundEncoderData* input, const SoundEncoderData* ou
 void SoundEncoderClose(SoundEncoder encoder) { delete encoder; }
 
 OSErr SoundEncoderSetInfo(SoundEncoder encoder, uint32_t selector, const void* info) {
-  if (encoder == nullptr) return kParamErr;
+  if (encoder == nullptr) return kErrParam;
   switch (selector) {
     case kEncoderAcceptsVbr:
       return kNoErr;  // every coding here may give packets of their own size
     case kEncoderChannels: {
-      if (info == nullptr) return kParamErr;
+      if (info == nullptr) return kErrParam;
       const int16_t channels = *static_cast<const int16_t*>(info);
-      if (channels != encoder->input.numChannels) return kParamErr;  // no remixing
+      if (channels != encoder->input.numChannels) return kErrParam;  // no remixing
       return kNoErr;
     }
     case kEncoderSampleRate: {
-      if (info == nullptr) return kParamErr;
-      if (*static_cast<const uint32_t*>(info) != encoder->fixedRate) return kParamErr;
+      if (info == nullptr) return kErrParam;
+      if (*static_cast<const uint32_t*>(info) != encoder->fixedRate) return kErrParam;
       return kNoErr;  // no resampling
     }
     case kEncoderCompressionLevel:
-      if (info == nullptr) return kParamErr;
+      if (info == nullptr) return kErrParam;
       encoder->compressionLevel = *static_cast<const int32_t*>(info);
       if (!encoder->begun) Teardown(*encoder);
       return kNoErr;
     case kEncoderParams: {
       const auto handle = static_cast<zeb::movie::Handle>(const_cast<void*>(info));
-      if (handle == nullptr || *handle == nullptr) return kParamErr;
+      if (handle == nullptr || *handle == nullptr) return kErrParam;
       encoder->params.assign(*handle, *handle + zeb::movie::GetHandleSize(handle));
       return kNoErr;
     }
@@ -369,12 +369,12 @@ OSErr SoundEncoderSetInfo(SoundEncoder encoder, uint32_t selector, const void* i
 }
 
 OSErr SoundEncoderGetInfo(SoundEncoder encoder, uint32_t selector, void* info) {
-  if (encoder == nullptr || info == nullptr) return kParamErr;
+  if (encoder == nullptr || info == nullptr) return kErrParam;
   switch (selector) {
     case kEncoderCompressionInfo: {
       auto* compression = static_cast<SoundCompressionInfo*>(info);
       if (compression->recordSize < static_cast<int32_t>(sizeof(SoundCompressionInfo)))
-        return kParamErr;
+        return kErrParam;
       return CompressionInfoOf(*encoder, *compression);
     }
     case kEncoderParams:
@@ -386,7 +386,7 @@ OSErr SoundEncoderGetInfo(SoundEncoder encoder, uint32_t selector, void* info) {
 }
 
 OSErr SoundEncoderBeginConversion(SoundEncoder encoder) {
-  if (encoder == nullptr) return kParamErr;
+  if (encoder == nullptr) return kErrParam;
   if (const OSErr settled = Settle(*encoder); settled != kNoErr) return settled;
   encoder->begun = true;
   return kNoErr;
@@ -397,7 +397,7 @@ OSErr SoundEncoderFillBuffer(SoundEncoder encoder, SoundEncoderFillProc fill, vo
                              uint32_t* framesWritten, uint32_t* outputFlags) {
   if (encoder == nullptr || fill == nullptr || output == nullptr || bytesWritten == nullptr ||
       framesWritten == nullptr || outputFlags == nullptr) {
-    return kParamErr;
+    return kErrParam;
   }
   *bytesWritten = 0;
   *framesWritten = 0;
@@ -420,7 +420,7 @@ OSErr SoundEncoderEndConversion(SoundEncoder encoder, uint8_t* output, uint32_t 
                                 uint32_t* framesWritten, uint32_t* bytesWritten) {
   if (encoder == nullptr || output == nullptr || framesWritten == nullptr ||
       bytesWritten == nullptr) {
-    return kParamErr;
+    return kErrParam;
   }
   *framesWritten = 0;
   *bytesWritten = 0;

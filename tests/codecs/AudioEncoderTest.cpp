@@ -70,9 +70,7 @@ double SnrDb(const std::vector<int16_t>& reference, const std::vector<int16_t>& 
 class AudioEncoderTest : public ::testing::Test {
  protected:
   // The media layer starts (and logs its start) before any log is compared.
-  void SetUp() override {
-    ASSERT_EQ(plugin_.Get<PFN_LoadQuickTime>(ZEB_ORD_LoadQuickTime)(), 1u);
-  }
+  void SetUp() override { ASSERT_EQ(plugin_.Get<PFN_LoadQuickTime>(ZEB_ORD_LoadQuickTime)(), 1u); }
 
   TestPlugin plugin_;
 };
