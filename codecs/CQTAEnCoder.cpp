@@ -21,7 +21,6 @@ namespace sound = zeb::media::sound;
 constexpr size_t kSoundDescriptionSize = 52;  // version 1 header
 constexpr uint32_t kWaveAtom = zeb::media::FourCC("wave");
 constexpr uint32_t kInputFormat = zeb::media::FourCC("sowt");
-constexpr int32_t kNoRealtimeProcessing = 0x80;
 constexpr int32_t kFillRecordSize = 28;
 
 // The rates the media layer names exactly; any other rate that 16.16 can hold
@@ -118,13 +117,13 @@ uint32_t CQTAEnCoder::Open(const AudioEncoderParams& params, const uint8_t* cust
 
 uint32_t CQTAEnCoder::OpenConverters(const AudioEncoderParams& params, uint32_t fixedRate,
                                      const uint8_t* custom, uint32_t customSize) {
-  codec::SoundEncoderData input;
+  codec::SoundComponentData input;
   input.format = kInputFormat;
   input.numChannels = static_cast<int16_t>(channelsPerPair_);
   input.sampleSize = static_cast<int16_t>(params.sampleSize);
   input.sampleRate = fixedRate;
-  codec::SoundEncoderData output = input;
-  output.flags = kNoRealtimeProcessing;
+  codec::SoundComponentData output = input;
+  output.flags = codec::kNoRealtimeProcessing;
   output.format = params.format;
   zeb::movie::OwnedHandle settings;
   if (custom != nullptr && customSize > 0) {
@@ -141,10 +140,10 @@ uint32_t CQTAEnCoder::OpenConverters(const AudioEncoderParams& params, uint32_t 
     codec::SoundEncoder converter = nullptr;
     if (codec::SoundEncoderOpen(&input, &output, &converter) != 0) return ZEB_E_CODEC_50C;
     converters_.push_back(converter);
-    (void)codec::SoundEncoderSetInfo(converter, codec::kEncoderAcceptsVbr,
+    (void)codec::SoundEncoderSetInfo(converter, codec::kSiClientAcceptsVBR,
                                      reinterpret_cast<const void*>(uintptr_t{1}));
-    (void)codec::SoundEncoderSetInfo(converter, codec::kEncoderChannels, &channels);
-    (void)codec::SoundEncoderSetInfo(converter, codec::kEncoderSampleRate, &fixedRate);
+    (void)codec::SoundEncoderSetInfo(converter, codec::kSiCompressionChannels, &channels);
+    (void)codec::SoundEncoderSetInfo(converter, codec::kSiCompressionSampleRate, &fixedRate);
     if (settings) {
       (void)codec::SoundEncoderSetInfo(converter, codec::kEncoderParams, settings.get());
     }
@@ -202,7 +201,7 @@ void CQTAEnCoder::BuildDescriptionBlock() {
   std::memcpy(block_.data() + 8, description, size);
 }
 
-bool CQTAEnCoder::FillCallback(codec::SoundEncoderData** data, void* refCon) {
+bool CQTAEnCoder::FillCallback(codec::SoundComponentData** data, void* refCon) {
   auto* record = static_cast<FillRecord*>(refCon);
   if (record->hasData) {
     record->hasData = false;
@@ -231,7 +230,7 @@ uint32_t CQTAEnCoder::Encode(const uint8_t* pcm, uint32_t size, const uint8_t** 
   std::vector<std::vector<codec::SoundEncoderPacket>> packets(pairs_);
   for (uint32_t pair = 0; pair < converters_.size(); ++pair) {
     const std::span<const uint8_t> input = PairInput(pcm, size, pair);
-    fill_.desc.buffer = input.data();
+    fill_.desc.buffer = const_cast<uint8_t*>(input.data());  // the converter only reads it
     fill_.desc.sampleCount = static_cast<int32_t>(input.size() / frameBytes_);
     fill_.bufferSize = static_cast<int32_t>(input.size());
     fill_.hasData = !input.empty();

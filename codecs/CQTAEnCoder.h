@@ -67,14 +67,14 @@ class CQTAEnCoder {
 
  private:
   struct FillRecord {
-    zeb::codec::SoundEncoderData desc;
+    zeb::codec::SoundComponentData desc;
     int32_t recordSize = 0;
     int32_t extendedFlags = 0;
     int32_t bufferSize = 0;
     bool hasData = false;
   };
 
-  static bool FillCallback(zeb::codec::SoundEncoderData** data, void* refCon);
+  static bool FillCallback(zeb::codec::SoundComponentData** data, void* refCon);
   uint32_t OpenConverters(const AudioEncoderParams& params, uint32_t fixedRate,
                           const uint8_t* custom, uint32_t customSize);
   void FillDescription(const AudioEncoderParams& params, uint32_t fixedRate);

@@ -74,8 +74,8 @@ AVSampleFormat EncoderSampleFormat(const AVCodec& codec, int16_t sampleSize) {
 }  // namespace
 
 struct SoundEncoderObject {
-  SoundEncoderData input;
-  SoundEncoderData output;
+  SoundComponentData input;
+  SoundComponentData output;
   const AVCodec* codec = nullptr;
   int channels = 0;
   uint32_t fixedRate = 0;  // 16.16
@@ -269,7 +269,7 @@ void WritePending(SoundEncoderObject& encoder, uint8_t* output, uint32_t room, u
   }
 }
 
-bool ValidInput(const SoundEncoderData& input) {
+bool ValidInput(const SoundComponentData& input) {
   const int16_t bits = input.sampleSize;
   return input.format == FourCC("sowt") && (bits == 8 || bits == 16 || bits == 24 || bits == 32) &&
          (input.numChannels == 1 || input.numChannels == 2) && input.sampleRate >= 0x10000;
@@ -306,7 +306,7 @@ OSErr WaveParams(SoundEncoderObject& encoder, zeb::movie::Handle* handle) {
   const auto payload =
       BuildWavePayload(encoder.output.format, config, static_cast<uint32_t>(context.bit_rate),
                        kAacBufferBytesPerChannel * static_cast<uint32_t>(encoder.channels));
-  if (!payload) return kEncoderUnknownInfoErr;
+  if (!payload) return kSiUnknownInfoType;
   *handle = zeb::movie::NewHandle(payload->size());
   if (*handle == nullptr) return kErrMemory;
   std::memcpy(**handle, payload->data(), payload->size());
@@ -315,14 +315,14 @@ OSErr WaveParams(SoundEncoderObject& encoder, zeb::movie::Handle* handle) {
 
 }  // namespace
 
-OSErr SoundEncoderOpen(const SoundEncoderData* input, const SoundEncoderData* output,
+OSErr SoundEncoderOpen(const SoundComponentData* input, const SoundComponentData* output,
                        SoundEncoder* encoder) {
   if (input == nullptr || output == nullptr || encoder == nullptr) return kErrParam;
   *encoder = nullptr;
-  if (!ValidInput(*input)) return kEncoderFormatErr;
+  if (!ValidInput(*input)) return kBadFormatErr;
   const char* name = SoundEncoderName(output->format, input->sampleSize);
   const AVCodec* codec = name != nullptr ? avcodec_find_encoder_by_name(name) : nullptr;
-  if (codec == nullptr) return kEncoderFormatErr;
+  if (codec == nullptr) return kBadFormatErr;
   auto* object = new (std::nothrow) SoundEncoderObject();
   if (object == nullptr) return kErrMemory;
   object->input = *input;
@@ -339,15 +339,15 @@ void SoundEncoderClose(SoundEncoder encoder) { delete encoder; }
 OSErr SoundEncoderSetInfo(SoundEncoder encoder, uint32_t selector, const void* info) {
   if (encoder == nullptr) return kErrParam;
   switch (selector) {
-    case kEncoderAcceptsVbr:
+    case kSiClientAcceptsVBR:
       return kNoErr;  // every coding here may give packets of their own size
-    case kEncoderChannels: {
+    case kSiCompressionChannels: {
       if (info == nullptr) return kErrParam;
       const int16_t channels = *static_cast<const int16_t*>(info);
       if (channels != encoder->input.numChannels) return kErrParam;  // no remixing
       return kNoErr;
     }
-    case kEncoderSampleRate: {
+    case kSiCompressionSampleRate: {
       if (info == nullptr) return kErrParam;
       if (*static_cast<const uint32_t*>(info) != encoder->fixedRate) return kErrParam;
       return kNoErr;  // no resampling
@@ -364,7 +364,7 @@ OSErr SoundEncoderSetInfo(SoundEncoder encoder, uint32_t selector, const void* i
       return kNoErr;
     }
     default:
-      return kEncoderUnknownInfoErr;
+      return kSiUnknownInfoType;
   }
 }
 
@@ -381,7 +381,7 @@ OSErr SoundEncoderGetInfo(SoundEncoder encoder, uint32_t selector, void* info) {
       *static_cast<zeb::movie::Handle*>(info) = nullptr;
       return WaveParams(*encoder, static_cast<zeb::movie::Handle*>(info));
     default:
-      return kEncoderUnknownInfoErr;
+      return kSiUnknownInfoType;
   }
 }
 
@@ -392,9 +392,10 @@ OSErr SoundEncoderBeginConversion(SoundEncoder encoder) {
   return kNoErr;
 }
 
-OSErr SoundEncoderFillBuffer(SoundEncoder encoder, SoundEncoderFillProc fill, void* refCon,
-                             uint8_t* output, uint32_t outputBytes, uint32_t* bytesWritten,
-                             uint32_t* framesWritten, uint32_t* outputFlags) {
+OSErr SoundEncoderFillBuffer(SoundEncoder encoder, SoundConverterFillBufferDataProc fill,
+                             void* refCon, uint8_t* output, uint32_t outputBytes,
+                             uint32_t* bytesWritten, uint32_t* framesWritten,
+                             uint32_t* outputFlags) {
   if (encoder == nullptr || fill == nullptr || output == nullptr || bytesWritten == nullptr ||
       framesWritten == nullptr || outputFlags == nullptr) {
     return kErrParam;
@@ -403,16 +404,16 @@ OSErr SoundEncoderFillBuffer(SoundEncoder encoder, SoundEncoderFillProc fill, vo
   *framesWritten = 0;
   *outputFlags = 0;
   encoder->written.clear();
-  if (!encoder->begun) return kEncoderNotBegunErr;
+  if (!encoder->begun) return kNotOpenErr;
   OSErr result = kNoErr;
-  SoundEncoderData* data = nullptr;
+  SoundComponentData* data = nullptr;
   while (result == kNoErr && fill(&data, refCon) && data != nullptr && data->sampleCount > 0 &&
          data->buffer != nullptr) {
     result = QueueInput(*encoder, data->buffer, data->sampleCount);
   }
   if (result == kNoErr) result = EncodeWholePackets(*encoder);
   WritePending(*encoder, output, outputBytes, *bytesWritten, *framesWritten);
-  if (!encoder->pending.empty()) *outputFlags |= kEncoderHasLeftOverData;
+  if (!encoder->pending.empty()) *outputFlags |= kSoundConverterHasLeftOverData;
   return result;
 }
 
@@ -425,7 +426,7 @@ OSErr SoundEncoderEndConversion(SoundEncoder encoder, uint8_t* output, uint32_t 
   *framesWritten = 0;
   *bytesWritten = 0;
   encoder->written.clear();
-  if (!encoder->begun) return kEncoderNotBegunErr;
+  if (!encoder->begun) return kNotOpenErr;
   OSErr result = EncodeWholePackets(*encoder);
   const int left = av_audio_fifo_size(encoder->fifo.get());
   if (result == kNoErr && left > 0) {

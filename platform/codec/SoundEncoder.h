@@ -14,42 +14,24 @@
 #include <cstdint>
 #include <span>
 
+#include "platform/codec/SoundConverter.h"
 #include "platform/movie/Handle.h"
-#include "platform/movie/Status.h"
 
 namespace zeb::codec {
 
-using zeb::movie::OSErr;
+// Formats, fill records, the fill callback and the settings shared with the
+// decoding side come from SoundConverter.h; the input is read, never written.
+inline constexpr OSErr kEncoderFailedErr = -8960;  // libavcodec refused the set-up or a frame
 
-inline constexpr OSErr kEncoderFormatErr = -206;       // no encoder for the output format
-inline constexpr OSErr kEncoderUnknownInfoErr = -231;  // a setting this converter does not have
-inline constexpr OSErr kEncoderNotBegunErr = -28;      // a fill before the conversion began
-inline constexpr OSErr kEncoderFailedErr = -8960;      // libavcodec refused the set-up or a frame
-
-// One side of a conversion, and the record a fill callback hands back with
-// the PCM. `sampleRate` is unsigned 16.16 Hz; `sampleCount` counts audio
-// frames (one sample of every channel) at `buffer`.
-struct SoundEncoderData {
-  int32_t flags = 0;
-  uint32_t format = 0;
-  int16_t numChannels = 0;
-  int16_t sampleSize = 0;  // bits of one channel's value
-  uint32_t sampleRate = 0;
-  int32_t sampleCount = 0;
-  const uint8_t* buffer = nullptr;
-  int32_t reserved = 0;
-};
-
-// Settings by code.
-inline constexpr uint32_t kEncoderAcceptsVbr = 0x63766272;  // 'cvbr': the value is the pointer
-inline constexpr uint32_t kEncoderChannels = 0x63706374;    // 'cpct': const int16_t*, 1 or 2
-inline constexpr uint32_t kEncoderSampleRate = 0x63707274;  // 'cprt': const uint32_t* (16.16)
+// Settings by code, beside 'cvbr' (accepted), 'cpct' and 'cprt' (which must
+// equal the input's channels and rate: the converter never remixes or
+// resamples).
 // 'evaw': set, a Handle of codec settings (kept, not interpreted: no coding
 // here has settings beyond channels and rate); read back, a new Handle (the
 // caller disposes of it) with the payload of the 'wave' atom that describes
 // the coded stream ('frma', the format's own atom, 'esds' for AAC or 'alac'
 // for Apple Lossless, the terminator). Codings that need no 'wave' answer
-// kEncoderUnknownInfoErr.
+// kSiUnknownInfoType.
 inline constexpr uint32_t kEncoderParams = 0x65766177;
 // 'cmpl': const int32_t*, libavcodec's compression level of the encoder (-1,
 // its default). ALAC at level 0 stores samples verbatim, so that streams of
@@ -71,21 +53,13 @@ struct SoundCompressionInfo {
   int16_t futureUse = 0;
 };
 
-// Bits of `outputFlags` after a fill: packets are waiting that did not fit.
-inline constexpr uint32_t kEncoderHasLeftOverData = 0x2;
-
 struct SoundEncoderObject;
 using SoundEncoder = SoundEncoderObject*;
 
-// Sets `*data` to the next PCM and returns true, or returns false when there
-// is none for now. The record and its buffer stay the caller's and are read
-// before the next call of the callback.
-using SoundEncoderFillProc = bool (*)(SoundEncoderData** data, void* refCon);
-
-// kEncoderFormatErr when the input is not 8-, 16-, 24- or 32-bit 'sowt' of
+// kBadFormatErr when the input is not 8-, 16-, 24- or 32-bit 'sowt' of
 // one or two channels, or libavcodec has no encoder for the output format
 // (at the output's sample size for the PCM codes).
-OSErr SoundEncoderOpen(const SoundEncoderData* input, const SoundEncoderData* output,
+OSErr SoundEncoderOpen(const SoundComponentData* input, const SoundComponentData* output,
                        SoundEncoder* encoder);
 // Null is accepted.
 void SoundEncoderClose(SoundEncoder encoder);
@@ -98,12 +72,13 @@ OSErr SoundEncoderGetInfo(SoundEncoder encoder, uint32_t selector, void* info);
 OSErr SoundEncoderBeginConversion(SoundEncoder encoder);
 // Takes PCM from the callback until it has none, encodes every whole packet
 // and writes packets into `output` while they fit; the rest wait for the next
-// call (kEncoderHasLeftOverData). `frames` counts packets, or samples for
+// call (kSoundConverterHasLeftOverData). `frames` counts packets, or samples for
 // codings of one sample a packet (PCM, µ-law, A-law). A frame that libavcodec
 // refuses makes the result kEncoderFailedErr; the counts are what was written.
-OSErr SoundEncoderFillBuffer(SoundEncoder encoder, SoundEncoderFillProc fill, void* refCon,
-                             uint8_t* output, uint32_t outputBytes, uint32_t* bytesWritten,
-                             uint32_t* framesWritten, uint32_t* outputFlags);
+OSErr SoundEncoderFillBuffer(SoundEncoder encoder, SoundConverterFillBufferDataProc fill,
+                             void* refCon, uint8_t* output, uint32_t outputBytes,
+                             uint32_t* bytesWritten, uint32_t* framesWritten,
+                             uint32_t* outputFlags);
 // Encodes what is left (a last, shorter packet, padded with silence where the
 // coding has no short packets), drains the encoder and writes the packets;
 // the conversion is over and may be begun again.
