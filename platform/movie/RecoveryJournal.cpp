@@ -208,6 +208,15 @@ Status ReadRecoveryJournal(const std::string& path, JournalContents& contents) {
     bytes.insert(bytes.end(), block, block + got);
   }
   ::close(fd);
+  // A recording killed while it created its journal leaves part of the head
+  // at most: a journal of nothing.
+  ByteWriter head;
+  head.PutBytes(kJournalMagic);
+  head.PutU32(kJournalVersion);
+  if (bytes.size() < head.Size() && std::equal(bytes.begin(), bytes.end(), head.Bytes().begin())) {
+    contents = JournalContents{kJournalVersion, {}, false};
+    return Status::Ok();
+  }
   ByteReader in(bytes);
   std::span<const uint8_t> magic;
   if (!in.ReadBytes(kJournalMagic.size(), magic).IsOk() ||

@@ -253,6 +253,13 @@ TEST(MovieRecovery, CompleteUnrecoverableAndDamagedJournals) {
   zeb::test::WriteFile(target, Bytes(4096, 0x11));
   EXPECT_EQ(RecoverMovie(target, recovered, report).Code(), StatusCode::kNotFound);
   EXPECT_FALSE(std::filesystem::exists(recovered));
+  // Killed while creating its journal: part of the head at most, nothing to recover.
+  for (const size_t headBytes : {size_t{0}, size_t{5}}) {
+    zeb::test::WriteFile(RecoveryJournalPath(target),
+                         Bytes(kJournalMagic.begin(), kJournalMagic.begin() + headBytes));
+    EXPECT_EQ(RecoverMovie(target, recovered, report).Code(), StatusCode::kNotFound);
+    EXPECT_FALSE(std::filesystem::exists(recovered));
+  }
 
   // Journals cut short or with a flipped bit recover what precedes the damage.
   RecordInChild(copier, target, everySample, {copier.PacketCount()});
