@@ -10,7 +10,9 @@
 struct CommandLine {
   std::string command;
   std::vector<std::string> arguments;  // positional, after the command
-  std::vector<std::string> flags;      // "--name" or "--name=value" after the command
+  // "--name" or "--name=value" after the command ("--name value" is stored
+  // as "--name=value" for the flags that take one).
+  std::vector<std::string> flags;
   std::string plugin_path;
   bool json = false;
 
@@ -37,6 +39,7 @@ int RunFrames(const PluginLibrary& plugin, const CommandLine& line);
 int RunAudio(const PluginLibrary& plugin, const CommandLine& line);
 int RunRecover(const PluginLibrary& plugin, const CommandLine& line);
 int RunRemux(const PluginLibrary& plugin, const CommandLine& line);
+int RunTranscode(const PluginLibrary& plugin, const CommandLine& line);
 int RunDemo(const PluginLibrary& plugin, const CommandLine& line);
 
 // The movie a command works on: its first argument, else the bundled movie.

@@ -17,6 +17,11 @@ const std::vector<Command>& AllCommands() {
        "copy the video and first audio stream into a new movie through the muxer; a crash "
        "costs at most MS of media (default 1000; off: no recovery journal)",
        RunRemux},
+      {"transcode", "IN OUT --video FOURCC [--audio CODE] [--quality N] [--gop N] [--bitrate N]",
+       "decode the video to '2vuy' and code it as FOURCC (quality 0-1023, a key frame every N "
+       "frames, bits per second); the first audio stream decoded and written as PCM (or coded "
+       "as CODE by the plug-in's audio encoder)",
+       RunTranscode},
       {"recover", "DAMAGED [OUT]",
        "rebuild a movie whose recording stopped before it closed, from its journal", RunRecover},
   };

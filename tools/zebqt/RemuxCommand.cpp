@@ -1,8 +1,6 @@
 // zebqt remux IN OUT [--thread] [--aligned] [--sync-every=MS]: reads a movie with the reader
 // family and writes its video and first audio stream with the muxer family,
 // interleaved by time: each video frame, then the audio up to its end.
-#include <sys/stat.h>
-
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -22,6 +20,7 @@
 #include "tools/zebqt/ProgressBar.h"
 #include "tools/zebqt/ReaderSession.h"
 #include "tools/zebqt/ResultWords.h"
+#include "tools/zebqt/WrittenMovie.h"
 
 namespace {
 
@@ -217,25 +216,6 @@ bool QualifiesForAligned(const std::optional<SPlugStreamInfo>& video,
   const SPlugVideoStreamInfo& v = video->video;
   return v.frameRateNum != 0 &&
          uint64_t{audio->audio.sampleRate} * v.frameRateDen * 2 >= v.frameRateNum;
-}
-
-uint64_t FileSize(const std::string& path) {
-  struct stat status {};
-  return ::stat(path.c_str(), &status) == 0 ? static_cast<uint64_t>(status.st_size) : 0;
-}
-
-// The finished movie must open and hold every frame: a file system that
-// filled up while the movie was finished leaves a file that does not.
-void VerifyWritten(const PluginLibrary& plugin, const std::string& path, uint32_t frames) {
-  try {
-    ReaderSession written(plugin, path);
-    const uint32_t found = written.VideoStreamCount() > 0 ? written.VideoStream().frameCount : 0;
-    if (found == frames) return;
-    throw std::runtime_error(std::to_string(found) + " frames of " + std::to_string(frames));
-  } catch (const std::runtime_error& error) {
-    throw Failure(kExitOutput,
-                  path + ": the movie could not be finished (is the disk full?): " + error.what());
-  }
 }
 
 void PrintSummary(const CommandLine& line, const RemuxTally& tally, uint64_t bytes, double seconds,

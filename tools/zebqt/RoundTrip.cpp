@@ -1,16 +1,17 @@
 #include "tools/zebqt/RoundTrip.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <stdexcept>
 #include <vector>
 
+#include "tools/zebqt/FrameRecords.h"
 #include "tools/zebqt/MuxerSession.h"
 #include "tools/zebqt/ReaderSession.h"
-#include "tools/zebqt/ResultWords.h"
+#include "tools/zebqt/VideoDecoderSession.h"
+#include "tools/zebqt/VideoEncoderSession.h"
+#include "tools/zebqt/WrittenMovie.h"
 
 namespace {
 
@@ -22,12 +23,6 @@ constexpr uint32_t kSampleRate = 48000;
 constexpr uint32_t kChannels = 2;
 constexpr uint32_t kSamplesPerFrame = kSampleRate / kRate;
 constexpr uint32_t kAvc1 = 0x61766331;  // 'avc1'
-constexpr uint64_t kUnsetPosition = 0x00000000FFFFFFFFull;
-
-void Check(uint32_t result, const std::string& step) {
-  if (result != ZEB_OK)
-    throw std::runtime_error(step + ": " + WithCode(ResultWords(result), result));
-}
 
 // A '2vuy' (U Y V Y) picture: ramps that move four pixels a frame.
 std::vector<uint8_t> TestPattern(uint32_t index) {
@@ -82,14 +77,6 @@ SPlugVideoStreamInfo VideoRecord() {
   return video;
 }
 
-SPlugFrameInfo NewInfo() {
-  SPlugFrameInfo info{};
-  info.size = sizeof info;
-  info.decodePosition = kUnsetPosition;
-  info.presentationPosition = kUnsetPosition;
-  return info;
-}
-
 struct Encoded {
   std::vector<uint8_t> bytes;
   std::vector<uint8_t> description;
@@ -97,41 +84,14 @@ struct Encoded {
 };
 
 std::vector<Encoded> EncodeVideo(const PluginLibrary& plugin) {
-  const ZEBHandle encoder = plugin.Require<PFN_CreateVideoEncoder>(ZEB_ORD_CreateVideoEncoder)();
-  if (encoder == nullptr) throw std::runtime_error("no video encoder");
-  const auto destroy = plugin.Require<PFN_DestroyVideoEncoder>(ZEB_ORD_DestroyVideoEncoder);
+  VideoEncoderSession encoder(plugin, VideoRecord(), std::nullopt);
   std::vector<Encoded> frames;
-  try {
-    SPlugVideoStreamInfo video = VideoRecord();
-    Check(plugin.Require<PFN_OpenVideoEncoder>(ZEB_ORD_OpenVideoEncoder)(encoder, &video, nullptr),
-          "opening the avc1 encoder");
-    const auto encode = plugin.Require<PFN_EncodeVideoFrame>(ZEB_ORD_EncodeVideoFrame);
-    const auto fetch = plugin.Require<PFN_GetEncodedVideoFrame>(ZEB_ORD_GetEncodedVideoFrame);
-    for (uint32_t i = 0; i < kFrames; ++i) {
-      std::vector<uint8_t> picture = TestPattern(i);
-      SPlugVideoFrame frame{};
-      frame.plane[0] = picture.data();
-      SPlugFrameInfo info = NewInfo();
-      info.dataSize = static_cast<uint32_t>(picture.size());
-      info.decodePosition = info.presentationPosition = i;
-      Check(encode(encoder, &frame, &info), "encoding frame " + std::to_string(i));
-      uint8_t* data = nullptr;
-      SPlugFrameInfo out = NewInfo();
-      Check(fetch(encoder, &data, &out), "fetching frame " + std::to_string(i));
-      if (data == nullptr || out.dataSize == 0)
-        throw std::runtime_error("the encoder gave no frame");
-      const auto* description = static_cast<const uint8_t*>(out.privateAddress);
-      frames.push_back({{data, data + out.dataSize},
-                        description
-                            ? std::vector<uint8_t>(description, description + out.privateSize)
-                            : std::vector<uint8_t>{},
-                        out.frameType});
-    }
-  } catch (...) {
-    destroy(encoder);
-    throw;
+  for (uint32_t i = 0; i < kFrames; ++i) {
+    const EncodedFrame coded = encoder.Encode(TestPattern(i), i);
+    frames.push_back({{coded.bytes.begin(), coded.bytes.end()},
+                      {coded.description.begin(), coded.description.end()},
+                      coded.frameType});
   }
-  destroy(encoder);
   return frames;
 }
 
@@ -152,73 +112,51 @@ void WriteMovie(const PluginLibrary& plugin, const std::string& path,
   audio.audio.blockAlign = kChannels * 2;
   MuxerSession muxer(plugin, path, {video, audio}, false);
   for (uint32_t i = 0; i < frames.size(); ++i) {
-    SPlugFrameInfo info = NewInfo();
+    SPlugFrameInfo info = NewFrameInfo();
     info.dataSize = static_cast<uint32_t>(frames[i].bytes.size());
     info.frameType = frames[i].frameType;
     info.decodePosition = info.presentationPosition = i;
     info.privateKind = PLUG_PRIVATE_QT_IMAGE_DESCRIPTION;
     info.privateAddress = const_cast<uint8_t*>(frames[i].description.data());
     info.privateSize = static_cast<uint32_t>(frames[i].description.size());
-    Check(muxer.Write(0, frames[i].bytes.data(), info), "writing frame " + std::to_string(i));
+    CheckStep(muxer.Write(0, frames[i].bytes.data(), info), "writing frame " + std::to_string(i));
     const std::vector<uint8_t> pcm = Tone(uint64_t{i} * kSamplesPerFrame, kSamplesPerFrame);
-    SPlugFrameInfo sound = NewInfo();
+    SPlugFrameInfo sound = NewFrameInfo();
     sound.dataSize = static_cast<uint32_t>(pcm.size());
     sound.unitCount = kSamplesPerFrame;
     sound.streamState = i + 1 == frames.size() ? PLUG_STREAMSTATE_END_ : PLUG_STREAMSTATE_MORE_;
-    Check(muxer.Write(1, pcm.data(), sound), "writing audio " + std::to_string(i));
+    CheckStep(muxer.Write(1, pcm.data(), sound), "writing audio " + std::to_string(i));
   }
   muxer.Finish();
 }
 
 void DecodeBack(const PluginLibrary& plugin, ReaderSession& reader, RoundTripResult& result) {
-  SPlugStreamInfo stream = reader.VideoStream();
-  const ZEBHandle decoder = plugin.Require<PFN_CreateVideoDecoder>(ZEB_ORD_CreateVideoDecoder)();
-  if (decoder == nullptr) throw std::runtime_error("no video decoder");
-  const auto destroy = plugin.Require<PFN_DestroyVideoDecoder>(ZEB_ORD_DestroyVideoDecoder);
-  const auto decode = plugin.Require<PFN_DecodeVideoFrame>(ZEB_ORD_DecodeVideoFrame);
-  const auto fetch = plugin.Require<PFN_GetDecodedVideoFrame>(ZEB_ORD_GetDecodedVideoFrame);
+  const SPlugStreamInfo stream = reader.VideoStream();
+  VideoDecoderSession decoder(plugin, stream);
   double sum = 0;
   result.lowestPsnr = 99.0;
   auto take = [&]() {
-    SPlugVideoFrame picture{};
-    SPlugFrameInfo info = NewInfo();
-    if (fetch(decoder, &picture, &info) != ZEB_OK ||
-        info.frameType != PLUG_FRAME_COMPRESS_TYPE_DECODED_ || picture.plane[0] == nullptr) {
-      return false;
-    }
-    const uint32_t index = static_cast<uint32_t>(info.presentationPosition);
+    DecodedPicture picture;
+    if (!decoder.Fetch(picture)) return false;
+    const auto index = static_cast<uint32_t>(picture.position);
     const std::vector<uint8_t> original = TestPattern(index < kFrames ? index : 0);
-    if (picture.format.planeSize[0] < original.size()) return false;
-    const double psnr = Psnr(original, picture.plane[0]);
+    if (picture.bytes.size() < original.size()) return false;
+    const double psnr = Psnr(original, picture.bytes.data());
     result.lowestPsnr = std::min(result.lowestPsnr, psnr);
     sum += psnr;
     ++result.framesBack;
     return true;
   };
-  try {
-    SPlugVideoStreamInfo video = stream.video;
-    video.colorFormat = PLUG_COLOR_FORMAT_UYVY_;
-    SPlugPrivateDesc description{stream.privateKind, stream.privateAddress, stream.privateSize};
-    Check(plugin.Require<PFN_OpenVideoDecoder>(ZEB_ORD_OpenVideoDecoder)(decoder, &video,
-                                                                         &description),
-          "opening the decoder");
-    for (uint32_t i = 0; i < stream.frameCount; ++i) {
-      const uint8_t* data = nullptr;
-      SPlugFrameInfo info = NewInfo();
-      Check(reader.ReadFrame(i, &data, info), "reading frame " + std::to_string(i));
-      Check(decode(decoder, data, &info), "decoding frame " + std::to_string(i));
-      take();
-    }
-    SPlugFrameInfo end = NewInfo();
-    end.streamState = PLUG_STREAMSTATE_END_;
-    Check(decode(decoder, nullptr, &end), "ending the decode");
-    while (take()) {
-    }
-  } catch (...) {
-    destroy(decoder);
-    throw;
+  for (uint32_t i = 0; i < stream.frameCount; ++i) {
+    const uint8_t* data = nullptr;
+    SPlugFrameInfo info = NewFrameInfo();
+    CheckStep(reader.ReadFrame(i, &data, info), "reading frame " + std::to_string(i));
+    decoder.Decode(data, info, i);
+    take();
   }
-  destroy(decoder);
+  decoder.End();
+  while (take()) {
+  }
   result.averagePsnr = result.framesBack ? sum / result.framesBack : 0;
 }
 
@@ -228,8 +166,9 @@ void ReadAudioBack(ReaderSession& reader, RoundTripResult& result) {
   for (uint32_t start = 0; start < stream.packetCount;) {
     const uint32_t count = std::min<uint32_t>(kSampleRate, stream.packetCount - start);
     const uint8_t* data = nullptr;
-    SPlugFrameInfo info = NewInfo();
-    Check(reader.ReadAudio(start, count, &data, info), "reading audio at " + std::to_string(start));
+    SPlugFrameInfo info = NewFrameInfo();
+    CheckStep(reader.ReadAudio(start, count, &data, info),
+              "reading audio at " + std::to_string(start));
     back.insert(back.end(), data, data + info.dataSize);
     start += count;
   }
@@ -250,7 +189,6 @@ RoundTripResult RunRoundTrip(const PluginLibrary& plugin, const std::string& pat
   }
   DecodeBack(plugin, reader, result);
   ReadAudioBack(reader, result);
-  struct stat file {};
-  if (::stat(path.c_str(), &file) == 0) result.movieBytes = static_cast<uint64_t>(file.st_size);
+  result.movieBytes = FileSize(path);
   return result;
 }

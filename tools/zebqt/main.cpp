@@ -9,6 +9,16 @@
 
 namespace {
 
+// Flags that take a value may have it as the next argument.
+constexpr const char* kValueFlags[] = {"--video", "--audio", "--quality", "--gop", "--bitrate"};
+
+bool TakesValue(const std::string& flag) {
+  for (const char* name : kValueFlags) {
+    if (flag == name) return true;
+  }
+  return false;
+}
+
 void PrintHelp() {
   std::cout << "usage: zebqt [--plugin PATH] [--json] [COMMAND [ARGS...]]\n\n"
                "With no command, zebqt runs its demonstration on the bundled movie.\n\n"
@@ -41,6 +51,9 @@ CommandLine Parse(int argc, char** argv) {
       line.command = "help";
     } else if (line.command.empty()) {
       line.command = argument;
+    } else if (TakesValue(argument)) {
+      if (++i == argc) throw Failure(kExitUsage, argument + " needs a value");
+      line.flags.push_back(argument + "=" + argv[i]);
     } else if (argument.rfind("--", 0) == 0) {
       line.flags.push_back(argument);
     } else {

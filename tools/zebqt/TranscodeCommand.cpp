@@ -1,0 +1,283 @@
+// zebqt transcode IN OUT --video FOURCC [--audio CODE] [--quality N] [--gop N] [--bitrate N]:
+// every video frame read with the reader family, decoded to '2vuy' with the
+// video decoder family, coded again with the video encoder family and
+// written with the muxer family; the first sound stream decoded to PCM with
+// the audio decoder family and written beside the video, interleaved by time.
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "tools/zebqt/CommandLine.h"
+#include "tools/zebqt/DecodedAudio.h"
+#include "tools/zebqt/Failure.h"
+#include "tools/zebqt/FrameRecords.h"
+#include "tools/zebqt/JsonWriter.h"
+#include "tools/zebqt/MuxerSession.h"
+#include "tools/zebqt/ProgressBar.h"
+#include "tools/zebqt/ReaderSession.h"
+#include "tools/zebqt/VideoDecoderSession.h"
+#include "tools/zebqt/VideoEncoderSession.h"
+#include "tools/zebqt/WrittenMovie.h"
+
+namespace {
+
+constexpr uint32_t kVideoStream = 0;
+constexpr uint32_t kAudioStream = 1;
+constexpr uint32_t kMaxQuality = 1023;
+
+struct TranscodeOptions {
+  uint32_t video = 0;
+  std::optional<uint32_t> quality;
+  std::optional<uint32_t> gop;
+  uint32_t bitRate = 0;  // bits per second; 0: the quality decides
+};
+
+uint32_t ParseFourCC(const std::string& text, const std::string& flag) {
+  if (text.size() != 4) throw Failure(kExitUsage, flag + " takes a four-character code");
+  uint32_t code = 0;
+  for (const char c : text) code = code << 8 | static_cast<uint8_t>(c);
+  return code;
+}
+
+uint32_t ParseNumber(const std::string& text, const std::string& flag, uint32_t low,
+                     uint32_t high) {
+  const bool digits = !text.empty() && text.size() <= 10 &&
+                      text.find_first_not_of("0123456789") == std::string::npos;
+  const unsigned long long value = digits ? std::stoull(text) : 0;
+  if (!digits || value < low || value > high) {
+    throw Failure(kExitUsage, flag + " takes a number from " + std::to_string(low) + " to " +
+                                  std::to_string(high));
+  }
+  return static_cast<uint32_t>(value);
+}
+
+std::optional<uint32_t> OptionalNumber(const CommandLine& line, const std::string& flag,
+                                       uint32_t low, uint32_t high) {
+  const std::string text = line.FlagValue(flag, "");
+  if (text.empty()) return std::nullopt;
+  return ParseNumber(text, flag, low, high);
+}
+
+// "pcm" or no --audio writes the decoded PCM; any other coding needs the
+// plug-in's audio encoder.
+void CheckAudioCoding(const PluginLibrary& plugin, const CommandLine& line) {
+  const std::string audio = line.FlagValue("--audio", "pcm");
+  if (audio == "pcm") return;
+  const uint32_t code = ParseFourCC(audio, "--audio");
+  if (plugin.Lookup(ZEB_ORD_AUDIO_ENCODER_FIRST) == nullptr) {
+    throw Failure(kExitUsage, "cannot code audio as '" + FourCCText(code) + "': " + plugin.path() +
+                                  " has no audio encoder (ordinals 300-311 are empty); "
+                                  "leave out --audio to write PCM");
+  }
+  throw Failure(kExitUsage, "--audio " + audio +
+                                ": coding audio is not wired up in zebqt yet; "
+                                "leave out --audio to write PCM");
+}
+
+TranscodeOptions ParseOptions(const CommandLine& line) {
+  const std::string video = line.FlagValue("--video", "");
+  if (video.empty()) throw Failure(kExitUsage, "transcode needs --video FOURCC");
+  TranscodeOptions options;
+  options.video = ParseFourCC(video, "--video");
+  options.quality = OptionalNumber(line, "--quality", 0, kMaxQuality);
+  options.gop = OptionalNumber(line, "--gop", 1, 0x7FFFFFFF);
+  options.bitRate = OptionalNumber(line, "--bitrate", 1, 0xFFFFFFFF).value_or(0);
+  return options;
+}
+
+// The encoder's (and the muxer's) record: the source's picture, the new
+// code, a key frame about every second unless --gop says otherwise.
+SPlugVideoStreamInfo EncoderRecord(const SPlugVideoStreamInfo& source,
+                                   const TranscodeOptions& options) {
+  SPlugVideoStreamInfo record = source;
+  record.videoType = PLUG_VIDEO_TYPE_QUICKTIME_;
+  record.videoSubType = options.video;
+  record.colorFormat = PLUG_COLOR_FORMAT_UYVY_;
+  const uint32_t perSecond =
+      source.frameRateDen ? (source.frameRateNum + source.frameRateDen / 2) / source.frameRateDen
+                          : 25;
+  record.gopSize = options.gop.value_or(std::max<uint32_t>(perSecond, 1));
+  record.bitRate = options.bitRate;
+  return record;
+}
+
+SPlugStreamInfo MuxerVideoRecord(const SPlugVideoStreamInfo& record) {
+  SPlugStreamInfo stream{};
+  stream.structVersion = 1;
+  stream.streamType = PLUG_STREAM_TYPE_VIDEO_;
+  stream.video = record;
+  return stream;
+}
+
+SPlugStreamInfo MuxerPcmRecord(const DecodedAudio& audio) {
+  SPlugStreamInfo stream{};
+  stream.structVersion = 1;
+  stream.streamType = PLUG_STREAM_TYPE_AUDIO_;
+  stream.audio.size = sizeof stream.audio;
+  stream.audio.audioType = PLUG_AUDIO_TYPE_PCM_LE_;
+  stream.audio.channels = audio.channels();
+  stream.audio.bitsPerSample = audio.valueBytes() * 8;
+  stream.audio.sampleRate = audio.sampleRate();
+  stream.audio.blockAlign = audio.channels() * audio.valueBytes();
+  return stream;
+}
+
+struct TranscodeTally {
+  uint32_t frames = 0;
+  uint64_t audioSamples = 0;
+};
+
+// One transcode: the open reader and codecs, the open muxer and what goes
+// between them.
+class Transcode {
+ public:
+  Transcode(const PluginLibrary& plugin, ReaderSession& reader, const SPlugStreamInfo& video,
+            const SPlugVideoStreamInfo& record, std::optional<uint32_t> quality,
+            DecodedAudio* audio)
+      : reader_(reader),
+        video_(video),
+        decoder_(plugin, video),
+        encoder_(plugin, record, quality),
+        audio_(audio) {}
+
+  TranscodeTally Run(MuxerSession& muxer) {
+    ProgressBar progress("transcode", video_.frameCount);
+    for (uint32_t index = 0; index < video_.frameCount; ++index) {
+      const uint8_t* data = nullptr;
+      SPlugFrameInfo info = NewFrameInfo();
+      CheckStep(reader_.ReadFrame(index, &data, info), "reading frame " + std::to_string(index));
+      decoder_.Decode(data, info, index);
+      WritePictures(muxer);
+      progress.Update(index + 1);
+    }
+    decoder_.End();
+    WritePictures(muxer);
+    while (audio_ != nullptr && !audio_->Finished()) WriteAudio(muxer, audio_->sampleRate());
+    return tally_;
+  }
+
+ private:
+  // Codes and writes every picture the decoder has ready, each followed by
+  // the audio up to its end.
+  void WritePictures(MuxerSession& muxer) {
+    DecodedPicture picture;
+    while (decoder_.Fetch(picture)) {
+      const EncodedFrame coded = encoder_.Encode(picture.bytes, tally_.frames);
+      SPlugFrameInfo info = NewFrameInfo();
+      info.dataSize = static_cast<uint32_t>(coded.bytes.size());
+      info.frameType = coded.frameType;
+      info.decodePosition = info.presentationPosition = tally_.frames;
+      info.privateKind = PLUG_PRIVATE_QT_IMAGE_DESCRIPTION;
+      info.privateAddress = const_cast<uint8_t*>(coded.description.data());
+      info.privateSize = static_cast<uint32_t>(coded.description.size());
+      CheckStep(muxer.Write(kVideoStream, coded.bytes.data(), info),
+                "writing frame " + std::to_string(tally_.frames), kExitOutput);
+      ++tally_.frames;
+      if (audio_ != nullptr)
+        WriteAudio(muxer, SamplesBefore(tally_.frames) - audio_->framesTaken());
+    }
+  }
+
+  // Sample frames that start before the end of video frame `frames` - 1.
+  uint64_t SamplesBefore(uint32_t frames) const {
+    const SPlugVideoStreamInfo& v = video_.video;
+    if (v.frameRateNum == 0) return 0;
+    return (uint64_t{frames} * v.frameRateDen * audio_->sampleRate() + v.frameRateNum - 1) /
+           v.frameRateNum;
+  }
+
+  void WriteAudio(MuxerSession& muxer, uint64_t frames) {
+    if (frames == 0 || audio_->Finished()) return;
+    const uint64_t first = audio_->framesTaken();
+    const std::span<const uint8_t> pcm = audio_->Take(frames);
+    if (pcm.empty()) return;
+    SPlugFrameInfo info = NewFrameInfo();
+    info.dataSize = static_cast<uint32_t>(pcm.size());
+    info.unitCount = static_cast<uint32_t>(audio_->framesTaken() - first);
+    info.streamState = audio_->Finished() ? PLUG_STREAMSTATE_END_ : PLUG_STREAMSTATE_MORE_;
+    CheckStep(muxer.Write(kAudioStream, pcm.data(), info),
+              "writing audio at sample " + std::to_string(first), kExitOutput);
+    tally_.audioSamples = audio_->framesTaken();
+  }
+
+  ReaderSession& reader_;
+  const SPlugStreamInfo& video_;
+  VideoDecoderSession decoder_;
+  VideoEncoderSession encoder_;
+  DecodedAudio* audio_;
+  TranscodeTally tally_;
+};
+
+void PrintSummary(const CommandLine& line, const TranscodeTally& tally,
+                  const SPlugVideoStreamInfo& record, const DecodedAudio* audio, uint64_t bytes,
+                  double seconds) {
+  const double fps = seconds > 0 ? tally.frames / seconds : 0;
+  if (line.json) {
+    JsonWriter json(std::cout);
+    json.BeginObject()
+        .Field("frames", tally.frames)
+        .Field("video", FourCCText(record.videoSubType))
+        .Field("width", record.width)
+        .Field("height", record.height)
+        .Field("audio_samples", tally.audioSamples)
+        .Field("bytes", bytes)
+        .Field("milliseconds", static_cast<uint64_t>(seconds * 1000))
+        .EndObject();
+    std::cout << '\n';
+    return;
+  }
+  char text[320];
+  std::snprintf(text, sizeof text, "transcoded %u frames to '%s' %ux%u", tally.frames,
+                FourCCText(record.videoSubType).c_str(), record.width, record.height);
+  std::cout << text;
+  if (audio != nullptr) {
+    std::snprintf(text, sizeof text, ", %llu audio samples as %u-bit PCM (%u channels, %u Hz)",
+                  static_cast<unsigned long long>(tally.audioSamples), audio->valueBytes() * 8,
+                  audio->channels(), audio->sampleRate());
+    std::cout << text;
+  }
+  std::snprintf(text, sizeof text, ", %llu bytes in %.2f s (%.1f frames/s)\n",
+                static_cast<unsigned long long>(bytes), seconds, fps);
+  std::cout << text;
+}
+
+}  // namespace
+
+int RunTranscode(const PluginLibrary& plugin, const CommandLine& line) {
+  if (line.arguments.size() != 2) throw Failure(kExitUsage, "transcode needs IN and OUT");
+  const std::string& in = line.arguments[0];
+  const std::string& out = line.arguments[1];
+  const TranscodeOptions options = ParseOptions(line);
+  CheckAudioCoding(plugin, line);
+  const auto start = std::chrono::steady_clock::now();
+
+  ReaderSession reader(plugin, in);
+  reader.SetReadAhead(true);
+  if (reader.VideoStreamCount() == 0) throw Failure(kExitMovie, in + ": no video stream");
+  const SPlugStreamInfo video = reader.VideoStream();
+  const SPlugVideoStreamInfo record = EncoderRecord(video.video, options);
+  std::optional<SPlugStreamInfo> sound;
+  std::unique_ptr<DecodedAudio> audio;
+  if (reader.AudioStreamCount() > 0) {
+    sound = reader.AudioStream(0);
+    audio = std::make_unique<DecodedAudio>(plugin, reader, *sound);
+  }
+
+  Transcode transcode(plugin, reader, video, record, options.quality, audio.get());
+  std::vector<SPlugStreamInfo> streams = {MuxerVideoRecord(record)};
+  if (audio) streams.push_back(MuxerPcmRecord(*audio));
+  TranscodeTally tally;
+  {
+    MuxerSession muxer(plugin, out, streams, false);
+    tally = transcode.Run(muxer);
+    muxer.Finish();
+  }
+  VerifyWritten(plugin, out, tally.frames);
+  const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
+  PrintSummary(line, tally, record, audio.get(), FileSize(out), seconds.count());
+  return kExitOk;
+}
