@@ -25,13 +25,21 @@ DecodedAudio::DecodedAudio(const PluginLibrary& plugin, ReaderSession& reader,
   if (stream_.packetCount == 0) return;
   DecodeNextUnit();
   const uint64_t frames = packetsRead_ * std::max<uint32_t>(stream.framesPerPacket, 1);
-  const uint64_t width = pcm_.size() / std::max<uint64_t>(frames * channels_, 1);
-  if (width < 2 || width > 4) {
+  const uint64_t frameBytes = frames > 0 ? pcm_.size() / frames : 0;
+  // The record's channel count is the description's, which for AAC in
+  // .mp4 files says 2 whatever the configuration says; the decoder follows
+  // the configuration. The width is the record's when it divides the
+  // frame, else 16 bits.
+  const uint32_t bits = stream.audio.bitsPerSample;
+  uint64_t width = frameBytes % channels_ == 0 ? frameBytes / channels_ : 0;
+  if (width < 2 || width > 4) width = bits == 24 || bits == 32 ? bits / 8 : 2;
+  if (frameBytes == 0 || frameBytes % width != 0 || frameBytes / width == 0) {
     throw Failure(kExitOutput, "the audio decoder gave " + std::to_string(pcm_.size()) +
                                    " bytes for " + std::to_string(frames) +
                                    " sample frames: not 16-, 24- or 32-bit PCM");
   }
   valueBytes_ = static_cast<uint32_t>(width);
+  channels_ = static_cast<uint32_t>(frameBytes / width);
 }
 
 void DecodedAudio::DecodeNextUnit() {
