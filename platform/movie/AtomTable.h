@@ -60,7 +60,12 @@ std::string SlotCodes(std::span<const AtomHandler<Context>> table, uint32_t slot
 inline std::string ContainerName(const ByteReader& container) {
   const std::string& path = container.Path();
   const size_t begin = path.find_last_of('/') + 1;
-  return "'" + path.substr(begin, path.find('[', begin) - begin) + "'";
+  // Appended piece by piece: GCC 12 at -O3 takes "'" + std::string&& for an
+  // overlapping copy (-Werror=restrict).
+  std::string name(1, '\'');
+  name.append(path, begin, path.find('[', begin) - begin);
+  name += '\'';
+  return name;
 }
 
 }  // namespace detail
