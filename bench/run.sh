@@ -18,3 +18,6 @@ echo "== reader (the plug-in's reader family against dd and libavformat)"
 
 echo "== remux (zebqt remux against ffmpeg -c copy; ZEB_BENCH_FULL=1 for the 1.6 GB movie)"
 "$root/bench/remux.sh" "$dir/bin" "$cache"
+
+echo "== codecs (the video decoder and encoder families against the ffmpeg tool)"
+"$root/bench/codec.sh" "$dir/bin" "$cache"
