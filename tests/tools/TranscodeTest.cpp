@@ -1,6 +1,7 @@
 // zebqt transcode: movies made by the ffmpeg tool go through the reader, the
-// video decoder, the video encoder and the muxer by ordinal; ffprobe must
-// find the requested coding, size, frame count and PCM, ffmpeg must decode
+// video decoder, the video encoder, the audio decoder (and encoder) and the
+// muxer by ordinal; ffprobe must find the requested coding, size, frame
+// count and sound, ffmpeg must decode
 // the result without a message, and every picture must stay close to the
 // tool's decode of the source.
 #include <gtest/gtest.h>
@@ -50,15 +51,18 @@ TEST(Transcode, OutputHasTheCodingSizeFramesAndSoundAsked) {
     std::string tag;
     std::string sampleRate;  // "" for a source without sound
     std::string channels;
+    std::string audioCodec;  // ffprobe's name of the written sound's coding
   };
   const std::vector<Case> cases = {
       // H.264 with B-frames and AAC: display order, the decoder's delay,
       // AAC decoded to PCM.
-      {"avc1_aac.mp4", "--video apcn", "apcn", "44100", "1"},
+      {"avc1_aac.mp4", "--video apcn", "apcn", "44100", "1", "pcm_s16le"},
       // 29.97 frames a second: PCM aligned in the 1602/1601 cadence.
-      {"mjpeg_pcm_ntsc.mov", "--video avc1 --quality 900 --gop 5", "avc1", "48000", "2"},
-      {"mjpeg_pcm_ntsc.mov", "--video=mp4v --gop=15", "mp4v", "48000", "2"},
-      {"prores.mov", "--video avc1 --bitrate 3000000", "avc1", "", ""},
+      {"mjpeg_pcm_ntsc.mov", "--video jpeg --quality 1000", "jpeg", "48000", "2", "pcm_s16le"},
+      {"mjpeg_pcm_ntsc.mov", "--video avc1 --quality 900 --gop 5 --audio alac", "avc1", "48000",
+       "2", "alac"},
+      {"mjpeg_pcm_ntsc.mov", "--video=mp4v --gop=15 --audio=mp4a", "mp4v", "48000", "2", "aac"},
+      {"prores.mov", "--video avc1 --bitrate 3000000", "avc1", "", "", ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.fixture + " " + c.options);
@@ -78,9 +82,7 @@ TEST(Transcode, OutputHasTheCodingSizeFramesAndSoundAsked) {
     const auto sound = ProbeStreamFields(copy, "a:0");
     EXPECT_EQ(Field(sound, "sample_rate"), c.sampleRate);
     EXPECT_EQ(Field(sound, "channels"), c.channels);
-    if (!c.sampleRate.empty()) {
-      EXPECT_EQ(Field(sound, "codec_name"), "pcm_s16le");
-    }
+    EXPECT_EQ(Field(sound, "codec_name"), c.audioCodec);
 
     const auto decode =
         RunCommand("ffmpeg -v error -nostdin -i " + Quote(copy) + " -f null - 2>&1");
@@ -112,6 +114,10 @@ TEST(Transcode, RefusalsSayWhyWithTheirExitCodes) {
       {Quote(source) + " --video avc1", 2, "transcode needs IN and OUT"},
       {Quote(source) + " /no/such/folder/out.mov --video avc1", 4, "/no/such/folder/out.mov"},
       {Quote(source) + " " + copy + " --video avc1 --quality", 2, "--quality needs a value"},
+      {Quote(source) + " " + copy + " --video avc1 --audio zzzz", 2,
+       "zebqt: the audio encoder cannot code 'zzzz' from 1 channels of 16-bit PCM at 48000 Hz"},
+      {Quote(source) + " " + copy + " --video avc1 --audio aac", 2,
+       "--audio takes a four-character code"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.arguments);

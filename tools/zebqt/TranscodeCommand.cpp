@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 
+#include "tools/zebqt/AudioEncoderSession.h"
 #include "tools/zebqt/CommandLine.h"
 #include "tools/zebqt/DecodedAudio.h"
 #include "tools/zebqt/Failure.h"
@@ -34,6 +35,7 @@ struct TranscodeOptions {
   std::optional<uint32_t> quality;
   std::optional<uint32_t> gop;
   uint32_t bitRate = 0;  // bits per second; 0: the quality decides
+  uint32_t audio = 0;    // the coding of the sound; 0: PCM as decoded
 };
 
 uint32_t ParseFourCC(const std::string& text, const std::string& flag) {
@@ -62,22 +64,6 @@ std::optional<uint32_t> OptionalNumber(const CommandLine& line, const std::strin
   return ParseNumber(text, flag, low, high);
 }
 
-// "pcm" or no --audio writes the decoded PCM; any other coding needs the
-// plug-in's audio encoder.
-void CheckAudioCoding(const PluginLibrary& plugin, const CommandLine& line) {
-  const std::string audio = line.FlagValue("--audio", "pcm");
-  if (audio == "pcm") return;
-  const uint32_t code = ParseFourCC(audio, "--audio");
-  if (plugin.Lookup(ZEB_ORD_AUDIO_ENCODER_FIRST) == nullptr) {
-    throw Failure(kExitUsage, "cannot code audio as '" + FourCCText(code) + "': " + plugin.path() +
-                                  " has no audio encoder (ordinals 300-311 are empty); "
-                                  "leave out --audio to write PCM");
-  }
-  throw Failure(kExitUsage, "--audio " + audio +
-                                ": coding audio is not wired up in zebqt yet; "
-                                "leave out --audio to write PCM");
-}
-
 TranscodeOptions ParseOptions(const CommandLine& line) {
   const std::string video = line.FlagValue("--video", "");
   if (video.empty()) throw Failure(kExitUsage, "transcode needs --video FOURCC");
@@ -86,6 +72,10 @@ TranscodeOptions ParseOptions(const CommandLine& line) {
   options.quality = OptionalNumber(line, "--quality", 0, kMaxQuality);
   options.gop = OptionalNumber(line, "--gop", 1, 0x7FFFFFFF);
   options.bitRate = OptionalNumber(line, "--bitrate", 1, 0xFFFFFFFF).value_or(0);
+  // "pcm" or no --audio writes the decoded PCM; any other coding goes
+  // through the plug-in's audio encoder.
+  const std::string audio = line.FlagValue("--audio", "pcm");
+  if (audio != "pcm") options.audio = ParseFourCC(audio, "--audio");
   return options;
 }
 
@@ -113,16 +103,26 @@ SPlugStreamInfo MuxerVideoRecord(const SPlugVideoStreamInfo& record) {
   return stream;
 }
 
-SPlugStreamInfo MuxerPcmRecord(const DecodedAudio& audio) {
+// The decoded PCM as the muxer (type PCM, code 0) or the audio encoder
+// (type QuickTime, `code`) takes it.
+SPlugAudioStreamInfo AudioRecord(const DecodedAudio& audio, uint32_t code) {
+  SPlugAudioStreamInfo record{};
+  record.size = sizeof record;
+  record.audioType = code ? PLUG_AUDIO_TYPE_QUICKTIME_ : PLUG_AUDIO_TYPE_PCM_LE_;
+  record.audioSubType = code;
+  record.channels = audio.channels();
+  record.bitsPerSample = audio.valueBytes() * 8;
+  record.sampleRate = audio.sampleRate();
+  record.blockAlign = audio.channels() * audio.valueBytes();
+  record.bitRate = record.blockAlign * record.sampleRate * 8;
+  return record;
+}
+
+SPlugStreamInfo MuxerAudioRecord(const SPlugAudioStreamInfo& record) {
   SPlugStreamInfo stream{};
   stream.structVersion = 1;
   stream.streamType = PLUG_STREAM_TYPE_AUDIO_;
-  stream.audio.size = sizeof stream.audio;
-  stream.audio.audioType = PLUG_AUDIO_TYPE_PCM_LE_;
-  stream.audio.channels = audio.channels();
-  stream.audio.bitsPerSample = audio.valueBytes() * 8;
-  stream.audio.sampleRate = audio.sampleRate();
-  stream.audio.blockAlign = audio.channels() * audio.valueBytes();
+  stream.audio = record;
   return stream;
 }
 
@@ -137,12 +137,13 @@ class Transcode {
  public:
   Transcode(const PluginLibrary& plugin, ReaderSession& reader, const SPlugStreamInfo& video,
             const SPlugVideoStreamInfo& record, std::optional<uint32_t> quality,
-            DecodedAudio* audio)
+            DecodedAudio* audio, AudioEncoderSession* audioEncoder)
       : reader_(reader),
         video_(video),
         decoder_(plugin, video),
         encoder_(plugin, record, quality),
-        audio_(audio) {}
+        audio_(audio),
+        audioEncoder_(audioEncoder) {}
 
   TranscodeTally Run(MuxerSession& muxer) {
     ProgressBar progress("transcode", video_.frameCount);
@@ -194,6 +195,8 @@ class Transcode {
     if (frames == 0 || audio_->Finished()) return;
     const uint64_t first = audio_->framesTaken();
     const std::span<const uint8_t> pcm = audio_->Take(frames);
+    tally_.audioSamples = audio_->framesTaken();
+    if (audioEncoder_ != nullptr) return WriteCodedAudio(muxer, pcm);
     if (pcm.empty()) return;
     SPlugFrameInfo info = NewFrameInfo();
     info.dataSize = static_cast<uint32_t>(pcm.size());
@@ -201,7 +204,25 @@ class Transcode {
     info.streamState = audio_->Finished() ? PLUG_STREAMSTATE_END_ : PLUG_STREAMSTATE_MORE_;
     CheckStep(muxer.Write(kAudioStream, pcm.data(), info),
               "writing audio at sample " + std::to_string(first), kExitOutput);
-    tally_.audioSamples = audio_->framesTaken();
+  }
+
+  // Hands the PCM to the audio encoder and writes the units it has ready;
+  // after the last PCM, every unit up to the one that ends the stream.
+  void WriteCodedAudio(MuxerSession& muxer, std::span<const uint8_t> pcm) {
+    const bool end = audio_->Finished();
+    audioEncoder_->Put(pcm, end);
+    // Each fetch after the end cuts at most one chunk; a few drain it.
+    constexpr int kDrainCalls = 64;
+    for (int call = 0; call < (end ? kDrainCalls : 1) && !audioEncoder_->ended(); ++call) {
+      EncodedAudioUnit unit;
+      while (audioEncoder_->Take(unit)) {
+        CheckStep(muxer.Write(kAudioStream, unit.bytes.data(), unit.info), "writing coded audio",
+                  kExitOutput);
+      }
+    }
+    if (end && !audioEncoder_->ended()) {
+      throw Failure(kExitOutput, "the audio encoder never ended the stream");
+    }
   }
 
   ReaderSession& reader_;
@@ -209,12 +230,13 @@ class Transcode {
   VideoDecoderSession decoder_;
   VideoEncoderSession encoder_;
   DecodedAudio* audio_;
+  AudioEncoderSession* audioEncoder_;  // null: PCM is written as decoded
   TranscodeTally tally_;
 };
 
 void PrintSummary(const CommandLine& line, const TranscodeTally& tally,
-                  const SPlugVideoStreamInfo& record, const DecodedAudio* audio, uint64_t bytes,
-                  double seconds) {
+                  const SPlugVideoStreamInfo& record, const DecodedAudio* audio, uint32_t audioCode,
+                  uint64_t bytes, double seconds) {
   const double fps = seconds > 0 ? tally.frames / seconds : 0;
   if (line.json) {
     JsonWriter json(std::cout);
@@ -223,6 +245,7 @@ void PrintSummary(const CommandLine& line, const TranscodeTally& tally,
         .Field("video", FourCCText(record.videoSubType))
         .Field("width", record.width)
         .Field("height", record.height)
+        .Field("audio", audioCode ? FourCCText(audioCode) : std::string("pcm"))
         .Field("audio_samples", tally.audioSamples)
         .Field("bytes", bytes)
         .Field("milliseconds", static_cast<uint64_t>(seconds * 1000))
@@ -235,9 +258,10 @@ void PrintSummary(const CommandLine& line, const TranscodeTally& tally,
                 FourCCText(record.videoSubType).c_str(), record.width, record.height);
   std::cout << text;
   if (audio != nullptr) {
-    std::snprintf(text, sizeof text, ", %llu audio samples as %u-bit PCM (%u channels, %u Hz)",
-                  static_cast<unsigned long long>(tally.audioSamples), audio->valueBytes() * 8,
-                  audio->channels(), audio->sampleRate());
+    const std::string coding = audioCode ? "'" + FourCCText(audioCode) + "' from " : "";
+    std::snprintf(text, sizeof text, ", %llu audio samples as %s%u-bit PCM (%u channels, %u Hz)",
+                  static_cast<unsigned long long>(tally.audioSamples), coding.c_str(),
+                  audio->valueBytes() * 8, audio->channels(), audio->sampleRate());
     std::cout << text;
   }
   std::snprintf(text, sizeof text, ", %llu bytes in %.2f s (%.1f frames/s)\n",
@@ -252,7 +276,6 @@ int RunTranscode(const PluginLibrary& plugin, const CommandLine& line) {
   const std::string& in = line.arguments[0];
   const std::string& out = line.arguments[1];
   const TranscodeOptions options = ParseOptions(line);
-  CheckAudioCoding(plugin, line);
   const auto start = std::chrono::steady_clock::now();
 
   ReaderSession reader(plugin, in);
@@ -267,9 +290,15 @@ int RunTranscode(const PluginLibrary& plugin, const CommandLine& line) {
     audio = std::make_unique<DecodedAudio>(plugin, reader, *sound);
   }
 
-  Transcode transcode(plugin, reader, video, record, options.quality, audio.get());
   std::vector<SPlugStreamInfo> streams = {MuxerVideoRecord(record)};
-  if (audio) streams.push_back(MuxerPcmRecord(*audio));
+  std::unique_ptr<AudioEncoderSession> audioEncoder;
+  if (audio) {
+    const SPlugAudioStreamInfo audioRecord = AudioRecord(*audio, options.audio);
+    if (options.audio) audioEncoder = std::make_unique<AudioEncoderSession>(plugin, audioRecord);
+    streams.push_back(MuxerAudioRecord(audioRecord));
+  }
+  Transcode transcode(plugin, reader, video, record, options.quality, audio.get(),
+                      audioEncoder.get());
   TranscodeTally tally;
   {
     MuxerSession muxer(plugin, out, streams, false);
@@ -278,6 +307,6 @@ int RunTranscode(const PluginLibrary& plugin, const CommandLine& line) {
   }
   VerifyWritten(plugin, out, tally.frames);
   const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
-  PrintSummary(line, tally, record, audio.get(), FileSize(out), seconds.count());
+  PrintSummary(line, tally, record, audio.get(), options.audio, FileSize(out), seconds.count());
   return kExitOk;
 }
