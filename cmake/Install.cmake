@@ -6,7 +6,7 @@ include(CMakePackageConfigHelpers)
 
 set(ZEB_INSTALL_LIBDIR ${CMAKE_INSTALL_LIBDIR}/zebplug)
 set(ZEB_INSTALLED_LIBRARIES ZEBPlugQuickTimeLibU ZEBSoftCodecSysU ZEBSoftCodecIOU ZEBProxyCodecU
-  ZEBPlugH264Dec)
+  ZEBPlugH264Dec ZEBPlugDialogsGtk)
 foreach(library IN LISTS ZEB_INSTALLED_LIBRARIES)
   if(TARGET ${library})
     install(TARGETS ${library} LIBRARY DESTINATION ${ZEB_INSTALL_LIBDIR})

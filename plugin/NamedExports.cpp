@@ -1,6 +1,7 @@
 // The functions the plug-in also exports by name.
 #include <cstdlib>
 
+#include "codecs/VideoSettingDialog.h"
 #include "core/LibInfo.h"
 #include "core/LoadQuickTime.h"
 #include "writer/RecoveryDefaults.h"
@@ -23,9 +24,9 @@ uint32_t EraseCustomSettingMemory(void* block) {
   return 0;
 }
 
-uint32_t GetVideoCodecCustomSetting(SPlugVideoStreamInfo*, uint32_t, uint32_t, uint32_t*, void**,
-                                    uint32_t*) {
-  return kDialogCannotBeShown;
+uint32_t GetVideoCodecCustomSetting(SPlugVideoStreamInfo* info, uint32_t, uint32_t, uint32_t* kind,
+                                    void** block, uint32_t* size) {
+  return GetVideoCodecCustomSettingDialog(info, kind, block, size);
 }
 
 uint32_t GetAudioCodecCustomSetting(SPlugAudioStreamInfo*, uint32_t, uint32_t, uint32_t*, void**,

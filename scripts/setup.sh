@@ -10,6 +10,7 @@ packages=(
   ffmpeg
   clang libclang-rt-14-dev
   binutils
+  libgtk-3-dev xvfb xdotool xauth
 )
 
 missing=()

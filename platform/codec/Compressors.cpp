@@ -200,4 +200,6 @@ const Compressor* FindCompressor(uint32_t codecType) {
   return found == kCompressors.end() ? nullptr : &*found;
 }
 
+std::span<const Compressor> AllCompressors() { return kCompressors; }
+
 }  // namespace zeb::codec

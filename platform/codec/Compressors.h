@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -47,5 +48,7 @@ struct Compressor {
 
 // Null for a type the layer cannot code.
 const Compressor* FindCompressor(uint32_t codecType);
+// Every compressor the layer has, in the order a codec list shows them.
+std::span<const Compressor> AllCompressors();
 
 }  // namespace zeb::codec

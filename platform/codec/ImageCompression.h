@@ -56,6 +56,7 @@ inline constexpr uint32_t kSCTemporalSettingsType = 0x7470726C;  // 'tprl', SCTe
 inline constexpr uint32_t kSCDataRateSettingsType = 0x64726174;  // 'drat', SCDataRateSettings
 inline constexpr uint32_t kSCSettingsStateType = 0x73737461;     // 'ssta', a Handle
 inline constexpr uint32_t kSCSequenceIDType = 0x73657175;        // 'sequ', get only
+inline constexpr uint32_t kSCPreferenceFlagsType = 0x70726566;   // 'pref', int32_t
 
 inline constexpr uint32_t kCodecMaxQuality = 0x3FF;  // 1023
 inline constexpr uint32_t kCodecNormalQuality = 0x200;
@@ -65,6 +66,7 @@ inline constexpr uint32_t kCodecNormalQuality = 0x200;
 inline constexpr uint16_t kCodecFlagUpdatePrevious = 0x4;
 
 inline constexpr OSErr kBadComponentErr = -2003;  // no such component
+inline constexpr OSErr kUserCanceledErr = -128;
 
 struct SCSpatialSettings {
   uint32_t codecType = 0;
@@ -96,6 +98,13 @@ OSErr CloseComponent(ComponentInstance component);
 // only and gives the running sequence (kParamErr without one).
 OSErr SCSetInfo(ComponentInstance component, uint32_t type, const void* info);
 OSErr SCGetInfo(ComponentInstance component, uint32_t type, void* info);
+
+// The standard compression dialog over the component's settings: the codec
+// (one of the layer's compressors), the spatial quality in five named steps,
+// frame rate, key-frame rate and data rate. Confirmed, the settings take the
+// dialog's values and the answer is 0; cancelled, they stay and the answer
+// is kUserCanceledErr; kParamErr when no dialog can be shown.
+OSErr SCRequestSequenceSettings(ComponentInstance component);
 
 // Opens the compressor of the spatial settings' codec type for pictures of
 // `source` (a '2vuy' map of `bounds`' size) and writes the image description

@@ -18,6 +18,7 @@ struct StandardCompression {
   SCSpatialSettings spatial;
   SCTemporalSettings temporal;
   SCDataRateSettings dataRate;
+  int32_t preferences = 0;  // kept for the caller; the dialog shows every setting
   ImageCompressionSequence sequence = nullptr;
 };
 
@@ -133,6 +134,9 @@ OSErr SCSetInfo(ComponentInstance component, uint32_t type, const void* info) {
     case kSCDataRateSettingsType:
       component->dataRate = *static_cast<const SCDataRateSettings*>(info);
       return 0;
+    case kSCPreferenceFlagsType:
+      component->preferences = *static_cast<const int32_t*>(info);
+      return 0;
     case kSCSettingsStateType:
       return RestoreState(*component, *static_cast<const zeb::movie::Handle*>(info));
     default:
@@ -151,6 +155,9 @@ OSErr SCGetInfo(ComponentInstance component, uint32_t type, void* info) {
       return 0;
     case kSCDataRateSettingsType:
       *static_cast<SCDataRateSettings*>(info) = component->dataRate;
+      return 0;
+    case kSCPreferenceFlagsType:
+      *static_cast<int32_t*>(info) = component->preferences;
       return 0;
     case kSCSettingsStateType:
       return GetState(*component, static_cast<zeb::movie::Handle*>(info));

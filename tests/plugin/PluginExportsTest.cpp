@@ -9,6 +9,7 @@
 #include <cstring>
 #include <string>
 
+#include "tests/host/LogCapture.h"
 #include "tests/host/TestPlugin.h"
 
 namespace {
@@ -117,18 +118,43 @@ TEST(LibInfo, RecordIsStaticAndStamped) {
 }
 
 TEST(SettingsExports, WithoutDialogsTheyAnswerCannotBeShownAndEraseFrees) {
+  // A host without a display: the dialog module is not even loaded.
+  unsetenv("DISPLAY");
+  unsetenv("WAYLAND_DISPLAY");
   TestPlugin plugin;
+  LogCapture log;
   const auto erase = plugin.Get<PFN_EraseCustomSettingMemory>(ZEB_ORD_EraseCustomSettingMemory);
   EXPECT_EQ(erase(nullptr), 0u);
   EXPECT_EQ(erase(std::malloc(4096)), 0u);  // leak checkers would flag a block left behind
   using Dialog = uint32_t (*)(void*, uint32_t, uint32_t, uint32_t*, void**, uint32_t*);
   for (const uint32_t ordinal :
        {ZEB_ORD_GetVideoCodecCustomSetting, ZEB_ORD_GetAudioCodecCustomSetting}) {
-    void* block = nullptr;
-    uint32_t kind = 0, size = 0;
+    void* block = &log;
+    uint32_t kind = 0, size = 7;
     EXPECT_EQ(plugin.Get<Dialog>(ordinal)(nullptr, 0, 0, &kind, &block, &size), 1u) << ordinal;
-    EXPECT_EQ(block, nullptr);
+    EXPECT_EQ(block, ordinal == ZEB_ORD_GetVideoCodecCustomSetting ? nullptr : &log);
   }
+  SPlugVideoStreamInfo video{};
+  video.size = sizeof video;
+  video.videoType = 13;
+  video.videoSubType = 0x61766331;  // 'avc1'
+  video.width = 320;
+  video.height = 240;
+  video.frameRateNum = 25;
+  video.frameRateDen = 1;
+  const SPlugVideoStreamInfo before = video;
+  void* block = nullptr;
+  uint32_t kind = 0, size = 0;
+  EXPECT_EQ(
+      plugin.Get<Dialog>(ZEB_ORD_GetVideoCodecCustomSetting)(&video, 0, 0, &kind, &block, &size),
+      1u);
+  EXPECT_EQ(block, nullptr);
+  EXPECT_EQ(size, 0u);
+  EXPECT_EQ(std::memcmp(&video, &before, sizeof video), 0);
+  EXPECT_TRUE(log.Contains("GetVideoCodecCustomSetting--no display, the dialog cannot be shown"))
+      << ::testing::PrintToString(log.Texts());
+  const std::string folder = TestPlugin::Path().substr(0, TestPlugin::Path().rfind('/') + 1);
+  EXPECT_EQ(dlopen((folder + "libZEBPlugDialogsGtk.so").c_str(), RTLD_NOLOAD | RTLD_NOW), nullptr);
 }
 
 TEST(FamilyStubs, AnswerTheirConstantsWithoutTouchingTheHandle) {

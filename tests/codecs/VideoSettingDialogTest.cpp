@@ -1,0 +1,212 @@
+// The "QuickTime VideoSet" dialog (ordinal 701) driven as a person drives
+// it, under an X display (the test script starts Xvfb for these tests):
+// keys typed by xdotool into the real windows, then the returned block and
+// the updated record checked, and the block opened by the video encoder.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "tests/codecs/VideoEncoderTestSupport.h"
+#include "tests/host/TestPlugin.h"
+#include "tests/support/ScriptedUser.h"
+
+namespace {
+
+using zeb::test::ScriptedUser;
+
+constexpr uint32_t kAvc1 = 0x61766331;
+constexpr uint32_t kMp4v = 0x6D703476;
+
+// The first focus lies on OK; Tab walks OK, Cancel, Advanced Setting, width, height.
+constexpr char kToWidth[] = "focus 'QuickTime VideoSet'\nkeys Tab Tab Tab\n";
+
+struct Outcome {
+  uint32_t result = 0;
+  uint32_t kind = 0;
+  std::vector<uint8_t> block;
+  SPlugVideoStreamInfo record{};
+  int script = -1;
+};
+
+class VideoSettingDialog : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!zeb::test::HasDisplay()) GTEST_SKIP() << "no X display";
+  }
+
+  // Runs ordinal 701 on `record` while `script` plays the user.
+  Outcome Run(SPlugVideoStreamInfo record, const std::string& script) {
+    using Export =
+        uint32_t (*)(SPlugVideoStreamInfo*, uint32_t, uint32_t, uint32_t*, void**, uint32_t*);
+    Outcome outcome;
+    ScriptedUser user(script);
+    void* block = nullptr;
+    uint32_t size = 0;
+    outcome.result = plugin_.Get<Export>(ZEB_ORD_GetVideoCodecCustomSetting)(
+        &record, 0, 0, &outcome.kind, &block, &size);
+    outcome.script = user.Wait();
+    outcome.record = record;
+    if (block != nullptr) {
+      const auto* bytes = static_cast<const uint8_t*>(block);
+      outcome.block.assign(bytes, bytes + size);
+      Erase(block);
+    }
+    return outcome;
+  }
+
+  void Erase(void* block) {
+    EXPECT_EQ(plugin_.Get<PFN_EraseCustomSettingMemory>(ZEB_ORD_EraseCustomSettingMemory)(block),
+              0u);
+  }
+
+  TestPlugin plugin_;
+};
+
+uint32_t U32At(const std::vector<uint8_t>& block, size_t at) {
+  uint32_t value = 0;
+  std::memcpy(&value, block.data() + at, sizeof value);
+  return value;
+}
+
+uint16_t U16At(const std::vector<uint8_t>& block, size_t at) {
+  uint16_t value = 0;
+  std::memcpy(&value, block.data() + at, sizeof value);
+  return value;
+}
+
+SPlugVideoStreamInfo Stream(uint32_t rateNum, uint32_t rateDen) {
+  SPlugVideoStreamInfo stream = zeb::test::EncoderStream(kAvc1, 320, 240, rateNum, rateDen, 15);
+  stream.bitRate = 4000000;
+  stream.colorFormat = 14;
+  stream.videoRange = 0;
+  stream.gopReserved = 9;
+  return stream;
+}
+
+TEST_F(VideoSettingDialog, ButtonsAndEditBoxes) {
+  const struct {
+    const char* name;
+    std::string script;
+    uint32_t rateNum, rateDen;
+    uint32_t result, width, height, fieldOrder;
+  } cases[] = {
+      {"typed size, Return",
+       std::string(kToWidth) + "keys ctrl+a\ntyped 640\nkeys Tab ctrl+a\n"
+                               "typed 360\nkeys Return\n",
+       30000, 1001, 0, 640, 360, 1},
+      {"OK button", "focus 'QuickTime VideoSet'\nkeys space\n", 25, 1, 0, 320, 240, 0},
+      {"fifty frames", "focus 'QuickTime VideoSet'\nkeys Return\n", 50, 1, 0, 320, 240, 1},
+      // letters never reach the digits-only width box, which is left empty;
+      // "12x" is no number: both keep their old values
+      {"invalid size",
+       std::string(kToWidth) + "keys ctrl+a\ntyped abc\nkeys Tab ctrl+a\n"
+                               "typed 12x\nkeys Return\n",
+       25, 1, 0, 320, 240, 0},
+      {"Escape", std::string(kToWidth) + "typed 999\nkeys Escape\n", 25, 1, 1, 320, 240, 0},
+      {"Cancel button", "focus 'QuickTime VideoSet'\nkeys Tab space\n", 25, 1, 1, 320, 240, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const SPlugVideoStreamInfo before = Stream(c.rateNum, c.rateDen);
+    const Outcome outcome = Run(before, c.script);
+    EXPECT_EQ(outcome.script, 0);
+    ASSERT_EQ(outcome.result, c.result);
+    const SPlugVideoStreamInfo& after = outcome.record;
+    if (c.result != 0) {
+      EXPECT_TRUE(outcome.block.empty());
+      EXPECT_EQ(std::memcmp(&after, &before, sizeof after), 0);
+      continue;
+    }
+    EXPECT_EQ(outcome.kind, uint32_t{PLUG_PRIVATE_VIDEO_SETTINGS});
+    // Without "Advanced Setting": no state, best qualities, depth 32.
+    ASSERT_EQ(outcome.block.size(), 20u);
+    EXPECT_EQ(U32At(outcome.block, 0), 20u);
+    EXPECT_EQ(U16At(outcome.block, 4), 32u);
+    EXPECT_EQ(U32At(outcome.block, 8), 1023u);
+    EXPECT_EQ(U32At(outcome.block, 12), 1023u);
+    EXPECT_EQ(U32At(outcome.block, 16), 0u);
+    EXPECT_EQ(after.videoType, 13u);
+    EXPECT_EQ(after.videoSubType, kAvc1);
+    EXPECT_EQ(after.width, c.width);
+    EXPECT_EQ(after.height, c.height);
+    EXPECT_EQ(after.frameRateNum, c.rateNum);
+    EXPECT_EQ(after.frameRateDen, c.rateDen);
+    EXPECT_EQ(after.fieldOrder, c.fieldOrder);
+    EXPECT_EQ(after.gopSize, 15u);
+    EXPECT_EQ(after.gopReserved, 0u);
+    EXPECT_EQ(after.colorFormat, 1u);
+    EXPECT_EQ(after.videoRange, 1u);
+    EXPECT_EQ(after.reserved18, 1u);
+    EXPECT_EQ(after.bitRate, 4000000u);
+    EXPECT_EQ(after.aspectX, before.aspectX);
+  }
+}
+
+// "Advanced Setting": mp4v (the codec list's last entry), one quality step
+// down from the dialog's Medium, a key frame every 12 frames; then the
+// block opens the encoder and codes mp4v frames.
+TEST_F(VideoSettingDialog, AdvancedSettingChoosesTheCodecTheEncoderUses) {
+  const std::string script =
+      "focus 'QuickTime VideoSet'\nkeys Tab Tab space\n"
+      "focus 'Compression Settings'\nkeys End Tab Left Tab Tab ctrl+a\ntyped 12\nkeys Return\n"
+      "gone 'Compression Settings'\n"
+      "focus 'QuickTime VideoSet'\nkeys Tab Return\n";
+  Outcome outcome = Run(Stream(30000, 1001), script);
+  EXPECT_EQ(outcome.script, 0);
+  ASSERT_EQ(outcome.result, 0u);
+  ASSERT_GT(outcome.block.size(), 20u);
+  const uint32_t stateSize = U32At(outcome.block, 16);
+  EXPECT_EQ(U32At(outcome.block, 0), 20u + stateSize);
+  EXPECT_EQ(outcome.block.size(), 20u + stateSize);
+  EXPECT_EQ(U16At(outcome.block, 4), 32u);
+  EXPECT_EQ(U32At(outcome.block, 8), 256u);   // Low
+  EXPECT_EQ(U32At(outcome.block, 12), 768u);  // the dialog's starting temporal quality
+  const SPlugVideoStreamInfo& after = outcome.record;
+  EXPECT_EQ(after.videoSubType, kMp4v);
+  EXPECT_EQ(after.gopSize, 12u);
+  EXPECT_EQ(after.frameRateNum, 30000u);
+  EXPECT_EQ(after.frameRateDen, 1001u);
+  EXPECT_EQ(after.bitRate, 4000000u);
+  EXPECT_EQ(after.width, 320u);
+
+  SPlugVideoStreamInfo stream = after;
+  const SPlugPrivateDesc settings{PLUG_PRIVATE_VIDEO_SETTINGS, outcome.block.data(),
+                                  static_cast<uint32_t>(outcome.block.size())};
+  zeb::test::HostVideoEncoder encoder(plugin_);
+  ASSERT_EQ(encoder.Open(&stream, &settings), 0u);
+  for (uint32_t i = 0; i < 3; ++i) {
+    std::vector<uint8_t> picture = zeb::test::TestPattern(320, 240, i);
+    ASSERT_EQ(encoder.Encode(picture, i), 0u);
+    uint8_t* data = nullptr;
+    SPlugFrameInfo info{};
+    ASSERT_EQ(encoder.Fetch(&data, &info), 0u);
+    ASSERT_NE(data, nullptr);
+    EXPECT_GT(info.dataSize, 0u);
+    // The image description's data format, in the machine's order.
+    ASSERT_GE(info.privateSize, 8u);
+    uint32_t format = 0;
+    std::memcpy(&format, static_cast<const uint8_t*>(info.privateAddress) + 4, sizeof format);
+    EXPECT_EQ(format, kMp4v);
+  }
+}
+
+// Cancelling the standard dialog shows the error box; the settings stay, and
+// Escape then cancels the whole dialog.
+TEST_F(VideoSettingDialog, CancelledAdvancedSettingShowsTheErrorBox) {
+  const std::string script =
+      "focus 'QuickTime VideoSet'\nkeys Tab Tab space\n"
+      "focus 'Compression Settings'\nkeys Escape\n"
+      "focus 'Error'\nkeys Return\ngone 'Error'\n"
+      "focus 'QuickTime VideoSet'\nkeys Escape\n";
+  const SPlugVideoStreamInfo before = Stream(25, 1);
+  const Outcome outcome = Run(before, script);
+  EXPECT_EQ(outcome.script, 0);
+  EXPECT_EQ(outcome.result, 1u);
+  EXPECT_TRUE(outcome.block.empty());
+  EXPECT_EQ(std::memcmp(&outcome.record, &before, sizeof before), 0);
+}
+
+}  // namespace
