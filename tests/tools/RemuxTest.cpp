@@ -18,24 +18,19 @@
 #include "tests/support/Ffprobe.h"
 #include "tests/support/Fixtures.h"
 #include "tests/support/Shell.h"
+#include "tests/tools/ZebqtRun.h"
 
 namespace {
+
+using zeb::test::Execute;
+using zeb::test::kZebqt;
 
 using zeb::test::ProbePacket;
 using zeb::test::ProbeResult;
 using zeb::test::Quote;
 using zeb::test::RunCommand;
 
-const std::string kZebqt = ZEBQT_PATH;
-
-zeb::test::CommandResult Execute(const std::string& command) {
-  return RunCommand(command + " 2>&1");
-}
-
-// Test processes run side by side: each names its files after itself.
-std::string Scratch(const std::string& name) {
-  return ::testing::TempDir() + "remux-" + std::to_string(::getpid()) + "-" + name;
-}
+std::string Scratch(const std::string& name) { return zeb::test::Scratch("remux", name); }
 
 const zeb::test::ProbeStream* StreamOfType(const ProbeResult& probe, const std::string& type) {
   for (const auto& stream : probe.streams) {

@@ -14,23 +14,19 @@
 #include "tests/support/Ffprobe.h"
 #include "tests/support/Fixtures.h"
 #include "tests/support/Shell.h"
+#include "tests/tools/ZebqtRun.h"
 
 namespace {
+
+using zeb::test::Execute;
+using zeb::test::kZebqt;
 
 using zeb::test::Field;
 using zeb::test::ProbeStreamFields;
 using zeb::test::Quote;
 using zeb::test::RunCommand;
 
-const std::string kZebqt = ZEBQT_PATH;
-
-zeb::test::CommandResult Execute(const std::string& command) {
-  return RunCommand(command + " 2>&1");
-}
-
-std::string Scratch(const std::string& name) {
-  return ::testing::TempDir() + "transcode-" + std::to_string(::getpid()) + "-" + name;
-}
+std::string Scratch(const std::string& name) { return zeb::test::Scratch("transcode", name); }
 
 // The lowest per-frame PSNR (dB, over Y, U and V of 4:2:2 pictures) of
 // `copy` against `source`, both decoded by the ffmpeg tool; -1 when the

@@ -9,19 +9,17 @@
 #include <vector>
 
 #include "tests/support/Shell.h"
+#include "tests/tools/ZebqtRun.h"
 
 namespace {
+
+using zeb::test::Execute;
+using zeb::test::kZebqt;
 
 using zeb::test::ReadFile;
 using zeb::test::RunCommand;
 using zeb::test::WriteFile;
 
-// Standard output and errors together.
-zeb::test::CommandResult Execute(const std::string& command) {
-  return RunCommand(command + " 2>&1");
-}
-
-const std::string kZebqt = ZEBQT_PATH;
 const std::string kMovie = DEFAULT_MOVIE;
 
 TEST(Zebqt, CommandsAnswerWithTheirExitCodesAndTexts) {
