@@ -1,5 +1,7 @@
 #include "media/CPCMAudioEncoder.h"
 
+#include <emmintrin.h>
+
 #include <algorithm>
 #include <cstring>
 
@@ -25,8 +27,51 @@ void CopyValues(uint8_t* to, size_t toStride, const uint8_t* from, size_t fromSt
   }
 }
 
+// 16-bit stereo, the common case, eight frames at a time: a channel's values
+// sit in the low halves of 32-bit lanes (the right channel's too, read from
+// two bytes on). Each loop stops while a frame follows the last one it
+// touches, so the two bytes past a lane's value stay inside the data.
+constexpr uint32_t kFramesPerVector = 8;
+
+// One channel out of interleaved stereo into a run of its own values.
+uint32_t GatherStereo16(uint8_t* to, const uint8_t* from, uint32_t count) {
+  uint32_t done = 0;
+  for (; done + kFramesPerVector < count; done += kFramesPerVector) {
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + done * 4));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + done * 4 + 16));
+    const __m128i low = _mm_srai_epi32(_mm_slli_epi32(a, 16), 16);
+    const __m128i high = _mm_srai_epi32(_mm_slli_epi32(b, 16), 16);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(to + done * 2), _mm_packs_epi32(low, high));
+  }
+  return done;
+}
+
+// A run of one channel's values into its slots of interleaved stereo,
+// leaving the other channel's slots as they are.
+uint32_t ScatterStereo16(uint8_t* to, const uint8_t* from, uint32_t count) {
+  const __m128i keep = _mm_set1_epi32(static_cast<int32_t>(0xFFFF0000u));
+  uint32_t done = 0;
+  for (; done + kFramesPerVector < count; done += kFramesPerVector) {
+    const __m128i values = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + done * 2));
+    auto* lanes = reinterpret_cast<__m128i*>(to + done * 4);
+    const __m128i a = _mm_loadu_si128(lanes);
+    const __m128i b = _mm_loadu_si128(lanes + 1);
+    _mm_storeu_si128(lanes, _mm_or_si128(_mm_and_si128(a, keep),
+                                         _mm_unpacklo_epi16(values, _mm_setzero_si128())));
+    _mm_storeu_si128(lanes + 1, _mm_or_si128(_mm_and_si128(b, keep),
+                                             _mm_unpackhi_epi16(values, _mm_setzero_si128())));
+  }
+  return done;
+}
+
 void CopyValues(size_t width, uint8_t* to, size_t toStride, const uint8_t* from, size_t fromStride,
                 uint32_t count) {
+  uint32_t done = 0;
+  if (width == 2 && toStride == 2 && fromStride == 4) done = GatherStereo16(to, from, count);
+  if (width == 2 && toStride == 4 && fromStride == 2) done = ScatterStereo16(to, from, count);
+  to += done * toStride;
+  from += done * fromStride;
+  count -= done;
   switch (width) {
     case 2:
       return CopyValues<2>(to, toStride, from, fromStride, count);
