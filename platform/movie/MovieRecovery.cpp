@@ -63,6 +63,10 @@ Status RecoverMovie(const std::string& damagedPath, const std::string& outPath,
       report.alreadyComplete = true;
       return Status::Ok();
     }
+    // Killed before its journal was made: not even the file's head had left the buffer.
+    if (source->Size() <= MovieFileHeader().size()) {
+      return Status::Error(StatusCode::kNotFound, "no sample of the recording reached the disk");
+    }
     return Status::Error(StatusCode::kNotFound,
                          "no movie resource and no recovery journal beside the file");
   }
