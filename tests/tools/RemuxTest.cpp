@@ -246,8 +246,10 @@ void ExpectRecovers(const std::string& source, const std::string& leftover) {
   const std::string recovered = leftover + ".recovered.mov";
   const auto run = Execute(kZebqt + " recover " + Quote(leftover) + " " + Quote(recovered));
   ASSERT_EQ(run.exitCode, 0) << run.output;
+  // Killed after the movie was finished: it stands as written.
+  const bool complete = run.output.find("closed normally") != std::string::npos;
   const ProbeResult theirs = zeb::test::ProbeFile(source);
-  const ProbeResult ours = zeb::test::ProbeFile(recovered);
+  const ProbeResult ours = zeb::test::ProbeFile(complete ? leftover : recovered);
   ASSERT_TRUE(ours.ok) << ours.error;
   const auto ourFrames = PacketsOfType(ours, "video");
   const auto theirFrames = PacketsOfType(theirs, "video");
