@@ -30,14 +30,15 @@ void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
              static_cast<std::streamsize>(bytes.size()));
 }
 
-std::string Folder() {
-  static const std::string folder = [] {
-    const std::string path = "/dev/shm/zeb_fuzz_recovery." + std::to_string(::getpid());
-    std::filesystem::create_directories(path);
+// Kept alive to the very end (never destroyed), so the clean-up at exit can still name it.
+const std::string& Folder() {
+  static const std::string* folder = [] {
+    auto* path = new std::string("/dev/shm/zeb_fuzz_recovery." + std::to_string(::getpid()));
+    std::filesystem::create_directories(*path);
     std::atexit([] { std::filesystem::remove_all(Folder()); });
     return path;
   }();
-  return folder;
+  return *folder;
 }
 
 }  // namespace

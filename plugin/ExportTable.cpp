@@ -34,7 +34,6 @@ constexpr ExportSlot Slot(uint32_t ordinal) {
   return {ordinal, &AddressOf<Function, function>};
 }
 
-constexpr ExportSlot Empty(uint32_t ordinal) { return {ordinal, nullptr}; }
 
 constexpr ExportSlot kExportTable[] = {
     // Video decoder family.

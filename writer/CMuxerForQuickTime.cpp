@@ -21,7 +21,6 @@ constexpr int32_t kDvcproHdHeight = 1080;
 constexpr uint64_t kBytesPerBufferedPixel = 4;
 
 constexpr uint32_t kPrivateImageDescription = CMuxerForQuickTime::kPrivateImageDescription;
-constexpr uint32_t kPrivateAudioDescription = CMuxerForQuickTime::kPrivateAudioDescription;
 
 const SPlugStreamInfo* FirstStream(std::span<const SPlugStreamInfo> streams, uint32_t type) {
   const auto found = std::find_if(streams.begin(), streams.end(), [type](const SPlugStreamInfo& s) {
