@@ -7,7 +7,7 @@
 #include "core/QtLog.h"
 #include "media/FourCC.h"
 #include "media/ImxKlv.h"
-#include "platform/movie/FileSpec.h"
+#include "platform/movie/FileTarget.h"
 #include "platform/sys/Utf.h"
 #include "writer/BuildVideoSampleDescription.h"
 #include "writer/DefaultSoundDescription.h"

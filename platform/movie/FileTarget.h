@@ -1,4 +1,4 @@
-// A file specification in the manner of the media layer's: a file that
+// The media layer's FSSpec: a file that
 // exists or could be created, named by its path. Building one checks the name
 // without touching the file, so a writer can refuse a bad target before it
 // replaces anything.

@@ -1,4 +1,4 @@
-#include "platform/movie/FileSpec.h"
+#include "platform/movie/FileTarget.h"
 
 #include <sys/stat.h>
 
