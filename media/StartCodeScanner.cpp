@@ -1,5 +1,7 @@
 #include "media/StartCodeScanner.h"
 
+#include <cstring>
+
 namespace zeb::media {
 
 namespace {
@@ -7,13 +9,15 @@ constexpr size_t kShortStartCode = 3;
 }  // namespace
 
 std::optional<size_t> StartCodeScanner::FindUnitStart(size_t from) const {
-  // `end` is where the 01 of a start code would be. A byte above 1 there,
-  // or a 01 without two zeros before it, rules out a start code ending at
-  // it or at the two bytes after it.
-  for (size_t end = from + kShortStartCode - 1; end < stream_.size();) {
-    const uint8_t byte = stream_[end];
-    if (byte == 1 && stream_[end - 1] == 0 && stream_[end - 2] == 0) return end + 1;
-    end += byte == 0 ? 1 : kShortStartCode;
+  // `end` is where the 01 of a start code would be. Coded slice data holds
+  // few 01 bytes, so memchr's wide compare finds the candidates; each is a
+  // start code only with two zeros before it.
+  for (size_t end = from + kShortStartCode - 1; end < stream_.size(); ++end) {
+    const std::span<const uint8_t> rest = stream_.subspan(end);
+    const auto* one = static_cast<const uint8_t*>(std::memchr(rest.data(), 1, rest.size()));
+    if (one == nullptr) return std::nullopt;
+    end += static_cast<size_t>(one - rest.data());
+    if (stream_[end - 1] == 0 && stream_[end - 2] == 0) return end + 1;
   }
   return std::nullopt;
 }

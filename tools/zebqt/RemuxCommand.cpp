@@ -152,8 +152,12 @@ class Remux {
       throw std::runtime_error(where + ": the reader returned no whole packets");
     }
     audioInfo_ = info;
-    audioBytes_.assign(data, data + info.dataSize);
-    if (form_->reverseValues) ReverseValues(audioBytes_, form_->valueBytes);
+    audioBytes_ = std::span(data, info.dataSize);
+    if (form_->reverseValues) {
+      reversed_.assign(audioBytes_.begin(), audioBytes_.end());
+      ReverseValues(reversed_, form_->valueBytes);
+      audioBytes_ = reversed_;
+    }
     audioAt_ = 0;
     packetBytes_ = info.dataSize / packets;
   }
@@ -163,7 +167,7 @@ class Remux {
     const auto packets = static_cast<uint32_t>(
         std::min<size_t>(count, (audioBytes_.size() - audioAt_) / packetBytes_));
     const std::span<const uint8_t> bytes =
-        std::span<const uint8_t>(audioBytes_).subspan(audioAt_, size_t{packets} * packetBytes_);
+        audioBytes_.subspan(audioAt_, size_t{packets} * packetBytes_);
     audioAt_ += bytes.size();
     packetsDone_ += packets;
     SPlugFrameInfo info = audioInfo_;
@@ -185,9 +189,12 @@ class Remux {
   const std::optional<SPlugStreamInfo>& audio_;
   const std::optional<AudioStoredForm>& form_;
   std::optional<AvcSampleForm> avc_;
-  uint64_t packetsDone_ = 0;         // handed to the muxer
-  std::vector<uint8_t> audioBytes_;  // read, not all handed on yet
-  size_t audioAt_ = 0;               // the first byte not handed on
+  uint64_t packetsDone_ = 0;  // handed to the muxer
+  // Read, not all handed on yet: the reader's own buffer, which stays until
+  // its next audio read, or reversed_ when the values change byte order.
+  std::span<const uint8_t> audioBytes_;
+  std::vector<uint8_t> reversed_;
+  size_t audioAt_ = 0;  // the first byte not handed on
   uint32_t packetBytes_ = 1;
   SPlugFrameInfo audioInfo_{};
   RemuxTally tally_;
