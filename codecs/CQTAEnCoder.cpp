@@ -132,6 +132,9 @@ uint32_t CQTAEnCoder::OpenConverters(const AudioEncoderParams& params, uint32_t 
     std::memcpy(*settings, custom, customSize);
   }
   const auto channels = static_cast<int16_t>(channelsPerPair_);
+  // The record's bit rate is the stream's: each pair codes its share. The
+  // dialog's codec settings, set after it, name a pair's rate themselves.
+  const uint32_t pairBitRate = params.bitRate / pairs_;
   // The writer shares each unit equally among the pairs' tracks, so pairs
   // must give packets of one size: ALAC then stores its samples verbatim.
   constexpr int32_t kVerbatim = 0;
@@ -144,6 +147,7 @@ uint32_t CQTAEnCoder::OpenConverters(const AudioEncoderParams& params, uint32_t 
                                      reinterpret_cast<const void*>(uintptr_t{1}));
     (void)codec::SoundEncoderSetInfo(converter, codec::kSiCompressionChannels, &channels);
     (void)codec::SoundEncoderSetInfo(converter, codec::kSiCompressionSampleRate, &fixedRate);
+    (void)codec::SoundEncoderSetInfo(converter, codec::kEncoderBitRate, &pairBitRate);
     if (settings) {
       (void)codec::SoundEncoderSetInfo(converter, codec::kEncoderParams, settings.get());
     }

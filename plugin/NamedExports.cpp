@@ -1,18 +1,12 @@
 // The functions the plug-in also exports by name.
 #include <cstdlib>
 
+#include "codecs/AudioSettingDialog.h"
 #include "codecs/VideoSettingDialog.h"
 #include "core/LibInfo.h"
 #include "core/LoadQuickTime.h"
 #include "writer/RecoveryDefaults.h"
 #include "zebplug/ZEBPlugApi.h"
-
-namespace {
-
-// Answer of the settings exports on a host where no dialog can be shown.
-constexpr uint32_t kDialogCannotBeShown = 1;
-
-}  // namespace
 
 extern "C" {
 
@@ -29,9 +23,9 @@ uint32_t GetVideoCodecCustomSetting(SPlugVideoStreamInfo* info, uint32_t, uint32
   return GetVideoCodecCustomSettingDialog(info, kind, block, size);
 }
 
-uint32_t GetAudioCodecCustomSetting(SPlugAudioStreamInfo*, uint32_t, uint32_t, uint32_t*, void**,
-                                    uint32_t*) {
-  return kDialogCannotBeShown;
+uint32_t GetAudioCodecCustomSetting(SPlugAudioStreamInfo* info, uint32_t, uint32_t, uint32_t* kind,
+                                    void** block, uint32_t* size) {
+  return GetAudioCodecCustomSettingDialog(info, kind, block, size);
 }
 
 uint32_t LoadQuickTime(void) { return LoadQuickTimeOnce(); }

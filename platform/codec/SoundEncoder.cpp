@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/codec/LibavObjects.h"
+#include "platform/codec/SoundCompression.h"
 #include "platform/codec/SoundEncoderFormats.h"
 #include "platform/codec/SoundEncoderWave.h"
 #include "platform/movie/CompressionInfo.h"
@@ -41,8 +42,6 @@ using FifoPtr = std::unique_ptr<AVAudioFifo, FifoRelease>;
 
 // The FIFO's first size for codings of one sample a packet; it grows.
 constexpr int kVariableFrameBlock = 4096;
-// AAC and MP3 get this many bits a second for each channel.
-constexpr int64_t kBitRatePerChannel = 64000;
 // ISO/IEC 14496-3: the largest AAC packet of one channel, in bytes.
 constexpr uint32_t kAacBufferBytesPerChannel = 768;
 
@@ -80,6 +79,7 @@ struct SoundEncoderObject {
   int channels = 0;
   uint32_t fixedRate = 0;  // 16.16
   int compressionLevel = FF_COMPRESSION_DEFAULT;
+  uint32_t bitRate = 0;  // 0: the coding's own
   std::vector<uint8_t> params;
 
   CodecContextPtr context;
@@ -122,8 +122,10 @@ OSErr OpenContext(SoundEncoderObject& encoder) {
   if (encoder.codec->id == AV_CODEC_ID_ALAC) {
     context->bits_per_raw_sample = encoder.input.sampleSize > 16 ? 24 : 16;
   }
-  if (encoder.codec->id == AV_CODEC_ID_AAC || encoder.codec->id == AV_CODEC_ID_MP3) {
-    context->bit_rate = kBitRatePerChannel * encoder.channels;
+  if (HasBitRate(encoder.output.format)) {
+    context->bit_rate = encoder.bitRate != 0
+                            ? encoder.bitRate
+                            : int64_t{DefaultBitRate(static_cast<uint32_t>(encoder.channels))};
   }
   context->compression_level = encoder.compressionLevel;
   context->thread_count = 1;
@@ -299,6 +301,13 @@ OSErr CompressionInfoOf(SoundEncoderObject& encoder, SoundCompressionInfo& info)
   return kNoErr;
 }
 
+// A bit rate applies from the next time the encoder is set up.
+OSErr SetBitRate(SoundEncoderObject& encoder, uint32_t bitRate) {
+  encoder.bitRate = bitRate;
+  if (!encoder.begun) Teardown(encoder);
+  return kNoErr;
+}
+
 OSErr WaveParams(SoundEncoderObject& encoder, zeb::movie::Handle* handle) {
   if (const OSErr settled = Settle(encoder); settled != kNoErr) return settled;
   const AVCodecContext& context = *encoder.context;
@@ -357,10 +366,18 @@ OSErr SoundEncoderSetInfo(SoundEncoder encoder, uint32_t selector, const void* i
       encoder->compressionLevel = *static_cast<const int32_t*>(info);
       if (!encoder->begun) Teardown(*encoder);
       return kNoErr;
+    case kEncoderBitRate:
+      if (info == nullptr) return kErrParam;
+      return SetBitRate(*encoder, *static_cast<const uint32_t*>(info));
     case kEncoderParams: {
       const auto handle = static_cast<zeb::movie::Handle>(const_cast<void*>(info));
       if (handle == nullptr || *handle == nullptr) return kErrParam;
-      encoder->params.assign(*handle, *handle + zeb::movie::GetHandleSize(handle));
+      const std::span<const uint8_t> bytes(*handle, zeb::movie::GetHandleSize(handle));
+      if (const auto settings = ParseSoundCodecSettings(bytes)) {
+        if (settings->format != encoder->output.format) return kErrParam;
+        return SetBitRate(*encoder, settings->bitRate);
+      }
+      encoder->params.assign(bytes.begin(), bytes.end());
       return kNoErr;
     }
     default:

@@ -26,13 +26,18 @@ inline constexpr OSErr kEncoderFailedErr = -8960;  // libavcodec refused the set
 // Settings by code, beside 'cvbr' (accepted), 'cpct' and 'cprt' (which must
 // equal the input's channels and rate: the converter never remixes or
 // resamples).
-// 'evaw': set, a Handle of codec settings (kept, not interpreted: no coding
-// here has settings beyond channels and rate); read back, a new Handle (the
+// 'evaw': set, a Handle of codec settings: the sound component's 'cdec'
+// settings of this output format (SoundCompression.h) apply their bit rate;
+// other bytes (a 'wave' payload read back) are kept; read back, a new Handle (the
 // caller disposes of it) with the payload of the 'wave' atom that describes
 // the coded stream ('frma', the format's own atom, 'esds' for AAC or 'alac'
 // for Apple Lossless, the terminator). Codings that need no 'wave' answer
 // kSiUnknownInfoType.
 inline constexpr uint32_t kEncoderParams = 0x65766177;
+// 'brat': const uint32_t*, bits per second of the coded stream for the
+// codings coded at a chosen rate (AAC, MP3; others ignore it); 0 is the
+// coding's own rate, 64 kbit/s a channel.
+inline constexpr uint32_t kEncoderBitRate = 0x62726174;
 // 'cmpl': const int32_t*, libavcodec's compression level of the encoder (-1,
 // its default). ALAC at level 0 stores samples verbatim, so that streams of
 // the same length give packets of the same size.
@@ -64,7 +69,7 @@ OSErr SoundEncoderOpen(const SoundComponentData* input, const SoundComponentData
 // Null is accepted.
 void SoundEncoderClose(SoundEncoder encoder);
 // Channels and rate apply to both sides (the converter never remixes or
-// resamples) and must equal the input's. The compression level applies from
+// resamples) and must equal the input's. The bit rate and compression level apply from
 // the next time the encoder is set up: the first read of 'evaw' or 'cmfa', or
 // the beginning of a conversion.
 OSErr SoundEncoderSetInfo(SoundEncoder encoder, uint32_t selector, const void* info);

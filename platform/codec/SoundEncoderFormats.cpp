@@ -5,6 +5,10 @@
 
 #include "platform/movie/FourCC.h"
 
+extern "C" {
+#include <libavcodec/avcodec.h>
+}
+
 namespace zeb::codec {
 
 namespace {
@@ -33,7 +37,30 @@ constexpr std::array kEncoders = {
     EncoderRow{FourCC("ac-3"), 0, "ac3"},
 };
 
+constexpr std::array kChoices = {
+    SoundFormatChoice{FourCC("raw "), "None"},
+    SoundFormatChoice{FourCC("in24"), "24-bit Integer"},
+    SoundFormatChoice{FourCC("in32"), "32-bit Integer"},
+    SoundFormatChoice{FourCC("fl32"), "32-bit Floating Point"},
+    SoundFormatChoice{FourCC("fl64"), "64-bit Floating Point"},
+    SoundFormatChoice{FourCC("alaw"), "A-Law 2:1"},
+    SoundFormatChoice{FourCC("ulaw"), "\xC2\xB5-Law 2:1"},
+    SoundFormatChoice{FourCC("ima4"), "IMA 4:1"},
+    SoundFormatChoice{FourCC("mp4a"), "AAC"},
+    SoundFormatChoice{FourCC("alac"), "Apple Lossless"},
+    SoundFormatChoice{FourCC(".mp3"), "MP3"},
+    SoundFormatChoice{FourCC("ac-3"), "AC-3"},
+};
+
 }  // namespace
+
+std::span<const SoundFormatChoice> SoundFormatChoices() { return kChoices; }
+
+bool SoundEncoderAvailable(uint32_t format) {
+  return std::any_of(kEncoders.begin(), kEncoders.end(), [&](const EncoderRow& row) {
+    return row.format == format && avcodec_find_encoder_by_name(row.encoder) != nullptr;
+  });
+}
 
 const char* SoundEncoderName(uint32_t format, int16_t sampleSize) {
   const auto* row = std::find_if(kEncoders.begin(), kEncoders.end(), [&](const EncoderRow& r) {

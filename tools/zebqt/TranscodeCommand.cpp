@@ -114,7 +114,8 @@ SPlugAudioStreamInfo AudioRecord(const DecodedAudio& audio, uint32_t code) {
   record.bitsPerSample = audio.valueBytes() * 8;
   record.sampleRate = audio.sampleRate();
   record.blockAlign = audio.channels() * audio.valueBytes();
-  record.bitRate = record.blockAlign * record.sampleRate * 8;
+  // A coded stream gets its coding's own bit rate; the PCM's is its size.
+  record.bitRate = code ? 0 : record.blockAlign * record.sampleRate * 8;
   return record;
 }
 

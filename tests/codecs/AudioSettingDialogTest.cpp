@@ -1,0 +1,148 @@
+// The sound settings dialog (ordinal 702) driven as a person drives it, under
+// an X display (the test script starts Xvfb for these tests): keys typed by
+// xdotool into the real window, then the returned block and the updated
+// record checked, and the block opening the audio encoder whose movie
+// ffprobe reads back.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "tests/codecs/AudioEncoderTestSupport.h"
+#include "tests/support/Ffprobe.h"
+#include "tests/support/ScriptedUser.h"
+#include "tests/writer/WriterTestSupport.h"
+
+namespace zeb::test {
+namespace {
+
+constexpr uint32_t Code(const char (&c)[5]) {
+  return uint32_t(uint8_t(c[0])) << 24 | uint32_t(uint8_t(c[1])) << 16 |
+         uint32_t(uint8_t(c[2])) << 8 | uint32_t(uint8_t(c[3]));
+}
+
+uint32_t BigEndianWord(const std::vector<uint8_t>& block, size_t at) {
+  return uint32_t(block[at]) << 24 | uint32_t(block[at + 1]) << 16 | uint32_t(block[at + 2]) << 8 |
+         block[at + 3];
+}
+
+// The format list holds None, 24- and 32-bit integer, 32- and 64-bit float,
+// A-law, µ-law, IMA, AAC, Apple Lossless, MP3, AC-3; the rate list 8000 to
+// 48000 Hz; the first focus lies on the format list, Tab walks format, rate,
+// size, channels, bit rate, OK, Cancel.
+constexpr char kFocus[] = "focus 'Sound Settings'\n";
+
+struct Outcome {
+  uint32_t result = 0;
+  uint32_t kind = 0;
+  std::vector<uint8_t> block;
+  SPlugAudioStreamInfo record{};
+  int script = -1;
+};
+
+class AudioSettingDialog : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!HasDisplay()) GTEST_SKIP() << "no X display";
+  }
+
+  Outcome Run(SPlugAudioStreamInfo record, const std::string& script) {
+    Outcome outcome;
+    ScriptedUser user(script);
+    void* block = nullptr;
+    uint32_t size = 0;
+    outcome.result = plugin_.Get<PFN_GetAudioCodecCustomSetting>(
+        ZEB_ORD_GetAudioCodecCustomSetting)(&record, 0, 0, &outcome.kind, &block, &size);
+    outcome.script = user.Wait();
+    outcome.record = record;
+    if (block != nullptr) {
+      const auto* bytes = static_cast<const uint8_t*>(block);
+      outcome.block.assign(bytes, bytes + size);
+    }
+    EXPECT_EQ(plugin_.Get<PFN_EraseCustomSettingMemory>(ZEB_ORD_EraseCustomSettingMemory)(block),
+              0u);
+    return outcome;
+  }
+
+  TestPlugin plugin_;
+};
+
+TEST_F(AudioSettingDialog, ChoicesCancelsAndTheBlock) {
+  const struct {
+    const char* name;
+    std::string script;
+    uint32_t result, format, channels, bits, rate, blockBitRate;  // blockBitRate 0: no block
+  } cases[] = {
+      {"AAC, 32000 Hz mono, 96 kbit/s",
+       std::string(kFocus) + "keys Home Down Down Down Down Down Down Down Down Tab Up Tab Tab Up "
+                             "Tab ctrl+a\ntyped 96\nkeys Return\n",
+       0, Code("mp4a"), 1, 16, 32000, 96000},
+      {"AAC unchanged keeps the stereo default",
+       std::string(kFocus) + "keys Tab Tab Tab Tab Tab space\n", 0, Code("mp4a"), 2, 16, 44100,
+       128000},
+      {"None at 8 bits", std::string(kFocus) + "keys Home Tab Tab Home Tab Tab Tab space\n", 0,
+       Code("NONE"), 2, 8, 44100, 0},
+      {"IMA, 22050 Hz",
+       std::string(kFocus) + "keys Home Down Down Down Down Down Down Down "
+                             "Tab Up Up Tab Tab Tab Tab space\n",
+       0, Code("ima4"), 2, 16, 22050, 0},
+      {"Escape", std::string(kFocus) + "keys Down Escape\n", 1, 0, 0, 0, 0, 0},
+      {"Cancel button", std::string(kFocus) + "keys Tab Tab Tab Tab Tab Tab space\n", 1, 0, 0, 0, 0,
+       0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const bool startsAac = std::string(c.name).find("AAC unchanged") == 0;
+    SPlugAudioStreamInfo before =
+        AudioRecord(startsAac ? Code("mp4a") : Code("twos"), 2, 16, 44100);
+    before.audioType = startsAac ? 12 : 1;  // PCM: 'twos' by its size
+    Outcome outcome = Run(before, c.script);
+    EXPECT_EQ(outcome.script, 0);
+    ASSERT_EQ(outcome.result, c.result);
+    const SPlugAudioStreamInfo& after = outcome.record;
+    EXPECT_EQ(after.audioType, 12u);
+    if (c.result != 0) {
+      SPlugAudioStreamInfo expected = before;
+      expected.audioType = 12;
+      EXPECT_TRUE(outcome.block.empty());
+      EXPECT_EQ(std::memcmp(&after, &expected, sizeof after), 0);
+      continue;
+    }
+    EXPECT_EQ(outcome.kind, uint32_t{PLUG_PRIVATE_AUDIO_SETTINGS});
+    EXPECT_EQ(after.audioSubType, c.format);
+    EXPECT_EQ(after.channels, c.channels);
+    EXPECT_EQ(after.bitsPerSample, c.bits);
+    EXPECT_EQ(after.sampleRate, c.rate);
+    EXPECT_EQ(after.blockAlign, c.bits * c.channels / 8);
+    EXPECT_EQ(after.bitRate, after.blockAlign * c.rate * 8);
+    if (c.blockBitRate == 0) {
+      EXPECT_TRUE(outcome.block.empty());
+      continue;
+    }
+    // Big-endian words: 'zscd', the format, the bit rate.
+    ASSERT_EQ(outcome.block.size(), 12u);
+    EXPECT_EQ(BigEndianWord(outcome.block, 0), Code("zscd"));
+    EXPECT_EQ(BigEndianWord(outcome.block, 4), c.format);
+    EXPECT_EQ(BigEndianWord(outcome.block, 8), c.blockBitRate);
+
+    // The block opens the encoder; the movie carries what was chosen.
+    const SPlugPrivateDesc custom{PLUG_PRIVATE_AUDIO_SETTINGS, outcome.block.data(),
+                                  static_cast<uint32_t>(outcome.block.size())};
+    HostAudioEncoder encoder(plugin_);
+    ASSERT_EQ(encoder.Open(&after, &custom), 0u);
+    const std::vector<CodedUnit> units =
+        EncodeAll(encoder, TonePcm(c.rate * 2, c.channels, c.rate, c.bits), after.blockAlign, 4000);
+    const std::string path = writer::test::ScratchPath("aset_dialog.mov");
+    ASSERT_TRUE(WriteAudioMovie(plugin_, path, after, units));
+    const ProbeFields fields = ProbeStreamFields(path, "a:0");
+    EXPECT_EQ(Field(fields, "codec_name"), "aac");
+    EXPECT_EQ(Field(fields, "sample_rate"), std::to_string(c.rate));
+    EXPECT_EQ(Field(fields, "channels"), std::to_string(c.channels));
+    EXPECT_NEAR(std::atof(Field(fields, "bit_rate").c_str()), c.blockBitRate, c.blockBitRate * 0.1);
+  }
+}
+
+}  // namespace
+}  // namespace zeb::test
