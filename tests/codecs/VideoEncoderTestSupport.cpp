@@ -87,10 +87,11 @@ std::vector<uint8_t> TestPattern(uint32_t width, uint32_t height, uint32_t index
 }
 
 std::vector<EncodedFrame> EncodeAll(const TestPlugin& plugin, SPlugVideoStreamInfo stream,
-                                    std::vector<std::vector<uint8_t>>& pictures) {
+                                    std::vector<std::vector<uint8_t>>& pictures,
+                                    const SPlugPrivateDesc* settings) {
   HostVideoEncoder encoder(plugin);
   std::vector<EncodedFrame> frames;
-  EXPECT_EQ(encoder.Open(&stream, nullptr), 0u);
+  EXPECT_EQ(encoder.Open(&stream, settings), 0u);
   for (size_t i = 0; i < pictures.size(); ++i) {
     EXPECT_EQ(encoder.Encode(pictures[i], i), 0u) << "frame " << i;
     EncodedFrame frame;

@@ -46,10 +46,12 @@ struct EncodedFrame {
   std::vector<uint8_t> description;  // the kind-5 description attached to it
 };
 
-// Opens an encoder for `stream`, encodes `pictures` in order with one fetch
-// after each; the test fails on any code other than 0.
+// Opens an encoder for `stream` (with the settings block when given),
+// encodes `pictures` in order with one fetch after each; the test fails on
+// any code other than 0.
 std::vector<EncodedFrame> EncodeAll(const TestPlugin& plugin, SPlugVideoStreamInfo stream,
-                                    std::vector<std::vector<uint8_t>>& pictures);
+                                    std::vector<std::vector<uint8_t>>& pictures,
+                                    const SPlugPrivateDesc* settings = nullptr);
 
 // Writes `frames` as one video track with the muxer family (ordinals 500..),
 // the first frame's description handed to the muxer as the stream's.

@@ -11,6 +11,7 @@
 
 #include "tests/codecs/VideoEncoderTestSupport.h"
 #include "tests/host/TestPlugin.h"
+#include "tests/support/Ffprobe.h"
 #include "tests/support/ScriptedUser.h"
 
 namespace {
@@ -145,52 +146,81 @@ TEST_F(VideoSettingDialog, ButtonsAndEditBoxes) {
   }
 }
 
-// "Advanced Setting": mp4v (the codec list's last entry), one quality step
-// down from the dialog's Medium, a key frame every 12 frames; then the
-// block opens the encoder and codes mp4v frames.
-TEST_F(VideoSettingDialog, AdvancedSettingChoosesTheCodecTheEncoderUses) {
-  const std::string script =
-      "focus 'QuickTime VideoSet'\nkeys Tab Tab space\n"
-      "focus 'Compression Settings'\nkeys End Tab Left Tab Tab ctrl+a\ntyped 12\nkeys Return\n"
-      "gone 'Compression Settings'\n"
-      "focus 'QuickTime VideoSet'\nkeys Tab Return\n";
-  Outcome outcome = Run(Stream(30000, 1001), script);
-  EXPECT_EQ(outcome.script, 0);
-  ASSERT_EQ(outcome.result, 0u);
-  ASSERT_GT(outcome.block.size(), 20u);
-  const uint32_t stateSize = U32At(outcome.block, 16);
-  EXPECT_EQ(U32At(outcome.block, 0), 20u + stateSize);
-  EXPECT_EQ(outcome.block.size(), 20u + stateSize);
-  EXPECT_EQ(U16At(outcome.block, 4), 32u);
-  EXPECT_EQ(U32At(outcome.block, 8), 256u);   // Low
-  EXPECT_EQ(U32At(outcome.block, 12), 768u);  // the dialog's starting temporal quality
-  const SPlugVideoStreamInfo& after = outcome.record;
-  EXPECT_EQ(after.videoSubType, kMp4v);
-  EXPECT_EQ(after.gopSize, 12u);
-  EXPECT_EQ(after.frameRateNum, 30000u);
-  EXPECT_EQ(after.frameRateDen, 1001u);
-  EXPECT_EQ(after.bitRate, 4000000u);
-  EXPECT_EQ(after.width, 320u);
+// "Advanced Setting" for every setting of the standard dialog: the codec
+// (first entry avc1, last mp4v), a quality step, the key-frame rate and the
+// data rate typed; then the block opens the encoder, the frames go into a
+// movie, and ffprobe shows the codec, the key frames and the data rate; the
+// quality shows in the size of the movie.
+TEST_F(VideoSettingDialog, AdvancedSettingsReachTheMovie) {
+  const struct {
+    const char* name;
+    const char* codecKey;             // in the codec list
+    const char* sliderKey;            // on the quality slider, from Medium
+    uint32_t keyFrameRate, dataRate;  // as typed: frames, bytes per second
+    uint32_t codec, spatialQuality;
+    const char* codecName;
+  } cases[] = {
+      {"mp4v Low", "End", "Left", 12, 0, kMp4v, 256, "mpeg4"},
+      {"mp4v Best", "End", "End", 12, 0, kMp4v, 1023, "mpeg4"},
+      {"avc1 at 40000 bytes/s", "Home", "", 10, 40000, kAvc1, 512, "h264"},
+  };
+  constexpr uint32_t kFrames = 36;
+  std::vector<std::vector<uint8_t>> pictures;
+  for (uint32_t i = 0; i < kFrames; ++i) pictures.push_back(zeb::test::TestPattern(320, 240, i));
+  std::vector<uint64_t> movieBytes;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string script = std::string(
+                                   "focus 'QuickTime VideoSet'\nkeys Tab Tab space\n"
+                                   "focus 'Compression Settings'\nkeys ") +
+                               c.codecKey + " Tab " + c.sliderKey + " Tab Tab ctrl+a\ntyped " +
+                               std::to_string(c.keyFrameRate) + "\nkeys Tab ctrl+a\ntyped " +
+                               std::to_string(c.dataRate) +
+                               "\nkeys Return\ngone 'Compression Settings'\n"
+                               "focus 'QuickTime VideoSet'\nkeys Tab Return\n";
+    Outcome outcome = Run(Stream(30000, 1001), script);
+    EXPECT_EQ(outcome.script, 0);
+    ASSERT_EQ(outcome.result, 0u);
+    ASSERT_GT(outcome.block.size(), 20u);
+    const uint32_t stateSize = U32At(outcome.block, 16);
+    EXPECT_EQ(U32At(outcome.block, 0), 20u + stateSize);
+    EXPECT_EQ(outcome.block.size(), 20u + stateSize);
+    EXPECT_EQ(U16At(outcome.block, 4), 32u);
+    EXPECT_EQ(U32At(outcome.block, 8), c.spatialQuality);
+    EXPECT_EQ(U32At(outcome.block, 12), 768u);  // the dialog's starting temporal quality
+    const SPlugVideoStreamInfo& after = outcome.record;
+    EXPECT_EQ(after.videoSubType, c.codec);
+    EXPECT_EQ(after.gopSize, c.keyFrameRate);
+    EXPECT_EQ(after.frameRateNum, 30000u);
+    EXPECT_EQ(after.frameRateDen, 1001u);
+    EXPECT_EQ(after.bitRate, c.dataRate * 8);
+    EXPECT_EQ(after.width, 320u);
 
-  SPlugVideoStreamInfo stream = after;
-  const SPlugPrivateDesc settings{PLUG_PRIVATE_VIDEO_SETTINGS, outcome.block.data(),
-                                  static_cast<uint32_t>(outcome.block.size())};
-  zeb::test::HostVideoEncoder encoder(plugin_);
-  ASSERT_EQ(encoder.Open(&stream, &settings), 0u);
-  for (uint32_t i = 0; i < 3; ++i) {
-    std::vector<uint8_t> picture = zeb::test::TestPattern(320, 240, i);
-    ASSERT_EQ(encoder.Encode(picture, i), 0u);
-    uint8_t* data = nullptr;
-    SPlugFrameInfo info{};
-    ASSERT_EQ(encoder.Fetch(&data, &info), 0u);
-    ASSERT_NE(data, nullptr);
-    EXPECT_GT(info.dataSize, 0u);
-    // The image description's data format, in the machine's order.
-    ASSERT_GE(info.privateSize, 8u);
-    uint32_t format = 0;
-    std::memcpy(&format, static_cast<const uint8_t*>(info.privateAddress) + 4, sizeof format);
-    EXPECT_EQ(format, kMp4v);
+    const SPlugPrivateDesc settings{PLUG_PRIVATE_VIDEO_SETTINGS, outcome.block.data(),
+                                    static_cast<uint32_t>(outcome.block.size())};
+    const std::vector<zeb::test::EncodedFrame> frames =
+        zeb::test::EncodeAll(plugin_, after, pictures, &settings);
+    ASSERT_EQ(frames.size(), kFrames);
+    const std::string path =
+        zeb::test::EncoderScratchPath("vset_" + std::to_string(movieBytes.size()) + ".mov");
+    zeb::test::WriteEncodedMovie(plugin_, path, after, frames);
+    const zeb::test::ProbeFields fields = zeb::test::ProbeStreamFields(path, "v:0");
+    EXPECT_EQ(zeb::test::Field(fields, "codec_name"), c.codecName);
+    const std::vector<zeb::test::ProbeFrame> probed = zeb::test::ProbeVideoFrames(path);
+    ASSERT_EQ(probed.size(), kFrames);
+    for (uint32_t i = 0; i < kFrames; ++i) {
+      EXPECT_EQ(probed[i].key, i % c.keyFrameRate == 0) << "frame " << i;
+    }
+    const double bitRate = std::atof(zeb::test::Field(fields, "bit_rate").c_str());
+    if (c.dataRate != 0) {
+      EXPECT_NEAR(bitRate, c.dataRate * 8.0, c.dataRate * 8.0 * 0.3);
+    }
+    uint64_t bytes = 0;
+    for (const auto& frame : frames) bytes += frame.bytes.size();
+    movieBytes.push_back(bytes);
   }
+  // A finer quality codes the same pictures in more bytes.
+  EXPECT_GT(movieBytes[1], movieBytes[0] * 13 / 10);
 }
 
 // Cancelling the standard dialog shows the error box; the settings stay, and
