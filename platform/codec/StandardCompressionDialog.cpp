@@ -22,9 +22,15 @@ constexpr int32_t kQualitySlider = 101;
 constexpr int32_t kFrameRateEdit = 102;
 constexpr int32_t kKeyFrameEdit = 103;
 constexpr int32_t kDataRateEdit = 104;
+constexpr int32_t kDepthList = 105;
 
 // The slider's steps and the spatial quality each one stands for.
 constexpr std::array<uint32_t, 5> kQualitySteps = {0, 256, 512, 768, kCodecMaxQuality};
+
+// The depths offered, bits per pixel, and their names.
+constexpr std::array<int16_t, 3> kDepths = {16, 24, 32};
+constexpr std::array<const char*, 3> kDepthNames = {"Thousands of Colors", "Millions of Colors",
+                                                    "Millions of Colors+"};
 
 using ui::ControlKind;
 constexpr uint32_t kEditStyles = ui::kStyleTabStop | ui::kStyleBorder | ui::kStyleAutoHScroll;
@@ -44,13 +50,15 @@ constexpr ui::DialogControl kControls[] = {
     {ui::kNoControlId, ControlKind::kStatic, "Data rate:", 7, 96, 62, 8, 0},
     {kDataRateEdit, ControlKind::kEdit, "", 72, 94, 50, 14, kEditStyles | ui::kStyleDigitsOnly},
     {ui::kNoControlId, ControlKind::kStatic, "bytes per second", 126, 96, 80, 8, 0},
-    {ui::kIdOk, ControlKind::kPushButton, "OK", 130, 116, 44, 14,
+    {ui::kNoControlId, ControlKind::kStatic, "Depth:", 7, 114, 62, 8, 0},
+    {kDepthList, ControlKind::kComboList, "", 72, 112, 100, 14, ui::kStyleTabStop},
+    {ui::kIdOk, ControlKind::kPushButton, "OK", 130, 134, 44, 14,
      ui::kStyleTabStop | ui::kStyleDefault},
-    {ui::kIdCancel, ControlKind::kPushButton, "Cancel", 178, 116, 44, 14, ui::kStyleTabStop},
+    {ui::kIdCancel, ControlKind::kPushButton, "Cancel", 178, 134, 44, 14, ui::kStyleTabStop},
 };
 
 constexpr ui::DialogTemplate kTemplate = {
-    "Compression Settings", "MS Shell Dlg", 8, 229, 137, kControls, std::size(kControls)};
+    "Compression Settings", "MS Shell Dlg", 8, 229, 155, kControls, std::size(kControls)};
 
 struct Session {
   ComponentInstance component = nullptr;
@@ -106,6 +114,13 @@ void Show(ui::DialogHandle dialog, const Session& session) {
   ui::SetDlgItemTextUtf8(dialog, kFrameRateEdit, session.shownFrameRate);
   ui::SetDlgItemInt(dialog, kKeyFrameEdit, static_cast<uint32_t>(session.temporal.keyFrameRate));
   ui::SetDlgItemInt(dialog, kDataRateEdit, static_cast<uint32_t>(session.dataRate.dataRate));
+  for (size_t i = 0; i < kDepths.size(); ++i) {
+    ui::SendDlgItemMessage(dialog, kDepthList, ui::kMsgListAddString, 0,
+                           reinterpret_cast<intptr_t>(kDepthNames[i]));
+    if (kDepths[i] == session.spatial.depth) {
+      ui::SendDlgItemMessage(dialog, kDepthList, ui::kMsgListSetSelection, i, 0);
+    }
+  }
 }
 
 // Values that do not convert keep the settings they would have replaced.
@@ -132,6 +147,10 @@ void Read(ui::DialogHandle dialog, Session& session) {
   }
   if (ui::GetDlgItemInt(dialog, kDataRateEdit, &value) && value <= INT32_MAX) {
     session.dataRate.dataRate = static_cast<int32_t>(value);
+  }
+  const intptr_t depth = ui::SendDlgItemMessage(dialog, kDepthList, ui::kMsgListGetSelection, 0, 0);
+  if (depth >= 0 && static_cast<size_t>(depth) < kDepths.size()) {
+    session.spatial.depth = kDepths[static_cast<size_t>(depth)];
   }
 }
 

@@ -148,21 +148,23 @@ TEST_F(VideoSettingDialog, ButtonsAndEditBoxes) {
 
 // "Advanced Setting" for every setting of the standard dialog: the codec
 // (first entry avc1, last mp4v), a quality step, the key-frame rate and the
-// data rate typed; then the block opens the encoder, the frames go into a
-// movie, and ffprobe shows the codec, the key frames and the data rate; the
-// quality shows in the size of the movie.
+// data rate typed, the depth (16, 24, 32 bits); then the block opens the encoder, the frames go
+// into a movie, and ffprobe shows the codec, the key frames and the data rate; the quality shows in
+// the size of the movie.
 TEST_F(VideoSettingDialog, AdvancedSettingsReachTheMovie) {
   const struct {
     const char* name;
     const char* codecKey;             // in the codec list
     const char* sliderKey;            // on the quality slider, from Medium
     uint32_t keyFrameRate, dataRate;  // as typed: frames, bytes per second
+    const char* depthKey;             // in the depth list, from 32 (its last entry)
+    uint16_t depth;
     uint32_t codec, spatialQuality;
     const char* codecName;
   } cases[] = {
-      {"mp4v Low", "End", "Left", 12, 0, kMp4v, 256, "mpeg4"},
-      {"mp4v Best", "End", "End", 12, 0, kMp4v, 1023, "mpeg4"},
-      {"avc1 at 40000 bytes/s", "Home", "", 10, 40000, kAvc1, 512, "h264"},
+      {"mp4v Low", "End", "Left", 12, 0, "Home", 16, kMp4v, 256, "mpeg4"},
+      {"mp4v Best", "End", "End", 12, 0, "", 32, kMp4v, 1023, "mpeg4"},
+      {"avc1 at 40000 bytes/s", "Home", "", 10, 40000, "Up", 24, kAvc1, 512, "h264"},
   };
   constexpr uint32_t kFrames = 36;
   std::vector<std::vector<uint8_t>> pictures;
@@ -175,8 +177,8 @@ TEST_F(VideoSettingDialog, AdvancedSettingsReachTheMovie) {
                                    "focus 'Compression Settings'\nkeys ") +
                                c.codecKey + " Tab " + c.sliderKey + " Tab Tab ctrl+a\ntyped " +
                                std::to_string(c.keyFrameRate) + "\nkeys Tab ctrl+a\ntyped " +
-                               std::to_string(c.dataRate) +
-                               "\nkeys Return\ngone 'Compression Settings'\n"
+                               std::to_string(c.dataRate) + "\nkeys Tab " + c.depthKey +
+                               " Tab space\ngone 'Compression Settings'\n"
                                "focus 'QuickTime VideoSet'\nkeys Tab Return\n";
     Outcome outcome = Run(Stream(30000, 1001), script);
     EXPECT_EQ(outcome.script, 0);
@@ -185,7 +187,7 @@ TEST_F(VideoSettingDialog, AdvancedSettingsReachTheMovie) {
     const uint32_t stateSize = U32At(outcome.block, 16);
     EXPECT_EQ(U32At(outcome.block, 0), 20u + stateSize);
     EXPECT_EQ(outcome.block.size(), 20u + stateSize);
-    EXPECT_EQ(U16At(outcome.block, 4), 32u);
+    EXPECT_EQ(U16At(outcome.block, 4), c.depth);
     EXPECT_EQ(U32At(outcome.block, 8), c.spatialQuality);
     EXPECT_EQ(U32At(outcome.block, 12), 768u);  // the dialog's starting temporal quality
     const SPlugVideoStreamInfo& after = outcome.record;
