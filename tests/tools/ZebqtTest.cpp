@@ -62,6 +62,9 @@ TEST(Zebqt, CommandsAnswerWithTheirExitCodesAndTexts) {
       {"frobnicate", 2, "unknown command 'frobnicate'"},
       {"--plugin", 2, "--plugin needs a path"},
       {"--plugin /no/such/plugin.so info", 3, "cannot load plug-in"},
+      {"settings", 2, "settings takes 'video' or 'audio'"},
+      {"settings video --video avc", 2, "--video takes a four-character code"},
+      {"--help", 0, "  5  the settings dialog was cancelled, or cannot be shown"},
   };
   // The super-user reads every file, locked or not.
   if (::geteuid() != 0) {
@@ -72,6 +75,12 @@ TEST(Zebqt, CommandsAnswerWithTheirExitCodesAndTexts) {
     EXPECT_EQ(run.exitCode, c.exit_code) << c.arguments << "\n" << run.output;
     EXPECT_NE(run.output.find(c.must_contain), std::string::npos) << c.arguments << "\n"
                                                                   << run.output;
+  }
+  // Without a display the settings dialogs cannot be shown.
+  for (const char* which : {"video", "audio"}) {
+    const auto run = Execute("env -u DISPLAY -u WAYLAND_DISPLAY " + kZebqt + " settings " + which);
+    EXPECT_EQ(run.exitCode, 5) << run.output;
+    EXPECT_NE(run.output.find("the dialog cannot be shown"), std::string::npos) << run.output;
   }
   for (const std::string& path : {text, locked, soundOnly}) std::remove(path.c_str());
 }

@@ -1,7 +1,9 @@
 // zebqt's parsed command line and the commands it can run.
 #pragma once
 
+#include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -41,6 +43,14 @@ int RunRecover(const PluginLibrary& plugin, const CommandLine& line);
 int RunRemux(const PluginLibrary& plugin, const CommandLine& line);
 int RunTranscode(const PluginLibrary& plugin, const CommandLine& line);
 int RunDemo(const PluginLibrary& plugin, const CommandLine& line);
+int RunSettings(const PluginLibrary& plugin, const CommandLine& line);
+
+// Option values; a wrong one throws a usage failure naming `flag`.
+uint32_t ParseFourCC(const std::string& text, const std::string& flag);
+uint32_t ParseNumber(const std::string& text, const std::string& flag, uint32_t low, uint32_t high);
+// The flag's number, or none when the flag is not given.
+std::optional<uint32_t> OptionalNumber(const CommandLine& line, const std::string& flag,
+                                       uint32_t low, uint32_t high);
 
 // The movie a command works on: its first argument, else the bundled movie.
 std::string MovieArgument(const CommandLine& line);

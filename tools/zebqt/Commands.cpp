@@ -1,5 +1,6 @@
 #include "tools/zebqt/CommandLine.h"
 #include "tools/zebqt/ExecutableFolder.h"
+#include "tools/zebqt/Failure.h"
 
 const std::vector<Command>& AllCommands() {
   static const std::vector<Command> commands = {
@@ -24,6 +25,10 @@ const std::vector<Command>& AllCommands() {
        RunTranscode},
       {"recover", "DAMAGED [OUT]",
        "rebuild a movie whose recording stopped before it closed, from its journal", RunRecover},
+      {"settings", "video|audio [--video FOURCC] [--audio CODE] [--gop N] [--bitrate N]",
+       "show the plug-in's settings dialog for a video (1920x1080, 29.97 fps) or audio (stereo, "
+       "16 bits, 48000 Hz) stream, then print the chosen settings and the block in hex",
+       RunSettings},
   };
   return commands;
 }
@@ -47,4 +52,30 @@ std::string CommandLine::FlagValue(const std::string& name, const std::string& f
     if (flag.rfind(prefix, 0) == 0) return flag.substr(prefix.size());
   }
   return fallback;
+}
+
+uint32_t ParseFourCC(const std::string& text, const std::string& flag) {
+  if (text.size() != 4) throw Failure(kExitUsage, flag + " takes a four-character code");
+  uint32_t code = 0;
+  for (const char c : text) code = code << 8 | static_cast<uint8_t>(c);
+  return code;
+}
+
+uint32_t ParseNumber(const std::string& text, const std::string& flag, uint32_t low,
+                     uint32_t high) {
+  const bool digits = !text.empty() && text.size() <= 10 &&
+                      text.find_first_not_of("0123456789") == std::string::npos;
+  const unsigned long long value = digits ? std::stoull(text) : 0;
+  if (!digits || value < low || value > high) {
+    throw Failure(kExitUsage, flag + " takes a number from " + std::to_string(low) + " to " +
+                                  std::to_string(high));
+  }
+  return static_cast<uint32_t>(value);
+}
+
+std::optional<uint32_t> OptionalNumber(const CommandLine& line, const std::string& flag,
+                                       uint32_t low, uint32_t high) {
+  const std::string text = line.FlagValue(flag, "");
+  if (text.empty()) return std::nullopt;
+  return ParseNumber(text, flag, low, high);
 }

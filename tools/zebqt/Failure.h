@@ -9,7 +9,8 @@ enum ExitCode : int {
   kExitMovie = 1,
   kExitUsage = 2,
   kExitPlugin = 3,
-  kExitOutput = 4
+  kExitOutput = 4,
+  kExitCancelled = 5
 };
 
 struct ExitCodeMeaning {
@@ -27,6 +28,7 @@ inline constexpr ExitCodeMeaning kExitCodes[] = {
     {kExitOutput,
      "the output movie cannot be written (no such folder, a full disk, a stream the writer "
      "cannot carry)"},
+    {kExitCancelled, "the settings dialog was cancelled, or cannot be shown (no display)"},
 };
 
 // A failure with a message for the terminal; a plain std::exception ends

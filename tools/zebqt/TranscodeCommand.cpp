@@ -38,32 +38,6 @@ struct TranscodeOptions {
   uint32_t audio = 0;    // the coding of the sound; 0: PCM as decoded
 };
 
-uint32_t ParseFourCC(const std::string& text, const std::string& flag) {
-  if (text.size() != 4) throw Failure(kExitUsage, flag + " takes a four-character code");
-  uint32_t code = 0;
-  for (const char c : text) code = code << 8 | static_cast<uint8_t>(c);
-  return code;
-}
-
-uint32_t ParseNumber(const std::string& text, const std::string& flag, uint32_t low,
-                     uint32_t high) {
-  const bool digits = !text.empty() && text.size() <= 10 &&
-                      text.find_first_not_of("0123456789") == std::string::npos;
-  const unsigned long long value = digits ? std::stoull(text) : 0;
-  if (!digits || value < low || value > high) {
-    throw Failure(kExitUsage, flag + " takes a number from " + std::to_string(low) + " to " +
-                                  std::to_string(high));
-  }
-  return static_cast<uint32_t>(value);
-}
-
-std::optional<uint32_t> OptionalNumber(const CommandLine& line, const std::string& flag,
-                                       uint32_t low, uint32_t high) {
-  const std::string text = line.FlagValue(flag, "");
-  if (text.empty()) return std::nullopt;
-  return ParseNumber(text, flag, low, high);
-}
-
 TranscodeOptions ParseOptions(const CommandLine& line) {
   const std::string video = line.FlagValue("--video", "");
   if (video.empty()) throw Failure(kExitUsage, "transcode needs --video FOURCC");
