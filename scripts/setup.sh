@@ -11,6 +11,7 @@ packages=(
   clang libclang-rt-14-dev
   binutils
   libgtk-3-dev xvfb xdotool xauth
+  x11-apps netpbm
 )
 
 missing=()
