@@ -3,6 +3,11 @@
 #include <new>
 
 #include "codecs/CQTSupportVideoEnc.h"
+#include "media/CodecTraits.h"
+#include "media/FourCC.h"
+#include "platform/codec/Compressors.h"
+#include "platform/movie/ByteWriter.h"
+#include "writer/DnxhdDescriptionAtoms.h"
 #include "writer/ImageExtensions.h"
 #include "zebplug/ZEBPlugResults.h"
 
@@ -16,10 +21,24 @@ int32_t CodePoint(uint32_t value) {
   return value == 0 ? kUnspecified : static_cast<int32_t>(value);
 }
 
-// The writer's picture-format atoms for the stream the encoder codes; a
-// colour code the host left at 0 says "unspecified".
+// The writer's atoms for the stream the encoder codes: DNxHD's own atoms
+// for the compression id the compressor codes the stream with; nothing for MPEG IMX, whose
+// descriptions are the header alone; else the picture-format atoms, where a colour code the host
+// left at 0 says "unspecified".
 void AppendStreamExtensions(zeb::movie::Handle description, uint32_t fourcc,
                             const SPlugVideoStreamInfo& stream) {
+  if (fourcc == zeb::media::FourCC("AVdn")) {
+    zeb::movie::ByteWriter atoms;
+    const int id = zeb::codec::DnxhdCompressionId(
+        static_cast<int>(stream.width), static_cast<int>(stream.height),
+        AVRational{static_cast<int>(stream.frameRateNum), static_cast<int>(stream.frameRateDen)},
+        stream.bitRate);
+    PutDnxhdAtoms(atoms, DnxhdGeometryOfCompressionId(static_cast<uint32_t>(id)));
+    static_cast<void>(AppendDescriptionAtoms(description, atoms.Bytes()));
+    return;
+  }
+  const zeb::media::CodecTraits* codec = zeb::media::FindVideoCodec(fourcc);
+  if (codec != nullptr && codec->imxMegabits != 0) return;
   VideoDescriptionRequest request = DescriptionRequestFor(fourcc, stream);
   request.colorPrimaries = CodePoint(stream.colorPrimaries);
   request.transferFunction = CodePoint(stream.transferFunction);

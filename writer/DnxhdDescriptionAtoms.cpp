@@ -1,5 +1,6 @@
 #include "writer/DnxhdDescriptionAtoms.h"
 
+#include <algorithm>
 #include <array>
 
 #include "media/FourCC.h"
@@ -25,15 +26,24 @@ void BeginAvidAtom(zeb::movie::ByteWriter& out, uint32_t type) {
   out.PutU32(FourCC("0001"));
 }
 
-}  // namespace
-
-DnxhdDescriptionGeometry DnxhdGeometryOf(const SPlugVideoStreamInfo* video) {
-  uint32_t subType = video == nullptr ? kDefaultSubType : video->videoSubType;
+DnxhdDescriptionGeometry GeometryOfSubType(uint32_t subType) {
   if (subType >= kCompressionIdBySubType.size()) subType = kDefaultSubType;
   const uint32_t id = kCompressionIdBySubType[subType];
   if (subType < kFirst1080p) return {id, 1920, 1080, 1920, 540, 2, 4};
   if (subType < kFirst720p) return {id, 1920, 1080, 1920, 1080, 1, 5};
   return {id, 1280, 720, 1280, 720, 1, 6};
+}
+
+}  // namespace
+
+DnxhdDescriptionGeometry DnxhdGeometryOf(const SPlugVideoStreamInfo* video) {
+  return GeometryOfSubType(video == nullptr ? kDefaultSubType : video->videoSubType);
+}
+
+DnxhdDescriptionGeometry DnxhdGeometryOfCompressionId(uint32_t compressionId) {
+  const auto* found =
+      std::find(kCompressionIdBySubType.begin(), kCompressionIdBySubType.end(), compressionId);
+  return GeometryOfSubType(static_cast<uint32_t>(found - kCompressionIdBySubType.begin()));
 }
 
 void PutDnxhdAtoms(zeb::movie::ByteWriter& out, const DnxhdDescriptionGeometry& geometry) {

@@ -22,5 +22,9 @@ struct DnxhdDescriptionGeometry {
 // take the 1080i compression id 1242.
 DnxhdDescriptionGeometry DnxhdGeometryOf(const SPlugVideoStreamInfo* video);
 
+// The geometry of the first sub-type coded with `compressionId`; an id the
+// table does not have takes the default sub-type's, as for DnxhdGeometryOf.
+DnxhdDescriptionGeometry DnxhdGeometryOfCompressionId(uint32_t compressionId);
+
 // Appends the three atoms and a four-byte zero terminator, big-endian.
 void PutDnxhdAtoms(zeb::movie::ByteWriter& out, const DnxhdDescriptionGeometry& geometry);

@@ -160,13 +160,16 @@ std::vector<uint8_t> BuildImageExtensions(const VideoDescriptionRequest& request
 
 uint32_t AppendImageExtensions(zeb::movie::Handle description,
                                const VideoDescriptionRequest& request) {
+  return AppendDescriptionAtoms(description, BuildImageExtensions(request));
+}
+
+uint32_t AppendDescriptionAtoms(zeb::movie::Handle description, std::span<const uint8_t> atoms) {
   if (description == nullptr) return 0;
   const size_t handleSize = zeb::movie::GetHandleSize(description);
   uint32_t length = 0;
   const zeb::movie::ByteReader reader({*description, handleSize});
   if (!reader.ReadNativeAt(zeb::media::kDescriptionSizeAt, length).IsOk() || length > handleSize)
     return 0;
-  const std::vector<uint8_t> atoms = BuildImageExtensions(request);
   const size_t grown = size_t{length} + atoms.size();
   if (handleSize < grown && !zeb::movie::SetHandleSize(description, grown).IsOk()) return 0;
   zeb::movie::SpanWriter writer({*description, grown});

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "platform/movie/Handle.h"
@@ -13,9 +14,13 @@
 // The atoms for `request`, in file order: 10 + (0 or 56) + 18 + 4 bytes.
 std::vector<uint8_t> BuildImageExtensions(const VideoDescriptionRequest& request);
 
-// Appends the atoms at the end of the description in `description` (its
-// first word, in the machine's order, is its length) and raises that length
-// by them. Returns the bytes appended. A handle too small for them grows; a
-// null handle, or one shorter than the length it records, gets nothing (0).
+// Appends `atoms` (file order) at the end of the description in
+// `description` (its first word, in the machine's order, is its length) and
+// raises that length by them. Returns the bytes appended. A handle too small
+// for them grows; a null handle, or one shorter than the length it records,
+// gets nothing (0).
+uint32_t AppendDescriptionAtoms(zeb::movie::Handle description, std::span<const uint8_t> atoms);
+
+// Appends the atoms for `request` as AppendDescriptionAtoms does.
 uint32_t AppendImageExtensions(zeb::movie::Handle description,
                                const VideoDescriptionRequest& request);

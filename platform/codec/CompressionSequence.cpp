@@ -20,8 +20,10 @@ struct CompressionSequence {
   FramePtr picture{av_frame_alloc()};
   PacketPtr packet{av_packet_alloc()};
   ScalerPtr scaler;
-  int width = 0;
+  int width = 0;  // of the pictures given
   int height = 0;
+  int codedWidth = 0;  // of the pictures coded
+  int codedHeight = 0;
   int64_t nextPts = 0;
   int32_t maxSize = 0;
 };
@@ -37,8 +39,8 @@ OSErr TryOpen(CompressionSequence& sequence, const CompressionSettings& settings
   sequence.encoder.reset(avcodec_alloc_context3(codec));
   AVCodecContext* context = sequence.encoder.get();
   if (context == nullptr) return kMemFullErr;
-  context->width = settings.width;
-  context->height = settings.height;
+  context->width = sequence.codedWidth;
+  context->height = sequence.codedHeight;
   context->pix_fmt = compressor.pixelFormat;
   context->time_base = av_inv_q(settings.frameRate);
   context->framerate = settings.frameRate;
@@ -70,12 +72,13 @@ OSErr OpenEncoder(CompressionSequence& sequence, const CompressionSettings& sett
 OSErr PrepareFrames(CompressionSequence& sequence) {
   AVFrame* picture = sequence.picture.get();
   picture->format = sequence.compressor->pixelFormat;
-  picture->width = sequence.width;
-  picture->height = sequence.height;
+  picture->width = sequence.codedWidth;
+  picture->height = sequence.codedHeight;
   if (av_frame_get_buffer(picture, 0) < 0) return kMemFullErr;
-  sequence.scaler.reset(sws_getContext(
-      sequence.width, sequence.height, AV_PIX_FMT_UYVY422, sequence.width, sequence.height,
-      sequence.compressor->pixelFormat, SWS_BICUBIC, nullptr, nullptr, nullptr));
+  sequence.scaler.reset(sws_getContext(sequence.width, sequence.height, AV_PIX_FMT_UYVY422,
+                                       sequence.codedWidth, sequence.codedHeight,
+                                       sequence.compressor->pixelFormat, SWS_BICUBIC, nullptr,
+                                       nullptr, nullptr));
   return sequence.scaler ? OSErr{0} : kCodecErr;
 }
 
@@ -93,7 +96,7 @@ bool Convert(CompressionSequence& sequence, const PixMap& source) {
   const uint8_t* planes[1] = {source.baseAddr};
   const int strides[1] = {source.rowBytes & kRowBytesMask};
   return sws_scale(sequence.scaler.get(), planes, strides, 0, sequence.height, picture->data,
-                   picture->linesize) == sequence.height;
+                   picture->linesize) == sequence.codedHeight;
 }
 
 }  // namespace
@@ -113,6 +116,8 @@ OSErr BeginCompressionSequence(const Compressor& compressor, const CompressionSe
   made->compressor = &compressor;
   made->width = settings.width;
   made->height = settings.height;
+  made->codedWidth = compressor.codedWidth != 0 ? compressor.codedWidth : settings.width;
+  made->codedHeight = compressor.codedHeight != 0 ? compressor.codedHeight : settings.height;
   made->maxSize = MaxCompressedFrameSize(settings.width, settings.height);
   const OSErr opened = OpenEncoder(*made, settings);
   if (opened != 0) return opened;
@@ -146,8 +151,11 @@ OSErr CompressSequenceFrame(ImageCompressionSequence sequence, PixMapHandle sour
   picture->pict_type = AV_PICTURE_TYPE_NONE;
   picture->key_frame = 0;
   picture->quality = sequence->encoder->global_quality;
-  picture->interlaced_frame = sequence->compressor->bottomFieldFirst ? 1 : 0;
-  picture->top_field_first = 0;
+  const bool bottomFirst = sequence->compressor->bottomFieldFirst;
+  const bool interlaced =
+      bottomFirst || (sequence->encoder->flags & AV_CODEC_FLAG_INTERLACED_DCT) != 0;
+  picture->interlaced_frame = interlaced ? 1 : 0;
+  picture->top_field_first = interlaced && !bottomFirst ? 1 : 0;
   AVPacket* packet = sequence->packet.get();
   av_packet_unref(packet);
   if (avcodec_send_frame(sequence->encoder.get(), picture) < 0 ||

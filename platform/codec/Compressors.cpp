@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <string>
 
 #include "platform/codec/ImageCompression.h"
@@ -113,6 +114,98 @@ bool ConfigureXdcam(AVCodecContext& context, AVDictionary**, const CompressionSe
   return ConfigureMpeg2(context, settings);
 }
 
+// MPEG IMX (D-10): intra-only MPEG-2 4:2:2 at main level, interlaced top
+// field first, at a constant rate whose every frame fills the D-10 frame of
+// 4 × trunc(rate ÷ (frame rate × 32)) bytes, the buffer one frame deep.
+template <int kMegabits>
+bool ConfigureImx(AVCodecContext& context, AVDictionary** options,
+                  const CompressionSettings& settings) {
+  constexpr int kMpeg2MainLevel = 8;
+  constexpr int kTenBitDc = 2;        // intra DC precision 8 + 2 bits
+  constexpr int kNonLinearQmax = 28;  // the largest the non-linear scale takes
+  const double frameRate = av_q2d(settings.frameRate);
+  const int64_t frameBits = int64_t{32} * static_cast<int64_t>(kMegabits * 1e6 / (frameRate * 32));
+  context.level = kMpeg2MainLevel;
+  context.gop_size = 1;
+  context.max_b_frames = 0;
+  context.flags |=
+      AV_CODEC_FLAG_LOW_DELAY | AV_CODEC_FLAG_INTERLACED_DCT | AV_CODEC_FLAG_INTERLACED_ME;
+  context.intra_dc_precision = kTenBitDc;
+  context.qmax = kNonLinearQmax;
+  context.bit_rate = static_cast<int64_t>(static_cast<double>(frameBits) * frameRate);
+  context.rc_min_rate = context.bit_rate;
+  context.rc_max_rate = context.bit_rate;
+  context.rc_buffer_size = static_cast<int>(frameBits);
+  context.rc_initial_buffer_occupancy = static_cast<int>(frameBits);
+  av_dict_set(options, "intra_vlc", "1", 0);
+  av_dict_set(options, "non_linear_quant", "1", 0);
+  return true;
+}
+
+// The DNxHD resolutions of 8-bit 4:2:2 pictures: libavcodec takes the
+// compression id from the size, the scan and a bit rate it lists for the id
+// (Mb/s); every frame of an id has the same size.
+struct DnxhdResolution {
+  int compressionId;
+  int width;
+  int height;
+  bool interlaced;
+  int listedMegabits;
+  int frameBytes;
+};
+
+constexpr std::array kDnxhdResolutions = {
+    DnxhdResolution{1253, 1920, 1080, false, 36, 188416},
+    DnxhdResolution{1237, 1920, 1080, false, 115, 606208},
+    DnxhdResolution{1238, 1920, 1080, false, 175, 917504},
+    DnxhdResolution{1242, 1920, 1080, true, 120, 606208},
+    DnxhdResolution{1243, 1920, 1080, true, 185, 917504},
+    DnxhdResolution{1244, 1440, 1080, true, 120, 606208},
+    DnxhdResolution{1252, 1280, 720, false, 60, 303104},
+    DnxhdResolution{1251, 1280, 720, false, 90, 458752},
+};
+
+// 1080 lines are interlaced at the television rates (1080i50, 1080i60) and
+// progressive at the others; 1440 × 1080 exists only interlaced, 720 only
+// progressive. Rates are compared loosely: a host's 2997/100 is 1080i60 too.
+bool DnxhdInterlaced(int width, int height, AVRational frameRate) {
+  if (width == 1440) return true;
+  if (height != 1080) return false;
+  const double rate = av_q2d(frameRate);
+  return std::fabs(rate - 25.0) < 0.01 || std::fabs(rate - 30000.0 / 1001.0) < 0.01;
+}
+
+// The resolution of the size and scan whose rate at the frame rate comes
+// nearest the data rate; without one, the largest frames the size has.
+const DnxhdResolution* ChooseDnxhd(int width, int height, AVRational frameRate, int64_t bitRate) {
+  const bool interlaced = DnxhdInterlaced(width, height, frameRate);
+  const double rate = av_q2d(frameRate);
+  const DnxhdResolution* chosen = nullptr;
+  double chosenDistance = 0;
+  for (const DnxhdResolution& resolution : kDnxhdResolutions) {
+    if (resolution.width != width || resolution.height != height ||
+        resolution.interlaced != interlaced) {
+      continue;
+    }
+    const double bits = resolution.frameBytes * 8.0 * rate;
+    const double distance = bitRate > 0 ? std::fabs(bits - static_cast<double>(bitRate)) : -bits;
+    if (chosen == nullptr || distance < chosenDistance) {
+      chosen = &resolution;
+      chosenDistance = distance;
+    }
+  }
+  return chosen;
+}
+
+bool ConfigureDnxhd(AVCodecContext& context, AVDictionary**, const CompressionSettings& settings) {
+  const DnxhdResolution* resolution =
+      ChooseDnxhd(settings.width, settings.height, settings.frameRate, settings.bitRate);
+  if (resolution == nullptr) return false;
+  context.bit_rate = int64_t{resolution->listedMegabits} * 1000000;
+  if (resolution->interlaced) context.flags |= AV_CODEC_FLAG_INTERLACED_DCT;
+  return true;
+}
+
 Compressor Row(const char (&code)[5], const char* encoder, AVPixelFormat format, const char* name,
                bool (*configure)(AVCodecContext&, AVDictionary**, const CompressionSettings&),
                int profile = FF_PROFILE_UNKNOWN) {
@@ -134,6 +227,24 @@ Compressor Dv(const char (&code)[5], AVPixelFormat format, const char* name, AVR
   return row;
 }
 
+// DVCPRO HD codes its pictures at a width of its own, its one rate per code.
+Compressor DvcproHd(const char (&code)[5], const char* name, int codedWidth, int codedHeight,
+                    AVRational rate) {
+  Compressor row = Row(code, "dvvideo", AV_PIX_FMT_YUV422P, name, ConfigureDv);
+  row.fixedRate = rate;
+  row.codedWidth = codedWidth;
+  row.codedHeight = codedHeight;
+  return row;
+}
+
+template <int kMegabits>
+Compressor Imx(const char (&code)[5], const char* name, AVRational rate) {
+  Compressor row =
+      Row(code, "mpeg2video", AV_PIX_FMT_YUV422P, name, ConfigureImx<kMegabits>, kMpeg2FourTwoTwo);
+  row.fixedRate = rate;
+  return row;
+}
+
 Compressor Xdcam422(const char (&code)[5]) {
   return Row(code, "mpeg2video", AV_PIX_FMT_YUV422P, "XDCAM HD422", ConfigureXdcam422,
              kMpeg2FourTwoTwo);
@@ -150,6 +261,7 @@ Compressor WithAtom(Compressor row, ConfigurationAtom atom) {
 
 constexpr AVRational kPal{25, 1};
 constexpr AVRational kNtsc{30000, 1001};
+constexpr AVRational kNtscProgressive{60000, 1001};
 
 const std::array kCompressors = {
     WithAtom(Row("avc1", "libx264", AV_PIX_FMT_YUV420P, "H.264", ConfigureH264),
@@ -164,6 +276,16 @@ const std::array kCompressors = {
     Dv("dvpp", AV_PIX_FMT_YUV411P, "DVCPRO - PAL", kPal),
     Dv("dv5n", AV_PIX_FMT_YUV422P, "DVCPRO50 - NTSC", kNtsc),
     Dv("dv5p", AV_PIX_FMT_YUV422P, "DVCPRO50 - PAL", kPal),
+    DvcproHd("dvh5", "DVCPRO HD 1080i50", 1440, 1080, kPal),
+    DvcproHd("dvh6", "DVCPRO HD 1080i60", 1280, 1080, kNtsc),
+    DvcproHd("dvhp", "DVCPRO HD 720p60", 960, 720, kNtscProgressive),
+    Row("AVdn", "dnxhd", AV_PIX_FMT_YUV422P, "Avid- DNxHD Codec", ConfigureDnxhd),
+    Imx<50>("mx5p", "MPEG IMX 625/50 (50 Mb/s)", kPal),
+    Imx<50>("mx5n", "MPEG IMX 525/60 (50 Mb/s)", kNtsc),
+    Imx<40>("mx4p", "MPEG IMX 625/50 (40 Mb/s)", kPal),
+    Imx<40>("mx4n", "MPEG IMX 525/60 (40 Mb/s)", kNtsc),
+    Imx<30>("mx3p", "MPEG IMX 625/50 (30 Mb/s)", kPal),
+    Imx<30>("mx3n", "MPEG IMX 525/60 (30 Mb/s)", kNtsc),
     Xdcam422("xd59"),
     Xdcam422("xd5a"),
     Xdcam422("xd5b"),
@@ -192,6 +314,11 @@ const std::array kCompressors = {
 };
 
 }  // namespace
+
+int DnxhdCompressionId(int width, int height, AVRational frameRate, int64_t bitRate) {
+  const DnxhdResolution* resolution = ChooseDnxhd(width, height, frameRate, bitRate);
+  return resolution == nullptr ? 0 : resolution->compressionId;
+}
 
 const Compressor* FindCompressor(uint32_t codecType) {
   const auto* found =

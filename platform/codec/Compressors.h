@@ -42,9 +42,20 @@ struct Compressor {
                     const CompressionSettings& settings) = nullptr;
   int profile = FF_PROFILE_UNKNOWN;  // the encoder's "profile" option
   AVRational fixedRate{0, 1};        // the one rate the coding has; 0: any
+  // interlaced pictures, bottom field first (DV); other interlaced codings
+  // are top field first and say so by the context's interlaced-DCT flag
   bool bottomFieldFirst = false;
-  // interlaced pictures, bottom field first (DV)
+  // The coded picture size where the coding has its own (DVCPRO HD samples
+  // its pictures horizontally); 0: the picture's. Pictures are scaled to it.
+  int codedWidth = 0;
+  int codedHeight = 0;
 };
+
+// The compression id the 'AVdn' compressor codes pictures of this size at
+// this rate with: the one whose rate comes nearest `bitRate` (bits per
+// second), or the largest frames the size has when it is 0. 0 when DNxHD has
+// no 8-bit 4:2:2 resolution of the size.
+int DnxhdCompressionId(int width, int height, AVRational frameRate, int64_t bitRate);
 
 // Null for a type the layer cannot code.
 const Compressor* FindCompressor(uint32_t codecType);
