@@ -16,7 +16,6 @@ CQTSuppotVideoDec::CQTSuppotVideoDec(ImageDescriptionBuilder buildDescription)
   PlugRecords::Init(streamInfo_);
   PlugRecords::Init(outputFormat_);
   PlugRecords::Init(outInfo_);
-  for (Slot& slot : slots_) PlugRecords::Init(slot.info);
 }
 
 CQTSuppotVideoDec::~CQTSuppotVideoDec() { Close(); }
@@ -41,10 +40,12 @@ uint32_t CQTSuppotVideoDec::Open(SPlugVideoStreamInfo* info, const SPlugPrivateD
   const uint64_t slotBytes = uint64_t{streamInfo_.width} * streamInfo_.height * 4;
   if (slotBytes > std::numeric_limits<uint32_t>::max()) return ZEB_E_UNSUPPORTED_VARIANT;
   slotCapacity_ = static_cast<uint32_t>(slotBytes);
+  slots_.resize(2);
   for (Slot& slot : slots_) {
     slot.buffer.reset(new (std::nothrow) uint8_t[slotCapacity_]);
     if (!slot.buffer) return ZEB_E_UNSUPPORTED_VARIANT;
     slot.size = 0;
+    PlugRecords::Init(slot.info);
   }
   return ZEB_OK;
 }
@@ -104,11 +105,10 @@ void CQTSuppotVideoDec::Close() {
   qtDecoder_.reset();
   zeb::movie::DisposeHandle(descriptionHandle_);
   descriptionHandle_ = nullptr;
-  for (Slot& slot : slots_) {
-    slot.buffer.reset();
-    slot.size = 0;
-  }
+  slots_.clear();
   slotCapacity_ = 0;
+  reorderDepth_ = 0;
+  deepReorder_ = false;
   // The ready picture may lie in a freed slot or the decoder's memory.
   outData_ = nullptr;
   outSize_ = 0;

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "codecs/CQTVideoDecoder.h"
 #include "platform/movie/Handle.h"
@@ -42,6 +43,7 @@ class CQTSuppotVideoDec {
     std::unique_ptr<uint8_t[]> buffer;  // width × height × 4 bytes of the stream
     uint32_t size = 0;                  // bytes held; 0: free
     SPlugFrameInfo info;
+    uint64_t display = 0;  // the frame's display number
   };
 
   void OpenPassThrough(SPlugVideoStreamInfo& info);
@@ -49,7 +51,13 @@ class CQTSuppotVideoDec {
   void ComputeOutputFormat(const SPlugVideoFrameFormat* requested);
   void PassThrough(const uint8_t* data, const SPlugFrameInfo& info);
   uint64_t DisplayNumber(const SPlugFrameInfo& info);
-  void Delay(SPlugFrameInfo& info);
+  void Delay(SPlugFrameInfo& info, uint64_t display);
+  void Reorder(SPlugFrameInfo& info, uint64_t display);
+  void Store(Slot& slot, SPlugFrameInfo& info, uint64_t display);
+  void FollowReorderDepth();
+  // A frame shown after `display` waits in a slot.
+  bool WaitsBehind(uint64_t display) const;
+  Slot* EarliestHeld();
   void TakeSlot(Slot& slot);
   bool TakeSlotAtEnd();
   void HandOut(SPlugVideoFrame& picture) const;
@@ -59,8 +67,12 @@ class CQTSuppotVideoDec {
   uint32_t passThrough_ = 0;
   uint32_t passThroughColorFormat_ = 0;
   std::unique_ptr<CQTVideoDecoder> qtDecoder_;
-  Slot slots_[2];
+  // Two slots, as the family's delay has; more where the stream reorders
+  // deeper than they can put right (reorderDepth_ + 1 of them).
+  std::vector<Slot> slots_;
   uint32_t slotCapacity_ = 0;  // bytes of each slot buffer
+  uint32_t reorderDepth_ = 0;  // the stream's, as far as it has been decoded
+  bool deepReorder_ = false;   // the slots are past what two can order
   const uint8_t* outData_ = nullptr;
   uint32_t outSize_ = 0;
   uint32_t lastStreamState_ = 0;

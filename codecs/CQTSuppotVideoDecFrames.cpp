@@ -4,7 +4,12 @@
 // A frame whose display number is not below its decode number can be
 // referred to by later frames and may be shown after some of them, so its
 // picture waits in a slot until the next such frame arrives; a frame shown
-// before its decode position (a B-frame) leaves at once.
+// before its decode position (a B-frame) leaves at once. That orders streams
+// that reorder by one frame. A stream that declares a deeper reorder and
+// brings a frame for a slot that is shown before the one waiting (a B-frame
+// that later B-frames refer to, in H.264 pyramids) would have the waiting
+// one leave too early: from then on every frame waits among depth + 1
+// slots, and the one shown first leaves once more than depth frames wait.
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
@@ -43,13 +48,21 @@ uint32_t CQTSuppotVideoDec::Decode(const uint8_t* data, SPlugFrameInfo* info) {
         qtDecoder_->Decode(data, static_cast<uint32_t>(dataSize), &picture, &pictureSize));
     outData_ = picture;
     outSize_ = picture != nullptr ? pictureSize : 0;
+    FollowReorderDepth();
   }
-  if (DisplayNumber(*info) < info->decodePosition) {
+  const uint64_t display = DisplayNumber(*info);
+  if (!deepReorder_ && reorderDepth_ > 1 && display >= info->decodePosition &&
+      WaitsBehind(display)) {
+    deepReorder_ = true;
+  }
+  if (deepReorder_) {
+    Reorder(*info, display);
+  } else if (display < info->decodePosition) {
     outInfo_ = *info;
     outInfo_.frameType = PLUG_FRAME_COMPRESS_TYPE_DECODED_;
     outInfo_.dataSize = outSize_;
   } else {
-    Delay(*info);
+    Delay(*info, display);
   }
   CopySecondTimeToFirst(outInfo_);
   return ZEB_OK;
@@ -82,17 +95,67 @@ void CQTSuppotVideoDec::PassThrough(const uint8_t* data, const SPlugFrameInfo& i
   }
 }
 
-void CQTSuppotVideoDec::Delay(SPlugFrameInfo& info) {
-  const size_t chosen = slots_[0].size != 0 ? 1 : 0;
-  Slot& slot = slots_[chosen];
+// Slots for the depth the decoder reports; where memory runs out, the depth
+// stays what the slots hold.
+void CQTSuppotVideoDec::FollowReorderDepth() {
+  const uint32_t depth = qtDecoder_->ReorderDepth();
+  while (depth > reorderDepth_ && slots_.size() < size_t{depth} + 1) {
+    Slot slot;
+    slot.buffer.reset(new (std::nothrow) uint8_t[slotCapacity_]);
+    if (!slot.buffer) break;
+    PlugRecords::Init(slot.info);
+    slots_.push_back(std::move(slot));
+  }
+  reorderDepth_ = std::max(reorderDepth_, std::min<uint32_t>(depth, slots_.size() - 1));
+}
+
+void CQTSuppotVideoDec::Store(Slot& slot, SPlugFrameInfo& info, uint64_t display) {
   const uint32_t bytes = std::min(outSize_, slotCapacity_);
   if (bytes != 0) std::memcpy(slot.buffer.get(), outData_, bytes);
   slot.size = bytes;
+  slot.display = display;
   info.streamType = kVideoStream;
   info.dataSize = slot.size;
   slot.info = info;
   slot.info.frameType = PLUG_FRAME_COMPRESS_TYPE_DECODED_;
+}
+
+void CQTSuppotVideoDec::Delay(SPlugFrameInfo& info, uint64_t display) {
+  // A decoder never opened (or refused) has no slots and gives nothing.
+  if (slots_.size() < 2) {
+    outSize_ = 0;
+    return;
+  }
+  const size_t chosen = slots_[0].size != 0 ? 1 : 0;
+  Store(slots_[chosen], info, display);
   TakeSlot(slots_[(chosen + 1) % 2]);
+}
+
+// At most reorderDepth_ frames wait before this one, so a slot is free.
+void CQTSuppotVideoDec::Reorder(SPlugFrameInfo& info, uint64_t display) {
+  const auto free =
+      std::find_if(slots_.begin(), slots_.end(), [](const Slot& slot) { return slot.size == 0; });
+  if (free != slots_.end()) Store(*free, info, display);
+  const auto held =
+      std::count_if(slots_.begin(), slots_.end(), [](const Slot& slot) { return slot.size != 0; });
+  outSize_ = 0;
+  if (static_cast<uint32_t>(held) > reorderDepth_) TakeSlot(*EarliestHeld());
+}
+
+bool CQTSuppotVideoDec::WaitsBehind(uint64_t display) const {
+  return std::any_of(slots_.begin(), slots_.end(), [display](const Slot& slot) {
+    return slot.size != 0 && slot.display > display;
+  });
+}
+
+CQTSuppotVideoDec::Slot* CQTSuppotVideoDec::EarliestHeld() {
+  Slot* earliest = nullptr;
+  for (Slot& slot : slots_) {
+    if (slot.size != 0 && (earliest == nullptr || slot.display < earliest->display)) {
+      earliest = &slot;
+    }
+  }
+  return earliest;
 }
 
 void CQTSuppotVideoDec::TakeSlot(Slot& slot) {
@@ -103,13 +166,11 @@ void CQTSuppotVideoDec::TakeSlot(Slot& slot) {
 }
 
 bool CQTSuppotVideoDec::TakeSlotAtEnd() {
-  for (Slot& slot : slots_) {
-    if (slot.size == 0) continue;
-    TakeSlot(slot);
-    outInfo_.streamState = PLUG_STREAMSTATE_END_;
-    return true;
-  }
-  return false;
+  Slot* earliest = EarliestHeld();
+  if (earliest == nullptr) return false;
+  TakeSlot(*earliest);
+  outInfo_.streamState = PLUG_STREAMSTATE_END_;
+  return true;
 }
 
 uint32_t CQTSuppotVideoDec::GetDecodedFrame(SPlugVideoFrame* picture, SPlugFrameInfo* info) {

@@ -117,6 +117,10 @@ uint32_t CQTVideoDecoder::Decode(const uint8_t* data, uint32_t size, uint8_t** p
   return result == 0 ? ZEB_OK : kVideoFrameNotDecoded;
 }
 
+uint32_t CQTVideoDecoder::ReorderDepth() const {
+  return static_cast<uint32_t>(std::max(zeb::codec::GetDSequenceReorderDepth(sequence_), 0));
+}
+
 void CQTVideoDecoder::Close() {
   zeb::codec::CDSequenceEnd(sequence_);
   sequence_ = nullptr;

@@ -30,6 +30,9 @@ class CQTVideoDecoder {
   // Draws one frame. The picture is always the whole picture memory, valid
   // until the next Decode or Close; 0 or kVideoFrameNotDecoded.
   uint32_t Decode(const uint8_t* data, uint32_t size, uint8_t** picture, uint32_t* pictureSize);
+  // Frames the stream may decode before one it shows earlier (0 when it does
+  // not reorder), as far as the frames decoded so far tell.
+  uint32_t ReorderDepth() const;
   void Close();
 
  private:

@@ -131,6 +131,10 @@ OSErr DecompressSequenceFrameS(ImageSequence sequence, const uint8_t* data, int3
   return DecodeFrame(*sequence, data, dataSize);
 }
 
+int32_t GetDSequenceReorderDepth(ImageSequence sequence) {
+  return sequence == nullptr ? 0 : sequence->decoder->has_b_frames;
+}
+
 OSErr CDSequenceEnd(ImageSequence sequence) {
   delete sequence;
   return 0;

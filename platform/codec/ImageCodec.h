@@ -80,6 +80,13 @@ OSErr DecompressSequenceBeginS(ImageSequence* sequence, zeb::movie::Handle descr
 OSErr DecompressSequenceFrameS(ImageSequence sequence, const uint8_t* data, int32_t dataSize,
                                uint32_t inFlags, uint32_t* outFlags, const void* completion);
 
+// How many frames the sequence's coding may decode before a frame it shows
+// earlier: the decoder's reorder depth as the stream declares it (an H.264
+// sequence set's max_num_reorder_frames; 1 for MPEG B-frames), known once
+// a frame has been decoded, and raised by the decoder where the stream turns
+// out to reorder deeper. 0 for null or a coding without reordering.
+int32_t GetDSequenceReorderDepth(ImageSequence sequence);
+
 // Ends the sequence and frees it; null is accepted. The world stays.
 OSErr CDSequenceEnd(ImageSequence sequence);
 

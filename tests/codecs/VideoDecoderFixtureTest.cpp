@@ -27,6 +27,7 @@ constexpr FixtureCase kCases[] = {
     {"mpeg2_xd5c.mov", PLUG_COLOR_FORMAT_UYVY_},   {"mpeg2_mx5p.mov", PLUG_COLOR_FORMAT_UYVY_},
     {"mjpeg.mov", PLUG_COLOR_FORMAT_UYVY_},        {"mp4v_bframes.mov", PLUG_COLOR_FORMAT_UYVY_},
     {"prores.mov", PLUG_COLOR_FORMAT_ARGB32_},     {"avc1_bframes.mov", PLUG_COLOR_FORMAT_ARGB32_},
+    {"avc1_pyramid.mov", PLUG_COLOR_FORMAT_UYVY_},  // reordered two deep
 };
 
 class VideoDecoderFixtureTest : public ::testing::Test {

@@ -36,6 +36,9 @@ struct FixtureRecipe {
 constexpr FixtureRecipe kFixtures[] = {
     {"avc1_bframes.mov",
      ZEB_VIDEO_SOURCE "-c:v libx264 -preset veryfast -bf 2 -g 12 -pix_fmt yuv420p"},
+    // B-frames that are references: a reorder two frames deep.
+    {"avc1_pyramid.mov", ZEB_VIDEO_SOURCE
+     "-c:v libx264 -preset veryfast -bf 3 -b-pyramid normal -g 25 -pix_fmt yuv420p"},
     {"prores.mov", ZEB_VIDEO_SOURCE "-c:v prores_ks -profile:v 2"},
     {"dvvideo.mov",
      "-f lavfi -i testsrc2=size=720x576:rate=25:duration=0.4 -c:v dvvideo -pix_fmt yuv420p"},
