@@ -33,6 +33,10 @@ struct SoundTrack {
   AudioTrackDesc desc;
   const zeb::movie::Media* media = nullptr;
   uint32_t packetCount = 0;
+  // Media samples that make one packet of constant size: frames per packet
+  // where each media sample is one sample frame (QuickTime's layout for
+  // compressed sound), 1 where each media sample is a whole packet.
+  uint32_t mediaSamplesPerPacket = 1;
   std::vector<uint8_t> description;   // normalised sound description
   std::unique_ptr<uint8_t[]> buffer;  // merge only: channels × kAudioBytesPerChannel
   uint32_t bufferSize = 0;

@@ -25,6 +25,21 @@ bool SameStream(const SoundTrack& a, const SoundTrack& b) {
          a.desc.sampleRate == b.desc.sampleRate && a.packetCount == b.packetCount;
 }
 
+// A track whose first media sample lasts a whole packet's frames stores one
+// packet per media sample (as our writer and many encoders do); otherwise one
+// sample frame per media sample, frames per packet of them to a packet.
+uint32_t MediaSamplesPerPacket(const zeb::movie::Media& media, const AudioTrackDesc& desc) {
+  if (desc.variable != 0 || desc.framesPerPacket <= 1) return 1;
+  int32_t time = 0;
+  int32_t duration = 0;
+  if (media.TimeScale() == 0 || !media.SampleNumToMediaTime(1, time, duration).IsOk()) {
+    return desc.framesPerPacket;
+  }
+  const uint64_t frames =
+      uint64_t{static_cast<uint32_t>(std::max(duration, 0))} * desc.sampleRate / media.TimeScale();
+  return frames >= desc.framesPerPacket ? 1 : desc.framesPerPacket;
+}
+
 }  // namespace
 
 void CQTReader::DescribeSoundTrack(const zeb::movie::Media& media) {
@@ -35,9 +50,8 @@ void CQTReader::DescribeSoundTrack(const zeb::movie::Media& media) {
   if (track.description.empty()) return;
   track.desc = AnalyseSoundDescription(track.description);
   if (track.desc.channels == 0 || track.desc.channels > kMaxTrackChannels) return;
-  const uint64_t samples = media.SampleCount();
-  track.packetCount =
-      ClampToU32(track.desc.variable != 0 ? samples : samples / track.desc.framesPerPacket);
+  track.mediaSamplesPerPacket = MediaSamplesPerPacket(media, track.desc);
+  track.packetCount = ClampToU32(media.SampleCount() / track.mediaSamplesPerPacket);
   track.desc.bitRate = MediaBitRate(media, kDefaultAudioBitRate);
   track.media = &media;
   soundTracks_.push_back(std::move(track));
@@ -96,8 +110,9 @@ uint32_t CQTReader::GetAudioSamples(uint32_t stream, uint32_t start, uint32_t co
   const SoundTrack& track = AudioStream(stream, desc, packets);
   if (count == 0) return ZEB_OK;
   // Media sample numbers count from 1; constant-size packets hold
-  // framesPerPacket media samples each.
-  const uint64_t perPacket = desc.variable != 0 ? 1 : desc.framesPerPacket;
+  // framesPerPacket media samples each, or one where a media sample is a
+  // whole packet.
+  const uint64_t perPacket = track.mediaSamplesPerPacket;
   const uint64_t firstSample = uint64_t{start} * perPacket + 1;
   const uint32_t maxSamples = ClampToU32(uint64_t{count} * perPacket);
   int32_t time = 0;
@@ -116,7 +131,7 @@ uint32_t CQTReader::GetAudioSamples(uint32_t stream, uint32_t start, uint32_t co
     ApplyPcmTreatment(PcmLayoutOf(track.description).treatment,
                       std::span(destination, std::min(*bytes, interleaveSize_)));
   }
-  if (desc.variable == 0) *samples /= desc.framesPerPacket;
+  *samples /= track.mediaSamplesPerPacket;
   return result;
 }
 

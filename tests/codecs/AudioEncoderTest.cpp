@@ -1,8 +1,8 @@
 // The audio encoder family through the plug-in's ordinal table: tone PCM in,
 // coded units out, written into movies by the muxer family and checked with
 // the ffmpeg tools (codec, rate, channels, duration, and for lossless codings
-// every sample); the chunk cadence, the audio description block, stereo
-// pairs, and the refusals with their log lines.
+// every sample) and counted by our reader as ffprobe counts them; the chunk cadence, the audio
+// description block, stereo pairs, and the refusals with their log lines.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -11,6 +11,8 @@
 #include "core/PlugRecords.h"
 #include "tests/codecs/AudioEncoderTestSupport.h"
 #include "tests/host/LogCapture.h"
+#include "tests/reader/ReaderTestSupport.h"
+#include "tests/support/Ffprobe.h"
 #include "tests/writer/WriterTestSupport.h"
 
 namespace zeb::test {
@@ -114,6 +116,14 @@ TEST_F(AudioEncoderTest, CodedMoviesDecodeInFfmpeg) {
     ASSERT_FALSE(units.empty());
     const std::string path = writer::test::ScratchPath(std::string("aenc_") + c.name + ".mov");
     ASSERT_TRUE(WriteAudioMovie(plugin_, path, record, units));
+    // Our reader counts the packets the ffprobe tool counts, however the
+    // coding lays them into media samples.
+    HostReader reader(plugin_);
+    ASSERT_EQ(reader.Open(path), 0u);
+    SPlugStreamInfo stream;
+    ASSERT_EQ(reader.AudioInfo(0, &stream), 0u);
+    EXPECT_EQ(std::to_string(stream.packetCount),
+              Field(ProbeStreamFields(path, "a:0"), "nb_frames"));
 
     for (uint32_t pair = 0; pair < std::max(c.channels / 2, 1u); ++pair) {
       SCOPED_TRACE("pair " + std::to_string(pair));
