@@ -122,6 +122,7 @@ Status CQTWriter::OpenVideo(const WriterSetup& setup) {
 }
 
 Status CQTWriter::OpenAudio(const AudioSetup& audio) {
+  audioFourcc_ = audio.audioFourcc;
   const size_t tracks = SoundTracksFor(audio.channels);
   for (audioTrackCount_ = 0; audioTrackCount_ < tracks; ++audioTrackCount_) {
     ZEB_MOVIE_TRY(OpenMedia(0, 0, kFullVolume, zeb::media::FourCC("soun"),
@@ -145,6 +146,7 @@ uint32_t CQTWriter::Close() {
   videoTrack_ = nullptr;
   videoMedia_ = nullptr;
   audioTrackCount_ = 0;
+  audioFourcc_ = 0;
   audioTracks_.fill(nullptr);
   audioMedias_.fill(nullptr);
   videoDescription_.reset();
@@ -155,19 +157,27 @@ uint32_t CQTWriter::Close() {
 }
 
 void CQTWriter::FinishFile() {
-  // Each media goes into its track whole, from track time 0, at normal rate.
-  auto insert = [this](zeb::movie::WriterTrack* track, zeb::movie::WriterMedia* media) {
+  // Each media goes into its track whole from track time 0 at normal rate,
+  // less the ticks at its start that are not to be shown.
+  auto insert = [this](zeb::movie::WriterTrack* track, zeb::movie::WriterMedia* media,
+                       uint64_t skipped) {
     uint64_t duration = 0;
     ZEB_MOVIE_TRY(movie_->EndMediaEdits(media));
     ZEB_MOVIE_TRY(movie_->MediaDuration(media, duration));
     if (duration == 0) return Status::Ok();
-    return movie_->InsertMediaIntoTrack(track, 0, 0, static_cast<int64_t>(duration),
+    skipped = duration > skipped ? skipped : 0;
+    return movie_->InsertMediaIntoTrack(track, 0, static_cast<int64_t>(skipped),
+                                        static_cast<int64_t>(duration - skipped),
                                         zeb::movie::kFixedOne);
   };
   Status finished;
-  if (videoMedia_ != nullptr) finished = insert(videoTrack_, videoMedia_);
+  if (videoMedia_ != nullptr) finished = insert(videoTrack_, videoMedia_, 0);
+  // AAC's first packet decodes to the encoder's priming, 1024 sample frames
+  // (ticks of the sound media's time scale, its sample rate) from libavcodec's
+  // AAC encoder and most others; the edit starts after it, as players expect.
+  const uint64_t priming = audioFourcc_ == zeb::media::FourCC("mp4a") ? kAacPriming : 0;
   for (size_t i = 0; i < audioTrackCount_ && finished.IsOk(); ++i) {
-    if (audioMedias_[i] != nullptr) finished = insert(audioTracks_[i], audioMedias_[i]);
+    if (audioMedias_[i] != nullptr) finished = insert(audioTracks_[i], audioMedias_[i], priming);
   }
   if (finished.IsOk()) finished = movie_->AddMovieResource();
   const Status closed = movie_->CloseMovieFile();

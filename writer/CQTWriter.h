@@ -26,6 +26,8 @@ class CQTWriter {
   static constexpr size_t kMaxAudioTracks = 8;
   static constexpr uint32_t kSyncKeyFlag = 16;  // the key flag the muxer passes for sync frames
   static constexpr uint32_t kMaxImxFrameSize = 250000;
+  // Sample frames of encoder priming in front of an AAC ('mp4a') track.
+  static constexpr uint64_t kAacPriming = 1024;
 
   CQTWriter();
   // Closes a writer its owner left open: a running writer thread must be
@@ -85,6 +87,7 @@ class CQTWriter {
   std::array<zeb::movie::WriterMedia*, kMaxAudioTracks> audioMedias_{};
   int32_t frameDuration_ = 0;
   uint32_t videoFourcc_ = 0;
+  uint32_t audioFourcc_ = 0;
   zeb::movie::OwnedHandle videoDescription_;
   uint32_t gopStartIndex_ = 0;  // decode index of the last key frame
   uint32_t decodeIndex_ = 0;    // video samples added so far

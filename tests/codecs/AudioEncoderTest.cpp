@@ -87,6 +87,9 @@ struct RoundTrip {
   double minSnrDb;        // 0: every sample equal
   size_t delay;           // frames the decode runs behind the input
   uint32_t slackFrames;   // frames the duration may run over
+  // Frames it may fall short: libavcodec's AAC encoder gives its last packet
+  // a few frames less than it holds (the ffmpeg tool's own .m4a likewise).
+  uint32_t shortFrames = 0;
 };
 
 TEST_F(AudioEncoderTest, CodedMoviesDecodeInFfmpeg) {
@@ -100,8 +103,9 @@ TEST_F(AudioEncoderTest, CodedMoviesDecodeInFfmpeg) {
       {"ima4 stereo", Code("ima4"), 16, 2, 44100, "adpcm_ima_qt", 20, 0, 64},
       {"alac stereo", Code("alac"), 16, 2, 44100, "alac", 0, 0, 0},
       {"alac six channels", Code("alac"), 16, 6, 48000, "alac", 0, 0, 0},
-      {"mp4a stereo", Code("mp4a"), 16, 2, 48000, "aac", 15, 1024, 1024},
-      {"mp4a four channels", Code("mp4a"), 16, 4, 44100, "aac", 15, 1024, 1024},
+      // The movie's edit skips AAC's 1024 frames of priming.
+      {"mp4a stereo", Code("mp4a"), 16, 2, 48000, "aac", 15, 0, 1024, 64},
+      {"mp4a four channels", Code("mp4a"), 16, 4, 44100, "aac", 15, 0, 1024, 64},
       {"ac-3 stereo", Code("ac-3"), 16, 2, 48000, "ac3", 10, 256, 1536},
       {".mp3 stereo", Code(".mp3"), 16, 2, 44100, "mp3", 0, 0, 3 * 1152},
   };
@@ -133,7 +137,7 @@ TEST_F(AudioEncoderTest, CodedMoviesDecodeInFfmpeg) {
       EXPECT_EQ(decoded.sampleRate, static_cast<int>(c.rate));
       EXPECT_EQ(decoded.channels, static_cast<int>(perPair));
       const double seconds = double(frames) / c.rate;
-      EXPECT_GE(decoded.duration, seconds - 1.0 / c.rate);
+      EXPECT_GE(decoded.duration, seconds - double(c.shortFrames + 1) / c.rate);
       EXPECT_LE(decoded.duration, seconds + double(c.slackFrames + 1) / c.rate);
       const std::vector<int16_t> reference = PairAs16Bit(pcm, c.channels, c.bits, pair);
       if (c.minSnrDb == 0 && c.code != Code(".mp3")) {
