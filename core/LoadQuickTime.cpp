@@ -53,6 +53,9 @@ uint32_t LoadQuickTimeOnce() {
   if (g_started.load(std::memory_order_acquire) != 0) return 1;
   QtLogTrace(L"LoadQuickTime()-1");
   if (!StartClientLayer() || !CheckVersion() || !EnterToolbox()) return 0;
+  // From here on the codecs run; their own messages join the system's log
+  // instead of standard error.
+  zeb::codec::RouteLibavLog(QtLogLibavLine);
   g_started.store(1, std::memory_order_release);
   QtLogTrace(L"LoadQuickTime()-2");
   return 1;

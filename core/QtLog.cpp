@@ -2,6 +2,9 @@
 
 #include <cstdarg>
 #include <cwchar>
+#include <string>
+
+#include "platform/sys/Utf.h"
 
 namespace {
 
@@ -18,4 +21,16 @@ void QtLogMessage(const wchar_t* format, ...) {
   va_end(args);
   if (written < 0) message[kMessageUnits - 1] = L'\0';
   ZEBMSGW(kQtLogSource, message);
+}
+
+void QtLogLibavLine(zeb::codec::LibavSeverity severity, const char* origin, const char* line) {
+  std::string text8 = "libav";
+  if (origin != nullptr && *origin != '\0') text8 += std::string(" ") + origin;
+  text8 += std::string(": ") + (line != nullptr ? line : "");
+  const std::wstring text = zeb::sys::Utf8ToWide(text8);
+  if (severity == zeb::codec::LibavSeverity::kError) {
+    QtLogError(text.c_str());
+  } else {
+    QtLogTrace(text.c_str());
+  }
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "framework/sys/include/ZEBSoftCodecSys.h"
+#include "platform/codec/LibavLog.h"
 
 inline constexpr const wchar_t* kQtLogSource = L"ZEBQTLib";
 
@@ -21,3 +22,8 @@ inline void QtLogTrace(const wchar_t* text) {
 // A trace formatted here first (the platform's wide-format meaning: %ls for
 // a wide string) and sent as one ZEBMSGW message.
 void QtLogMessage(const wchar_t* format, ...);
+
+// A line of libav's own (libavcodec and the coders in it), as the codec
+// bridge routes it: its errors at level 1, its warnings and information at
+// level 8, each as "libav <origin>: <line>" ("libav: <line>" without one).
+void QtLogLibavLine(zeb::codec::LibavSeverity severity, const char* origin, const char* line);

@@ -5,6 +5,7 @@
 // are handed out once; records and formats are as the host reads them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "tests/codecs/VideoEncoderTestSupport.h"
@@ -38,20 +39,35 @@ TEST_F(VideoEncoderFailureTest, OpenRefusesWhatItCannotCodeAndThenEncodesNothing
   struct Case {
     const char* name;
     SPlugVideoStreamInfo stream;
+    // The coder's own refusal, as libav says it through our log at level 1.
+    const char* libavLine = nullptr;
   };
   const Case cases[] = {
       {"code without a compressor", EncoderStream(Code("b16g"), 320, 240, 25, 1, 1)},
       {"code unknown to the table", EncoderStream(Code("zzzz"), 320, 240, 25, 1, 1)},
-      {"DV PAL at a size DV does not have", EncoderStream(Code("dvcp"), 640, 480, 25, 1, 1)},
+      {"DV PAL at a size DV does not have", EncoderStream(Code("dvcp"), 640, 480, 25, 1, 1),
+       "libav dvvideo: Found no DV profile for 640x480"},
+      {"DNxHD at a size it does not have", EncoderStream(Code("AVdn"), 320, 240, 25, 1, 1)},
+      {"MPEG IMX at the NTSC rate", EncoderStream(Code("mx5p"), 720, 608, 30000, 1001, 1)},
       {"DV NTSC at the PAL rate", EncoderStream(Code("dvc "), 720, 480, 25, 1, 1)},
       {"no picture", EncoderStream(Code("apcn"), 0, 0, 25, 1, 1)},
       {"rows longer than a pixel map holds", EncoderStream(Code("apcn"), 9000, 16, 25, 1, 1)},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
+    LogCapture log;
     HostVideoEncoder encoder(plugin_);
     SPlugVideoStreamInfo stream = c.stream;
     EXPECT_EQ(encoder.Open(&stream, nullptr), kOpenRefused);
+    if (c.libavLine != nullptr) {
+      const auto lines = log.Lines();
+      EXPECT_TRUE(std::any_of(lines.begin(), lines.end(),
+                              [&](const LogLine& line) {
+                                return line.level == 1 && line.source == "ZEBQTLib" &&
+                                       line.text.starts_with(c.libavLine);
+                              }))
+          << "no line " << c.libavLine;
+    }
     std::vector<uint8_t> picture(size_t{c.stream.width} * c.stream.height * 2 + 2);
     EXPECT_EQ(encoder.Encode(picture, 0), kCompressFailed);
     uint8_t* data = nullptr;
