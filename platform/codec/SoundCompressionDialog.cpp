@@ -9,6 +9,7 @@
 #include "platform/codec/SoundEncoderFormats.h"
 #include "platform/movie/FourCC.h"
 #include "platform/ui/Dialogs.h"
+#include "platform/ui/SettingsForm.h"
 
 namespace zeb::codec {
 
@@ -130,27 +131,6 @@ void Read(ui::DialogHandle dialog, Session& session) {
   }
 }
 
-intptr_t SoundDialogProc(ui::DialogHandle dialog, uint32_t message, uintptr_t wParam,
-                         intptr_t lParam) {
-  if (message == ui::kMsgInitDialog) {
-    ui::SetDialogUserData(dialog, reinterpret_cast<void*>(lParam));
-    Show(dialog, *reinterpret_cast<Session*>(lParam));
-    return 1;
-  }
-  if (message != ui::kMsgCommand) return 0;
-  auto* session = static_cast<Session*>(ui::GetDialogUserData(dialog));
-  if (wParam == ui::kIdOk) {
-    Read(dialog, *session);
-    ui::EndDialog(dialog, ui::kIdOk);
-    return 1;
-  }
-  if (wParam == ui::kIdCancel) {
-    ui::EndDialog(dialog, ui::kIdCancel);
-    return 1;
-  }
-  return 0;
-}
-
 uint32_t CurrentBitRate(SoundComponentInstance component, uint32_t format) {
   zeb::movie::Handle settings = nullptr;
   static_cast<void>(SCGetInfo(component, kSCCodecSettingsType, &settings));
@@ -175,8 +155,8 @@ OSErr SCRequestImageSettings(SoundComponentInstance component) {
   const uint32_t shown = CurrentBitRate(component, session.format);
   session.shownBitRate = std::to_string(
       (shown != 0 ? shown : DefaultBitRate(static_cast<uint32_t>(session.channels))) / 1000);
-  const intptr_t result =
-      ui::DialogBoxParam(kTemplate, SoundDialogProc, reinterpret_cast<intptr_t>(&session));
+  const intptr_t result = ui::DialogBoxParam(kTemplate, ui::SettingsFormProc<Session, Show, Read>,
+                                             reinterpret_cast<intptr_t>(&session));
   if (result < 0) return kParamErr;
   if (result != ui::kIdOk) return kUserCanceledErr;
   static_cast<void>(SCSetInfo(component, kSCSoundCompressionType, &session.format));

@@ -10,6 +10,7 @@
 #include "platform/codec/ImageCompression.h"
 #include "platform/movie/FourCC.h"
 #include "platform/ui/Dialogs.h"
+#include "platform/ui/SettingsForm.h"
 
 namespace zeb::codec {
 
@@ -96,7 +97,7 @@ bool ParseFrameRate(const std::string& text, int32_t* fixedRate) {
   return true;
 }
 
-void Show(ui::DialogHandle dialog, const Session& session) {
+void Show(ui::DialogHandle dialog, Session& session) {
   int32_t selected = -1;
   for (const Compressor& compressor : AllCompressors()) {
     const std::string entry = std::string(compressor.name) + " (" +
@@ -154,27 +155,6 @@ void Read(ui::DialogHandle dialog, Session& session) {
   }
 }
 
-intptr_t CompressionDialogProc(ui::DialogHandle dialog, uint32_t message, uintptr_t wParam,
-                               intptr_t lParam) {
-  if (message == ui::kMsgInitDialog) {
-    ui::SetDialogUserData(dialog, reinterpret_cast<void*>(lParam));
-    Show(dialog, *reinterpret_cast<Session*>(lParam));
-    return 1;
-  }
-  if (message != ui::kMsgCommand) return 0;
-  auto* session = static_cast<Session*>(ui::GetDialogUserData(dialog));
-  if (wParam == ui::kIdOk) {
-    Read(dialog, *session);
-    ui::EndDialog(dialog, ui::kIdOk);
-    return 1;
-  }
-  if (wParam == ui::kIdCancel) {
-    ui::EndDialog(dialog, ui::kIdCancel);
-    return 1;
-  }
-  return 0;
-}
-
 }  // namespace
 
 OSErr SCRequestSequenceSettings(ComponentInstance component) {
@@ -185,8 +165,8 @@ OSErr SCRequestSequenceSettings(ComponentInstance component) {
   static_cast<void>(SCGetInfo(component, kSCTemporalSettingsType, &session.temporal));
   static_cast<void>(SCGetInfo(component, kSCDataRateSettingsType, &session.dataRate));
   session.shownFrameRate = FrameRateText(session.temporal.frameRate);
-  const intptr_t result =
-      ui::DialogBoxParam(kTemplate, CompressionDialogProc, reinterpret_cast<intptr_t>(&session));
+  const intptr_t result = ui::DialogBoxParam(kTemplate, ui::SettingsFormProc<Session, Show, Read>,
+                                             reinterpret_cast<intptr_t>(&session));
   if (result < 0) return kParamErr;
   if (result != ui::kIdOk) return kUserCanceledErr;
   static_cast<void>(SCSetInfo(component, kSCSpatialSettingsType, &session.spatial));

@@ -144,6 +144,19 @@ std::vector<uint8_t> TakeBlock(const PluginLibrary& plugin, void* block, uint32_
                 "the settings dialog was cancelled or cannot be shown (is DISPLAY set?)");
 }
 
+// Runs one settings export over `record` and takes the block it made;
+// a cancelled or unshown dialog ends the command.
+template <typename Export, typename Record>
+std::vector<uint8_t> RunDialog(const PluginLibrary& plugin, uint32_t ordinal, Record& record,
+                               uint32_t& kind) {
+  void* block = nullptr;
+  uint32_t size = 0;
+  const uint32_t result = plugin.Require<Export>(ordinal)(&record, 0, 0, &kind, &block, &size);
+  std::vector<uint8_t> bytes = TakeBlock(plugin, block, size);
+  if (result != 0) Cancelled();
+  return bytes;
+}
+
 int ShowVideoSettings(const PluginLibrary& plugin, const CommandLine& line) {
   SPlugVideoStreamInfo record{};
   record.size = sizeof record;
@@ -156,12 +169,8 @@ int ShowVideoSettings(const PluginLibrary& plugin, const CommandLine& line) {
   record.gopSize = OptionalNumber(line, "--gop", 1, 0x7FFFFFFF).value_or(15);
   record.bitRate = OptionalNumber(line, "--bitrate", 0, 0xFFFFFFFF).value_or(0);
   uint32_t kind = 0;
-  void* block = nullptr;
-  uint32_t size = 0;
-  const uint32_t result = plugin.Require<PFN_GetVideoCodecCustomSetting>(
-      ZEB_ORD_GetVideoCodecCustomSetting)(&record, 0, 0, &kind, &block, &size);
-  const std::vector<uint8_t> bytes = TakeBlock(plugin, block, size);
-  if (result != 0) Cancelled();
+  const std::vector<uint8_t> bytes = RunDialog<PFN_GetVideoCodecCustomSetting>(
+      plugin, ZEB_ORD_GetVideoCodecCustomSetting, record, kind);
   Print(line, "video", kind, VideoEntries(record, bytes), bytes);
   return kExitOk;
 }
@@ -177,12 +186,8 @@ int ShowAudioSettings(const PluginLibrary& plugin, const CommandLine& line) {
   record.blockAlign = 4;
   record.bitRate = OptionalNumber(line, "--bitrate", 0, 0xFFFFFFFF).value_or(0);
   uint32_t kind = 0;
-  void* block = nullptr;
-  uint32_t size = 0;
-  const uint32_t result = plugin.Require<PFN_GetAudioCodecCustomSetting>(
-      ZEB_ORD_GetAudioCodecCustomSetting)(&record, 0, 0, &kind, &block, &size);
-  const std::vector<uint8_t> bytes = TakeBlock(plugin, block, size);
-  if (result != 0) Cancelled();
+  const std::vector<uint8_t> bytes = RunDialog<PFN_GetAudioCodecCustomSetting>(
+      plugin, ZEB_ORD_GetAudioCodecCustomSetting, record, kind);
   Print(line, "audio", kind, AudioEntries(record, bytes), bytes);
   return kExitOk;
 }
