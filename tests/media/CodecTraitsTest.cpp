@@ -1,15 +1,12 @@
-// The codec-traits table and the description layout against the lists that
-// the framework's format mapping and the movie layer keep for themselves: on
-// every code and field they share, they must answer alike.
+// The codec-traits table against the lists that the framework's format
+// mapping and the movie layer keep for themselves: on every code they share,
+// they must answer alike.
 #include <gtest/gtest.h>
 
 #include "framework/proxy/include/ZEBProxyCodec.h"
 #include "media/CodecTraits.h"
 #include "media/FourCC.h"
-#include "media/ImxKlv.h"
-#include "media/SampleDescriptionLayout.h"
 #include "platform/movie/CompressionInfo.h"
-#include "platform/movie/SampleDescriptionOrder.h"
 
 namespace {
 
@@ -77,25 +74,6 @@ TEST(CodecTraits, FrameworkAndMovieLayerAgreeOnEveryAudioCode) {
       EXPECT_TRUE(codec->pcmBytes == 0 || codec->pcmBytes * 8u == bits);
     }
   }
-}
-
-TEST(CodecTraits, ImxNominalFrameSizes) {
-  const std::pair<uint32_t, uint32_t> cases[] = {
-      {FourCC("mx5p"), 250000}, {FourCC("mx5n"), 208540}, {FourCC("mx4p"), 200000},
-      {FourCC("mx4n"), 166832}, {FourCC("mx3p"), 150000}, {FourCC("mx3n"), 125124},
-      {FourCC("AVmp"), 0},      {FourCC("mpeg"), 0},
-  };
-  for (const auto& [code, size] : cases) {
-    EXPECT_EQ(ImxNominalFrameSize(*FindVideoCodec(code)), size) << zeb::movie::FourCCToString(code);
-  }
-}
-
-// The movie layer turns the same headers between file and machine order.
-TEST(SampleDescriptionLayout, MovieLayerHeaderSizesAgree) {
-  EXPECT_EQ(zeb::movie::kImageDescriptionHeaderSize, image::kHeaderSize);
-  EXPECT_EQ(zeb::movie::SoundDescriptionHeaderSize(0), sound::kVersion0HeaderSize);
-  EXPECT_EQ(zeb::movie::SoundDescriptionHeaderSize(1), sound::kVersion1HeaderSize);
-  EXPECT_EQ(zeb::movie::SoundDescriptionHeaderSize(2), sound::kVersion2HeaderSize);
 }
 
 }  // namespace

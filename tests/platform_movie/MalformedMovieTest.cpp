@@ -1,10 +1,7 @@
-// Bad input gives an error result, never a crash, a hang or an allocation
-// that the file does not justify: truncation, bit flips, lying counts,
-// atom sizes that break the framing rules, nesting; the atom dump stops at
-// the first framing error.
+// Bad input gives a defined error result: truncation, lying counts, atom
+// sizes that break the framing rules, nesting; the atom dump stops at the
+// first framing error. Random damage is the movie fuzz target's work.
 #include <gtest/gtest.h>
-
-#include <random>
 
 #include "platform/movie/AtomDump.h"
 #include "platform/movie/FourCC.h"
@@ -32,28 +29,6 @@ Bytes SmallMovie() {
   });
 }
 
-// Every operation a caller may make, over every track; must only return.
-void ExerciseEverything(const Movie& movie) {
-  for (uint32_t t = 1; t <= movie.TrackCount(); ++t) {
-    const Media& media = movie.GetTrack(t)->GetMedia();
-    Bytes description;
-    for (uint32_t d = 0; d <= media.SampleDescriptionCount(); ++d)
-      (void)DescriptionOf(media, d, description);
-    int64_t bytes = 0;
-    (void)media.GetDataSize(0, static_cast<int64_t>(media.Duration()), bytes);
-    (void)AllReferences(media);
-    const uint64_t count = std::min<uint64_t>(media.SampleCount(), 200);
-    for (uint64_t n = 1; n <= count; ++n) {
-      int64_t time = 0;
-      int64_t duration = 0;
-      if (!media.GetSampleDecodeTime(n, time, duration).IsOk()) continue;
-      SampleReadResult result;
-      std::vector<uint8_t> data;
-      (void)ReadAt(media, time, 1, result, data, 4096);
-    }
-  }
-}
-
 TEST(MalformedMovieTest, TruncationGivesTruncatedAtEveryLength) {
   const Bytes whole = SmallMovie();
   std::unique_ptr<Movie> movie;
@@ -67,19 +42,6 @@ TEST(MalformedMovieTest, TruncationGivesTruncatedAtEveryLength) {
     if (length >= moovOffset + 8) {
       EXPECT_EQ(status.Code(), StatusCode::kTruncated) << status.ToString();
     }
-  }
-}
-
-TEST(MalformedMovieTest, BitFlipsNeverCrash) {
-  const Bytes whole = SmallMovie();
-  std::mt19937 random(20240601);
-  std::uniform_int_distribution<size_t> position(8 + 124, whole.size() - 1);
-  for (int round = 0; round < 3000; ++round) {
-    Bytes bytes = whole;
-    for (int flip = 0; flip < 1 + round % 4; ++flip)
-      bytes[position(random)] ^= static_cast<uint8_t>(1u << (random() % 8));
-    std::unique_ptr<Movie> movie;
-    if (OpenBytes(bytes, movie).IsOk()) ExerciseEverything(*movie);
   }
 }
 

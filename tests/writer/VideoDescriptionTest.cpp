@@ -80,58 +80,34 @@ struct RowCase {
   const char* atoms;
 };
 
-TEST(VideoDescription, EveryCodecRow) {
+// One row per rule of the codec table (header, qualities, name, extension
+// atoms); the codes that only repeat a rule with other values are left out.
+TEST(VideoDescription, EachRuleOfTheCodecTable) {
   const char* all = "fiel pasp clap colr";
   const char* noAspect = "fiel colr";
   const RowCase cases[] = {
       {Request("mpeg", 720, 480), 174, 86, 0, 0, 1023, 1023, 720, 480, "MPEG", ""},
       {Request("dvcp", 720, 576), 174, 174, 1, 0, 1023, 1023, 720, 576, "DV - PAL", all},
       {Request("dvc ", 720, 480, 1), 174, 174, 1, 0, 1023, 1023, 720, 480, "DV/DVCPRO - NTSC", all},
-      {Request("dvpp", 720, 576), 174, 174, 1, 0, 1023, 1023, 720, 576, "DVCPRO - PAL", all},
-      {Request("dv5p", 720, 576), 174, 174, 1, 0, 1023, 1023, 720, 576, "DVCPRO50 - PAL", all},
-      {Request("dv5n", 720, 480, 1), 174, 174, 1, 0, 1023, 1023, 720, 480, "DVCPRO50 - NTSC", all},
       // DVCPRO HD is described at 1920 x 1080 whatever the request says.
       {Request("dvh5", 1440, 1080, 0, 16, 9), 174, 174, 1, 0, 1023, 1023, 1920, 1080,
        "DVCPRO HD 1080i50", all},
-      {Request("dvh6", 1280, 1080, 0, 16, 9), 174, 174, 1, 0, 1023, 1023, 1920, 1080,
-       "DVCPRO HD 1080i60", all},
       {Request("2vuy", 720, 486), 174, 174, 1, 1, 0, 1024, 720, 486, "Uncompressed 8 bit", all},
       {Request("yuv2", 640, 480), 174, 118, 1, 1, 0, 1024, 640, 480, "Uncompressed 8 bit",
        noAspect},
-      {Request("v210", 1920, 1080, 2), 174, 174, 1, 1, 0, 1024, 1920, 1080, "Uncompressed 10 bit",
-       all},
       {Request("mp4v", 352, 288), 174, 174, 2, 1, 512, 512, 352, 288, "MPEG-4 Video", all},
       {Request("apch", 1280, 720, 2, 16, 9), 174, 118, 0, 0, 0, 512, 1280, 720,
        "Apple ProRes 422 (HQ)", noAspect},
       // Without a record DNxHD takes compression id 1242, 1920 x 1080.
       {Request("AVdn", 1280, 720), 258, 258, 1242, 8, 0, 768, 1920, 1080, "Avid- DNxHD Codec",
        "ACLR APRG ARES"},
-      {Request("xd59", 1280, 720, 2, 16, 9), 174, 118, 1, 0, 0, 512, 1280, 720,
-       "XDCAM HD422 720p60(50 Mb/s)", noAspect},
-      {Request("xd5a", 1280, 720, 2, 16, 9), 174, 118, 1, 0, 0, 512, 1280, 720,
-       "XDCAM HD422 720p50(50 Mb/s)", noAspect},
-      {Request("xd5b", 1920, 1080), 174, 174, 1, 0, 0, 512, 1920, 1080,
-       "XDCAM HD422 1080i60(50 Mb/s)", all},
       {Request("xd5c", 1920, 1080), 174, 174, 1, 0, 0, 512, 1920, 1080,
        "XDCAM HD422 1080i50(50 Mb/s)", all},
-      {Request("xd5d", 1920, 1080, 2), 174, 174, 1, 0, 0, 512, 1920, 1080,
-       "XDCAM HD422 1080p24(50 Mb/s)", all},
-      {Request("xd5e", 1920, 1080, 2), 174, 174, 1, 0, 0, 512, 1920, 1080,
-       "XDCAM HD422 1080p25(50 Mb/s)", all},
-      {Request("xd5f", 1920, 1080, 2), 174, 174, 1, 0, 0, 512, 1920, 1080,
-       "XDCAM HD422 1080p30(50 Mb/s)", all},
       {Request("mx5p", 720, 608), 86, 86, 1, 0, 0, 1024, 720, 608, "MPEG IMX 625/50 (50 Mb/s)", ""},
-      {Request("mx5n", 720, 512), 86, 86, 1, 0, 0, 1024, 720, 512, "MPEG IMX 525/60 (50 Mb/s)", ""},
-      {Request("mx4p", 720, 608), 86, 86, 1, 0, 0, 1024, 720, 608, "MPEG IMX 625/50 (40 Mb/s)", ""},
-      {Request("mx4n", 720, 512), 86, 86, 1, 0, 0, 1024, 720, 512, "MPEG IMX 525/60 (40 Mb/s)", ""},
-      {Request("mx3p", 720, 608), 86, 86, 1, 0, 0, 1024, 720, 608, "MPEG IMX 625/50 (30 Mb/s)", ""},
-      {Request("mx3n", 720, 512), 86, 86, 1, 0, 0, 1024, 720, 512, "MPEG IMX 525/60 (30 Mb/s)", ""},
       // Every other code: qualities by GOP, intra-only below 2.
       {Request("avc1", 1920, 1080, 0, 16, 9, 1), 86, 86, 1, 0, 0, 1024, 1920, 1080, "KORVENApp",
        ""},
       {Request("avc1", 1920, 1080, 0, 16, 9, 12), 86, 86, 1, 0, 512, 512, 1920, 1080, "KORVENApp",
-       ""},
-      {Request("xdv1", 1440, 1080, 0, 16, 9, 2), 86, 86, 1, 0, 512, 512, 1440, 1080, "KORVENApp",
        ""},
       {Request("xdvf", 1440, 1080, 0, 16, 9, -5), 86, 86, 1, 0, 0, 1024, 1440, 1080, "KORVENApp",
        ""},
@@ -322,12 +298,8 @@ TEST(VideoDescription, ColourAtom) {
     Bytes codes;
   } cases[] = {
       {Request("dvcp", 720, 576), Be16s({5, 1, 6})},
-      {Request("dvpp", 720, 576), Be16s({5, 1, 6})},
-      {Request("dv5p", 720, 576), Be16s({5, 1, 6})},
       {Request("dvc ", 720, 480), Be16s({6, 1, 6})},
-      {Request("dv5n", 720, 480), Be16s({6, 1, 6})},
       {Request("dvh5", 1920, 1080), Be16s({1, 1, 1})},
-      {Request("dvh6", 1920, 1080), Be16s({1, 1, 1})},
       {hdr, Be16s({9, 16, 9})},
       {Request("xd5c", 1920, 1080), Be16s({5, 5, 5})},
   };
