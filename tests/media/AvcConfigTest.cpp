@@ -5,7 +5,7 @@
 #include <optional>
 
 #include "media/AvcConfigRecord.h"
-#include "tests/platform_movie/MovieBytes.h"
+#include "tests/support/MovieBytes.h"
 
 namespace {
 

@@ -10,7 +10,8 @@
 #include <string>
 
 #include "platform/movie/FourCC.h"
-#include "tests/platform_movie/MovieBytes.h"
+#include "tests/support/AtomWalk.h"
+#include "tests/support/MovieBytes.h"
 
 namespace zeb::movie::test {
 namespace {
@@ -45,7 +46,8 @@ class MovieTree {
 
   // Removes every child of `container` of type `type`.
   MovieTree& Drop(const char* container, uint32_t type) {
-    std::erase_if(children_[container], [&](const Bytes& child) { return TypeOf(child) == type; });
+    std::erase_if(children_[container],
+                  [&](const Bytes& child) { return zeb::test::BigEndian(child, 4) == type; });
     return *this;
   }
   MovieTree& Add(const char* container, Bytes child) {
@@ -71,9 +73,6 @@ class MovieTree {
   }
 
  private:
-  static uint32_t TypeOf(const Bytes& atom) {
-    return uint32_t(atom[4]) << 24 | uint32_t(atom[5]) << 16 | uint32_t(atom[6]) << 8 | atom[7];
-  }
   Bytes Children(const char* container) const {
     Bytes all;
     for (const Bytes& child : children_.at(container))

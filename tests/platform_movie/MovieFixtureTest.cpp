@@ -9,9 +9,9 @@
 #include <thread>
 
 #include "platform/movie/FourCC.h"
-#include "tests/platform_movie/MovieBytes.h"
-#include "tests/platform_movie/MovieWriterTestSupport.h"
 #include "tests/platform_movie/ProbeComparison.h"
+#include "tests/support/MovieBytes.h"
+#include "tests/support/MovieWriting.h"
 #include "tests/support/Sha256.h"
 
 namespace zeb::movie::test {
@@ -99,7 +99,7 @@ TEST(MovieFixtureTest, CompressedMovieHeaderReadsLikeThePlainOne) {
   const auto type = std::find_end(file.begin(), file.end(), moovType.begin(), moovType.end());
   const auto moov = type - 4;
   ASSERT_EQ(static_cast<uint64_t>(file.end() - moov),
-            BeU32(file, static_cast<size_t>(moov - file.begin())))
+            BigEndian(file, static_cast<size_t>(moov - file.begin())))
       << "ffmpeg puts the movie header last";
 
   const Bytes plain(moov, file.end());

@@ -19,8 +19,8 @@
 #include <thread>
 
 #include "platform/movie/MovieRecovery.h"
-#include "tests/platform_movie/MovieWriterTestSupport.h"
 #include "tests/support/Fixtures.h"
+#include "tests/support/MovieWriting.h"
 #include "tests/support/Sha256.h"
 #include "tests/support/Shell.h"
 

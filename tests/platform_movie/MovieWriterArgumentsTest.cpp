@@ -11,7 +11,7 @@
 #include "platform/movie/FourCC.h"
 #include "platform/movie/Movie.h"
 #include "platform/movie/MovieWriter.h"
-#include "tests/platform_movie/MovieWriterTestSupport.h"
+#include "tests/support/MovieWriting.h"
 
 namespace zeb::movie::test {
 namespace {

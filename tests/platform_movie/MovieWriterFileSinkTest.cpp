@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/movie/FileSink.h"
-#include "tests/platform_movie/MovieWriterTestSupport.h"
+#include "tests/support/MovieWriting.h"
 
 namespace zeb::movie::test {
 namespace {

@@ -15,8 +15,8 @@
 #include "platform/movie/FourCC.h"
 #include "platform/movie/Movie.h"
 #include "platform/movie/MovieWriter.h"
-#include "tests/platform_movie/MovieBytes.h"
-#include "tests/platform_movie/MovieWriterTestSupport.h"
+#include "tests/support/MovieBytes.h"
+#include "tests/support/MovieWriting.h"
 
 namespace zeb::movie::test {
 namespace {
@@ -156,14 +156,14 @@ TEST(MovieWriterReadBack, SamplesComeBackAsWritten) {
       samples[unit.track] += unit.count;
     }
     const std::vector<Bytes> chunk_tables =
-        AtomPayloads(MoovBytes(path), "trak/mdia/minf/stbl/stco");
+        AtomPayloads(MoovBytes(path), "moov/trak/mdia/minf/stbl/stco");
     ASSERT_EQ(chunk_tables.size(), present.size());
     for (size_t track : present) {
       SCOPED_TRACE("track " + std::to_string(track));
       const Media& media = movie->GetTrack(numberOf(track) + 1)->GetMedia();
       EXPECT_EQ(media.SampleCount(), samples[track]);
       EXPECT_EQ(media.Duration(), static_cast<uint64_t>(decode_time[track]));
-      EXPECT_EQ(BeU32(chunk_tables[numberOf(track)], 4), c.chunkCounts[track]);
+      EXPECT_EQ(BigEndian(chunk_tables[numberOf(track)], 4), c.chunkCounts[track]);
       for (uint32_t index = 1; index <= media.SampleDescriptionCount(); ++index) {
         Bytes description;
         ASSERT_TRUE(DescriptionOf(media, index, description).IsOk());

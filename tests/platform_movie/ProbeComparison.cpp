@@ -3,7 +3,7 @@
 #include <sstream>
 
 #include "platform/movie/FourCC.h"
-#include "tests/platform_movie/MovieBytes.h"
+#include "tests/support/MovieBytes.h"
 #include "tests/support/Sha256.h"
 
 namespace zeb::movie::test {

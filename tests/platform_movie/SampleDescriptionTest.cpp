@@ -10,7 +10,7 @@
 #include "platform/movie/FourCC.h"
 #include "platform/movie/SampleDescriptionOrder.h"
 #include "platform/movie/SoundDescriptionExtension.h"
-#include "tests/platform_movie/MovieBytes.h"
+#include "tests/support/MovieBytes.h"
 
 namespace zeb::movie::test {
 namespace {

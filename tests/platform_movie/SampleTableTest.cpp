@@ -6,7 +6,7 @@
 
 #include "platform/movie/FourCC.h"
 #include "platform/movie/MemorySource.h"
-#include "tests/platform_movie/MovieBytes.h"
+#include "tests/support/MovieBytes.h"
 
 namespace zeb::movie::test {
 namespace {

@@ -7,7 +7,7 @@
 
 #include "platform/movie/ByteReader.h"
 #include "platform/movie/SpanWriter.h"
-#include "tests/platform_movie/MovieBytes.h"
+#include "tests/support/MovieBytes.h"
 
 namespace zeb::movie {
 namespace {

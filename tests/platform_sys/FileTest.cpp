@@ -1,14 +1,15 @@
+// The layer under the direct file reader: reads in flight over io_uring and
+// pread against the page cache, aligned buffers and drive types. Opening,
+// aligned reads and device faults through File are the file reader's tests
+// (tests/reader/FileReader*Test.cpp), which drive File with a faulty device.
 #include "platform/sys/File.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -51,162 +52,6 @@ class ScratchFile {
 };
 
 constexpr std::size_t kFileSize = 3 * 65536 + 777;
-
-bool FileSystemAcceptsDirectIo(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECT);
-  if (fd >= 0) ::close(fd);
-  return fd >= 0;
-}
-
-struct OpenCase {
-  std::string name, path;
-  OpenMode wanted;
-  bool opens;
-  OpenMode granted;
-};
-
-// A file that opens reads its own bytes in whichever mode was granted; after
-// Close, or when it never opened, it answers nothing.
-TEST(File, OpenGrantsDirectIoOrFallsBackToBuffered) {
-  ScratchFile disk(fs::current_path(), kFileSize);
-  ScratchFile memory("/dev/shm", kFileSize);
-  ASSERT_TRUE(FileSystemAcceptsDirectIo(disk.path())) << "the build folder should allow O_DIRECT";
-  const std::vector<OpenCase> cases = {
-      {"disk unbuffered", disk.path(), OpenMode::kUnbuffered, true, OpenMode::kUnbuffered},
-      {"disk buffered", disk.path(), OpenMode::kBufferedSequential, true,
-       OpenMode::kBufferedSequential},
-      {"procfs refuses O_DIRECT", "/proc/version", OpenMode::kUnbuffered, true,
-       OpenMode::kBufferedSequential},
-      {"tmpfs is the page cache", memory.path(), OpenMode::kUnbuffered, true,
-       OpenMode::kBufferedSequential},
-      {"missing", disk.path() + ".missing", OpenMode::kUnbuffered, false, {}},
-      {"folder", fs::current_path().string(), OpenMode::kUnbuffered, false, {}},
-      {"folder buffered", "/", OpenMode::kBufferedSequential, false, {}},
-      {"empty path", "", OpenMode::kUnbuffered, false, {}},
-  };
-  AlignedBuffer buffer;
-  ASSERT_TRUE(buffer.Allocate(4096, 4096));
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    File file;
-    EXPECT_EQ(file.OpenForReading(c.path, c.wanted), c.opens);
-    EXPECT_EQ(file.is_open(), c.opens);
-    if (c.opens) {
-      EXPECT_EQ(file.mode(), c.granted);
-      auto expected = zeb::test::ReadFile(c.path, 0, 4096);
-      ASSERT_EQ(file.ReadAt(buffer.data(), 4096, 0), expected.size());
-      EXPECT_EQ(std::memcmp(buffer.data(), expected.data(), expected.size()), 0);
-      file.Close();
-      file.Close();
-      EXPECT_FALSE(file.is_open());
-    }
-    EXPECT_EQ(file.Size(), std::nullopt);
-    EXPECT_EQ(file.ReadAt(buffer.data(), 16, 0), 0u);
-  }
-}
-
-struct ReadCase {
-  std::string name;
-  std::uint64_t offset;
-  std::size_t count, expected;
-};
-
-// Unbuffered reads at the alignment the file system reports, up to and past
-// the end, and one misaligned; every byte delivered is compared with the file.
-// The file starts out of the page cache, which would serve the misaligned one.
-void CheckAlignedReads(const std::string& folder, std::size_t misaligned_delivers) {
-  ScratchFile scratch(folder, kFileSize);
-  zeb::test::DropFromPageCache(scratch.path());
-  File file;
-  ASSERT_TRUE(file.OpenForReading(scratch.path(), OpenMode::kUnbuffered));
-  const std::uint32_t unit = file.alignment().offset;
-  ASSERT_TRUE(std::has_single_bit(unit));
-  ASSERT_TRUE(std::has_single_bit(file.alignment().memory));
-  const std::uint64_t last_unit = kFileSize / unit * unit;
-  const std::vector<ReadCase> cases = {
-      {"first unit", 0, unit, unit},
-      {"second unit", unit, unit, unit},
-      {"many units", unit, 16 * unit, 16 * unit},
-      {"crosses the end", last_unit - unit, 4 * unit, kFileSize - last_unit + unit},
-      {"last partial unit", last_unit, unit, kFileSize - last_unit},
-      {"starts past the end", last_unit + unit, unit, 0},
-      {"far past the end", std::uint64_t(1) << 40, unit, 0},
-      {"beyond off_t", ~std::uint64_t(0) - unit + 1, unit, 0},
-      {"misaligned: all or nothing, never garbage", unit + 100, 100, misaligned_delivers},
-  };
-  AlignedBuffer buffer;
-  ASSERT_TRUE(buffer.Allocate(32 * unit, file.alignment().memory));
-  ASSERT_EQ(file.Size(), std::optional<std::uint64_t>(kFileSize));
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    const std::size_t got = file.ReadAt(buffer.data(), c.count, c.offset);
-    ASSERT_EQ(got, c.expected);
-    if (got > 0) {
-      EXPECT_EQ(std::memcmp(buffer.data(), scratch.bytes().data() + c.offset, got), 0);
-    }
-  }
-}
-
-TEST(File, AlignedUnbufferedReadsOnDisk) { CheckAlignedReads(fs::current_path().string(), 0); }
-// tmpfs, whose files live in the page cache, gets a buffered open.
-TEST(File, AlignedUnbufferedReadsOnTmpfs) { CheckAlignedReads("/dev/shm", 100); }
-
-// What a device may do to a read: deliver it in pieces, be interrupted, fail
-// part-way, or (a broken one) claim more than was asked.
-struct FaultCase {
-  std::string name;
-  PositionedRead read;
-  std::size_t expected;
-};
-
-TEST(File, ShortInterruptedAndFailingReadsDeliverExactlyWhatArrived) {
-  ScratchFile scratch(fs::current_path(), kFileSize);
-  constexpr std::uint64_t kOffset = 4096;
-  constexpr std::size_t kCount = 10000;
-  auto pieces = [](std::size_t most) {
-    return [most](int fd, void* dest, size_t count, off_t offset) {
-      return ::pread(fd, dest, std::min(count, most), offset);
-    };
-  };
-  int interruptions = 2;
-  auto interrupted = [&](int fd, void* dest, size_t count, off_t offset) -> ssize_t {
-    if (interruptions-- > 0) {
-      errno = EINTR;
-      return -1;
-    }
-    return ::pread(fd, dest, count, offset);
-  };
-  auto fails_after = [](off_t limit) {
-    return [limit](int fd, void* dest, size_t count, off_t offset) -> ssize_t {
-      if (offset >= limit) {
-        errno = EIO;
-        return -1;
-      }
-      return ::pread(fd, dest, std::min<size_t>(count, limit - offset), offset);
-    };
-  };
-  auto boasts = [](int fd, void* dest, size_t count, off_t offset) -> ssize_t {
-    return ::pread(fd, dest, count, offset) > 0 ? static_cast<ssize_t>(count + 100) : 0;
-  };
-  const std::vector<FaultCase> cases = {
-      {"one byte at a time", pieces(1), kCount},
-      {"odd pieces", pieces(999), kCount},
-      {"interrupted twice", interrupted, kCount},
-      {"fails part-way", fails_after(kOffset + 3000), 3000},
-      {"fails at once", fails_after(0), 0},
-      {"claims more than asked", boasts, kCount},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    File file(c.read);
-    ASSERT_TRUE(file.OpenForReading(scratch.path(), OpenMode::kBufferedSequential));
-    std::vector<std::uint8_t> buffer(kCount + 200, 0xEE);
-    ASSERT_EQ(file.ReadAt(buffer.data(), kCount, kOffset), c.expected);
-    EXPECT_TRUE(
-        std::equal(buffer.begin(), buffer.begin() + c.expected, scratch.bytes().begin() + kOffset));
-    EXPECT_EQ(buffer[kCount], 0xEE);  // nothing written past what was asked
-  }
-}
 
 // Byte ranges of the file put into the page cache before reading it.
 struct CacheState {

@@ -68,12 +68,15 @@ class MovieCopy {
 //   interruptEvery: every n-th call fails with EINTR first (0: never);
 //   failFrom:     reads at or beyond this offset fail with EIO, and reads that
 //                 reach it stop there;
-//   endAt:        the data ends here, as if the file were cut short.
+//   endAt:        the data ends here, as if the file were cut short;
+//   overstate:    bytes a call that delivered all it was asked claims beyond
+//                 that (a broken device).
 struct FakeDevice {
   uint64_t piece = 0;
   uint64_t interruptEvery = 0;
   uint64_t failFrom = UINT64_MAX;
   uint64_t endAt = UINT64_MAX;
+  uint64_t overstate = 0;
   std::atomic<uint64_t> calls{0};
   std::atomic<uint64_t> callerThreadCalls{0};
   std::atomic<uint64_t> largestRead{0};              // bytes asked for by one call
@@ -105,7 +108,7 @@ struct FakeDevice {
     uint64_t n = Deliverable(at, count);
     if (piece != 0) n = std::min(n, piece);
     std::memcpy(dest, MovieBytes().data() + at, n);
-    return static_cast<ssize_t>(n);
+    return static_cast<ssize_t>(n == count ? n + overstate : n);
   }
 
   CQTFileReaderServices Services() {

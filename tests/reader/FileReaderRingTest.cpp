@@ -335,7 +335,7 @@ TEST(FileReaderRing, SeekStorm) {
 TEST(FileReaderRing, DeviceFaultsEndTheStreamWhereTheDataEnds) {
   struct Case {
     std::string name;
-    uint64_t piece, interruptEvery, failFrom, endAt;
+    uint64_t piece, interruptEvery, failFrom, endAt, overstate = 0;
   };
   const std::vector<Case> cases = {
       {"pieces of 1000 bytes", 1000, 0, UINT64_MAX, UINT64_MAX},
@@ -346,11 +346,12 @@ TEST(FileReaderRing, DeviceFaultsEndTheStreamWhereTheDataEnds) {
       // With 16 MiB of ring the producer reads blocks 1-2, 3-4, 5-6, ...
       {"fails in the second block of a two-block read", 0, 0, 6 * kMiB + 5, UINT64_MAX},
       {"data ends in the second block of a two-block read", 0, 0, UINT64_MAX, 4 * kMiB + 999},
+      {"claims 100 bytes more than it delivered", 0, 0, UINT64_MAX, UINT64_MAX, 100},
   };
   for (uint32_t ringSize : {0u, 3 * kMiB, 16 * kMiB}) {
     for (const auto& c : cases) {
       SCOPED_TRACE(c.name + " ring " + std::to_string(ringSize));
-      FakeDevice device{c.piece, c.interruptEvery, c.failFrom, c.endAt};
+      FakeDevice device{c.piece, c.interruptEvery, c.failFrom, c.endAt, c.overstate};
       const auto ring = OnDevice(device, ringSize);
       CQTFileReader& reader = *ring;
       for (int pass = 0; pass < 2; ++pass) {  // the second pass proves the reader recovers

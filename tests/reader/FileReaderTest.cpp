@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -33,6 +32,7 @@ struct OpenCase {
 
 TEST(FileReaderOpen, FlagsFollowTheDriveAndWhatTheFileSystemGrants) {
   const std::u16string movie = ToPath16(MoviePath());
+  MovieCopy onTmpfs("/dev/shm");
   const std::vector<OpenCase> cases = {
       {"disk, unbuffered", movie, kNoBuffering, false, ZEB_OK, kNoBuffering, false},
       {"disk, caller's other flags kept", movie, kNoBuffering | 0x80, false, ZEB_OK,
@@ -40,6 +40,8 @@ TEST(FileReaderOpen, FlagsFollowTheDriveAndWhatTheFileSystemGrants) {
       {"disk, buffered", movie, 0, false, ZEB_OK, 0, false},
       {"procfs refuses direct I/O", u"/proc/version", kNoBuffering, false, ZEB_OK, kSequentialScan,
        false},
+      {"tmpfs is the page cache", ToPath16(onTmpfs.path()), kNoBuffering, false, ZEB_OK,
+       kSequentialScan, false},
       {"optical disc", movie, kNoBuffering, true, ZEB_OK, kSequentialScan, true},
       {"missing file", movie + u".missing", kNoBuffering, false, ZEB_E_FILE_OPEN, 0, false},
       {"missing file on optical disc", movie + u".missing", kNoBuffering, true, ZEB_E_FILE_OPEN, 0,
@@ -91,6 +93,7 @@ std::vector<ReadCase> ReadCases(uint64_t size, uint32_t sector) {
       {"starts at the end", size, 10},
       {"just past the end", size + 1, 10},
       {"far beyond the end", size + 5 * 1048576, 4096},
+      {"beyond off_t", ~uint64_t{0} - sector + 1, sector},
       {"whole file", 0, static_cast<uint32_t>(size)},
   };
 }
@@ -132,70 +135,6 @@ TEST(FileReaderRead, EveryOffsetAndLengthOnEveryFileSystemAndAlignment) {
       EXPECT_EQ(reader.Seek(0, CQTFileReader::kFromCurrent), c.offset + expected);
     }
   }
-}
-
-// What reaches the device: an unaligned request becomes one aligned read of
-// the span around it, an aligned one goes straight to the destination, and a
-// buffered open passes requests through unchanged.
-struct DeviceCall {
-  uint64_t offset;
-  size_t count;
-  const void* dest;
-  bool operator==(const DeviceCall&) const = default;
-};
-
-TEST(FileReaderRead, DeviceSeesAlignedSpansOrTheRequestItself) {
-  std::mutex mutex;
-  std::vector<DeviceCall> calls;
-  CQTFileReaderServices services;
-  services.read = [&](int fd, void* dest, size_t count, off_t offset) {
-    std::lock_guard lock(mutex);
-    calls.push_back({static_cast<uint64_t>(offset), count, dest});
-    return ::pread(fd, dest, count, offset);
-  };
-  CQTFileReader reader(services);
-  ASSERT_EQ(reader.OpenFile(ToPath16(MoviePath()).c_str(), kNoBuffering), ZEB_OK);
-  const uint64_t s = reader.GetSectorSize();
-  auto roundDown = [s](uint64_t v) { return v / s * s; };
-  auto roundUp = [s](uint64_t v) { return (v + s - 1) / s * s; };
-
-  struct Case {
-    std::string name;
-    uint64_t offset;
-    uint32_t length;
-    size_t misalign;
-    bool straight;
-  };
-  const std::vector<Case> cases = {
-      {"100 at 1000", 1000, 100, 0, false},
-      {"aligned", 2 * s, static_cast<uint32_t>(4 * s), 0, true},
-      {"aligned, odd address", 2 * s, static_cast<uint32_t>(4 * s), 1, false},
-      {"aligned start, odd length", 2 * s, static_cast<uint32_t>(s + 3), 0, false},
-      {"odd start, aligned length", s + 1, static_cast<uint32_t>(s), 0, false},
-  };
-  alignas(65536) static uint8_t destination[65536 + 16];
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    calls.clear();
-    reader.Seek(c.offset, CQTFileReader::kFromStart);
-    ASSERT_EQ(reader.Read(destination + c.misalign, c.length), c.length);
-    ASSERT_EQ(calls.size(), 1u);
-    const uint64_t start = c.straight ? c.offset : roundDown(c.offset);
-    const uint64_t span = c.straight ? c.length : roundUp(c.offset - start + c.length);
-    EXPECT_EQ(calls[0].offset, start);
-    EXPECT_EQ(calls[0].count, span);
-    EXPECT_EQ(calls[0].dest == destination + c.misalign, c.straight);
-    EXPECT_EQ(std::memcmp(destination + c.misalign, MovieBytes().data() + c.offset, c.length), 0);
-  }
-
-  // On an optical disc the request goes through unchanged.
-  services.driveType = [](const std::string&) { return zeb::sys::DriveType::kCdRom; };
-  CQTFileReader disc(services);
-  ASSERT_EQ(disc.OpenFile(ToPath16(MoviePath()).c_str(), kNoBuffering), ZEB_OK);
-  calls.clear();
-  disc.Seek(1000, CQTFileReader::kFromStart);
-  ASSERT_EQ(disc.Read(destination + 1, 100), 100u);
-  EXPECT_EQ(calls, (std::vector<DeviceCall>{{1000, 100, destination + 1}}));
 }
 
 TEST(FileReaderSeek, OriginsMoveTheLogicalPosition) {

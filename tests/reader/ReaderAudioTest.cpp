@@ -8,7 +8,7 @@
 #include <cstring>
 
 #include "tests/reader/ReaderTestSupport.h"
-#include "tests/support/AtomEdit.h"
+#include "tests/support/AtomWalk.h"
 #include "tests/support/Ffprobe.h"
 #include "tests/support/Sha256.h"
 

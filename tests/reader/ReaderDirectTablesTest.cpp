@@ -12,8 +12,8 @@
 #include "core/ModulePath.h"
 #include "platform/movie/FourCC.h"
 #include "reader/CQTReader.h"
-#include "tests/platform_movie/MovieBytes.h"
 #include "tests/reader/ReaderTestSupport.h"
+#include "tests/support/MovieBytes.h"
 
 namespace zeb::test {
 namespace {

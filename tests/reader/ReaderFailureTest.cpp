@@ -11,7 +11,7 @@
 
 #include "tests/host/LogCapture.h"
 #include "tests/reader/ReaderTestSupport.h"
-#include "tests/support/AtomEdit.h"
+#include "tests/support/AtomWalk.h"
 #include "tests/support/Fixtures.h"
 #include "tests/support/Sha256.h"
 #include "zebplug/ZEBPlugOrdinals.h"
@@ -120,8 +120,7 @@ TEST_F(ReaderFailures, DamagedMoviesGiveDefinedResults) {
   // The last video sample's size becomes 0.
   const std::string emptyFrame = PatchedCopy("prores.mov", "prores-empty-frame", [](auto& bytes) {
     const size_t stsz = Find(bytes, "stsz");
-    const size_t count = (size_t(bytes[stsz + 12]) << 24) | (size_t(bytes[stsz + 13]) << 16) |
-                         (size_t(bytes[stsz + 14]) << 8) | bytes[stsz + 15];
+    const size_t count = BigEndian(bytes, stsz + 12);
     std::fill_n(bytes.begin() + long(stsz + 16 + 4 * (count - 1)), 4, 0);
   });
   // The second track's ID becomes 3, as after a deleted track.

@@ -1,7 +1,8 @@
 // Video stream records and frames of real movies, read through the ordinal
 // table, checked field by field and byte for byte against ffprobe's view of
-// the same files; the index checks, the key-frame walks and peeks, and
-// read-ahead switched on and off in the middle of the stream.
+// the same files; the index checks, the key-frame walks and peeks. Read-ahead
+// switched on and off while frames are read is ReaderRoadsTest's and
+// FileReaderRingTest's.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -314,37 +315,6 @@ TEST_F(ReaderVideo, KeyFrameWalksAndPeeksKeepTheirPlace) {
   ASSERT_EQ(reader.ReadShared(last, &frame, &info), 0u);
   EXPECT_EQ(info.streamState, 2u);
   EXPECT_EQ(reader.ReadCurrentInfo(&info), 0x80000006u);
-}
-
-// Read-ahead goes on, changes size and goes off while frames are read, in
-// order and out of order; every frame stays the file's.
-TEST_F(ReaderVideo, DirectReadAheadToggledMidStream) {
-  const std::string path = Fixture("uyvy_2vuy.mov");
-  const auto packets = ProbeFile(path).PacketsOf(0);
-  HostReader reader(plugin_);
-  ASSERT_EQ(reader.Open(path), 0u);
-  struct Step {
-    bool on;
-    uint32_t size;
-    uint32_t from, count, stride;
-  };
-  const uint32_t n = uint32_t(packets.size());
-  const Step steps[] = {
-      {false, 0, 0, n / 3, 1}, {true, 0x100000, n / 3, n / 3, 1},
-      {true, 100, 0, n, 3},    {true, 0x180000, n - 1, n, n - 1},
-      {false, 0, 1, n - 1, 2}, {true, 0x400000, 0, n, 1},
-  };
-  for (const Step& step : steps) {
-    SCOPED_TRACE(testing::Message() << "read-ahead " << step.on << " size " << step.size);
-    ASSERT_EQ(reader.SetReadAhead(step.on, step.size), 0u);
-    for (uint32_t k = 0; k < step.count; ++k) {
-      const uint32_t i = (step.from + k * step.stride) % n;
-      uint8_t* frame = nullptr;
-      SPlugFrameInfo info = NewFrameInfo();
-      ASSERT_EQ(reader.ReadShared(i, &frame, &info), 0u) << i;
-      ASSERT_EQ(Sha256Hex({frame, info.dataSize}), packets[i].sha256) << i;
-    }
-  }
 }
 
 }  // namespace

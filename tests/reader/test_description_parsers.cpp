@@ -14,7 +14,7 @@
 #include "reader/PcmByteOrder.h"
 #include "reader/SoundDescriptionAnalysis.h"
 #include "tests/host/LogCapture.h"
-#include "tests/platform_movie/MovieBytes.h"
+#include "tests/support/MovieBytes.h"
 
 namespace {
 
@@ -58,150 +58,91 @@ Bytes AvcC(size_t ppsCount) {
   return zeb::media::BuildAvcConfig(record).value();
 }
 
-struct ImageCase {
-  const char* name;
-  Bytes description;
-  uint32_t fieldOrder, aspectX, aspectY, primaries, transfer, matrix;
-  std::vector<std::string> log;
-};
+// Field order, aspect x:y and colour primaries/transfer/matrix, as the cases spell them.
+std::string Described(const VideoTrackDesc& track) {
+  return std::to_string(track.fieldOrder) + " " + std::to_string(track.aspectX) + ":" +
+         std::to_string(track.aspectY) + " " + std::to_string(track.colorPrimaries) + "/" +
+         std::to_string(track.transferFunction) + "/" + std::to_string(track.matrix);
+}
 
 TEST(ImageDescription, ExtensionsSetFieldOrderAspectAndColour) {
   const std::string noPasp = "QuickTime--Not find 'psap', use default DisplayAspectRatio";
-  const ImageCase cases[] = {
+  const std::string info = "ImageDescription Extern Info:";
+  const auto fiel = [](uint8_t fields, uint8_t detail) {
+    return Atom(FourCC("fiel"), {fields, detail});
+  };
+  const auto colr = [](char kind) {
+    return Atom(FourCC("colr"), {'n', 'c', 'l', uint8_t(kind), 0, 1, 0, 1, 0, 1});
+  };
+  const Bytes pasp10to11 = Atom(FourCC("pasp"), Words({10, 11}));
+  const struct {
+    const char* name;
+    Bytes description;
+    const char* described;
+    std::vector<std::string> log;
+  } cases[] = {
       {"header and terminator only: not scanned",
        ImageDescription(FourCC("apcn"), 1920, 1080, {Words({0})}),
-       0,
-       16,
-       9,
-       1,
-       1,
-       1,
+       "0 16:9 1/1/1",
        {noPasp}},
       {"last pasp is examined",
        ImageDescription(FourCC("mx5p"), 720, 480, {Atom(FourCC("pasp"), Words({40, 33}))}),
-       0,
-       20,
-       11,
-       6,
-       5,
-       5,
-       {"ImageDescription Extern Info:SampleAspextX:40, SampleAspextY:33 \n"}},
+       "0 20:11 6/5/5",
+       {info + "SampleAspextX:40, SampleAspextY:33 \n"}},
       {"progressive",
-       ImageDescription(FourCC("dvcp"), 720, 576, {Atom(FourCC("fiel"), {1, 0})}),
-       2,
-       5,
-       4,
-       5,
-       5,
-       5,
-       {"ImageDescription Extern Info:Progressive", noPasp}},
+       ImageDescription(FourCC("dvcp"), 720, 576, {fiel(1, 0)}),
+       "2 5:4 5/5/5",
+       {info + "Progressive", noPasp}},
       {"second field top",
-       ImageDescription(FourCC("apch"), 720, 486, {Atom(FourCC("fiel"), {2, 14})}),
-       1,
-       40,
-       27,
-       6,
-       5,
-       5,
-       {"ImageDescription Extern Info:SecondFieldTop", noPasp}},
+       ImageDescription(FourCC("apch"), 720, 486, {fiel(2, 14)}),
+       "1 40:27 6/5/5",
+       {info + "SecondFieldTop", noPasp}},
       {"fields back to back",
-       ImageDescription(FourCC("apch"), 720, 576, {Atom(FourCC("fiel"), {2, 6})}),
-       5,
-       5,
-       4,
-       5,
-       5,
-       5,
-       {"ImageDescription Extern Info:SecondFieldTopBackToBack", noPasp}},
+       ImageDescription(FourCC("apch"), 720, 576, {fiel(2, 6)}),
+       "5 5:4 5/5/5",
+       {info + "SecondFieldTopBackToBack", noPasp}},
       {"unknown field detail",
-       ImageDescription(FourCC("dvcp"), 720, 576, {Atom(FourCC("fiel"), {2, 3})}),
-       1,
-       5,
-       4,
-       5,
-       5,
-       5,
+       ImageDescription(FourCC("dvcp"), 720, 576, {fiel(2, 3)}),
+       "1 5:4 5/5/5",
        {noPasp}},
       {"nclc colour",
-       ImageDescription(FourCC("apcn"), 720, 576,
-                        {Atom(FourCC("colr"), {'n', 'c', 'l', 'c', 0, 1, 0, 1, 0, 1})}),
-       0,
-       5,
-       4,
-       1,
-       1,
-       1,
-       {"ImageDescription Extern Info:'colr'",
-        "ImageDescription Extern Info:'calc nclc: Primaries:1, TransferFunction:1, Matrix:1\n",
-        noPasp}},
+       ImageDescription(FourCC("apcn"), 720, 576, {colr('c')}),
+       "0 5:4 1/1/1",
+       {info + "'colr'", info + "'calc nclc: Primaries:1, TransferFunction:1, Matrix:1\n", noPasp}},
       {"nclx colour is not read",
-       ImageDescription(FourCC("apcn"), 720, 576,
-                        {Atom(FourCC("colr"), {'n', 'c', 'l', 'x', 0, 1, 0, 1, 0, 1, 0})}),
-       0,
-       5,
-       4,
-       5,
-       5,
-       5,
-       {"ImageDescription Extern Info:'colr'", noPasp}},
+       ImageDescription(FourCC("apcn"), 720, 576, {colr('x')}),
+       "0 5:4 5/5/5",
+       {info + "'colr'", noPasp}},
       {"clean aperture with pasp",
-       ImageDescription(
-           FourCC("dvc "), 720, 480,
-           {Atom(FourCC("clap"), Words({704, 1, 480, 1, 0, 1, 0, 1})),
-            Atom(FourCC("pasp"), Words({10, 11})), Atom(FourCC("pasp"), Words({1, 1}))}),
-       1,
-       4,
-       3,
-       5,
-       5,
-       5,
-       {"ImageDescription Extern Info:'calc: ClapWidth = 704/1 = 704, ClapHeight= 480/1 = 480, "
-        "ClapOffsetX = 0/1, ClapOffsetY = 0/1\n",
-        "ImageDescription Extern Info:SampleAspextX:10, SampleAspextY:11 \n", "pasp(size=16)"}},
+       ImageDescription(FourCC("dvc "), 720, 480,
+                        {Atom(FourCC("clap"), Words({704, 1, 480, 1, 0, 1, 0, 1})), pasp10to11,
+                         Atom(FourCC("pasp"), Words({1, 1}))}),
+       "1 4:3 5/5/5",
+       {info + "'calc: ClapWidth = 704/1 = 704, ClapHeight= 480/1 = 480, ClapOffsetX = 0/1, "
+               "ClapOffsetY = 0/1\n",
+        info + "SampleAspextX:10, SampleAspextY:11 \n", "pasp(size=16)"}},
       {"clap with a zero denominator is absent",
        ImageDescription(FourCC("dvc "), 720, 480,
-                        {Atom(FourCC("clap"), Words({704, 0, 480, 1, 0, 1, 0, 1})),
-                         Atom(FourCC("pasp"), Words({10, 11}))}),
-       1,
-       15,
-       11,
-       5,
-       5,
-       5,
-       {"ImageDescription Extern Info:SampleAspextX:10, SampleAspextY:11 \n"}},
+                        {Atom(FourCC("clap"), Words({704, 0, 480, 1, 0, 1, 0, 1})), pasp10to11}),
+       "1 15:11 5/5/5",
+       {info + "SampleAspextX:10, SampleAspextY:11 \n"}},
       {"other atoms are listed",
        ImageDescription(FourCC("dvh5"), 1440, 1080, {Atom(FourCC("ACLR"), Bytes(16, 0))}),
-       0,
-       4,
-       3,
-       1,
-       1,
-       1,
+       "0 4:3 1/1/1",
        {"ACLR(size=24)", noPasp}},
       {"sequence-set count 0 ends the scan",
        ImageDescription(FourCC("avc1"), 1280, 720,
-                        {Atom(FourCC("avcC"), Bytes{1, 100, 0, 30, 0xFF, 0xE0, 0}),
-                         Atom(FourCC("fiel"), {1, 0})}),
-       0,
-       16,
-       9,
-       1,
-       1,
-       1,
+                        {Atom(FourCC("avcC"), Bytes{1, 100, 0, 30, 0xFF, 0xE0, 0}), fiel(1, 0)}),
+       "0 16:9 1/1/1",
        {noPasp}},
   };
-  for (const ImageCase& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     LogCapture log;
     VideoTrackDesc track;
     std::unique_ptr<zeb::media::AvcConfigRecord> avc;
     AnalyseImageDescription(c.description, track, avc);
-    EXPECT_EQ(track.fieldOrder, c.fieldOrder);
-    EXPECT_EQ(track.aspectX, c.aspectX);
-    EXPECT_EQ(track.aspectY, c.aspectY);
-    EXPECT_EQ(track.colorPrimaries, c.primaries);
-    EXPECT_EQ(track.transferFunction, c.transfer);
-    EXPECT_EQ(track.matrix, c.matrix);
+    EXPECT_EQ(Described(track), c.described);
     EXPECT_EQ(log.Texts(), c.log);
   }
 }
@@ -278,78 +219,45 @@ Bytes LittleEndianWave(uint16_t flag) {
   }());
 }
 
+// Format, channels, bits, rate, and "variable" or "pcm" where they hold.
+std::string Described(const AudioTrackDesc& desc) {
+  return zeb::movie::FourCCToString(desc.format) + " " + std::to_string(desc.channels) + " " +
+         std::to_string(desc.bitsPerSample) + " " + std::to_string(desc.sampleRate) +
+         (desc.variable != 0 ? " variable" : "") + (desc.pcm ? " pcm" : "");
+}
+
 TEST(SoundDescription, NormalisationAndFields) {
   const Bytes esds = Atom(FourCC("esds"), {1, 2, 3, 4});
-  struct Case {
+  const struct {
     const char* name;
     Bytes description;
-    const char* format;
-    uint32_t channels, bits, rate, variable;
-    bool pcm;
+    const char* described;
     std::vector<std::string> log;
-  };
-  const Case cases[] = {
-      {"version 0 upgraded", SoundV0(FourCC("twos"), 2, 16), "twos", 2, 16, 48000, 0, true, {}},
-      {"8-bit raw reports 16", SoundV0(FourCC("raw "), 1, 8), "raw ", 1, 16, 48000, 0, true, {}},
-      {"ni24 is in24",
-       SoundV1(FourCC("ni24"), 24, -1),
-       "in24",
-       1,
-       24,
-       48000,
-       0,
-       true,
-       {"k24BitFormat"}},
+  } cases[] = {
+      {"version 0 upgraded", SoundV0(FourCC("twos"), 2, 16), "twos 2 16 48000 pcm", {}},
+      {"8-bit raw reports 16", SoundV0(FourCC("raw "), 1, 8), "raw  1 16 48000 pcm", {}},
+      {"ni24 is in24", SoundV1(FourCC("ni24"), 24, -1), "in24 1 24 48000 pcm", {"k24BitFormat"}},
       {"in24 marked little-endian",
        SoundV1(FourCC("in24"), 24, -1, LittleEndianWave(1)),
-       "42ni",
-       1,
-       24,
-       48000,
-       0,
-       true,
+       "42ni 1 24 48000 pcm",
        {"k24BitLittleEndianFormat"}},
       {"in24 marked big-endian",
        SoundV1(FourCC("in24"), 24, -1, LittleEndianWave(0)),
-       "in24",
-       1,
-       24,
-       48000,
-       0,
-       true,
+       "in24 1 24 48000 pcm",
        {"k24BitFormat"}},
       {"in32 marked little-endian",
        SoundV1(FourCC("in32"), 32, -1, LittleEndianWave(1)),
-       "23ni",
-       1,
-       32,
-       48000,
-       0,
-       true,
+       "23ni 1 32 48000 pcm",
        {}},
-      {"version 2 lpcm", SoundV2Lpcm(24, 0x2), "lpcm", 2, 24, 96000, 0, true, {}},
-      {"version 2 without a width", SoundV2Lpcm(0, 0), "lpcm", 2, 16, 96000, 1, true, {}},
-      {"variable packets",
-       SoundV1(FourCC("mp4a"), 16, -2, esds),
-       "mp4a",
-       1,
-       16,
-       48000,
-       1,
-       false,
-       {}},
+      {"version 2 lpcm", SoundV2Lpcm(24, 0x2), "lpcm 2 24 96000 pcm", {}},
+      {"version 2 without a width", SoundV2Lpcm(0, 0), "lpcm 2 16 96000 variable pcm", {}},
+      {"variable packets", SoundV1(FourCC("mp4a"), 16, -2, esds), "mp4a 1 16 48000 variable", {}},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     LogCapture log;
     Bytes d = c.description;
-    const AudioTrackDesc desc = AnalyseSoundDescription(d);
-    EXPECT_EQ(desc.format, FourCC(*reinterpret_cast<const char(*)[5]>(c.format)));
-    EXPECT_EQ(desc.channels, c.channels);
-    EXPECT_EQ(desc.bitsPerSample, c.bits);
-    EXPECT_EQ(desc.sampleRate, c.rate);
-    EXPECT_EQ(desc.variable, c.variable);
-    EXPECT_EQ(desc.pcm, c.pcm);
+    EXPECT_EQ(Described(AnalyseSoundDescription(d)), c.described);
     EXPECT_EQ(log.Texts(), c.log);
   }
 

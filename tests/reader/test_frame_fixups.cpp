@@ -6,7 +6,7 @@
 
 #include "reader/DnxhdVariant.h"
 #include "reader/ImxUnwrap.h"
-#include "tests/platform_movie/MovieBytes.h"
+#include "tests/support/MovieBytes.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-// SHA-256 (FIPS 180-4), to compare sample bytes with ffprobe's data hashes.
+// SHA-256 (libavutil's), to compare sample bytes with ffprobe's data hashes.
 #pragma once
 
 #include <cstdint>

@@ -11,7 +11,7 @@
 #include "platform/movie/FourCC.h"
 #include "platform/movie/MovieRecovery.h"
 #include "tests/host/LogCapture.h"
-#include "tests/platform_movie/MovieWriterTestSupport.h"
+#include "tests/support/MovieWriting.h"
 #include "tests/support/Shell.h"
 #include "tests/writer/WriterTestSupport.h"
 #include "writer/CQTWriter.h"

@@ -47,123 +47,65 @@ SPlugMuxStreamCheck AudioCheck(uint32_t type, uint32_t subType, uint32_t channel
   return streams;
 }
 
+// The video record as the rows spell it: type, code, rate, size, aspect,
+// field order and colour format.
+std::string Described(const SPlugVideoStreamInfo& v) {
+  return std::to_string(v.videoType) + " " + zeb::movie::FourCCToString(v.videoSubType) + " " +
+         std::to_string(v.frameRateNum) + "/" + std::to_string(v.frameRateDen) + " " +
+         std::to_string(v.width) + "x" + std::to_string(v.height) + " " +
+         std::to_string(v.aspectX) + ":" + std::to_string(v.aspectY) + " field " +
+         std::to_string(v.fieldOrder) + " colour " + std::to_string(v.colorFormat);
+}
+
 TEST(MuxerCheckStreams, RecordsAreRewrittenToWhatTheWriterCarries) {
-  struct Row {
+  constexpr uint32_t kQt = PLUG_VIDEO_TYPE_QUICKTIME_;
+  constexpr uint32_t kPcm = PLUG_AUDIO_TYPE_PCM_;
+  const struct {
     const char* what;
     SPlugMuxStreamCheck in;
     uint32_t result;
-    std::vector<uint32_t>
-        video;  // type, sub-type, num, den, width, height, aspect x, y, field order, colour
-    std::vector<uint32_t> audio;  // type, sub-type
-    const char* log;
-  };
-  constexpr uint32_t kQt = PLUG_VIDEO_TYPE_QUICKTIME_;
-  const Row rows[] = {
-      {"DV 525",
-       VideoCheck(kQt, FourCC("dvc ")),
-       0,
-       {kQt, FourCC("dvc "), 30000, 1001, 720, 480, 4, 3, 0, 14},
-       {},
-       ""},
-      {"DV 625",
-       VideoCheck(kQt, FourCC("dv5p")),
-       0,
-       {kQt, FourCC("dv5p"), 25, 1, 720, 576, 4, 3, 0, 14},
-       {},
-       ""},
-      {"DVCPRO HD 1080i50",
-       VideoCheck(kQt, FourCC("dvh5")),
-       0,
-       {kQt, FourCC("dvh5"), 25, 1, 1440, 1080, 16, 9, 0, 14},
-       {},
-       ""},
-      {"DVCPRO HD 1080i60",
-       VideoCheck(kQt, FourCC("dv1n")),
-       0,
-       {kQt, FourCC("dv1n"), 30000, 1001, 1280, 1080, 16, 9, 0, 14},
-       {},
-       ""},
-      {"DVCPRO HD 720p",
-       VideoCheck(kQt, FourCC("dvhp")),
-       0,
-       {kQt, FourCC("dvhp"), 50, 1, 960, 720, 16, 9, 2, 14},
-       {},
-       ""},
-      {"MPEG-2 keeps 4:2:2",
-       VideoCheck(PLUG_VIDEO_TYPE_MPEG2_, 0, PLUG_COLOR_FORMAT_YUV422P_),
-       0,
-       {kQt, FourCC("mpeg"), 50, 1, 100, 100, 4, 3, 0, PLUG_COLOR_FORMAT_YUV422P_},
-       {},
-       ""},
-      {"MPEG-1 becomes 4:2:0",
-       VideoCheck(PLUG_VIDEO_TYPE_MPEG1_, 0, PLUG_COLOR_FORMAT_UYVY_),
-       0,
-       {kQt, FourCC("mpeg"), 50, 1, 100, 100, 4, 3, 0, PLUG_COLOR_FORMAT_YUV420P_},
-       {},
-       ""},
-      {"uncompressed keeps its pixels",
-       VideoCheck(kQt, FourCC("2vuy"), 99),
-       0,
-       {kQt, FourCC("2vuy"), 50, 1, 100, 100, 4, 3, 0, PLUG_COLOR_FORMAT_UYVY_},
-       {},
-       ""},
-      {"unknown video", VideoCheck(kQt, FourCC("zzzz")), 0x80000207, {}, {}, ""},
-      {"PCM 16",
-       AudioCheck(PLUG_AUDIO_TYPE_PCM_, 0, 2, 16),
-       0,
-       {},
-       {PLUG_AUDIO_TYPE_QUICKTIME_, FourCC("sowt")},
-       ""},
-      {"PCM 24",
-       AudioCheck(PLUG_AUDIO_TYPE_PCM_, 0, 2, 24),
-       0,
-       {},
-       {PLUG_AUDIO_TYPE_QUICKTIME_, FourCC("in24")},
-       ""},
-      {"little-endian PCM 16",
-       AudioCheck(PLUG_AUDIO_TYPE_PCM_LE_, 0, 2, 16),
-       0,
-       {},
-       {PLUG_AUDIO_TYPE_QUICKTIME_, FourCC("twos")},
-       ""},
-      {"six channels",
-       AudioCheck(PLUG_AUDIO_TYPE_PCM_, 0, 6, 16),
-       0,
-       {},
-       {PLUG_AUDIO_TYPE_QUICKTIME_, FourCC("sowt")},
-       ""},
-      {"three channels",
-       AudioCheck(PLUG_AUDIO_TYPE_PCM_, 0, 3, 16),
-       0x80000208,
-       {},
-       {},
+    const char* rewritten;  // video as Described() spells it, or the audio code
+    const char* log = nullptr;
+  } rows[] = {
+      {"DV 525", VideoCheck(kQt, FourCC("dvc ")), 0,
+       "13 dvc  30000/1001 720x480 4:3 field 0 colour 14"},
+      {"DV 625", VideoCheck(kQt, FourCC("dv5p")), 0, "13 dv5p 25/1 720x576 4:3 field 0 colour 14"},
+      {"DVCPRO HD 1080i50", VideoCheck(kQt, FourCC("dvh5")), 0,
+       "13 dvh5 25/1 1440x1080 16:9 field 0 colour 14"},
+      {"DVCPRO HD 1080i60", VideoCheck(kQt, FourCC("dv1n")), 0,
+       "13 dv1n 30000/1001 1280x1080 16:9 field 0 colour 14"},
+      {"DVCPRO HD 720p", VideoCheck(kQt, FourCC("dvhp")), 0,
+       "13 dvhp 50/1 960x720 16:9 field 2 colour 14"},
+      {"MPEG-2 keeps 4:2:2", VideoCheck(PLUG_VIDEO_TYPE_MPEG2_, 0, PLUG_COLOR_FORMAT_YUV422P_), 0,
+       "13 mpeg 50/1 100x100 4:3 field 0 colour 22"},
+      {"MPEG-1 becomes 4:2:0", VideoCheck(PLUG_VIDEO_TYPE_MPEG1_, 0, PLUG_COLOR_FORMAT_UYVY_), 0,
+       "13 mpeg 50/1 100x100 4:3 field 0 colour 23"},
+      {"uncompressed keeps its pixels", VideoCheck(kQt, FourCC("2vuy"), 99), 0,
+       "13 2vuy 50/1 100x100 4:3 field 0 colour 14"},
+      {"unknown video", VideoCheck(kQt, FourCC("zzzz")), 0x80000207, ""},
+      {"PCM 16", AudioCheck(kPcm, 0, 2, 16), 0, "sowt"},
+      {"PCM 24", AudioCheck(kPcm, 0, 2, 24), 0, "in24"},
+      {"little-endian PCM 16", AudioCheck(PLUG_AUDIO_TYPE_PCM_LE_, 0, 2, 16), 0, "twos"},
+      {"six channels", AudioCheck(kPcm, 0, 6, 16), 0, "sowt"},
+      {"three channels", AudioCheck(kPcm, 0, 3, 16), 0x80000208, "",
        "CMuxerForQuickTime--Audio Channel count must 1,2,4,8"},
-      {"unknown audio",
-       AudioCheck(PLUG_AUDIO_TYPE_QUICKTIME_, FourCC("zzzz"), 2, 16),
-       0x80000208,
-       {},
-       {},
-       "CMuxerForQuickTime--Not Support Audio Foramt"},
+      {"unknown audio", AudioCheck(PLUG_AUDIO_TYPE_QUICKTIME_, FourCC("zzzz"), 2, 16), 0x80000208,
+       "", "CMuxerForQuickTime--Not Support Audio Foramt"},
   };
   TestPlugin plugin;
   const auto check = plugin.Get<PFN_MuxerCheckStreams>(ZEB_ORD_MuxerCheckStreams);
-  for (const Row& row : rows) {
+  for (const auto& row : rows) {
     SCOPED_TRACE(row.what);
     SPlugMuxStreamCheck streams = row.in;
     LogCapture log;
     EXPECT_EQ(check(nullptr, &streams), row.result);
-    const SPlugVideoStreamInfo& v = streams.video;
-    if (!row.video.empty()) {
-      EXPECT_EQ((std::vector<uint32_t>{v.videoType, v.videoSubType, v.frameRateNum, v.frameRateDen,
-                                       v.width, v.height, v.aspectX, v.aspectY, v.fieldOrder,
-                                       v.colorFormat}),
-                row.video);
+    if (*row.rewritten != '\0' && streams.videoPresent) {
+      EXPECT_EQ(Described(streams.video), row.rewritten);
+    } else if (*row.rewritten != '\0') {
+      EXPECT_EQ(streams.audio.audioType, uint32_t{PLUG_AUDIO_TYPE_QUICKTIME_});
+      EXPECT_EQ(zeb::movie::FourCCToString(streams.audio.audioSubType), row.rewritten);
     }
-    if (!row.audio.empty()) {
-      EXPECT_EQ((std::vector<uint32_t>{streams.audio.audioType, streams.audio.audioSubType}),
-                row.audio);
-    }
-    if (*row.log != '\0') {
+    if (row.log != nullptr) {
       EXPECT_EQ(log.Texts(), std::vector<std::string>{row.log});
     }
   }
@@ -203,8 +145,8 @@ TEST(MuxerOpen, RefusalsCreateNoMovie) {
       HostMuxer muxer(plugin);
       EXPECT_EQ(muxer.Open(path, row.streams, 0, row.mode), row.result);
       if (*row.log != '\0') {
-      EXPECT_EQ(log.Texts(), std::vector<std::string>{row.log});
-    }
+        EXPECT_EQ(log.Texts(), std::vector<std::string>{row.log});
+      }
       EXPECT_EQ(muxer.WriteVideo(Pattern(10), PLUG_FRAME_COMPRESS_TYPE_I_), 0x80000108u);
     }
     EXPECT_FALSE(std::filesystem::exists(path));

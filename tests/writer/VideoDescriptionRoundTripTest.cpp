@@ -9,10 +9,10 @@
 
 #include "platform/movie/FourCC.h"
 #include "platform/movie/Movie.h"
-#include "tests/platform_movie/MovieBytes.h"
-#include "tests/platform_movie/MovieWriterTestSupport.h"
 #include "tests/support/Ffprobe.h"
 #include "tests/support/Fixtures.h"
+#include "tests/support/MovieBytes.h"
+#include "tests/support/MovieWriting.h"
 #include "tests/support/Shell.h"
 #include "tests/writer/VideoDescriptionTestSupport.h"
 #include "writer/BuildVideoSampleDescription.h"
@@ -116,7 +116,7 @@ TEST(VideoDescriptionRoundTrip, WrittenMoviesCarryTheDescription) {
 
     // Stored in file order, given back in the caller's order.
     const Bytes fileOrder = FileOrder(description.get());
-    const std::vector<Bytes> entries = zeb::movie::test::StsdEntries(path);
+    const std::vector<Bytes> entries = zeb::test::StsdEntries(path);
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_EQ(entries[0], fileOrder);
     std::unique_ptr<Movie> movie;

@@ -9,7 +9,8 @@
 #include <vector>
 
 #include "platform/movie/FourCC.h"
-#include "tests/platform_movie/MovieBytes.h"
+#include "tests/support/AtomWalk.h"
+#include "tests/support/MovieBytes.h"
 #include "tests/writer/VideoDescriptionTestSupport.h"
 #include "writer/BuildVideoSampleDescription.h"
 #include "writer/ImageExtensions.h"
@@ -22,6 +23,7 @@ using zeb::movie::Handle;
 
 using zeb::movie::test::Be32s;
 using zeb::movie::test::Concat;
+using zeb::test::BigEndian;
 
 Bytes Be16s(std::initializer_list<uint16_t> values) {
   Bytes bytes;
@@ -38,11 +40,6 @@ Bytes Name(const std::string& name) {
   bytes.resize(32, 0);
   return bytes;
 }
-uint32_t BeAt(const Bytes& bytes, size_t at, size_t width) {
-  uint32_t value = 0;
-  for (size_t i = 0; i < width && at + i < bytes.size(); ++i) value = value << 8 | bytes[at + i];
-  return value;
-}
 
 OwnedHandle Build(const VideoDescriptionRequest& request,
                   const SPlugVideoStreamInfo* video = nullptr) {
@@ -57,16 +54,16 @@ std::optional<Bytes> Payload(const Bytes& fileOrder, const std::string& type) {
 
 // Header fields every row shares, checked in file order.
 void ExpectFixedHeaderFields(const Bytes& d, uint32_t vendor) {
-  EXPECT_EQ(BeAt(d, 8, 4), 0u);          // reserved
-  EXPECT_EQ(BeAt(d, 12, 2), 0u);         // reserved
-  EXPECT_EQ(BeAt(d, 14, 2), 1u);         // data reference index
-  EXPECT_EQ(BeAt(d, 20, 4), vendor);     //
-  EXPECT_EQ(BeAt(d, 36, 4), 0x480000u);  // 72 dpi
-  EXPECT_EQ(BeAt(d, 40, 4), 0x480000u);
-  EXPECT_EQ(BeAt(d, 44, 4), 0u);       // data size
-  EXPECT_EQ(BeAt(d, 48, 2), 1u);       // frame count
-  EXPECT_EQ(BeAt(d, 82, 2), 24u);      // depth
-  EXPECT_EQ(BeAt(d, 84, 2), 0xFFFFu);  // colour table id -1
+  EXPECT_EQ(BigEndian(d, 8, 4), 0u);          // reserved
+  EXPECT_EQ(BigEndian(d, 12, 2), 0u);         // reserved
+  EXPECT_EQ(BigEndian(d, 14, 2), 1u);         // data reference index
+  EXPECT_EQ(BigEndian(d, 20, 4), vendor);     //
+  EXPECT_EQ(BigEndian(d, 36, 4), 0x480000u);  // 72 dpi
+  EXPECT_EQ(BigEndian(d, 40, 4), 0x480000u);
+  EXPECT_EQ(BigEndian(d, 44, 4), 0u);       // data size
+  EXPECT_EQ(BigEndian(d, 48, 2), 1u);       // frame count
+  EXPECT_EQ(BigEndian(d, 82, 2), 24u);      // depth
+  EXPECT_EQ(BigEndian(d, 84, 2), 0xFFFFu);  // colour table id -1
 }
 
 struct RowCase {
@@ -120,18 +117,18 @@ TEST(VideoDescription, EachRuleOfTheCodecTable) {
     EXPECT_EQ(zeb::movie::GetHandleSize(handle.get()), c.handleSize);
     const Bytes d = FileOrder(handle.get());  // as long as the native first word says
     ASSERT_EQ(d.size(), c.length);
-    EXPECT_EQ(BeAt(d, 4, 4), c.request.videoFourcc);
+    EXPECT_EQ(BigEndian(d, 4, 4), c.request.videoFourcc);
     ExpectFixedHeaderFields(d, c.request.videoFourcc == FourCC("AVdn") ? 0x5451 : FourCC("TQDV"));
-    EXPECT_EQ(BeAt(d, 16, 2), c.version);
-    EXPECT_EQ(BeAt(d, 18, 2), c.revision);
-    EXPECT_EQ(BeAt(d, 24, 4), c.temporal);
-    EXPECT_EQ(BeAt(d, 28, 4), c.spatial);
-    EXPECT_EQ(BeAt(d, 32, 2), c.width);
-    EXPECT_EQ(BeAt(d, 34, 2), c.height);
+    EXPECT_EQ(BigEndian(d, 16, 2), c.version);
+    EXPECT_EQ(BigEndian(d, 18, 2), c.revision);
+    EXPECT_EQ(BigEndian(d, 24, 4), c.temporal);
+    EXPECT_EQ(BigEndian(d, 28, 4), c.spatial);
+    EXPECT_EQ(BigEndian(d, 32, 2), c.width);
+    EXPECT_EQ(BigEndian(d, 34, 2), c.height);
     EXPECT_EQ(Bytes(d.begin() + 50, d.begin() + 82), Name(c.name));
     EXPECT_EQ(AtomTypes(d), c.atoms);
     if (d.size() > 86) {
-      EXPECT_EQ(BeAt(d, d.size() - 4, 4), 0u) << "terminator";
+      EXPECT_EQ(BigEndian(d, d.size() - 4, 4), 0u) << "terminator";
     }
   }
 }
@@ -339,8 +336,8 @@ TEST(VideoDescription, DnxhdSubTypes) {
       video.videoSubType = subType;
       const OwnedHandle handle = Build(Request("AVdn", 640, 480), &video);
       const Bytes d = FileOrder(handle.get());
-      EXPECT_EQ(BeAt(d, 32, 2), row.width);
-      EXPECT_EQ(BeAt(d, 34, 2), row.height);
+      EXPECT_EQ(BigEndian(d, 32, 2), row.width);
+      EXPECT_EQ(BigEndian(d, 34, 2), row.height);
       EXPECT_EQ(Payload(d, "ARES"),
                 Concat({Text("ARES0001"), Be32s({row.id}), row.ares, Bytes(80, 0)}));
       EXPECT_EQ(Payload(d, "ACLR"), Concat({Text("ACLR0001"), Be32s({2, 0})}));

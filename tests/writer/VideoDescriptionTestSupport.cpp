@@ -5,6 +5,7 @@
 #include "platform/movie/ByteReader.h"
 #include "platform/movie/FourCC.h"
 #include "platform/movie/SampleDescriptionOrder.h"
+#include "tests/support/AtomWalk.h"
 
 namespace zeb::writer::test {
 
@@ -42,15 +43,13 @@ Bytes FileOrder(zeb::movie::Handle description) {
 
 std::vector<ExtensionAtom> ExtensionAtoms(const Bytes& fileOrder) {
   std::vector<ExtensionAtom> atoms;
-  if (fileOrder.size() < zeb::movie::kImageDescriptionHeaderSize) return atoms;
-  zeb::movie::ByteReader reader(fileOrder, 0, "stsd entry");
-  if (!reader.Skip(zeb::movie::kImageDescriptionHeaderSize).IsOk()) return atoms;
-  uint32_t size = 0;
-  uint32_t type = 0;
-  while (reader.ReadU32(size).IsOk() && size >= 8 && reader.ReadU32(type).IsOk()) {
-    std::span<const uint8_t> payload;
-    if (!reader.ReadBytes(size - 8, payload).IsOk()) break;
-    atoms.push_back({zeb::movie::FourCCToString(type), Bytes(payload.begin(), payload.end())});
+  const size_t header = zeb::movie::kImageDescriptionHeaderSize;
+  if (fileOrder.size() < header) return atoms;
+  for (const zeb::test::AtomInfo& atom :
+       zeb::test::ChildAtoms(fileOrder, header, fileOrder.size())) {
+    const auto payload = fileOrder.begin() + long(atom.offset + atom.headerSize);
+    atoms.push_back({zeb::movie::FourCCToString(atom.type),
+                     Bytes(payload, fileOrder.begin() + long(atom.offset + atom.size))});
   }
   return atoms;
 }

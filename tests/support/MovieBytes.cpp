@@ -1,4 +1,4 @@
-#include "tests/platform_movie/MovieBytes.h"
+#include "tests/support/MovieBytes.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,7 +1,6 @@
-// Helpers of the movie-writer tests: a minimal atom walker for checking
-// written bytes, descriptions as hosts hand them in, a movie written through
-// MovieWriter, and a copy of every stream of a movie (a fixture of
-// tests/support) through MovieWriter.
+// Movies written through the movie layer's MovieWriter: descriptions as hosts
+// hand them in, a movie with a track per plan, a copy of every stream of a
+// fixture, and what a written movie must show to ffprobe and ffmpeg.
 #pragma once
 
 #include <cstdint>
@@ -10,13 +9,19 @@
 #include <vector>
 
 #include "platform/movie/MovieWriter.h"
-#include "tests/platform_movie/MovieBytes.h"
+#include "tests/support/AtomWalk.h"
 #include "tests/support/Ffprobe.h"
+#include "tests/support/MovieBytes.h"
 #include "tests/support/Shell.h"
 
 namespace zeb::movie::test {
 
+using zeb::test::AtomInfo;
+using zeb::test::AtomPayloads;
+using zeb::test::BigEndian;
+using zeb::test::MoovBytes;
 using zeb::test::ReadFile;
+using zeb::test::TopLevelAtoms;
 // <fixture folder>/movie_writer/<name>: where these tests write their movies.
 std::string OutputPath(const std::string& name);
 // The bytes of ffprobe's `packets` of the file, concatenated in packet order.
@@ -24,24 +29,6 @@ Bytes PacketBytes(const std::string& path, const std::vector<zeb::test::ProbePac
 // Errors that `ffmpeg -v error` prints while decoding every stream, or
 // "exit N" when it fails without printing.
 std::string DecodeErrors(const std::string& path);
-
-// Atoms of the file (top level) or of an atom's payload, in order.
-struct AtomInfo {
-  uint32_t type = 0;
-  uint64_t offset = 0;      // of the header, from the start of the parsed bytes or file
-  uint64_t size = 0;        // whole atom
-  uint64_t headerSize = 0;  // 8, or 16 for a 64-bit size
-};
-std::vector<AtomInfo> TopLevelAtoms(const std::string& path);
-std::vector<AtomInfo> ChildAtoms(const Bytes& bytes, uint64_t begin, uint64_t end);
-// Payloads (after the atom header) of every atom at `path` below the bytes
-// of 'moov' ("trak/mdia/minf/stbl/stsd"), in file order.
-std::vector<Bytes> AtomPayloads(const Bytes& moov, const std::string& path);
-Bytes MoovBytes(const std::string& path);
-uint32_t BeU32(const Bytes& bytes, size_t at);
-uint64_t BeU64(const Bytes& bytes, size_t at);
-// The first entry of each track's 'stsd', as stored.
-std::vector<Bytes> StsdEntries(const std::string& path);
 
 // A handle that frees itself, holding a description with its header fields
 // turned to native order, as hosts hand descriptions to the writer.

@@ -1,12 +1,8 @@
-#include "tests/platform_movie/MovieWriterTestSupport.h"
+#include "tests/support/MovieWriting.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
-#include <algorithm>
-#include <cstring>
 #include <filesystem>
-#include <sstream>
 
 #include "platform/movie/FourCC.h"
 #include "platform/movie/SampleDescriptionOrder.h"
@@ -15,18 +11,11 @@
 namespace zeb::movie::test {
 namespace {
 
-uint32_t CodeOf(const std::string& name) {
-  uint32_t code = 0;
-  for (size_t i = 0; i < 4; ++i)
-    code = code << 8 | static_cast<uint8_t>(i < name.size() ? name[i] : ' ');
-  return code;
-}
-
 // Version 1 stores bytes per frame at 44; version 0 has channels at 24 and
 // bits per sample at 26.
 uint32_t SoundBytesPerFrame(const Bytes& entry) {
-  if (BeU32(entry, 16) >> 16 == 1) return BeU32(entry, 44);
-  const uint32_t format = BeU32(entry, 24);
+  if (BigEndian(entry, 16) >> 16 == 1) return BigEndian(entry, 44);
+  const uint32_t format = BigEndian(entry, 24);
   return (format >> 16) * ((format & 0xFFFF) / 8);
 }
 
@@ -51,83 +40,6 @@ std::string DecodeErrors(const std::string& path) {
   const auto run = zeb::test::RunCommand("ffmpeg -v error -i '" + path + "' -f null - 2>&1");
   return run.output.empty() && run.exitCode != 0 ? "exit " + std::to_string(run.exitCode)
                                                  : run.output;
-}
-
-uint32_t BeU32(const Bytes& bytes, size_t at) {
-  return static_cast<uint32_t>(bytes[at]) << 24 | static_cast<uint32_t>(bytes[at + 1]) << 16 |
-         static_cast<uint32_t>(bytes[at + 2]) << 8 | bytes[at + 3];
-}
-
-uint64_t BeU64(const Bytes& bytes, size_t at) {
-  return uint64_t{BeU32(bytes, at)} << 32 | BeU32(bytes, at + 4);
-}
-
-std::vector<AtomInfo> TopLevelAtoms(const std::string& path) {
-  struct stat info;
-  if (::stat(path.c_str(), &info) != 0) return {};
-  std::vector<AtomInfo> atoms;
-  uint64_t offset = 0;
-  const auto file_size = static_cast<uint64_t>(info.st_size);
-  while (offset + 8 <= file_size) {
-    const Bytes header = ReadFile(path, offset, 16);
-    AtomInfo atom{BeU32(header, 4), offset, BeU32(header, 0), 8};
-    if (atom.size == 1) {
-      atom.size = BeU64(header, 8);
-      atom.headerSize = 16;
-    }
-    if (atom.size == 0) atom.size = file_size - offset;
-    if (atom.size < atom.headerSize) break;
-    atoms.push_back(atom);
-    offset += atom.size;
-  }
-  return atoms;
-}
-
-std::vector<AtomInfo> ChildAtoms(const Bytes& bytes, uint64_t begin, uint64_t end) {
-  std::vector<AtomInfo> atoms;
-  while (begin + 8 <= end) {
-    AtomInfo atom{BeU32(bytes, begin + 4), begin, BeU32(bytes, begin), 8};
-    if (atom.size < 8 || atom.size > end - begin) break;
-    atoms.push_back(atom);
-    begin += atom.size;
-  }
-  return atoms;
-}
-
-Bytes MoovBytes(const std::string& path) {
-  for (const AtomInfo& atom : TopLevelAtoms(path)) {
-    if (atom.type == FourCC("moov")) return ReadFile(path, atom.offset, atom.size);
-  }
-  return {};
-}
-
-std::vector<Bytes> AtomPayloads(const Bytes& moov, const std::string& path) {
-  std::vector<std::pair<uint64_t, uint64_t>> level = {{8, moov.size()}};  // payload ranges
-  std::stringstream names(path);
-  std::string name;
-  std::vector<Bytes> found;
-  while (std::getline(names, name, '/')) {
-    const uint32_t code = CodeOf(name);
-    std::vector<std::pair<uint64_t, uint64_t>> next;
-    for (const auto& [begin, end] : level) {
-      for (const AtomInfo& atom : ChildAtoms(moov, begin, end)) {
-        if (atom.type == code) next.emplace_back(atom.offset + 8, atom.offset + atom.size);
-      }
-    }
-    level = std::move(next);
-  }
-  for (const auto& [begin, end] : level)
-    found.emplace_back(moov.begin() + begin, moov.begin() + end);
-  return found;
-}
-
-std::vector<Bytes> StsdEntries(const std::string& path) {
-  std::vector<Bytes> entries;
-  for (const Bytes& stsd : AtomPayloads(MoovBytes(path), "trak/mdia/minf/stbl/stsd")) {
-    const uint32_t size = BeU32(stsd, 8);  // after version, flags and entry count
-    entries.emplace_back(stsd.begin() + 8, stsd.begin() + 8 + size);
-  }
-  return entries;
 }
 
 NativeDescription::NativeDescription(uint32_t mediaType, Bytes fileOrder) : handle_(nullptr) {
@@ -166,7 +78,7 @@ Status TestMovie::Finish() {
 
 MovieCopier::MovieCopier(const std::string& source)
     : source_(source), probe_(zeb::test::ProbeFile(source)) {
-  entries_ = StsdEntries(source);
+  entries_ = zeb::test::StsdEntries(source);
   for (size_t i = 0; i < probe_.streams.size() && i < entries_.size(); ++i) {
     const bool video = probe_.streams[i].codecType == "video";
     descriptions_.push_back(
@@ -183,7 +95,8 @@ Status MovieCopier::Open(const std::string& target, const RecoveryOptions* recov
   std::vector<TrackPlan> tracks;
   for (size_t i = 0; i < probe_.streams.size(); ++i) {
     const bool video = bytesPerFrame_[i] == 0;
-    const uint32_t size = video ? BeU32(entries_[i], 32) : 0;  // image description: width, height
+    const uint32_t size =
+        video ? BigEndian(entries_[i], 32) : 0;  // image description: width, height
     tracks.push_back({video ? FourCC("vide") : FourCC("soun"), probe_.streams[i].timeBaseDen,
                       static_cast<int32_t>(size & 0xFFFF0000), static_cast<int32_t>(size << 16)});
   }
@@ -226,7 +139,7 @@ void ExpectSameVideoPackets(const std::vector<zeb::test::ProbePacket>& source,
 
 void ExpectSamePackets(const std::string& source, const std::string& copy) {
   EXPECT_EQ(DecodeErrors(copy), "");
-  EXPECT_EQ(StsdEntries(copy), StsdEntries(source));
+  EXPECT_EQ(zeb::test::StsdEntries(copy), zeb::test::StsdEntries(source));
   const zeb::test::ProbeResult expected = zeb::test::ProbeFile(source);
   const zeb::test::ProbeResult written = zeb::test::ProbeFile(copy);
   ASSERT_TRUE(written.ok) << written.error;
