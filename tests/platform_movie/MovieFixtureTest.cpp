@@ -12,7 +12,7 @@
 #include "tests/platform_movie/ProbeComparison.h"
 #include "tests/support/MovieBytes.h"
 #include "tests/support/MovieWriting.h"
-#include "tests/support/Sha256.h"
+#include "tests/support/Ffprobe.h"
 
 namespace zeb::movie::test {
 namespace {

@@ -21,7 +21,7 @@
 #include "platform/movie/MovieRecovery.h"
 #include "tests/support/Fixtures.h"
 #include "tests/support/MovieWriting.h"
-#include "tests/support/Sha256.h"
+#include "tests/support/Ffprobe.h"
 #include "tests/support/Shell.h"
 
 namespace zeb::movie::test {

@@ -4,7 +4,7 @@
 
 #include "platform/movie/FourCC.h"
 #include "tests/support/MovieBytes.h"
-#include "tests/support/Sha256.h"
+#include "tests/support/Ffprobe.h"
 
 namespace zeb::movie::test {
 

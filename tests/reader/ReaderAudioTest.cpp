@@ -10,7 +10,6 @@
 #include "tests/reader/ReaderTestSupport.h"
 #include "tests/support/AtomWalk.h"
 #include "tests/support/Ffprobe.h"
-#include "tests/support/Sha256.h"
 
 namespace zeb::test {
 namespace {
@@ -68,32 +67,6 @@ void ExpectPcmRecord(HostReader& reader, const std::string& path, const PcmCase&
   // One packet per sample frame.
   EXPECT_EQ(info.framesPerPacket, 1u);
   EXPECT_EQ(info.packetCount, std::stoul(Field(fields, "duration_ts")));
-}
-
-// The reader's audio for `stream`, read front to back in blocks.
-std::vector<uint8_t> ReadAllAudio(HostReader& reader, uint32_t stream, uint32_t block,
-                                  bool callerBuffer, size_t frameBytes) {
-  SPlugStreamInfo record;
-  EXPECT_EQ(reader.AudioInfo(stream, &record), 0u);
-  const uint32_t packets = record.packetCount;
-  std::vector<uint8_t> all;
-  std::vector<uint8_t> own(record.audio.channels * 384000);
-  for (uint32_t start = 0; start < packets; start += block) {
-    SPlugFrameInfo info = NewFrameInfo();
-    uint8_t* data = own.data();
-    const uint32_t result = callerBuffer ? reader.ReadAudio(start, block, data, &info)
-                                         : reader.ReadAudioAlt(start, block, &data, &info);
-    EXPECT_EQ(result, 0u) << start;
-    EXPECT_EQ(info.streamType, 2u);
-    EXPECT_EQ(info.decodePosition, start);
-    EXPECT_EQ(info.presentationPosition, start);
-    EXPECT_EQ(info.unitCount, std::min(block, packets - start));
-    EXPECT_EQ(info.dataSize, info.unitCount * frameBytes);
-    EXPECT_EQ(info.streamState, start + block >= packets ? 2u : 1u);
-    EXPECT_EQ(info.privateKind, 7u);
-    all.insert(all.end(), data, data + info.dataSize);
-  }
-  return all;
 }
 
 class ReaderAudio : public testing::Test {

@@ -113,6 +113,18 @@ SPlugFrameInfo NewFrameInfo();
 // `bytes` written to "<name>.<pid>.mov" beside the fixtures; returns its path.
 std::string WriteScratchMovie(const std::string& name, std::span<const uint8_t> bytes);
 
+// Every frame of the open video stream on both buffer ordinals equals its
+// packet of ffprobe's `packets` of the movie at `path` (or of the movie it
+// was copied from), 'avc1' frames with start codes and key frames leading
+// with the sequence parameter set; frame types are ffprobe's decoder's,
+// display positions come from the stored display offsets.
+void ExpectEveryFrame(HostReader& reader, const std::string& path, bool avc1,
+                      const std::vector<ProbePacket>& packets);
+// Audio stream `stream` read front to back in blocks of `block` packets,
+// into the caller's buffer or the reader's; each block's record is checked.
+std::vector<uint8_t> ReadAllAudio(HostReader& reader, uint32_t stream, uint32_t block,
+                                  bool callerBuffer, size_t frameBytes);
+
 // An Annex B access unit as the reader delivers 'avc1' frames, back in the
 // file's form: the parameter sets in front of a key frame dropped and each
 // 4-byte start code replaced by a big-endian length of `lengthSize` bytes.

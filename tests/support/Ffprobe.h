@@ -1,11 +1,12 @@
 // A movie as the ffprobe tool sees it, for checking our own readers against
-// it: streams and packets, one stream's fields, and the picture types its
-// decoder finds. Timestamps are in each stream's time base, which for
+// it: streams and packets, one stream's fields, the picture types its
+// decoder finds, and its data hash. Timestamps are in each stream's time base, which for
 // QuickTime and MP4 files is 1 / the media's time scale.
 #pragma once
 
 #include <cstdint>
 #include <map>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -64,5 +65,8 @@ struct ProbeFrame {
   bool key = false;
 };
 std::vector<ProbeFrame> ProbeVideoFrames(const std::string& path);
+
+// Lower-case hex SHA-256 of `bytes`, as ffprobe's data hashes spell it.
+std::string Sha256Hex(std::span<const uint8_t> bytes);
 
 }  // namespace zeb::test
