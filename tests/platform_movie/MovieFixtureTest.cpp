@@ -10,9 +10,9 @@
 
 #include "platform/movie/FourCC.h"
 #include "tests/platform_movie/ProbeComparison.h"
+#include "tests/support/Ffprobe.h"
 #include "tests/support/MovieBytes.h"
 #include "tests/support/MovieWriting.h"
-#include "tests/support/Ffprobe.h"
 
 namespace zeb::movie::test {
 namespace {

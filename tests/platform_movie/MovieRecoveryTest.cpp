@@ -19,9 +19,9 @@
 #include <thread>
 
 #include "platform/movie/MovieRecovery.h"
+#include "tests/support/Ffprobe.h"
 #include "tests/support/Fixtures.h"
 #include "tests/support/MovieWriting.h"
-#include "tests/support/Ffprobe.h"
 #include "tests/support/Shell.h"
 
 namespace zeb::movie::test {

@@ -3,8 +3,8 @@
 #include <sstream>
 
 #include "platform/movie/FourCC.h"
-#include "tests/support/MovieBytes.h"
 #include "tests/support/Ffprobe.h"
+#include "tests/support/MovieBytes.h"
 
 namespace zeb::movie::test {
 

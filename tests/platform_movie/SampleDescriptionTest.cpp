@@ -15,10 +15,9 @@
 namespace zeb::movie::test {
 namespace {
 
-const Bytes kColr =
-    Atom(FourCC("colr"), Concat({Be32s({FourCC("nclc")}), Be16(1), Be16(1), Be16(1)}));
+const Bytes kColr = Atom(FourCC("colr"), Concat({Be32s({FourCC("nclc")}), Be16s({1, 1, 1})}));
 const Bytes kWave = Atom(FourCC("wave"), Concat({Atom(FourCC("frma"), Be32s({FourCC("in24")})),
-                                                 Atom(FourCC("enda"), Be16(1)), Be32s({0})}));
+                                                 Atom(FourCC("enda"), Be16s({1})), Be32s({0})}));
 
 struct FieldCheck {
   size_t offset;
@@ -80,7 +79,7 @@ TEST(SampleDescriptionTest, HeaderFieldsComeNativeAndGoBackToFileOrder) {
        72},
       {"timecode entry: only the common header",
        FourCC("tmcd"),
-       Concat({Be32s({24, FourCC("tmcd"), 0}), Be16(0), Be16(1), Be32s({0x01020304, 0x05060708})}),
+       Concat({Be32s({24, FourCC("tmcd"), 0}), Be16s({0, 1}), Be32s({0x01020304, 0x05060708})}),
        {{4, 4, FourCC("tmcd")}, {14, 2, 1}},
        16},
   };

@@ -98,10 +98,10 @@ TEST(SampleTableTest, SingleSampleReads) {
   const uint32_t second = twoChunks.AddData(20, 0xBB);
   MovieBytes one;
   const uint32_t at = one.AddData(8, 0x33);
-  const Bytes instant = one.Build(
-      {TrackBytes{FourCC("meta"), 1000, 1,
-                  Concat({Stsd({Concat({Be32s({16, FourCC("mebx"), 0}), Be16(0), Be16(1)})}),
-                          Stts({{1, 0}}), Stsc({{1, 1, 1}}), Stsz(8, 1), Stco({at})})}});
+  const Bytes instant =
+      one.Build({TrackBytes{FourCC("meta"), 1000, 1,
+                            Concat({Stsd({Concat({Be32s({16, FourCC("mebx"), 0}), Be16s({0, 1})})}),
+                                    Stts({{1, 0}}), Stsc({{1, 1, 1}}), Stsz(8, 1), Stco({at})})}});
   // One 'alis' reference without the self-contained flag: the data is elsewhere.
   const Bytes elsewhere = one.Build({TrackBytes(
       FourCC("vide"), 600, 1,

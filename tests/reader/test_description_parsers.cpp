@@ -5,11 +5,11 @@
 // the interleave of merged tracks.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <initializer_list>
 
 #include "media/AvcConfigRecord.h"
 #include "media/FourCC.h"
+#include "platform/movie/SampleDescriptionOrder.h"
 #include "reader/ImageDescriptionAnalysis.h"
 #include "reader/PcmByteOrder.h"
 #include "reader/SoundDescriptionAnalysis.h"
@@ -21,33 +21,22 @@ namespace {
 using zeb::media::FourCC;
 using zeb::movie::test::Bytes;
 
-void PutNative(Bytes& bytes, size_t at, const void* value, size_t size) {
-  if (bytes.size() < at + size) bytes.resize(at + size);
-  std::memcpy(bytes.data() + at, value, size);
-}
-template <typename T>
-void Native(Bytes& bytes, size_t at, T value) {
-  PutNative(bytes, at, &value, sizeof(value));
-}
-template <typename T>
-T NativeAt(const Bytes& bytes, size_t at) {
-  T value{};
-  std::memcpy(&value, bytes.data() + at, sizeof(value));
-  return value;
-}
-Bytes Atom(uint32_t type, const Bytes& payload) { return zeb::movie::test::Atom(type, payload); }
-Bytes Words(std::initializer_list<uint32_t> words) { return zeb::movie::test::Be32s(words); }
+using zeb::movie::test::Be32s;
+using zeb::movie::test::Concat;
+using zeb::movie::test::NativeField;
 
-// An 86-byte image description header in the machine's order, then atoms.
-Bytes ImageDescription(uint32_t fourcc, int16_t width, int16_t height,
+Bytes Atom(uint32_t type, const Bytes& payload) { return zeb::movie::test::Atom(type, payload); }
+
+// A description as callers hand it over: the header in the machine's order.
+Bytes Native(uint32_t mediaType, Bytes fileOrder) {
+  zeb::movie::SampleDescriptionToNative(mediaType, fileOrder);
+  return fileOrder;
+}
+
+Bytes ImageDescription(uint32_t fourcc, uint16_t width, uint16_t height,
                        std::initializer_list<Bytes> atoms) {
-  Bytes d(86, 0);
-  Native(d, 4, fourcc);
-  Native(d, 32, width);
-  Native(d, 34, height);
-  for (const Bytes& atom : atoms) d.insert(d.end(), atom.begin(), atom.end());
-  Native(d, 0, uint32_t(d.size()));
-  return d;
+  return Native(FourCC("vide"),
+                zeb::movie::test::ImageDescription(fourcc, width, height, Concat(atoms)));
 }
 
 // An 'avcC' payload of one SPS and `ppsCount` copies of a 4-byte PPS.
@@ -74,7 +63,7 @@ TEST(ImageDescription, ExtensionsSetFieldOrderAspectAndColour) {
   const auto colr = [](char kind) {
     return Atom(FourCC("colr"), {'n', 'c', 'l', uint8_t(kind), 0, 1, 0, 1, 0, 1});
   };
-  const Bytes pasp10to11 = Atom(FourCC("pasp"), Words({10, 11}));
+  const Bytes pasp10to11 = Atom(FourCC("pasp"), Be32s({10, 11}));
   const struct {
     const char* name;
     Bytes description;
@@ -82,11 +71,11 @@ TEST(ImageDescription, ExtensionsSetFieldOrderAspectAndColour) {
     std::vector<std::string> log;
   } cases[] = {
       {"header and terminator only: not scanned",
-       ImageDescription(FourCC("apcn"), 1920, 1080, {Words({0})}),
+       ImageDescription(FourCC("apcn"), 1920, 1080, {Be32s({0})}),
        "0 16:9 1/1/1",
        {noPasp}},
       {"last pasp is examined",
-       ImageDescription(FourCC("mx5p"), 720, 480, {Atom(FourCC("pasp"), Words({40, 33}))}),
+       ImageDescription(FourCC("mx5p"), 720, 480, {Atom(FourCC("pasp"), Be32s({40, 33}))}),
        "0 20:11 6/5/5",
        {info + "SampleAspextX:40, SampleAspextY:33 \n"}},
       {"progressive",
@@ -115,15 +104,15 @@ TEST(ImageDescription, ExtensionsSetFieldOrderAspectAndColour) {
        {info + "'colr'", noPasp}},
       {"clean aperture with pasp",
        ImageDescription(FourCC("dvc "), 720, 480,
-                        {Atom(FourCC("clap"), Words({704, 1, 480, 1, 0, 1, 0, 1})), pasp10to11,
-                         Atom(FourCC("pasp"), Words({1, 1}))}),
+                        {Atom(FourCC("clap"), Be32s({704, 1, 480, 1, 0, 1, 0, 1})), pasp10to11,
+                         Atom(FourCC("pasp"), Be32s({1, 1}))}),
        "1 4:3 5/5/5",
        {info + "'calc: ClapWidth = 704/1 = 704, ClapHeight= 480/1 = 480, ClapOffsetX = 0/1, "
                "ClapOffsetY = 0/1\n",
         info + "SampleAspextX:10, SampleAspextY:11 \n", "pasp(size=16)"}},
       {"clap with a zero denominator is absent",
        ImageDescription(FourCC("dvc "), 720, 480,
-                        {Atom(FourCC("clap"), Words({704, 0, 480, 1, 0, 1, 0, 1})), pasp10to11}),
+                        {Atom(FourCC("clap"), Be32s({704, 0, 480, 1, 0, 1, 0, 1})), pasp10to11}),
        "1 15:11 5/5/5",
        {info + "SampleAspextX:10, SampleAspextY:11 \n"}},
       {"other atoms are listed",
@@ -175,44 +164,25 @@ TEST(ImageDescription, AvcConfigOutcomesEndOrContinueTheScan) {
   }
 }
 
-Bytes SoundV0(uint32_t format, uint16_t channels, uint16_t bits, Bytes extension = {}) {
-  Bytes d(36, 0);
-  Native(d, 4, format);
-  Native(d, 24, channels);
-  Native(d, 26, bits);
-  Native(d, 32, uint32_t(48000) << 16);
-  d.insert(d.end(), extension.begin(), extension.end());
-  Native(d, 0, uint32_t(d.size()));
-  return d;
+Bytes SoundV0(uint32_t format, uint16_t channels, uint16_t bits, const Bytes& extension = {}) {
+  return Native(FourCC("soun"), zeb::movie::test::SoundDescription(format, 0, channels, bits, 48000,
+                                                                   {}, extension));
 }
 
-Bytes SoundV1(uint32_t format, uint16_t bits, int16_t compressionId, Bytes extension = {}) {
-  Bytes d = SoundV0(format, 1, bits);
-  Native(d, 16, uint16_t{1});
-  Native(d, 28, compressionId);
-  Native(d, 36, uint32_t{1});
-  Native(d, 48, uint32_t(bits / 8));
-  d.insert(d.end(), extension.begin(), extension.end());
-  Native(d, 0, uint32_t(d.size()));
-  return d;
+Bytes SoundV1(uint32_t format, uint16_t bits, int16_t compressionId, const Bytes& extension = {}) {
+  return Native(FourCC("soun"),
+                zeb::movie::test::SoundDescription(format, 1, 1, bits, 48000, {1, 0, 0, bits / 8u},
+                                                   extension, compressionId));
 }
 
 Bytes SoundV2Lpcm(uint32_t bits, uint32_t flags) {
-  Bytes d = SoundV0(FourCC("lpcm"), 3, 16);
-  Native(d, 16, uint16_t{2});
-  Native(d, 40, 96000.4);
-  Native(d, 48, uint32_t{2});
-  Native(d, 56, bits);
-  Native(d, 60, flags);
-  Native(d, 64, bits / 4);
-  Native(d, 68, uint32_t{1});
-  Native(d, 0, uint32_t(d.size()));
-  return d;
+  return Native(FourCC("soun"), zeb::movie::test::SoundDescription(FourCC("lpcm"), 2, 2, 16, 96000,
+                                                                   {bits, flags, bits / 4, 1}));
 }
 
 Bytes LittleEndianWave(uint16_t flag) {
   return Atom(FourCC("wave"), [&] {
-    Bytes inner = Atom(FourCC("frma"), Words({FourCC("in24")}));
+    Bytes inner = Atom(FourCC("frma"), Be32s({FourCC("in24")}));
     const Bytes enda = Atom(FourCC("enda"), {uint8_t(flag >> 8), uint8_t(flag)});
     inner.insert(inner.end(), enda.begin(), enda.end());
     return inner;
@@ -264,10 +234,10 @@ TEST(SoundDescription, NormalisationAndFields) {
   // A version-0 header gains the version-1 fields in front of its extensions.
   Bytes d = SoundV0(FourCC("twos"), 2, 16, esds);
   AnalyseSoundDescription(d);
-  EXPECT_EQ(NativeAt<uint32_t>(d, 0), 52 + esds.size());
-  EXPECT_EQ(NativeAt<uint16_t>(d, 16), 1);   // version
-  EXPECT_EQ(NativeAt<int16_t>(d, 28), -1);   // compression id
-  EXPECT_EQ(NativeAt<uint32_t>(d, 44), 4u);  // bytes per frame
+  EXPECT_EQ(NativeField(d, 0, 4), 52 + esds.size());
+  EXPECT_EQ(NativeField(d, 16, 2), 1u);       // version
+  EXPECT_EQ(NativeField(d, 28, 2), 0xFFFFu);  // compression id -1
+  EXPECT_EQ(NativeField(d, 44, 4), 4u);       // bytes per frame
   EXPECT_EQ(Bytes(d.begin() + 52, d.end()), esds);
 }
 

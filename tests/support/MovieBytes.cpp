@@ -31,8 +31,10 @@ Bytes Concat(std::initializer_list<Bytes> parts) {
   return all;
 }
 
-Bytes Be16(uint16_t value) {
-  return {static_cast<uint8_t>(value >> 8), static_cast<uint8_t>(value)};
+Bytes Be16s(std::initializer_list<uint16_t> values) {
+  ByteWriter writer;
+  for (uint16_t value : values) writer.PutU16(value);
+  return writer.Bytes();
 }
 
 Bytes Be32s(std::initializer_list<uint32_t> values) {
@@ -133,7 +135,7 @@ Bytes ImageDescription(uint32_t format, uint16_t width, uint16_t height,
 
 Bytes SoundDescription(uint32_t format, uint16_t version, uint16_t channels, uint16_t bits,
                        uint32_t rate, std::array<uint32_t, 4> perPacket,
-                       std::span<const uint8_t> extensions) {
+                       std::span<const uint8_t> extensions, int16_t compressionId) {
   ByteWriter writer;
   writer.Begin(format);
   writer.PutZeros(6);
@@ -158,8 +160,8 @@ Bytes SoundDescription(uint32_t format, uint16_t version, uint16_t channels, uin
   } else {
     writer.PutU16(channels);
     writer.PutU16(bits);
-    writer.PutU16(version == 1 ? 0xFFFE : 0);  // compression id
-    writer.PutU16(0);                          // packet size
+    writer.PutU16(version == 1 ? static_cast<uint16_t>(compressionId) : 0);
+    writer.PutU16(0);  // packet size
     writer.PutU32(rate << 16);
   }
   if (version != 0) {

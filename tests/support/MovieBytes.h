@@ -23,7 +23,7 @@ using Bytes = std::vector<uint8_t>;
 Bytes Atom(uint32_t type, std::span<const uint8_t> payload);
 Bytes FullAtom(uint32_t type, uint8_t version, uint32_t flags, std::span<const uint8_t> payload);
 Bytes Concat(std::initializer_list<Bytes> parts);
-Bytes Be16(uint16_t value);
+Bytes Be16s(std::initializer_list<uint16_t> values);
 Bytes Be32s(std::initializer_list<uint32_t> values);
 
 Bytes Stts(std::initializer_list<std::pair<uint32_t, uint32_t>> countAndDelta);
@@ -43,11 +43,11 @@ Bytes ImageDescription(uint32_t format, uint16_t width, uint16_t height,
                        std::span<const uint8_t> extensions = {});
 // A sound description of version 0 (36 bytes), 1 (52) or 2 (72 bytes), then
 // the extensions. Version 1: `perPacket` = {samples per packet, bytes per
-// packet, bytes per frame, bytes per sample}; version 2: {bits per channel,
-// flags, bytes per packet, frames per packet}.
+// packet, bytes per frame, bytes per sample} and the compression id; version
+// 2: {bits per channel, flags, bytes per packet, frames per packet}.
 Bytes SoundDescription(uint32_t format, uint16_t version, uint16_t channels, uint16_t bits,
                        uint32_t rate, std::array<uint32_t, 4> perPacket = {},
-                       std::span<const uint8_t> extensions = {});
+                       std::span<const uint8_t> extensions = {}, int16_t compressionId = -2);
 
 struct TrackBytes {
   TrackBytes(uint32_t handler, uint32_t timeScale, uint32_t trackId, Bytes stbl, Bytes dinf = {})

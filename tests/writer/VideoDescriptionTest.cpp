@@ -21,18 +21,11 @@ namespace {
 using zeb::movie::FourCC;
 using zeb::movie::Handle;
 
+using zeb::movie::test::Be16s;
 using zeb::movie::test::Be32s;
 using zeb::movie::test::Concat;
 using zeb::test::BigEndian;
 
-Bytes Be16s(std::initializer_list<uint16_t> values) {
-  Bytes bytes;
-  for (uint16_t value : values) {
-    const Bytes one = zeb::movie::test::Be16(value);
-    bytes.insert(bytes.end(), one.begin(), one.end());
-  }
-  return bytes;
-}
 Bytes Text(const std::string& text) { return Bytes(text.begin(), text.end()); }
 // The 32-byte name field: length byte, characters, zeros.
 Bytes Name(const std::string& name) {
@@ -307,6 +300,8 @@ TEST(VideoDescription, ColourAtom) {
   }
 }
 
+// One row for each shape of the sub-type table (1080 interlaced and
+// progressive, 720, past the table), not one for each of its entries.
 TEST(VideoDescription, DnxhdSubTypes) {
   const struct {
     std::vector<uint32_t> subTypes;
@@ -315,23 +310,13 @@ TEST(VideoDescription, DnxhdSubTypes) {
     Bytes ares;  // coded width, height, scan, 0, format
   } rows[] = {
       {{0, 4}, 1243, 1920, 1080, Be32s({1920, 540, 2, 0, 4})},
-      {{1, 5}, 1242, 1920, 1080, Be32s({1920, 540, 2, 0, 4})},
-      {{2, 6}, 1241, 1920, 1080, Be32s({1920, 540, 2, 0, 4})},
-      {{3, 7}, 1244, 1920, 1080, Be32s({1920, 540, 2, 0, 4})},
       {{8, 12, 16}, 1238, 1920, 1080, Be32s({1920, 1080, 1, 0, 5})},
-      {{9, 13, 17}, 1237, 1920, 1080, Be32s({1920, 1080, 1, 0, 5})},
-      {{10, 14, 18}, 1253, 1920, 1080, Be32s({1920, 1080, 1, 0, 5})},
-      {{11, 15, 19}, 1235, 1920, 1080, Be32s({1920, 1080, 1, 0, 5})},
       {{20, 23, 26, 30}, 1251, 1280, 720, Be32s({1280, 720, 1, 0, 6})},
-      {{21, 24, 27, 29, 31}, 1252, 1280, 720, Be32s({1280, 720, 1, 0, 6})},
-      {{22, 25, 28, 32}, 1250, 1280, 720, Be32s({1280, 720, 1, 0, 6})},
       {{33, 34, 1000, 0xFFFFFFFF}, 1242, 1920, 1080, Be32s({1920, 540, 2, 0, 4})},
   };
-  int covered = 0;
   for (const auto& row : rows) {
     for (uint32_t subType : row.subTypes) {
       SCOPED_TRACE(subType);
-      covered += subType <= 32;
       SPlugVideoStreamInfo video{};
       video.videoSubType = subType;
       const OwnedHandle handle = Build(Request("AVdn", 640, 480), &video);
@@ -344,7 +329,6 @@ TEST(VideoDescription, DnxhdSubTypes) {
       EXPECT_EQ(Payload(d, "APRG"), Concat({Text("APRG0001"), Be32s({2, 0})}));
     }
   }
-  EXPECT_EQ(covered, 33);
 }
 
 // A preset is copied whole, whatever its code and length, into a new handle.
