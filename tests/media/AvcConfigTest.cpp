@@ -1,5 +1,5 @@
-// 'avcC' records: what a cut or lying payload keeps, the built payload read
-// back by the parser, and records made from an encoder's parameter sets.
+// 'avcC' records: what a cut or lying payload keeps, records too large to
+// build, and records made from an encoder's parameter sets.
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -73,13 +73,8 @@ TEST(AvcConfig, CutOrLyingPayloadsKeepWhatTheRecordAllows) {
   }
 }
 
-TEST(AvcConfig, BuiltPayloadsReadBackAndOversizedRecordsAreRefused) {
-  for (const AvcConfigRecord& record : {Record(0, 1, 0), Record(1, 2, 3), Record(3, 10, 31)}) {
-    AvcConfigRecord read;
-    EXPECT_EQ(zeb::media::ParseAvcConfig(ByteReader(Built(record)), read),
-              AvcConfigParse::kComplete);
-    EXPECT_EQ(read, record);
-  }
+// That what is built parses back as the record is the avcC fuzz target's check.
+TEST(AvcConfig, OversizedRecordsAreRefused) {
   AvcConfigRecord longSet = Record(3, 1, 1);
   longSet.sps[0].resize(65536);
   for (const AvcConfigRecord& record :
