@@ -9,6 +9,11 @@
 
 namespace zeb::movie {
 
+struct ByteRange {
+  uint64_t offset = 0;
+  uint64_t size = 0;
+};
+
 class ByteSource {
  public:
   virtual ~ByteSource() = default;
@@ -18,6 +23,9 @@ class ByteSource {
   // Fills all of `out` from `offset`; a range that passes Size() gives
   // kTruncated and an operating-system failure kIoError. Thread-safe.
   virtual Status ReadAt(uint64_t offset, std::span<uint8_t> out) const = 0;
+  // Fills `out` with the ranges' bytes back to back (`out` holds their sizes
+  // together); the first range that fails gives ReadAt's status.
+  virtual Status ReadRanges(std::span<const ByteRange> ranges, std::span<uint8_t> out) const;
 };
 
 }  // namespace zeb::movie

@@ -18,6 +18,9 @@ class FileSource final : public ByteSource {
 
   uint64_t Size() const override { return size_; }
   Status ReadAt(uint64_t offset, std::span<uint8_t> out) const override;
+  // Ranges close together in the file (sound chunks between video frames)
+  // are read with one preadv each run, the gaps into a scratch buffer.
+  Status ReadRanges(std::span<const ByteRange> ranges, std::span<uint8_t> out) const override;
 
  private:
   FileSource(int fd, uint64_t size) : fd_(fd), size_(size) {}

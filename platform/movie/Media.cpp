@@ -203,13 +203,7 @@ Status Media::ReadSamples(const SampleReadRequest& request, SampleReadResult& re
   result.descriptionIndex = info.descriptionIndex;
   if (request.destination == nullptr) return Status::Ok();
 
-  uint64_t written = 0;
-  for (const ByteRange& range : plan.ranges) {
-    ZEB_MOVIE_TRY(source_->ReadAt(
-        range.offset, {request.destination + written, static_cast<size_t>(range.size)}));
-    written += range.size;
-  }
-  return Status::Ok();
+  return source_->ReadRanges(plan.ranges, {request.destination, static_cast<size_t>(plan.bytes)});
 }
 
 void Media::CountFrames(uint64_t firstPacket, std::span<SampleReference64> records) const {

@@ -7,15 +7,11 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/movie/ByteSource.h"
 #include "platform/movie/SampleReference.h"
 #include "platform/movie/SampleTable.h"
 
 namespace zeb::movie {
-
-struct ByteRange {
-  uint64_t offset = 0;
-  uint64_t size = 0;
-};
 
 struct ReadPlan {
   uint64_t samples = 0;
