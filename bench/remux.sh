@@ -43,23 +43,32 @@ measure() {
 
 median() { sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
-# Runs `rounds` interleaved rounds of ours and ffmpeg's on one movie.
+# Runs `rounds` interleaved rounds of ours and ffmpeg's on one movie. The
+# side that goes first alternates: a run pays for the write-back of the one
+# before it, which would otherwise always fall on the same side.
 compare() {
   local label=$1 movie=$2
   shift 2
-  local ours_wall=() ours_cpu=() ref_wall=() ref_cpu=()
-  for ((r = 0; r < rounds; r++)); do
+  local ours_wall=() ours_cpu=() ref_wall=() ref_cpu=() bytes_ours bytes_ref
+  run_ours() {
     rm -f "$out.mov"
     read -r w u s < <(measure "$zebqt" remux "$movie" "$out.mov" "$@")
     ours_wall+=("$w"); ours_cpu+=("$(echo "$u + $s" | bc -l)")
-    local bytes_ours
     bytes_ours=$(stat -c %s "$out.mov")
+  }
+  run_ref() {
     rm -f "$out.mov"
     read -r w u s < <(measure ffmpeg -v error -y -i "$movie" -map 0:v:0 -map 0:a:0 -c copy \
       "$out.mov")
     ref_wall+=("$w"); ref_cpu+=("$(echo "$u + $s" | bc -l)")
-    local bytes_ref
     bytes_ref=$(stat -c %s "$out.mov")
+  }
+  for ((r = 0; r < rounds; r++)); do
+    if ((r % 2 == 0)); then
+      run_ours "$@"; run_ref
+    else
+      run_ref; run_ours "$@"
+    fi
   done
   rm -f "$out.mov"
   local ow oc rw rc
@@ -83,13 +92,18 @@ compare() {
 compare_recovery() {
   local label=$1 movie=$2
   local on=() off=()
-  for ((r = 0; r < rounds; r++)); do
+  run_off() {
     rm -f "$out.mov"
     read -r w u s < <(measure "$zebqt" remux "$movie" "$out.mov" --sync-every=off)
     off+=("$w")
+  }
+  run_on() {
     rm -f "$out.mov"
     read -r w u s < <(measure "$zebqt" remux "$movie" "$out.mov")
     on+=("$w")
+  }
+  for ((r = 0; r < rounds; r++)); do
+    if ((r % 2 == 0)); then run_off; run_on; else run_on; run_off; fi
   done
   rm -f "$out.mov"
   local wn wf
