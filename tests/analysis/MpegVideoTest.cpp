@@ -75,16 +75,10 @@ struct Sequence {
 };
 
 std::vector<uint8_t> SequenceHeader(const Sequence& s) {
-  return BitWriter()
-      .Bits(s.width & 0xFFF, 12)
-      .Bits(s.height & 0xFFF, 12)
-      .Bits(s.aspectCode, 4)
-      .Bits(s.frameRateCode, 4)
-      .Bits(s.bitRateValue & 0x3FFFF, 18)
-      .Bits(1, 1)
-      .Bits(112, 10)
-      .Bits(0, 3)
-      .MpegUnit(0xB3);
+  BitWriter w;
+  w.Bits(s.width & 0xFFF, 12).Bits(s.height & 0xFFF, 12).Bits(s.aspectCode, 4);
+  w.Bits(s.frameRateCode, 4).Bits(s.bitRateValue & 0x3FFFF, 18).Bits(1, 1).Bits(112, 10);
+  return w.Bits(0, 3).MpegUnit(0xB3);
 }
 
 struct SequenceExtension {
@@ -96,31 +90,16 @@ struct SequenceExtension {
 };
 
 std::vector<uint8_t> Extension(const SequenceExtension& e) {
-  return BitWriter()
-      .Bits(1, 4)
-      .Bits(0x48, 8)
-      .Flag(e.progressive)
-      .Bits(1, 2)  // 4:2:0
-      .Bits(e.widthExtension, 2)
-      .Bits(0, 2)
-      .Bits(e.bitRateExtension, 12)
-      .Bits(1, 1)
-      .Bits(0, 9)
-      .Bits(e.rateN, 2)
-      .Bits(e.rateD, 5)
-      .MpegUnit(0xB5);
+  BitWriter w;
+  w.Bits(1, 4).Bits(0x48, 8).Flag(e.progressive).Bits(1, 2);  // 4:2:0
+  w.Bits(e.widthExtension, 2).Bits(0, 2).Bits(e.bitRateExtension, 12).Bits(1, 1).Bits(0, 9);
+  return w.Bits(e.rateN, 2).Bits(e.rateD, 5).MpegUnit(0xB5);
 }
 
 std::vector<uint8_t> DisplayExtension(uint32_t displayWidth, uint32_t displayHeight) {
-  return BitWriter()
-      .Bits(2, 4)
-      .Bits(1, 3)
-      .Flag(true)
-      .Bits(0x010101, 24)
-      .Bits(displayWidth, 14)
-      .Bits(1, 1)
-      .Bits(displayHeight, 14)
-      .MpegUnit(0xB5);
+  BitWriter w;
+  w.Bits(2, 4).Bits(1, 3).Flag(true).Bits(0x010101, 24);
+  return w.Bits(displayWidth, 14).Bits(1, 1).Bits(displayHeight, 14).MpegUnit(0xB5);
 }
 
 std::vector<uint8_t> Group(bool closed, bool brokenLink) {
@@ -139,18 +118,10 @@ struct Coding {
 };
 
 std::vector<uint8_t> PictureCoding(const Coding& c) {
-  return BitWriter()
-      .Bits(8, 4)
-      .Bits(0xFFFF, 16)
-      .Bits(0, 2)
-      .Bits(c.structure, 2)
-      .Flag(c.topFieldFirst)
-      .Bits(0, 6)
-      .Flag(c.repeatFirstField)
-      .Flag(false)
-      .Flag(c.progressiveFrame)
-      .Flag(false)
-      .MpegUnit(0xB5);
+  BitWriter w;
+  w.Bits(8, 4).Bits(0xFFFF, 16).Bits(0, 2).Bits(c.structure, 2).Flag(c.topFieldFirst).Bits(0, 6);
+  w.Flag(c.repeatFirstField).Flag(false).Flag(c.progressiveFrame).Flag(false);
+  return w.MpegUnit(0xB5);
 }
 
 const std::vector<uint8_t> kSlice = {0, 0, 1, 0x01, 0x12, 0x34, 0x50};

@@ -7,35 +7,6 @@
 
 namespace zeb::test {
 
-HostAudioDecoder::HostAudioDecoder(const TestPlugin& plugin) : plugin_(plugin) {
-  handle_ = plugin_.Get<PFN_CreateAudioDecoder>(ZEB_ORD_CreateAudioDecoder)();
-  EXPECT_NE(handle_, nullptr);
-}
-
-HostAudioDecoder::~HostAudioDecoder() {
-  plugin_.Get<PFN_DestroyAudioDecoder>(ZEB_ORD_DestroyAudioDecoder)(handle_);
-}
-
-uint32_t HostAudioDecoder::Open(const SPlugPrivateDesc* description) {
-  return plugin_.Get<PFN_OpenAudioDecoder>(ZEB_ORD_OpenAudioDecoder)(handle_, 0, description);
-}
-
-uint32_t HostAudioDecoder::Close() {
-  return plugin_.Get<PFN_AudioDecoderStub>(ZEB_ORD_CloseAudioDecoder)(handle_);
-}
-
-uint32_t HostAudioDecoder::IsPacketSizeConstant() {
-  return plugin_.Get<PFN_AudioDecoderStub>(ZEB_ORD_IsAudioPacketSizeConstant)(handle_);
-}
-
-uint32_t HostAudioDecoder::Decode(const uint8_t* data, const SPlugFrameInfo* info) {
-  return plugin_.Get<PFN_DecodeAudio>(ZEB_ORD_DecodeAudio)(handle_, data, info);
-}
-
-uint32_t HostAudioDecoder::Fetch(uint8_t** pcm, SPlugFrameInfo* info) {
-  return plugin_.Get<PFN_GetDecodedAudio>(ZEB_ORD_GetDecodedAudio)(handle_, pcm, info);
-}
-
 std::vector<uint8_t> HostAudioDecoder::DecodeUnit(const std::vector<uint8_t>& unit, uint32_t count,
                                                   SPlugFrameInfo& info) {
   SPlugFrameInfo coded = NewFrameInfo();

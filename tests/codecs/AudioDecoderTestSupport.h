@@ -12,27 +12,29 @@
 
 namespace zeb::test {
 
-// One CQTSupportAudioDec behind its handle, created by ordinal 200 and
-// destroyed by 201; each call below is one ordinal.
-class HostAudioDecoder {
+// One CQTSupportAudioDec behind its handle (ordinals 200 and 201); each call
+// below is one ordinal.
+class HostAudioDecoder : public HostObject {
  public:
-  explicit HostAudioDecoder(const TestPlugin& plugin);
-  ~HostAudioDecoder();
-  HostAudioDecoder(const HostAudioDecoder&) = delete;
-  HostAudioDecoder& operator=(const HostAudioDecoder&) = delete;
+  explicit HostAudioDecoder(const TestPlugin& plugin)
+      : HostObject(plugin, ZEB_ORD_CreateAudioDecoder, ZEB_ORD_DestroyAudioDecoder) {}
 
-  uint32_t Open(const SPlugPrivateDesc* description);
-  uint32_t Close();
-  uint32_t IsPacketSizeConstant();
-  uint32_t Decode(const uint8_t* data, const SPlugFrameInfo* info);
-  uint32_t Fetch(uint8_t** pcm, SPlugFrameInfo* info);
+  uint32_t Open(const SPlugPrivateDesc* description) {
+    return Call<PFN_OpenAudioDecoder>(ZEB_ORD_OpenAudioDecoder, 0u, description);
+  }
+  uint32_t Close() { return Call<PFN_AudioDecoderStub>(ZEB_ORD_CloseAudioDecoder); }
+  uint32_t IsPacketSizeConstant() {
+    return Call<PFN_AudioDecoderStub>(ZEB_ORD_IsAudioPacketSizeConstant);
+  }
+  uint32_t Decode(const uint8_t* data, const SPlugFrameInfo* info) {
+    return Call<PFN_DecodeAudio>(ZEB_ORD_DecodeAudio, data, info);
+  }
+  uint32_t Fetch(uint8_t** pcm, SPlugFrameInfo* info) {
+    return Call<PFN_GetDecodedAudio>(ZEB_ORD_GetDecodedAudio, pcm, info);
+  }
   // DecodeAudio then GetDecodedAudio; the PCM copied out.
   std::vector<uint8_t> DecodeUnit(const std::vector<uint8_t>& unit, uint32_t count,
                                   SPlugFrameInfo& info);
-
- private:
-  const TestPlugin& plugin_;
-  void* handle_ = nullptr;
 };
 
 // A block of coded audio as the reader delivered it.

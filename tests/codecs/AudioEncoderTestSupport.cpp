@@ -41,47 +41,14 @@ SPlugAudioStreamInfo AudioRecord(uint32_t code, uint32_t channels, uint32_t bits
   return info;
 }
 
-HostAudioEncoder::HostAudioEncoder(const TestPlugin& plugin) : plugin_(plugin) {
-  handle_ = plugin_.Get<PFN_CreateAudioEncoder>(ZEB_ORD_CreateAudioEncoder)();
-  EXPECT_NE(handle_, nullptr);
-}
-
-HostAudioEncoder::~HostAudioEncoder() {
-  EXPECT_EQ(plugin_.Get<PFN_DestroyAudioEncoder>(ZEB_ORD_DestroyAudioEncoder)(handle_), 0u);
-}
-
-uint32_t HostAudioEncoder::Check(const SPlugAudioStreamInfo* info) {
-  return plugin_.Get<PFN_CheckAudioEncoderFormat>(ZEB_ORD_CheckAudioEncoderFormat)(handle_, info);
-}
-
-uint32_t HostAudioEncoder::Open(const SPlugAudioStreamInfo* info, const SPlugPrivateDesc* custom) {
-  return plugin_.Get<PFN_OpenAudioEncoder>(ZEB_ORD_OpenAudioEncoder)(handle_, info, custom);
-}
-
-uint32_t HostAudioEncoder::Put(const uint8_t* data, uint32_t size, uint32_t state) {
+uint32_t HostAudioEncoder::Put(const uint8_t* data, uint32_t size, uint32_t state, int channel) {
   SPlugFrameInfo info;
   PlugRecords::Init(info);
   info.dataSize = size;
   info.streamState = state;
-  return plugin_.Get<PFN_EncodeAudio>(ZEB_ORD_EncodeAudio)(handle_, data, &info);
-}
-
-uint32_t HostAudioEncoder::PutChannel(uint32_t channel, const uint8_t* data, uint32_t size,
-                                      uint32_t state) {
-  SPlugFrameInfo info;
-  PlugRecords::Init(info);
-  info.dataSize = size;
-  info.streamState = state;
-  return plugin_.Get<PFN_EncodeAudioChannel>(ZEB_ORD_EncodeAudioChannel)(handle_, channel, data,
-                                                                         &info);
-}
-
-uint32_t HostAudioEncoder::Get(const uint8_t** data, SPlugFrameInfo* info) {
-  return plugin_.Get<PFN_GetEncodedAudio>(ZEB_ORD_GetEncodedAudio)(handle_, data, info);
-}
-
-uint32_t HostAudioEncoder::Close() {
-  return plugin_.Get<PFN_AudioEncoderStub>(ZEB_ORD_CloseAudioEncoder)(handle_);
+  if (channel < 0) return Call<PFN_EncodeAudio>(ZEB_ORD_EncodeAudio, data, &info);
+  return Call<PFN_EncodeAudioChannel>(ZEB_ORD_EncodeAudioChannel, static_cast<uint32_t>(channel),
+                                      data, &info);
 }
 
 namespace {

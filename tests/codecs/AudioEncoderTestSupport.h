@@ -19,25 +19,23 @@ std::vector<uint8_t> TonePcm(uint32_t frames, uint32_t channels, uint32_t rate, 
 // An audio record of type 12 (QuickTime) with `code`.
 SPlugAudioStreamInfo AudioRecord(uint32_t code, uint32_t channels, uint32_t bits, uint32_t rate);
 
-// One QTAudioEncoder behind its handle, created by ordinal 300 and destroyed
-// by 301.
-class HostAudioEncoder {
+// One QTAudioEncoder behind its handle (ordinals 300 and 301).
+class HostAudioEncoder : public HostObject {
  public:
-  explicit HostAudioEncoder(const TestPlugin& plugin);
-  ~HostAudioEncoder();
-  HostAudioEncoder(const HostAudioEncoder&) = delete;
-  HostAudioEncoder& operator=(const HostAudioEncoder&) = delete;
+  explicit HostAudioEncoder(const TestPlugin& plugin)
+      : HostObject(plugin, ZEB_ORD_CreateAudioEncoder, ZEB_ORD_DestroyAudioEncoder) {}
 
-  uint32_t Check(const SPlugAudioStreamInfo* info);
-  uint32_t Open(const SPlugAudioStreamInfo* info, const SPlugPrivateDesc* custom = nullptr);
-  uint32_t Put(const uint8_t* data, uint32_t size, uint32_t state);
-  uint32_t PutChannel(uint32_t channel, const uint8_t* data, uint32_t size, uint32_t state);
-  uint32_t Get(const uint8_t** data, SPlugFrameInfo* info);
-  uint32_t Close();
-
- private:
-  const TestPlugin& plugin_;
-  void* handle_ = nullptr;
+  uint32_t Check(const SPlugAudioStreamInfo* info) {
+    return Call<PFN_CheckAudioEncoderFormat>(ZEB_ORD_CheckAudioEncoderFormat, info);
+  }
+  uint32_t Open(const SPlugAudioStreamInfo* info, const SPlugPrivateDesc* custom = nullptr) {
+    return Call<PFN_OpenAudioEncoder>(ZEB_ORD_OpenAudioEncoder, info, custom);
+  }
+  // PCM of all channels (channel < 0) or of one.
+  uint32_t Put(const uint8_t* data, uint32_t size, uint32_t state, int channel = -1);
+  uint32_t Get(const uint8_t** data, SPlugFrameInfo* info) {
+    return Call<PFN_GetEncodedAudio>(ZEB_ORD_GetEncodedAudio, data, info);
+  }
 };
 
 struct CodedUnit {

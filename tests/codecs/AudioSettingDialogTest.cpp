@@ -11,22 +11,13 @@
 #include <vector>
 
 #include "tests/codecs/AudioEncoderTestSupport.h"
+#include "tests/codecs/SettingDialogRun.h"
+#include "tests/support/AtomWalk.h"
 #include "tests/support/Ffprobe.h"
-#include "tests/support/ScriptedUser.h"
 #include "tests/writer/WriterTestSupport.h"
 
 namespace zeb::test {
 namespace {
-
-constexpr uint32_t Code(const char (&c)[5]) {
-  return uint32_t(uint8_t(c[0])) << 24 | uint32_t(uint8_t(c[1])) << 16 |
-         uint32_t(uint8_t(c[2])) << 8 | uint32_t(uint8_t(c[3]));
-}
-
-uint32_t BigEndianWord(const std::vector<uint8_t>& block, size_t at) {
-  return uint32_t(block[at]) << 24 | uint32_t(block[at + 1]) << 16 | uint32_t(block[at + 2]) << 8 |
-         block[at + 3];
-}
 
 // The format list holds None, 24- and 32-bit integer, 32- and 64-bit float,
 // A-law, µ-law, IMA, AAC, Apple Lossless, MP3, AC-3; the rate list 8000 to
@@ -34,36 +25,10 @@ uint32_t BigEndianWord(const std::vector<uint8_t>& block, size_t at) {
 // size, channels, bit rate, OK, Cancel.
 constexpr char kFocus[] = "focus 'Sound Settings'\n";
 
-struct Outcome {
-  uint32_t result = 0;
-  uint32_t kind = 0;
-  std::vector<uint8_t> block;
-  SPlugAudioStreamInfo record{};
-  int script = -1;
-};
-
 class AudioSettingDialog : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!HasDisplay()) GTEST_SKIP() << "no X display";
-  }
-
-  Outcome Run(SPlugAudioStreamInfo record, const std::string& script) {
-    Outcome outcome;
-    ScriptedUser user(script);
-    void* block = nullptr;
-    uint32_t size = 0;
-    outcome.result = plugin_.Get<PFN_GetAudioCodecCustomSetting>(
-        ZEB_ORD_GetAudioCodecCustomSetting)(&record, 0, 0, &outcome.kind, &block, &size);
-    outcome.script = user.Wait();
-    outcome.record = record;
-    if (block != nullptr) {
-      const auto* bytes = static_cast<const uint8_t*>(block);
-      outcome.block.assign(bytes, bytes + size);
-    }
-    EXPECT_EQ(plugin_.Get<PFN_EraseCustomSettingMemory>(ZEB_ORD_EraseCustomSettingMemory)(block),
-              0u);
-    return outcome;
   }
 
   TestPlugin plugin_;
@@ -98,8 +63,8 @@ TEST_F(AudioSettingDialog, ChoicesCancelsAndTheBlock) {
     SPlugAudioStreamInfo before =
         AudioRecord(startsAac ? Code("mp4a") : Code("twos"), 2, 16, 44100);
     before.audioType = startsAac ? 12 : 1;  // PCM: 'twos' by its size
-    Outcome outcome = Run(before, c.script);
-    EXPECT_EQ(outcome.script, 0);
+    auto outcome =
+        RunSettingDialog(plugin_, ZEB_ORD_GetAudioCodecCustomSetting, before, c.script);
     ASSERT_EQ(outcome.result, c.result);
     const SPlugAudioStreamInfo& after = outcome.record;
     EXPECT_EQ(after.audioType, 12u);
@@ -123,9 +88,9 @@ TEST_F(AudioSettingDialog, ChoicesCancelsAndTheBlock) {
     }
     // Big-endian words: 'zscd', the format, the bit rate.
     ASSERT_EQ(outcome.block.size(), 12u);
-    EXPECT_EQ(BigEndianWord(outcome.block, 0), Code("zscd"));
-    EXPECT_EQ(BigEndianWord(outcome.block, 4), c.format);
-    EXPECT_EQ(BigEndianWord(outcome.block, 8), c.blockBitRate);
+    EXPECT_EQ(BigEndian(outcome.block, 0), Code("zscd"));
+    EXPECT_EQ(BigEndian(outcome.block, 4), c.format);
+    EXPECT_EQ(BigEndian(outcome.block, 8), c.blockBitRate);
 
     // The block opens the encoder; the movie carries what was chosen.
     const SPlugPrivateDesc custom{PLUG_PRIVATE_AUDIO_SETTINGS, outcome.block.data(),

@@ -20,26 +20,14 @@ namespace {
 
 namespace codec = zeb::codec;
 
-constexpr uint32_t Code(const char (&c)[5]) {
-  return uint32_t(uint8_t(c[0])) << 24 | uint32_t(uint8_t(c[1])) << 16 |
-         uint32_t(uint8_t(c[2])) << 8 | uint32_t(uint8_t(c[3]));
-}
-
-TEST(AudioSettingRules, RatesBothWaysAndTheRawFormat) {
-  const struct {
-    uint32_t hz, fixed, back;
-  } rates[] = {
-      {8000, 0x1F400000, 8000},   {11025, 0x2B110000, 11025}, {16000, 0x3E800000, 16000},
-      {22050, 0x56220000, 22050}, {32000, 0x7D000000, 32000}, {44100, 0xAC440000, 44100},
-      {48000, 0xBB800000, 48000}, {96000, 0xBB800000, 48000}, {11000, 0xBB800000, 48000},
-      {0, 0xBB800000, 48000},
-  };
-  for (const auto& r : rates) {
-    SCOPED_TRACE(r.hz);
-    EXPECT_EQ(SoundFixedRate(r.hz), r.fixed);
-    EXPECT_EQ(SoundRateHz(SoundFixedRate(r.hz)), r.back);
+// The dialog's rates both ways; rates it does not list fall back to 48000 Hz,
+// the media layer's odd fixed rates come back by name.
+TEST(AudioSettingRules, RatesAndTheRawFormat) {
+  EXPECT_EQ(SoundFixedRate(44100), 0xAC440000u);
+  for (const uint32_t hz : {8000u, 11025u, 16000u, 22050u, 32000u, 44100u, 48000u}) {
+    EXPECT_EQ(SoundRateHz(SoundFixedRate(hz)), hz);
   }
-  // The media layer's odd rates come back by name; unknown ones as 48000.
+  for (const uint32_t hz : {96000u, 11000u, 0u}) EXPECT_EQ(SoundFixedRate(hz), 0xBB800000u) << hz;
   EXPECT_EQ(SoundRateHz(0x56EE8BA3), 22000u);
   EXPECT_EQ(SoundRateHz(0x2B7745D1), 11000u);
   EXPECT_EQ(SoundRateHz(0x56EE0000), 48000u);
@@ -55,16 +43,41 @@ TEST(AudioSettingRules, RatesBothWaysAndTheRawFormat) {
   for (const auto& r : raws) EXPECT_EQ(ResolveRawFormat(r.format, r.size), r.resolved);
 }
 
+movie::OwnedHandle HandleOf(const std::vector<uint8_t>& bytes) {
+  movie::OwnedHandle handle(movie::NewHandle(bytes.size()));
+  std::memcpy(*handle, bytes.data(), bytes.size());
+  return handle;
+}
+
+// The kind-8 block the component gives for `format` at `bitRate` (0: none
+// set); empty for a format without codec settings.
+std::vector<uint8_t> CodecSettingsBlock(uint32_t format, uint16_t channels, uint32_t bitRate) {
+  codec::SoundComponentInstance component = nullptr;
+  EXPECT_EQ(codec::OpenADefaultComponent(codec::kStandardCompressionType,
+                                         codec::kStandardSoundSubType, &component),
+            0);
+  const auto count = static_cast<int16_t>(channels);
+  EXPECT_EQ(codec::SCSetInfo(component, codec::kSCSoundCompressionType, &format), 0);
+  EXPECT_EQ(codec::SCSetInfo(component, codec::kSCSoundChannelCountType, &count), 0);
+  if (bitRate != 0) {
+    const movie::OwnedHandle handle = HandleOf(codec::SoundCodecSettingsBytes({format, bitRate}));
+    EXPECT_EQ(codec::SCSetInfo(component, codec::kSCCodecSettingsType, handle.get()), 0);
+  }
+  movie::Handle settings = nullptr;
+  EXPECT_EQ(codec::SCGetInfo(component, codec::kSCCodecSettingsType, &settings), 0);
+  std::vector<uint8_t> block;
+  if (settings != nullptr) block.assign(*settings, *settings + movie::GetHandleSize(settings));
+  movie::DisposeHandle(settings);
+  codec::CloseComponent(component);
+  return block;
+}
+
 // The component's codec settings: only formats coded at a chosen rate have
 // them, and only bytes it gave are taken back.
 TEST(AudioSettingRules, CodecSettingsOfTheComponent) {
-  codec::SoundComponentInstance component = nullptr;
-  ASSERT_EQ(codec::OpenADefaultComponent(codec::kStandardCompressionType,
-                                         codec::kStandardSoundSubType, &component),
-            0);
   const struct {
     uint32_t format;
-    int16_t channels;
+    uint16_t channels;
     uint32_t setBitRate;   // 0: none set
     uint32_t wantBitRate;  // 0: no settings
   } cases[] = {
@@ -73,39 +86,24 @@ TEST(AudioSettingRules, CodecSettingsOfTheComponent) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.format);
-    codec::SoundComponentInstance fresh = nullptr;
-    ASSERT_EQ(codec::OpenADefaultComponent(codec::kStandardCompressionType,
-                                           codec::kStandardSoundSubType, &fresh),
-              0);
-    ASSERT_EQ(codec::SCSetInfo(fresh, codec::kSCSoundCompressionType, &c.format), 0);
-    ASSERT_EQ(codec::SCSetInfo(fresh, codec::kSCSoundChannelCountType, &c.channels), 0);
-    if (c.setBitRate != 0) {
-      const auto bytes = codec::SoundCodecSettingsBytes({c.format, c.setBitRate});
-      movie::OwnedHandle handle(movie::NewHandle(bytes.size()));
-      std::memcpy(*handle, bytes.data(), bytes.size());
-      EXPECT_EQ(codec::SCSetInfo(fresh, codec::kSCCodecSettingsType, handle.get()), 0);
-    }
-    movie::Handle settings = nullptr;
-    ASSERT_EQ(codec::SCGetInfo(fresh, codec::kSCCodecSettingsType, &settings), 0);
+    const std::vector<uint8_t> block = CodecSettingsBlock(c.format, c.channels, c.setBitRate);
     if (c.wantBitRate == 0) {
-      EXPECT_EQ(settings, nullptr);
-    } else {
-      ASSERT_NE(settings, nullptr);
-      const auto parsed =
-          codec::ParseSoundCodecSettings({*settings, movie::GetHandleSize(settings)});
-      ASSERT_TRUE(parsed.has_value());
-      EXPECT_EQ(parsed->format, c.format);
-      EXPECT_EQ(parsed->bitRate, c.wantBitRate);
+      EXPECT_TRUE(block.empty());
+      continue;
     }
-    movie::DisposeHandle(settings);
-    codec::CloseComponent(fresh);
+    const auto parsed = codec::ParseSoundCodecSettings(block);
+    ASSERT_TRUE(parsed.has_value());
+    EXPECT_EQ(parsed->format, c.format);
+    EXPECT_EQ(parsed->bitRate, c.wantBitRate);
   }
   // Settings of another format, and bytes that are no settings, are refused.
+  codec::SoundComponentInstance component = nullptr;
+  ASSERT_EQ(codec::OpenADefaultComponent(codec::kStandardCompressionType,
+                                         codec::kStandardSoundSubType, &component),
+            0);
   const uint32_t aac = Code("mp4a");
   ASSERT_EQ(codec::SCSetInfo(component, codec::kSCSoundCompressionType, &aac), 0);
-  const auto mp3 = codec::SoundCodecSettingsBytes({Code(".mp3"), 128000});
-  movie::OwnedHandle other(movie::NewHandle(mp3.size()));
-  std::memcpy(*other, mp3.data(), mp3.size());
+  const movie::OwnedHandle other = HandleOf(codec::SoundCodecSettingsBytes({Code(".mp3"), 128000}));
   EXPECT_EQ(codec::SCSetInfo(component, codec::kSCCodecSettingsType, other.get()),
             codec::kParamErr);
   (*other)[0] = 'x';
@@ -113,32 +111,6 @@ TEST(AudioSettingRules, CodecSettingsOfTheComponent) {
   EXPECT_EQ(codec::SCSetInfo(component, codec::kSCCodecSettingsType, other.get()),
             codec::kParamErr);
   codec::CloseComponent(component);
-}
-
-// The kind-8 block the component gives for `format` at `bitRate` (0: none
-// set); empty for a format without codec settings.
-std::vector<uint8_t> CodecSettingsBlock(uint32_t format, uint16_t channels, uint32_t bitRate) {
-  codec::SoundComponentInstance component = nullptr;
-  if (codec::OpenADefaultComponent(codec::kStandardCompressionType, codec::kStandardSoundSubType,
-                                   &component) != 0) {
-    return {};
-  }
-  const auto count = static_cast<int16_t>(channels);
-  (void)codec::SCSetInfo(component, codec::kSCSoundCompressionType, &format);
-  (void)codec::SCSetInfo(component, codec::kSCSoundChannelCountType, &count);
-  if (bitRate != 0) {
-    const auto bytes = codec::SoundCodecSettingsBytes({format, bitRate});
-    movie::OwnedHandle handle(movie::NewHandle(bytes.size()));
-    std::memcpy(*handle, bytes.data(), bytes.size());
-    (void)codec::SCSetInfo(component, codec::kSCCodecSettingsType, handle.get());
-  }
-  movie::Handle settings = nullptr;
-  (void)codec::SCGetInfo(component, codec::kSCCodecSettingsType, &settings);
-  std::vector<uint8_t> block;
-  if (settings != nullptr) block.assign(*settings, *settings + movie::GetHandleSize(settings));
-  movie::DisposeHandle(settings);
-  codec::CloseComponent(component);
-  return block;
 }
 
 class AudioSettingRoundTrip : public ::testing::Test {

@@ -9,6 +9,7 @@
 #include "tests/codecs/VideoDecoderTestSupport.h"
 #include "tests/host/LogCapture.h"
 #include "tests/support/Fixtures.h"
+#include "tests/support/Shell.h"
 
 namespace zeb::test {
 namespace {
@@ -47,8 +48,9 @@ TEST_F(VideoDecoderFixtureTest, PicturesEqualTheToolsDecodeInDisplayOrder) {
     const bool argb = c.colorFormat == PLUG_COLOR_FORMAT_ARGB32_;
     const size_t frameBytes =
         size_t{movie.stream.video.width} * movie.stream.video.height * (argb ? 4 : 2);
-    const auto reference = ReferenceFrames(path, argb ? "argb" : "uyvy422",
-                                           movie.stream.video.width, movie.stream.video.height);
+    const auto reference =
+        ToolPictures("-i " + Quote(path) + " -map 0:v:0", argb ? "argb" : "uyvy422",
+                     movie.stream.video.width, movie.stream.video.height);
     ASSERT_EQ(pictures.size(), movie.frames.size());
     ASSERT_EQ(reference.size(), pictures.size());
     for (size_t i = 0; i < pictures.size(); ++i) {

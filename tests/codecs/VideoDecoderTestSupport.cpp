@@ -11,34 +11,6 @@
 
 namespace zeb::test {
 
-HostVideoDecoder::HostVideoDecoder(const TestPlugin& plugin) : plugin_(plugin) {
-  handle_ = plugin_.Get<PFN_CreateVideoDecoder>(ZEB_ORD_CreateVideoDecoder)();
-  EXPECT_NE(handle_, nullptr);
-}
-
-HostVideoDecoder::~HostVideoDecoder() {
-  plugin_.Get<PFN_DestroyVideoDecoder>(ZEB_ORD_DestroyVideoDecoder)(handle_);
-}
-
-uint32_t HostVideoDecoder::Open(SPlugVideoStreamInfo* info, const SPlugPrivateDesc* description) {
-  return plugin_.Get<PFN_OpenVideoDecoder>(ZEB_ORD_OpenVideoDecoder)(handle_, info, description);
-}
-
-uint32_t HostVideoDecoder::OutputFormat(const SPlugVideoFrameFormat* requested,
-                                        SPlugVideoFrameFormat* format) {
-  return plugin_.Get<PFN_GetVideoDecoderOutputFormat>(ZEB_ORD_GetVideoDecoderOutputFormat)(
-      handle_, requested, format);
-}
-
-uint32_t HostVideoDecoder::Decode(const uint8_t* data, SPlugFrameInfo* info) {
-  return plugin_.Get<PFN_DecodeVideoFrame>(ZEB_ORD_DecodeVideoFrame)(handle_, data, info);
-}
-
-uint32_t HostVideoDecoder::Fetch(SPlugVideoFrame* picture, SPlugFrameInfo* info) {
-  return plugin_.Get<PFN_GetDecodedVideoFrame>(ZEB_ORD_GetDecodedVideoFrame)(handle_, picture,
-                                                                             info);
-}
-
 std::vector<uint8_t> HostVideoDecoder::FetchCopy(SPlugFrameInfo& info) {
   SPlugVideoFrame picture{};
   info = NewFrameInfo();
@@ -103,16 +75,15 @@ std::vector<DecodedPicture> DecodeAll(const TestPlugin& plugin, ReadMovie& movie
   return pictures;
 }
 
-std::vector<std::vector<uint8_t>> ReferenceFrames(const std::string& path,
-                                                  const std::string& pixelFormat, uint32_t width,
-                                                  uint32_t height) {
+std::vector<std::vector<uint8_t>> ToolPictures(const std::string& input,
+                                               const std::string& pixelFormat, uint32_t width,
+                                               uint32_t height) {
   const size_t frameBytes = size_t{width} * height * (pixelFormat == "argb" ? 4 : 2);
-  const std::string output = path + "." + pixelFormat + "." + std::to_string(::getpid()) + ".raw";
-  const CommandResult run =
-      RunCommand("ffmpeg -hide_banner -loglevel error -nostdin -y -i " + Quote(path) +
-                 " -map 0:v:0 -fps_mode passthrough -vf scale=" + std::to_string(width) + ":" +
-                 std::to_string(height) + " -f rawvideo -pix_fmt " + pixelFormat + " " +
-                 Quote(output) + " 2>&1");
+  const std::string output = ::testing::TempDir() + "pictures." + std::to_string(::getpid());
+  const CommandResult run = RunCommand("ffmpeg -hide_banner -loglevel error -nostdin -y " + input +
+                                       " -fps_mode passthrough -vf scale=" + std::to_string(width) +
+                                       ":" + std::to_string(height) + " -f rawvideo -pix_fmt " +
+                                       pixelFormat + " " + Quote(output) + " 2>&1");
   EXPECT_EQ(run.exitCode, 0) << run.output;
   const std::vector<uint8_t> all = ReadFile(output);
   std::remove(output.c_str());

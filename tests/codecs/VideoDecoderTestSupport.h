@@ -14,25 +14,28 @@
 
 namespace zeb::test {
 
-// One CQTSuppotVideoDec behind its handle, created by ordinal 1 and
-// destroyed by 2; each call below is one ordinal.
-class HostVideoDecoder {
+// One CQTSuppotVideoDec behind its handle (ordinals 1 and 2); each call
+// below is one ordinal.
+class HostVideoDecoder : public HostObject {
  public:
-  explicit HostVideoDecoder(const TestPlugin& plugin);
-  ~HostVideoDecoder();
-  HostVideoDecoder(const HostVideoDecoder&) = delete;
-  HostVideoDecoder& operator=(const HostVideoDecoder&) = delete;
+  explicit HostVideoDecoder(const TestPlugin& plugin)
+      : HostObject(plugin, ZEB_ORD_CreateVideoDecoder, ZEB_ORD_DestroyVideoDecoder) {}
 
-  uint32_t Open(SPlugVideoStreamInfo* info, const SPlugPrivateDesc* description);
-  uint32_t OutputFormat(const SPlugVideoFrameFormat* requested, SPlugVideoFrameFormat* format);
-  uint32_t Decode(const uint8_t* data, SPlugFrameInfo* info);
-  uint32_t Fetch(SPlugVideoFrame* picture, SPlugFrameInfo* info);
+  uint32_t Open(SPlugVideoStreamInfo* info, const SPlugPrivateDesc* description) {
+    return Call<PFN_OpenVideoDecoder>(ZEB_ORD_OpenVideoDecoder, info, description);
+  }
+  uint32_t OutputFormat(const SPlugVideoFrameFormat* requested, SPlugVideoFrameFormat* format) {
+    return Call<PFN_GetVideoDecoderOutputFormat>(ZEB_ORD_GetVideoDecoderOutputFormat, requested,
+                                                 format);
+  }
+  uint32_t Decode(const uint8_t* data, SPlugFrameInfo* info) {
+    return Call<PFN_DecodeVideoFrame>(ZEB_ORD_DecodeVideoFrame, data, info);
+  }
+  uint32_t Fetch(SPlugVideoFrame* picture, SPlugFrameInfo* info) {
+    return Call<PFN_GetDecodedVideoFrame>(ZEB_ORD_GetDecodedVideoFrame, picture, info);
+  }
   // Fetches by address and copies the picture out; empty when none is ready.
   std::vector<uint8_t> FetchCopy(SPlugFrameInfo& info);
-
- private:
-  const TestPlugin& plugin_;
-  void* handle_ = nullptr;
 };
 
 // A coded frame as the reader delivered it.
@@ -63,12 +66,13 @@ struct DecodedPicture {
 std::vector<DecodedPicture> DecodeAll(const TestPlugin& plugin, ReadMovie& movie,
                                       uint32_t colorFormat);
 
-// The ffmpeg tool's decode of the first video stream to `pixelFormat`
-// ("uyvy422" or "argb") at `width` × `height` (as the stream record gives
-// them: DVCPRO HD is coded narrower), frames in display order.
-std::vector<std::vector<uint8_t>> ReferenceFrames(const std::string& path,
-                                                  const std::string& pixelFormat, uint32_t width,
-                                                  uint32_t height);
+// The ffmpeg tool's pictures of `input` (its input options and file) in
+// `pixelFormat` ("uyvy422" or "argb") at `width` × `height`, in display
+// order; for a movie give the size the stream record gives (DVCPRO HD is
+// coded narrower).
+std::vector<std::vector<uint8_t>> ToolPictures(const std::string& input,
+                                               const std::string& pixelFormat, uint32_t width,
+                                               uint32_t height);
 
 // Peak signal-to-noise ratio of two pictures of 8-bit samples; infinity when
 // they are equal.

@@ -79,12 +79,6 @@ TEST_F(VideoEncoderFailureTest, OpenRefusesWhatItCannotCodeAndThenEncodesNothing
   }
 }
 
-TEST_F(VideoEncoderFailureTest, EncodingBeforeOpenFails) {
-  HostVideoEncoder encoder(plugin_);
-  std::vector<uint8_t> picture = TestPattern(64, 64, 0);
-  EXPECT_EQ(encoder.Encode(picture, 0), kCompressFailed);
-}
-
 TEST_F(VideoEncoderFailureTest, RefusedPictureIsLoggedAndNothingPends) {
   HostVideoEncoder encoder(plugin_);
   SPlugVideoStreamInfo stream = EncoderStream(Code("apcn"), 64, 64, 25, 1, 1);
@@ -209,8 +203,10 @@ TEST_F(VideoEncoderFailureTest, UncompressedCodesPassThrough) {
   EXPECT_EQ(info.presentationPosition, 3u);
 }
 
-TEST_F(VideoEncoderFailureTest, NullRecordsAreRefused) {
+TEST_F(VideoEncoderFailureTest, UnopenedOrWithoutRecordsIsRefused) {
   HostVideoEncoder encoder(plugin_);
+  std::vector<uint8_t> picture = TestPattern(64, 64, 0);
+  EXPECT_EQ(encoder.Encode(picture, 0), kCompressFailed);
   EXPECT_EQ(encoder.Open(nullptr, nullptr), kNullPointer);
   EXPECT_EQ(encoder.Query(nullptr), kNullPointer);
   EXPECT_EQ(encoder.InputFormat(nullptr), kNullPointer);

@@ -73,25 +73,14 @@ std::vector<std::vector<uint8_t>> ScaledPictures(const std::vector<std::vector<u
                                                  uint32_t scaledWidth, const std::string& name) {
   if (scaledWidth == 0 || scaledWidth == width) return pictures;
   const std::string in = EncoderScratchPath(name + "_in.raw");
-  const std::string out = EncoderScratchPath(name + "_scaled.raw");
   std::vector<uint8_t> all;
   for (const auto& picture : pictures) all.insert(all.end(), picture.begin(), picture.end());
   WriteFile(in, all);
-  const CommandResult run =
-      RunCommand("ffmpeg -hide_banner -v error -nostdin -y -f rawvideo -pix_fmt uyvy422 -s " +
-                 std::to_string(width) + "x" + std::to_string(height) + " -i " + Quote(in) +
-                 " -vf scale=" + std::to_string(scaledWidth) + ":" + std::to_string(height) +
-                 " -f rawvideo -pix_fmt uyvy422 " + Quote(out) + " 2>&1");
-  EXPECT_EQ(run.exitCode, 0) << run.output;
-  const std::vector<uint8_t> scaled = ReadFile(out);
+  const auto scaled = ToolPictures("-f rawvideo -pix_fmt uyvy422 -s " + std::to_string(width) +
+                                       "x" + std::to_string(height) + " -i " + Quote(in),
+                                   "uyvy422", scaledWidth, height);
   std::filesystem::remove(in);
-  std::filesystem::remove(out);
-  const size_t size = size_t{scaledWidth} * height * 2;
-  std::vector<std::vector<uint8_t>> result;
-  for (size_t at = 0; at + size <= scaled.size(); at += size) {
-    result.emplace_back(scaled.begin() + at, scaled.begin() + at + size);
-  }
-  return result;
+  return scaled;
 }
 
 std::string Name(const Case& c) {

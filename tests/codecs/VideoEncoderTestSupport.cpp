@@ -11,28 +11,6 @@
 
 namespace zeb::test {
 
-HostVideoEncoder::HostVideoEncoder(const TestPlugin& plugin) : plugin_(plugin) {
-  handle_ = plugin_.Get<PFN_CreateVideoEncoder>(ZEB_ORD_CreateVideoEncoder)();
-  EXPECT_NE(handle_, nullptr);
-}
-
-HostVideoEncoder::~HostVideoEncoder() {
-  EXPECT_EQ(plugin_.Get<PFN_DestroyVideoEncoder>(ZEB_ORD_DestroyVideoEncoder)(handle_), 0u);
-}
-
-uint32_t HostVideoEncoder::Open(SPlugVideoStreamInfo* info, const SPlugPrivateDesc* settings) {
-  return plugin_.Get<PFN_OpenVideoEncoder>(ZEB_ORD_OpenVideoEncoder)(handle_, info, settings);
-}
-
-uint32_t HostVideoEncoder::Query(SPlugVideoStreamInfo* info) {
-  return plugin_.Get<PFN_QueryVideoEncoderInput>(ZEB_ORD_QueryVideoEncoderInput)(handle_, info);
-}
-
-uint32_t HostVideoEncoder::InputFormat(SPlugVideoFrameFormat* format) {
-  return plugin_.Get<PFN_GetVideoEncoderInputFormat>(ZEB_ORD_GetVideoEncoderInputFormat)(handle_, 0,
-                                                                                         format);
-}
-
 uint32_t HostVideoEncoder::Encode(std::vector<uint8_t>& picture, uint64_t position) {
   SPlugVideoFrame frame{};
   PlugRecords::Init(frame.format);
@@ -42,11 +20,7 @@ uint32_t HostVideoEncoder::Encode(std::vector<uint8_t>& picture, uint64_t positi
   info.dataSize = static_cast<uint32_t>(picture.size());
   info.presentationPosition = position;
   info.decodePosition = position;
-  return plugin_.Get<PFN_EncodeVideoFrame>(ZEB_ORD_EncodeVideoFrame)(handle_, &frame, &info);
-}
-
-uint32_t HostVideoEncoder::Fetch(uint8_t** data, SPlugFrameInfo* info) {
-  return plugin_.Get<PFN_GetEncodedVideoFrame>(ZEB_ORD_GetEncodedVideoFrame)(handle_, data, info);
+  return Call<PFN_EncodeVideoFrame>(ZEB_ORD_EncodeVideoFrame, &frame, &info);
 }
 
 SPlugVideoStreamInfo EncoderStream(uint32_t fourcc, uint32_t width, uint32_t height,

@@ -12,25 +12,27 @@
 
 namespace zeb::test {
 
-// One CQTSupportVideoEnc behind its handle, created by ordinal 101 and
-// destroyed by 102; each call below is one ordinal.
-class HostVideoEncoder {
+// One CQTSupportVideoEnc behind its handle (ordinals 101 and 102); each call
+// below is one ordinal.
+class HostVideoEncoder : public HostObject {
  public:
-  explicit HostVideoEncoder(const TestPlugin& plugin);
-  ~HostVideoEncoder();
-  HostVideoEncoder(const HostVideoEncoder&) = delete;
-  HostVideoEncoder& operator=(const HostVideoEncoder&) = delete;
+  explicit HostVideoEncoder(const TestPlugin& plugin)
+      : HostObject(plugin, ZEB_ORD_CreateVideoEncoder, ZEB_ORD_DestroyVideoEncoder) {}
 
-  uint32_t Open(SPlugVideoStreamInfo* info, const SPlugPrivateDesc* settings);
-  uint32_t Query(SPlugVideoStreamInfo* info);
-  uint32_t InputFormat(SPlugVideoFrameFormat* format);
+  uint32_t Open(SPlugVideoStreamInfo* info, const SPlugPrivateDesc* settings) {
+    return Call<PFN_OpenVideoEncoder>(ZEB_ORD_OpenVideoEncoder, info, settings);
+  }
+  uint32_t Query(SPlugVideoStreamInfo* info) {
+    return Call<PFN_QueryVideoEncoderInput>(ZEB_ORD_QueryVideoEncoderInput, info);
+  }
+  uint32_t InputFormat(SPlugVideoFrameFormat* format) {
+    return Call<PFN_GetVideoEncoderInputFormat>(ZEB_ORD_GetVideoEncoderInputFormat, 0u, format);
+  }
   // Encodes one '2vuy' picture with display position `position`.
   uint32_t Encode(std::vector<uint8_t>& picture, uint64_t position);
-  uint32_t Fetch(uint8_t** data, SPlugFrameInfo* info);
-
- private:
-  const TestPlugin& plugin_;
-  void* handle_ = nullptr;
+  uint32_t Fetch(uint8_t** data, SPlugFrameInfo* info) {
+    return Call<PFN_GetEncodedVideoFrame>(ZEB_ORD_GetEncodedVideoFrame, data, info);
+  }
 };
 
 // A video stream record as a host hands it to the encoder.

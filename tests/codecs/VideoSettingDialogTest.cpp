@@ -9,28 +9,18 @@
 #include <string>
 #include <vector>
 
+#include "tests/codecs/SettingDialogRun.h"
 #include "tests/codecs/VideoEncoderTestSupport.h"
 #include "tests/host/TestPlugin.h"
 #include "tests/support/Ffprobe.h"
-#include "tests/support/ScriptedUser.h"
 
 namespace {
-
-using zeb::test::ScriptedUser;
 
 constexpr uint32_t kAvc1 = 0x61766331;
 constexpr uint32_t kMp4v = 0x6D703476;
 
 // The first focus lies on OK; Tab walks OK, Cancel, Advanced Setting, width, height.
 constexpr char kToWidth[] = "focus 'QuickTime VideoSet'\nkeys Tab Tab Tab\n";
-
-struct Outcome {
-  uint32_t result = 0;
-  uint32_t kind = 0;
-  std::vector<uint8_t> block;
-  SPlugVideoStreamInfo record{};
-  int script = -1;
-};
 
 class VideoSettingDialog : public ::testing::Test {
  protected:
@@ -39,44 +29,13 @@ class VideoSettingDialog : public ::testing::Test {
   }
 
   // Runs ordinal 701 on `record` while `script` plays the user.
-  Outcome Run(SPlugVideoStreamInfo record, const std::string& script) {
-    using Export =
-        uint32_t (*)(SPlugVideoStreamInfo*, uint32_t, uint32_t, uint32_t*, void**, uint32_t*);
-    Outcome outcome;
-    ScriptedUser user(script);
-    void* block = nullptr;
-    uint32_t size = 0;
-    outcome.result = plugin_.Get<Export>(ZEB_ORD_GetVideoCodecCustomSetting)(
-        &record, 0, 0, &outcome.kind, &block, &size);
-    outcome.script = user.Wait();
-    outcome.record = record;
-    if (block != nullptr) {
-      const auto* bytes = static_cast<const uint8_t*>(block);
-      outcome.block.assign(bytes, bytes + size);
-      Erase(block);
-    }
-    return outcome;
-  }
-
-  void Erase(void* block) {
-    EXPECT_EQ(plugin_.Get<PFN_EraseCustomSettingMemory>(ZEB_ORD_EraseCustomSettingMemory)(block),
-              0u);
+  zeb::test::DialogOutcome<SPlugVideoStreamInfo> Run(SPlugVideoStreamInfo record,
+                                                     const std::string& script) {
+    return zeb::test::RunSettingDialog(plugin_, ZEB_ORD_GetVideoCodecCustomSetting, record, script);
   }
 
   TestPlugin plugin_;
 };
-
-uint32_t U32At(const std::vector<uint8_t>& block, size_t at) {
-  uint32_t value = 0;
-  std::memcpy(&value, block.data() + at, sizeof value);
-  return value;
-}
-
-uint16_t U16At(const std::vector<uint8_t>& block, size_t at) {
-  uint16_t value = 0;
-  std::memcpy(&value, block.data() + at, sizeof value);
-  return value;
-}
 
 SPlugVideoStreamInfo Stream(uint32_t rateNum, uint32_t rateDen) {
   SPlugVideoStreamInfo stream = zeb::test::EncoderStream(kAvc1, 320, 240, rateNum, rateDen, 15);
@@ -112,8 +71,7 @@ TEST_F(VideoSettingDialog, ButtonsAndEditBoxes) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     const SPlugVideoStreamInfo before = Stream(c.rateNum, c.rateDen);
-    const Outcome outcome = Run(before, c.script);
-    EXPECT_EQ(outcome.script, 0);
+    const auto outcome = Run(before, c.script);
     ASSERT_EQ(outcome.result, c.result);
     const SPlugVideoStreamInfo& after = outcome.record;
     if (c.result != 0) {
@@ -124,11 +82,11 @@ TEST_F(VideoSettingDialog, ButtonsAndEditBoxes) {
     EXPECT_EQ(outcome.kind, uint32_t{PLUG_PRIVATE_VIDEO_SETTINGS});
     // Without "Advanced Setting": no state, best qualities, depth 32.
     ASSERT_EQ(outcome.block.size(), 20u);
-    EXPECT_EQ(U32At(outcome.block, 0), 20u);
-    EXPECT_EQ(U16At(outcome.block, 4), 32u);
-    EXPECT_EQ(U32At(outcome.block, 8), 1023u);
-    EXPECT_EQ(U32At(outcome.block, 12), 1023u);
-    EXPECT_EQ(U32At(outcome.block, 16), 0u);
+    EXPECT_EQ(NativeWord(outcome.block, 0), 20u);
+    EXPECT_EQ(NativeWord(outcome.block, 4, 2), 32u);
+    EXPECT_EQ(NativeWord(outcome.block, 8), 1023u);
+    EXPECT_EQ(NativeWord(outcome.block, 12), 1023u);
+    EXPECT_EQ(NativeWord(outcome.block, 16), 0u);
     EXPECT_EQ(after.videoType, 13u);
     EXPECT_EQ(after.videoSubType, kAvc1);
     EXPECT_EQ(after.width, c.width);
@@ -180,16 +138,15 @@ TEST_F(VideoSettingDialog, AdvancedSettingsReachTheMovie) {
                                std::to_string(c.dataRate) + "\nkeys Tab " + c.depthKey +
                                " Tab space\ngone 'Compression Settings'\n"
                                "focus 'QuickTime VideoSet'\nkeys Tab Return\n";
-    Outcome outcome = Run(Stream(30000, 1001), script);
-    EXPECT_EQ(outcome.script, 0);
+    auto outcome = Run(Stream(30000, 1001), script);
     ASSERT_EQ(outcome.result, 0u);
     ASSERT_GT(outcome.block.size(), 20u);
-    const uint32_t stateSize = U32At(outcome.block, 16);
-    EXPECT_EQ(U32At(outcome.block, 0), 20u + stateSize);
+    const uint32_t stateSize = NativeWord(outcome.block, 16);
+    EXPECT_EQ(NativeWord(outcome.block, 0), 20u + stateSize);
     EXPECT_EQ(outcome.block.size(), 20u + stateSize);
-    EXPECT_EQ(U16At(outcome.block, 4), c.depth);
-    EXPECT_EQ(U32At(outcome.block, 8), c.spatialQuality);
-    EXPECT_EQ(U32At(outcome.block, 12), 768u);  // the dialog's starting temporal quality
+    EXPECT_EQ(NativeWord(outcome.block, 4, 2), c.depth);
+    EXPECT_EQ(NativeWord(outcome.block, 8), c.spatialQuality);
+    EXPECT_EQ(NativeWord(outcome.block, 12), 768u);  // the dialog's starting temporal quality
     const SPlugVideoStreamInfo& after = outcome.record;
     EXPECT_EQ(after.videoSubType, c.codec);
     EXPECT_EQ(after.gopSize, c.keyFrameRate);
@@ -234,8 +191,7 @@ TEST_F(VideoSettingDialog, CancelledAdvancedSettingShowsTheErrorBox) {
       "focus 'Error'\nkeys Return\ngone 'Error'\n"
       "focus 'QuickTime VideoSet'\nkeys Escape\n";
   const SPlugVideoStreamInfo before = Stream(25, 1);
-  const Outcome outcome = Run(before, script);
-  EXPECT_EQ(outcome.script, 0);
+  const auto outcome = Run(before, script);
   EXPECT_EQ(outcome.result, 1u);
   EXPECT_TRUE(outcome.block.empty());
   EXPECT_EQ(std::memcmp(&outcome.record, &before, sizeof before), 0);

@@ -3,6 +3,7 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <stdexcept>
 
 TestPlugin::TestPlugin() {
@@ -24,4 +25,18 @@ void* TestPlugin::Required(uint32_t ordinal) const {
   void* function = Lookup(ordinal);
   EXPECT_NE(function, nullptr) << "empty slot at ordinal " << ordinal;
   return function;
+}
+
+HostObject::HostObject(const TestPlugin& plugin, uint32_t create, uint32_t destroy)
+    : plugin_(plugin), handle_(plugin.Get<void* (*)()>(create)()), destroy_(destroy) {
+  EXPECT_NE(handle_, nullptr);
+}
+
+HostObject::~HostObject() { EXPECT_EQ(plugin_.Get<uint32_t (*)(void*)>(destroy_)(handle_), 0u); }
+
+uint32_t NativeWord(std::span<const uint8_t> bytes, size_t at, size_t width) {
+  uint32_t word = 0;
+  EXPECT_LE(at + width, bytes.size());
+  if (at + width <= bytes.size()) std::memcpy(&word, bytes.data() + at, width);
+  return word;
 }

@@ -2,10 +2,23 @@
 // folder, functions resolved by ordinal.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
+#include <string_view>
 
 #include "zebplug/ZEBPlug.h"
+
+// A four-character code as the records carry it: "apcn" is 'a' << 24 | ...
+constexpr uint32_t Code(std::string_view tag) {
+  uint32_t code = 0;
+  for (const char c : tag) code = (code << 8) | static_cast<uint8_t>(c);
+  return code;
+}
+
+// The `width`-byte word at `at` of a record or block in the machine's order.
+uint32_t NativeWord(std::span<const uint8_t> bytes, size_t at, size_t width = 4);
 
 class TestPlugin {
  public:
@@ -30,4 +43,26 @@ class TestPlugin {
 
   void* module_ = nullptr;
   PFN_ZEBPlugGetProcByOrdinal lookup_ = nullptr;
+};
+
+// One object of a family behind its handle, made by the `create` ordinal and
+// ended by `destroy`, which must answer 0; Call hands the handle first.
+class HostObject {
+ public:
+  HostObject(const TestPlugin& plugin, uint32_t create, uint32_t destroy);
+  ~HostObject();
+  HostObject(const HostObject&) = delete;
+  HostObject& operator=(const HostObject&) = delete;
+
+  template <typename Function, typename... Arguments>
+  uint32_t Call(uint32_t ordinal, Arguments... arguments) const {
+    return plugin_.Get<Function>(ordinal)(handle_, arguments...);
+  }
+
+ protected:
+  const TestPlugin& plugin_;
+
+ private:
+  void* handle_;
+  uint32_t destroy_;
 };

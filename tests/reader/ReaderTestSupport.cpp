@@ -10,13 +10,6 @@
 
 namespace zeb::test {
 
-HostReader::HostReader(const TestPlugin& plugin) : plugin_(plugin) {
-  handle_ = plugin_.Get<PFN_CreateReader>(ZEB_ORD_CreateReader)();
-  EXPECT_NE(handle_, nullptr);
-}
-
-HostReader::~HostReader() { plugin_.Get<PFN_DestroyReader>(ZEB_ORD_DestroyReader)(handle_); }
-
 OpenRequest::OpenRequest(const std::string& asciiPath) {
   const size_t units = std::min(asciiPath.size(), size_t{PLUG_SOURCE_PATH_UNITS - 1});
   std::copy_n(asciiPath.begin(), units, source.path);
@@ -33,12 +26,6 @@ uint32_t HostReader::SetReadAhead(bool on, uint32_t size) {
   options[PLUG_READ_OPTION_READ_AHEAD] = on ? 1 : 0;
   options[PLUG_READ_OPTION_READ_AHEAD_SIZE] = size;
   return Call<PFN_SetReadOptions>(ZEB_ORD_SetReadOptions, static_cast<const uint32_t*>(options));
-}
-
-uint32_t Code(const std::string& tag) {
-  uint32_t code = 0;
-  for (char c : tag) code = (code << 8) | static_cast<uint8_t>(c);
-  return code;
 }
 
 SPlugFrameInfo NewFrameInfo() {

@@ -28,12 +28,10 @@ struct OpenRequest {
 
 // One CQuickTimeSpliter behind its handle, created by ordinal 400 and
 // destroyed by 401; each call below is one ordinal.
-class HostReader {
+class HostReader : public HostObject {
  public:
-  explicit HostReader(const TestPlugin& plugin);
-  ~HostReader();
-  HostReader(const HostReader&) = delete;
-  HostReader& operator=(const HostReader&) = delete;
+  explicit HostReader(const TestPlugin& plugin)
+      : HostObject(plugin, ZEB_ORD_CreateReader, ZEB_ORD_DestroyReader) {}
 
   uint32_t Open(const std::string& asciiPath);
   uint32_t OpenParam(const SPlugOpenParam* param) {
@@ -93,19 +91,7 @@ class HostReader {
   uint32_t ReadAudioAlt(uint32_t start, uint32_t count, uint8_t** buffer, SPlugFrameInfo* info) {
     return Call<PFN_ReadAudioSamplesAlt>(ZEB_ORD_ReadAudioSamplesAlt, start, count, buffer, info);
   }
-
- private:
-  template <typename Function, typename... Arguments>
-  uint32_t Call(uint32_t ordinal, Arguments... arguments) {
-    return plugin_.Get<Function>(ordinal)(handle_, arguments...);
-  }
-
-  const TestPlugin& plugin_;
-  void* handle_ = nullptr;
 };
-
-// A four-character code as the records carry it: "apcn" is 'a' << 24 | ...
-uint32_t Code(const std::string& tag);
 
 // A frame-information record with its defaults.
 SPlugFrameInfo NewFrameInfo();

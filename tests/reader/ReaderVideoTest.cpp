@@ -152,6 +152,8 @@ TEST_F(ReaderVideo, IndexChecksSelectionAndReopen) {
   HostReader reader(plugin_);
   SPlugStreamInfo info;
   // Nothing open: no program.
+  EXPECT_EQ(reader.ProgramCount(), 0u);
+  EXPECT_EQ(reader.State(), 1u);
   EXPECT_EQ(reader.VideoInfo(0, &info), 0x80000006u);
   EXPECT_EQ(reader.Select(0, 0), 0x80000006u);
   ASSERT_EQ(reader.Open(Fixture("avc1_pcm.mov")), 0u);

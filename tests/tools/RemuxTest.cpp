@@ -73,28 +73,20 @@ void ExpectSameVideo(const ProbeResult& source, const ProbeResult& copy, const s
   EXPECT_EQ(DisplayRanks(ours), DisplayRanks(theirs)) << what;
 }
 
-// The first audio stream's samples as ffmpeg decodes them, as doubles, so
-// that a copy stored in the other byte order compares equal.
-std::vector<uint8_t> DecodedAudio(const std::string& movie, const std::string& name) {
-  const std::string raw = Scratch(name + ".f64");
+// The first audio stream as ffmpeg writes it with `output` options: decoded
+// to doubles ("-f f64le", equal whatever the stored byte order) or its
+// stored bytes packet after packet ("-c copy -f data").
+std::vector<uint8_t> AudioBytes(const std::string& movie, const std::string& output) {
+  const std::string raw = Scratch("audio.raw");
   const auto run =
-      Execute("ffmpeg -v error -y -i " + Quote(movie) + " -map 0:a:0 -f f64le " + Quote(raw));
+      Execute("ffmpeg -v error -y -i " + Quote(movie) + " -map 0:a:0 " + output + " " + Quote(raw));
   EXPECT_EQ(run.exitCode, 0) << run.output;
   auto bytes = zeb::test::ReadFile(raw);
   std::remove(raw.c_str());
   return bytes;
 }
-
-// The first audio stream's stored bytes, packet after packet.
-std::vector<uint8_t> StoredAudio(const std::string& movie, const std::string& name) {
-  const std::string raw = Scratch(name + ".data");
-  const auto run = Execute("ffmpeg -v error -y -i " + Quote(movie) +
-                           " -map 0:a:0 -c copy -f data " + Quote(raw));
-  EXPECT_EQ(run.exitCode, 0) << run.output;
-  auto bytes = zeb::test::ReadFile(raw);
-  std::remove(raw.c_str());
-  return bytes;
-}
+constexpr char kDecoded[] = "-f f64le";
+constexpr char kStored[] = "-c copy -f data";
 
 // Sample counts of the copy's audio chunks in file order: audio packets
 // whose bytes follow each other belong to one chunk.
@@ -151,9 +143,9 @@ void RemuxEveryFixture(const std::string& flags) {
     ExpectSameVideo(theirs, ours, what);
     if (!PacketsOfType(theirs, "audio").empty()) {
       if (c.sameAudioBytes) {
-        EXPECT_TRUE(StoredAudio(copy, "ours") == StoredAudio(source, "theirs")) << what;
+        EXPECT_TRUE(AudioBytes(copy, kStored) == AudioBytes(source, kStored)) << what;
       }
-      EXPECT_TRUE(DecodedAudio(copy, "ours") == DecodedAudio(source, "theirs")) << what;
+      EXPECT_TRUE(AudioBytes(copy, kDecoded) == AudioBytes(source, kDecoded)) << what;
     }
     std::remove(copy.c_str());
   }
@@ -230,7 +222,7 @@ TEST(Remux, AlignedAudioFollowsTheFrameCadence) {
       for (size_t i = 0; i + 1 < chunks.size(); ++i) {
         EXPECT_EQ(chunks[i], c.cycle[i % c.cycle.size()]) << c.fixture << " chunk " << i;
       }
-      EXPECT_TRUE(StoredAudio(copy, "aligned") == StoredAudio(source, "source")) << c.fixture;
+      EXPECT_TRUE(AudioBytes(copy, kStored) == AudioBytes(source, kStored)) << c.fixture;
       std::remove(copy.c_str());
     }
   }
@@ -278,6 +270,7 @@ TEST(Remux, OutputFaultsEndWithAMessage) {
   struct Fault {
     std::string command;
     std::string message;
+    int exitCode = 4;
   };
   const std::vector<Fault> faults = {
       {kZebqt + " remux " + inner(source) + " /no/such/folder/out.mov",
@@ -288,12 +281,11 @@ TEST(Remux, OutputFaultsEndWithAMessage) {
       {limited(fullSize - 1024, "--thread"), "the movie could not be finished"},
       {kZebqt + " remux " + inner(zeb::test::Fixture("prores.mov")) + " " + inner(copy) +
            " --aligned",
-       "--aligned needs a video stream beside PCM audio of at most two channels"},
+       "--aligned needs a video stream beside PCM audio of at most two channels", 2},
   };
-  const int expected[] = {4, 4, 4, 4, 4, 2};
   for (size_t i = 0; i < faults.size(); ++i) {
     const auto run = Execute("sh -c " + Quote(faults[i].command));
-    EXPECT_EQ(run.exitCode, expected[i]) << faults[i].command << "\n" << run.output;
+    EXPECT_EQ(run.exitCode, faults[i].exitCode) << faults[i].command << "\n" << run.output;
     EXPECT_NE(run.output.find(faults[i].message), std::string::npos) << faults[i].command << "\n"
                                                                      << run.output;
     if (faults[i].command.find("ulimit") != std::string::npos) ExpectRecovers(source, copy);
