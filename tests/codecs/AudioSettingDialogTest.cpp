@@ -63,8 +63,7 @@ TEST_F(AudioSettingDialog, ChoicesCancelsAndTheBlock) {
     SPlugAudioStreamInfo before =
         AudioRecord(startsAac ? Code("mp4a") : Code("twos"), 2, 16, 44100);
     before.audioType = startsAac ? 12 : 1;  // PCM: 'twos' by its size
-    auto outcome =
-        RunSettingDialog(plugin_, ZEB_ORD_GetAudioCodecCustomSetting, before, c.script);
+    auto outcome = RunSettingDialog(plugin_, ZEB_ORD_GetAudioCodecCustomSetting, before, c.script);
     ASSERT_EQ(outcome.result, c.result);
     const SPlugAudioStreamInfo& after = outcome.record;
     EXPECT_EQ(after.audioType, 12u);
