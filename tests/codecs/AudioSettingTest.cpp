@@ -131,6 +131,7 @@ TEST_F(AudioSettingRoundTrip, ChosenSettingsShowInFfprobe) {
   } cases[] = {
       {"aac chosen", Code("mp4a"), 2, 48000, 96000, 1536000, "aac", 96000},
       {"aac default", Code("mp4a"), 1, 32000, 0, 512000, "aac", 64000},
+      {"aac mono chosen", Code("mp4a"), 1, 32000, 96000, 512000, "aac", 96000},
       {"aac record, no block", Code("mp4a"), 2, 44100, 0, 160000, "aac", 160000},
       {"aac four channels, no block", Code("mp4a"), 4, 48000, 0, 320000, "aac", 160000},
       {"mp3 chosen", Code(".mp3"), 2, 44100, 192000, 1411200, "mp3", 192000},
