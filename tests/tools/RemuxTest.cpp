@@ -176,13 +176,10 @@ TEST(Remux, ImxFramesComeBackInTheirKlvItem) {
   ASSERT_EQ(klv.size(), bare.size());
   const std::vector<uint8_t> bareBytes = zeb::test::ReadFile(source);
   const std::vector<uint8_t> klvBytes = zeb::test::ReadFile(wrapped);
-  const uint8_t key[] = {0x06, 0x0E, 0x2B, 0x34, 0x01, 0x02, 0x01, 0x01, 0x0D,
-                         0x01, 0x03, 0x01, 0x05, 0x01, 0x01, 0x00, 0x83};
+  // The item's key and length are the writer's test's.
   for (size_t i = 0; i < bare.size(); ++i) {
     ASSERT_EQ(klv[i].size, bare[i].size + 20) << "frame " << i;
     const auto* item = klvBytes.data() + klv[i].pos;
-    EXPECT_TRUE(std::equal(std::begin(key), std::end(key), item)) << "frame " << i;
-    EXPECT_EQ((uint64_t{item[17]} << 16) | (item[18] << 8) | item[19], bare[i].size);
     EXPECT_TRUE(std::equal(item + 20, item + klv[i].size, bareBytes.data() + bare[i].pos))
         << "frame " << i;
   }
