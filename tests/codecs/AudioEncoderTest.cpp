@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstring>
 
 #include "core/PlugRecords.h"
 #include "tests/codecs/AudioEncoderTestSupport.h"
