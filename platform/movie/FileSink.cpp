@@ -109,9 +109,15 @@ Status FileSink::WriteSkippingZeroBlocks(uint64_t offset, std::span<const uint8_
   return WriteAll(offset + pending, bytes.subspan(pending));
 }
 
+// A single write of several MiB now and then costs the kernel three times
+// what the same bytes cost in 1 MiB pieces (1.6 GB of 4 MiB frames: 0.6 to
+// 2.5 s against a steady 0.65 s).
+constexpr size_t kLargestWrite = size_t{1} << 20;
+
 Status FileSink::WriteAll(uint64_t offset, std::span<const uint8_t> bytes) {
   while (!bytes.empty()) {
-    const ssize_t written = ::pwrite(fd_, bytes.data(), bytes.size(), static_cast<off_t>(offset));
+    const size_t piece = std::min(bytes.size(), kLargestWrite);
+    const ssize_t written = ::pwrite(fd_, bytes.data(), piece, static_cast<off_t>(offset));
     if (written < 0 && errno == EINTR) continue;
     if (written == 0) errno = EIO;
     if (written <= 0) return IoError("cannot write");
