@@ -72,11 +72,11 @@ uint32_t CQTWriter::Open(std::u16string_view path, const WriterSetup& setup) {
 uint32_t CQTWriter::CreateFile(std::u16string_view path) {
   const std::string utf8Path = zeb::sys::Utf16ToUtf8(path);
   const std::wstring widePath = zeb::sys::Utf16ToWide(path);
-  zeb::movie::FSSpec spec;
+  zeb::movie::FSSpec target;
   const wchar_t* failure = nullptr;
-  if (!zeb::movie::NativePathNameToFSSpec(utf8Path, spec).IsOk()) {
+  if (!zeb::movie::NativePathNameToFSSpec(utf8Path, target).IsOk()) {
     failure = L"CQTWriter::Open--NativePathNameToFSSpec() Error(";
-  } else if (!zeb::movie::MovieWriter::CreateMovieFile(spec.utf8Path, movie_).IsOk()) {
+  } else if (!zeb::movie::MovieWriter::CreateMovieFile(target.utf8Path, movie_).IsOk()) {
     failure = L"CQTWriter::Open--CreateMovieFile() Error(";
   }
   if (failure == nullptr) {

@@ -17,14 +17,14 @@ Status NotFound(const char* why, const std::string& path) {
 
 }  // namespace
 
-Status NativePathNameToFSSpec(const std::string& utf8Path, FSSpec& spec) {
+Status NativePathNameToFSSpec(const std::string& utf8Path, FSSpec& target) {
   if (utf8Path.empty() || utf8Path.back() == '/') return NotFound("no file name", utf8Path);
   if (IsFolder(utf8Path)) return NotFound("a folder, not a file", utf8Path);
   const size_t slash = utf8Path.rfind('/');
   if (slash != std::string::npos && !IsFolder(slash == 0 ? "/" : utf8Path.substr(0, slash))) {
     return NotFound("no such folder", utf8Path);
   }
-  spec.utf8Path = utf8Path;
+  target.utf8Path = utf8Path;
   return Status::Ok();
 }
 

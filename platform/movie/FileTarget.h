@@ -15,6 +15,6 @@ struct FSSpec {
 };
 
 // kNotFound when `utf8Path` is empty, names a folder, or its folder does not exist.
-Status NativePathNameToFSSpec(const std::string& utf8Path, FSSpec& spec);
+Status NativePathNameToFSSpec(const std::string& utf8Path, FSSpec& target);
 
 }  // namespace zeb::movie
