@@ -11,6 +11,7 @@
 
 #include "platform/codec/CompressedDescription.h"
 #include "platform/codec/LibavObjects.h"
+#include "platform/codec/ThreadedScaler.h"
 
 namespace zeb::codec {
 
@@ -75,10 +76,9 @@ OSErr PrepareFrames(CompressionSequence& sequence) {
   picture->width = sequence.codedWidth;
   picture->height = sequence.codedHeight;
   if (av_frame_get_buffer(picture, 0) < 0) return kMemFullErr;
-  sequence.scaler.reset(sws_getContext(sequence.width, sequence.height, AV_PIX_FMT_UYVY422,
-                                       sequence.codedWidth, sequence.codedHeight,
-                                       sequence.compressor->pixelFormat, SWS_BICUBIC, nullptr,
-                                       nullptr, nullptr));
+  sequence.scaler =
+      NewThreadedScaler(sequence.width, sequence.height, AV_PIX_FMT_UYVY422, sequence.codedWidth,
+                        sequence.codedHeight, sequence.compressor->pixelFormat);
   return sequence.scaler ? OSErr{0} : kCodecErr;
 }
 
@@ -93,10 +93,9 @@ bool ValidSource(const CompressionSequence& sequence, const PixMap* source, cons
 bool Convert(CompressionSequence& sequence, const PixMap& source) {
   AVFrame* picture = sequence.picture.get();
   if (av_frame_make_writable(picture) < 0) return false;
-  const uint8_t* planes[1] = {source.baseAddr};
-  const int strides[1] = {source.rowBytes & kRowBytesMask};
-  return sws_scale(sequence.scaler.get(), planes, strides, 0, sequence.height, picture->data,
-                   picture->linesize) == sequence.codedHeight;
+  const FramePtr lent = LentPicture(source.baseAddr, source.rowBytes & kRowBytesMask,
+                                    sequence.width, sequence.height, AV_PIX_FMT_UYVY422);
+  return lent && sws_scale_frame(sequence.scaler.get(), picture, lent.get()) >= 0;
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/codec/ImageCodec.h"
+#include "platform/codec/ThreadedScaler.h"
 
 namespace zeb::codec {
 
@@ -27,9 +28,8 @@ int DrawableWidth(const GraphicsWorld& world) {
 
 bool PictureConverter::Prepare(const Key& key) {
   if (scaler_ && key == key_) return true;
-  scaler_.reset(sws_getContext(key.width, key.height, static_cast<AVPixelFormat>(key.format),
-                               key.targetWidth, key.targetHeight, TargetFormat(key.target),
-                               SWS_BICUBIC, nullptr, nullptr, nullptr));
+  scaler_ = NewThreadedScaler(key.width, key.height, static_cast<AVPixelFormat>(key.format),
+                              key.targetWidth, key.targetHeight, TargetFormat(key.target));
   if (!scaler_) return false;
   // Pictures that name their matrix get it, as the ffmpeg tool's converter
   // gives it; the rest keep libswscale's default (ITU-R BT.601).
@@ -63,10 +63,14 @@ bool PictureConverter::Draw(const AVFrame& picture, int width, int height,
                 world.pixelFormat,
                 picture.colorspace};
   if (key.width <= 0 || key.height <= 0 || key.targetWidth <= 0 || !Prepare(key)) return false;
-  uint8_t* const target[4] = {world.pixels, nullptr, nullptr, nullptr};
-  const int targetStride[4] = {world.rowBytes, 0, 0, 0};
-  return sws_scale(scaler_.get(), picture.data, picture.linesize, 0, key.height, target,
-                   targetStride) == key.targetHeight;
+  // The source is the picture's visible part, the target the caller's memory.
+  FramePtr source(av_frame_clone(&picture));
+  FramePtr target = LentPicture(world.pixels, world.rowBytes, key.targetWidth, key.targetHeight,
+                                TargetFormat(key.target));
+  if (!source || !target) return false;
+  source->width = key.width;
+  source->height = key.height;
+  return sws_scale_frame(scaler_.get(), target.get(), source.get()) >= 0;
 }
 
 }  // namespace zeb::codec
