@@ -31,22 +31,10 @@ int Decode(const PluginLibrary& plugin, const std::string& path) {
   const SPlugStreamInfo stream = reader.VideoStream();
   VideoDecoderSession decoder(plugin, stream);
   uint64_t pictures = 0, bytes = 0;
-  auto drain = [&]() {
-    DecodedPicture picture;
-    while (decoder.Fetch(picture)) {
-      ++pictures;
-      bytes += picture.bytes.size();
-    }
-  };
-  for (uint32_t index = 0; index < stream.frameCount; ++index) {
-    const uint8_t* data = nullptr;
-    SPlugFrameInfo info = NewFrameInfo();
-    CheckStep(reader.ReadFrame(index, &data, info), "reading frame " + std::to_string(index));
-    decoder.Decode(data, info, index);
-    drain();
-  }
-  decoder.End();
-  drain();
+  decoder.DecodeEveryFrame(reader, stream.frameCount, [&](const DecodedPicture& picture) {
+    ++pictures;
+    bytes += picture.bytes.size();
+  });
   std::printf("decoded %llu pictures, %llu bytes of '2vuy'\n",
               static_cast<unsigned long long>(pictures), static_cast<unsigned long long>(bytes));
   return pictures == stream.frameCount ? 0 : 1;

@@ -135,28 +135,15 @@ void DecodeBack(const PluginLibrary& plugin, ReaderSession& reader, RoundTripRes
   VideoDecoderSession decoder(plugin, stream);
   double sum = 0;
   result.lowestPsnr = 99.0;
-  auto take = [&]() {
-    DecodedPicture picture;
-    if (!decoder.Fetch(picture)) return false;
+  decoder.DecodeEveryFrame(reader, stream.frameCount, [&](const DecodedPicture& picture) {
     const auto index = static_cast<uint32_t>(picture.position);
     const std::vector<uint8_t> original = TestPattern(index < kFrames ? index : 0);
-    if (picture.bytes.size() < original.size()) return false;
+    if (picture.bytes.size() < original.size()) return;
     const double psnr = Psnr(original, picture.bytes.data());
     result.lowestPsnr = std::min(result.lowestPsnr, psnr);
     sum += psnr;
     ++result.framesBack;
-    return true;
-  };
-  for (uint32_t i = 0; i < stream.frameCount; ++i) {
-    const uint8_t* data = nullptr;
-    SPlugFrameInfo info = NewFrameInfo();
-    CheckStep(reader.ReadFrame(i, &data, info), "reading frame " + std::to_string(i));
-    decoder.Decode(data, info, i);
-    take();
-  }
-  decoder.End();
-  while (take()) {
-  }
+  });
   result.averagePsnr = result.framesBack ? sum / result.framesBack : 0;
 }
 

@@ -122,40 +122,29 @@ class Transcode {
 
   TranscodeTally Run(MuxerSession& muxer) {
     ProgressBar progress("transcode", video_.frameCount);
-    for (uint32_t index = 0; index < video_.frameCount; ++index) {
-      const uint8_t* data = nullptr;
-      SPlugFrameInfo info = NewFrameInfo();
-      CheckStep(reader_.ReadFrame(index, &data, info), "reading frame " + std::to_string(index));
-      decoder_.Decode(data, info, index);
-      WritePictures(muxer);
-      progress.Update(index + 1);
-    }
-    decoder_.End();
-    WritePictures(muxer);
+    decoder_.DecodeEveryFrame(
+        reader_, video_.frameCount,
+        [&](const DecodedPicture& picture) { WritePicture(muxer, picture); },
+        [&](uint32_t framesRead) { progress.Update(framesRead); });
     while (audio_ != nullptr && !audio_->Finished()) WriteAudio(muxer, audio_->sampleRate());
     return tally_;
   }
 
  private:
-  // Codes and writes every picture the decoder has ready, each followed by
-  // the audio up to its end.
-  void WritePictures(MuxerSession& muxer) {
-    DecodedPicture picture;
-    while (decoder_.Fetch(picture)) {
-      const EncodedFrame coded = encoder_.Encode(picture.bytes, tally_.frames);
-      SPlugFrameInfo info = NewFrameInfo();
-      info.dataSize = static_cast<uint32_t>(coded.bytes.size());
-      info.frameType = coded.frameType;
-      info.decodePosition = info.presentationPosition = tally_.frames;
-      info.privateKind = PLUG_PRIVATE_QT_IMAGE_DESCRIPTION;
-      info.privateAddress = const_cast<uint8_t*>(coded.description.data());
-      info.privateSize = static_cast<uint32_t>(coded.description.size());
-      CheckStep(muxer.Write(kVideoStream, coded.bytes.data(), info),
-                "writing frame " + std::to_string(tally_.frames), kExitOutput);
-      ++tally_.frames;
-      if (audio_ != nullptr)
-        WriteAudio(muxer, SamplesBefore(tally_.frames) - audio_->framesTaken());
-    }
+  // Codes and writes a decoded picture, followed by the audio up to its end.
+  void WritePicture(MuxerSession& muxer, const DecodedPicture& picture) {
+    const EncodedFrame coded = encoder_.Encode(picture.bytes, tally_.frames);
+    SPlugFrameInfo info = NewFrameInfo();
+    info.dataSize = static_cast<uint32_t>(coded.bytes.size());
+    info.frameType = coded.frameType;
+    info.decodePosition = info.presentationPosition = tally_.frames;
+    info.privateKind = PLUG_PRIVATE_QT_IMAGE_DESCRIPTION;
+    info.privateAddress = const_cast<uint8_t*>(coded.description.data());
+    info.privateSize = static_cast<uint32_t>(coded.description.size());
+    CheckStep(muxer.Write(kVideoStream, coded.bytes.data(), info),
+              "writing frame " + std::to_string(tally_.frames), kExitOutput);
+    ++tally_.frames;
+    if (audio_ != nullptr) WriteAudio(muxer, SamplesBefore(tally_.frames) - audio_->framesTaken());
   }
 
   // Sample frames that start before the end of video frame `frames` - 1.

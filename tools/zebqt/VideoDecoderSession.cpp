@@ -1,5 +1,7 @@
 #include "tools/zebqt/VideoDecoderSession.h"
 
+#include <string>
+
 #include "tools/zebqt/FrameRecords.h"
 
 VideoDecoderSession::VideoDecoderSession(const PluginLibrary& plugin, const SPlugStreamInfo& stream)
@@ -42,4 +44,23 @@ bool VideoDecoderSession::Fetch(DecodedPicture& picture) {
   picture.bytes = {frame.plane[0], frame.format.planeSize[0]};
   picture.position = info.presentationPosition;
   return true;
+}
+
+void VideoDecoderSession::DecodeEveryFrame(ReaderSession& reader, uint32_t frameCount,
+                                           const std::function<void(const DecodedPicture&)>& take,
+                                           const std::function<void(uint32_t)>& afterFrame) {
+  auto drain = [&] {
+    DecodedPicture picture;
+    while (Fetch(picture)) take(picture);
+  };
+  for (uint32_t index = 0; index < frameCount; ++index) {
+    const uint8_t* data = nullptr;
+    SPlugFrameInfo info = NewFrameInfo();
+    CheckStep(reader.ReadFrame(index, &data, info), "reading frame " + std::to_string(index));
+    Decode(data, info, index);
+    drain();
+    if (afterFrame) afterFrame(index + 1);
+  }
+  End();
+  drain();
 }

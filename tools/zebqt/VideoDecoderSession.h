@@ -4,9 +4,11 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <span>
 
 #include "tools/zebqt/PluginLibrary.h"
+#include "tools/zebqt/ReaderSession.h"
 
 struct DecodedPicture {
   std::span<const uint8_t> bytes;  // plane 0, in the decoder's memory until the next call
@@ -29,6 +31,13 @@ class VideoDecoderSession {
   void End();
   // The next picture in display order; false when none is ready.
   bool Fetch(DecodedPicture& picture);
+  // Reads the reader's `frameCount` video frames in decode order and decodes
+  // each, handing every picture to `take` in display order as soon as it is
+  // ready; `afterFrame` (when given) hears of each frame read, counting from
+  // 1. The stream's delay is drained at the end.
+  void DecodeEveryFrame(ReaderSession& reader, uint32_t frameCount,
+                        const std::function<void(const DecodedPicture&)>& take,
+                        const std::function<void(uint32_t)>& afterFrame = nullptr);
 
  private:
   ZEBHandle handle_ = nullptr;
