@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 namespace zeb::movie {
@@ -78,7 +79,7 @@ Status FileSource::ReadAt(uint64_t offset, std::span<uint8_t> out) const {
 
 Status FileSource::ReadRanges(std::span<const ByteRange> ranges, std::span<uint8_t> out) const {
   std::vector<iovec> pieces;
-  std::vector<uint8_t> scratch;
+  std::unique_ptr<uint8_t[]> scratch;  // the gaps' bytes, never looked at
   size_t written = 0;
   while (!ranges.empty()) {
     const std::span<const ByteRange> run = ranges.first(RunLength(ranges));
@@ -94,11 +95,11 @@ Status FileSource::ReadRanges(std::span<const ByteRange> ranges, std::span<uint8
       continue;
     }
     pieces.clear();
-    scratch.resize(static_cast<size_t>(kLargestGap));
+    if (!scratch) scratch.reset(new uint8_t[kLargestGap]);
     for (size_t i = 0; i < run.size(); ++i) {
       if (i > 0) {
         const uint64_t gap = run[i].offset - (run[i - 1].offset + run[i - 1].size);
-        if (gap > 0) pieces.push_back({scratch.data(), static_cast<size_t>(gap)});
+        if (gap > 0) pieces.push_back({scratch.get(), static_cast<size_t>(gap)});
       }
       pieces.push_back({out.data() + written, static_cast<size_t>(run[i].size)});
       written += static_cast<size_t>(run[i].size);
