@@ -8,7 +8,9 @@
 #include <limits>
 #include <memory>
 #include <new>
+#include <thread>
 
+#include "platform/codec/BandedEncoder.h"
 #include "platform/codec/CompressedDescription.h"
 #include "platform/codec/LibavObjects.h"
 #include "platform/codec/ThreadedScaler.h"
@@ -21,7 +23,9 @@ struct CompressionSequence {
   FramePtr picture{av_frame_alloc()};
   PacketPtr packet{av_packet_alloc()};
   ScalerPtr scaler;
-  int width = 0;  // of the pictures given
+  std::unique_ptr<BandedEncoder> bands;  // null: the encoder codes whole pictures
+  zeb::movie::ByteWriter joined;         // the bands' frame
+  int width = 0;                         // of the pictures given
   int height = 0;
   int codedWidth = 0;  // of the pictures coded
   int codedHeight = 0;
@@ -33,30 +37,46 @@ namespace {
 
 constexpr int kRowBytesMask = 0x3FFF;  // the rest of the word is flags
 
-OSErr TryOpen(CompressionSequence& sequence, const CompressionSettings& settings) {
+// A coder of the sequence's compressor for pictures `height` lines high;
+// `options` may hold settings of the caller's.
+OSErr OpenCoder(const CompressionSequence& sequence, const CompressionSettings& settings,
+                int height, int threadCount, AVDictionary** options, CodecContextPtr& coder) {
   const Compressor& compressor = *sequence.compressor;
   const AVCodec* codec = avcodec_find_encoder_by_name(compressor.encoder);
   if (codec == nullptr) return kNoCodecErr;
-  sequence.encoder.reset(avcodec_alloc_context3(codec));
-  AVCodecContext* context = sequence.encoder.get();
+  coder.reset(avcodec_alloc_context3(codec));
+  AVCodecContext* context = coder.get();
   if (context == nullptr) return kMemFullErr;
   context->width = sequence.codedWidth;
-  context->height = sequence.codedHeight;
+  context->height = height;
   context->pix_fmt = compressor.pixelFormat;
   context->time_base = av_inv_q(settings.frameRate);
   context->framerate = settings.frameRate;
   // Frame threads would hold frames back; slice threads do not.
   context->thread_type = FF_THREAD_SLICE;
-  context->thread_count = 0;
-  // avcodec_open2 replaces the dictionary with the options it did not take.
-  AVDictionary* options = nullptr;
+  context->thread_count = threadCount;
   if (compressor.profile != FF_PROFILE_UNKNOWN) {
-    av_dict_set_int(&options, "profile", compressor.profile, 0);
+    av_dict_set_int(options, "profile", compressor.profile, 0);
   }
-  const bool configured = compressor.configure(*context, &options, settings);
-  const int opened = configured ? avcodec_open2(context, codec, &options) : -1;
-  av_dict_free(&options);
+  // avcodec_open2 replaces the dictionary with the options it did not take.
+  const bool configured = compressor.configure(*context, options, settings);
+  const int opened = configured ? avcodec_open2(context, codec, options) : -1;
+  if (opened < 0) coder.reset();
   return opened < 0 ? kCodecErr : OSErr{0};
+}
+
+// Codings whose rows are coded apart are coded in bands, a thread each, when
+// more than one core can take them.
+void OpenBands(CompressionSequence& sequence, const CompressionSettings& settings) {
+  const BandCoding* coding = sequence.compressor->bands;
+  const int cores = static_cast<int>(std::thread::hardware_concurrency());
+  if (coding == nullptr || cores < 2) return;
+  sequence.bands = BandedEncoder::Make(*coding, *sequence.encoder, cores,
+                                       [&](int height, AVDictionary** options) {
+                                         CodecContextPtr coder;
+                                         OpenCoder(sequence, settings, height, 1, options, coder);
+                                         return coder;
+                                       });
 }
 
 OSErr OpenEncoder(CompressionSequence& sequence, const CompressionSettings& settings) {
@@ -65,7 +85,12 @@ OSErr OpenEncoder(CompressionSequence& sequence, const CompressionSettings& sett
   if (compressor.fixedRate.num != 0 && av_cmp_q(compressor.fixedRate, settings.frameRate) != 0) {
     return kCodecErr;
   }
-  return TryOpen(sequence, settings);
+  AVDictionary* options = nullptr;
+  const OSErr opened =
+      OpenCoder(sequence, settings, sequence.codedHeight, 0, &options, sequence.encoder);
+  av_dict_free(&options);
+  if (opened == 0) OpenBands(sequence, settings);
+  return opened;
 }
 
 // The JPEG format's full range comes with its pixel format (libswscale
@@ -96,6 +121,25 @@ bool Convert(CompressionSequence& sequence, const PixMap& source) {
   const FramePtr lent = LentPicture(source.baseAddr, source.rowBytes & kRowBytesMask,
                                     sequence.width, sequence.height, AV_PIX_FMT_UYVY422);
   return lent && sws_scale_frame(sequence.scaler.get(), picture, lent.get()) >= 0;
+}
+
+// Codes the converted picture; `frame` lies in the sequence until the next call.
+bool Code(CompressionSequence& sequence, const AVFrame& picture, std::span<const uint8_t>& frame,
+          bool& key) {
+  if (sequence.bands) {
+    if (!sequence.bands->Encode(picture, sequence.joined, key)) return false;
+    frame = sequence.joined.Bytes();
+    return true;
+  }
+  AVPacket* packet = sequence.packet.get();
+  av_packet_unref(packet);
+  if (avcodec_send_frame(sequence.encoder.get(), &picture) < 0 ||
+      avcodec_receive_packet(sequence.encoder.get(), packet) < 0) {
+    return false;
+  }
+  frame = {packet->data, static_cast<size_t>(packet->size)};
+  key = (packet->flags & AV_PKT_FLAG_KEY) != 0;
+  return true;
 }
 
 }  // namespace
@@ -155,16 +199,13 @@ OSErr CompressSequenceFrame(ImageCompressionSequence sequence, PixMapHandle sour
       bottomFirst || (sequence->encoder->flags & AV_CODEC_FLAG_INTERLACED_DCT) != 0;
   picture->interlaced_frame = interlaced ? 1 : 0;
   picture->top_field_first = interlaced && !bottomFirst ? 1 : 0;
-  AVPacket* packet = sequence->packet.get();
-  av_packet_unref(packet);
-  if (avcodec_send_frame(sequence->encoder.get(), picture) < 0 ||
-      avcodec_receive_packet(sequence->encoder.get(), packet) < 0) {
-    return kCodecErr;
-  }
-  if (packet->size > sequence->maxSize) return kCodecErr;
-  std::memcpy(data, packet->data, static_cast<size_t>(packet->size));
-  *dataSize = packet->size;
-  if (similarity != nullptr) *similarity = (packet->flags & AV_PKT_FLAG_KEY) != 0 ? 0 : 0xFF;
+  std::span<const uint8_t> frame;
+  bool key = false;
+  if (!Code(*sequence, *picture, frame, key)) return kCodecErr;
+  if (frame.size() > static_cast<size_t>(sequence->maxSize)) return kCodecErr;
+  std::memcpy(data, frame.data(), frame.size());
+  *dataSize = static_cast<int32_t>(frame.size());
+  if (similarity != nullptr) *similarity = key ? 0 : 0xFF;
   return 0;
 }
 

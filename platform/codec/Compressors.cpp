@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/codec/ImageCompression.h"
+#include "platform/codec/ProResBands.h"
 #include "platform/movie/FourCC.h"
 
 namespace zeb::codec {
@@ -254,6 +255,13 @@ Compressor Xdcam(const char (&code)[5]) {
   return Row(code, "mpeg2video", AV_PIX_FMT_YUV420P, "XDCAM HD", ConfigureXdcam, kMpeg2Main);
 }
 
+// ProRes codes its rows apart, so its pictures are coded in bands.
+Compressor ProRes(const char (&code)[5], AVPixelFormat format, const char* name, int profile) {
+  Compressor row = Row(code, "prores_ks", format, name, ConfigureProRes, profile);
+  row.bands = &kProResBands;
+  return row;
+}
+
 Compressor WithAtom(Compressor row, ConfigurationAtom atom) {
   row.atom = atom;
   return row;
@@ -266,11 +274,11 @@ constexpr AVRational kNtscProgressive{60000, 1001};
 const std::array kCompressors = {
     WithAtom(Row("avc1", "libx264", AV_PIX_FMT_YUV420P, "H.264", ConfigureH264),
              ConfigurationAtom::kAvcC),
-    Row("apco", "prores_ks", AV_PIX_FMT_YUV422P10, "Apple ProRes 422 (Proxy)", ConfigureProRes, 0),
-    Row("apcs", "prores_ks", AV_PIX_FMT_YUV422P10, "Apple ProRes 422 (LT)", ConfigureProRes, 1),
-    Row("apcn", "prores_ks", AV_PIX_FMT_YUV422P10, "Apple ProRes 422", ConfigureProRes, 2),
-    Row("apch", "prores_ks", AV_PIX_FMT_YUV422P10, "Apple ProRes 422 (HQ)", ConfigureProRes, 3),
-    Row("ap4h", "prores_ks", AV_PIX_FMT_YUV444P10, "Apple ProRes 4444", ConfigureProRes, 4),
+    ProRes("apco", AV_PIX_FMT_YUV422P10, "Apple ProRes 422 (Proxy)", 0),
+    ProRes("apcs", AV_PIX_FMT_YUV422P10, "Apple ProRes 422 (LT)", 1),
+    ProRes("apcn", AV_PIX_FMT_YUV422P10, "Apple ProRes 422", 2),
+    ProRes("apch", AV_PIX_FMT_YUV422P10, "Apple ProRes 422 (HQ)", 3),
+    ProRes("ap4h", AV_PIX_FMT_YUV444P10, "Apple ProRes 4444", 4),
     Dv("dvc ", AV_PIX_FMT_YUV411P, "DV - NTSC", kNtsc),
     Dv("dvcp", AV_PIX_FMT_YUV420P, "DV - PAL", kPal),
     Dv("dvpp", AV_PIX_FMT_YUV411P, "DVCPRO - PAL", kPal),

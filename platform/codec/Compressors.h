@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <span>
 
+#include "platform/movie/ByteWriter.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 }
@@ -27,6 +29,17 @@ struct CompressionSettings {
 
 // The description's configuration atom.
 enum class ConfigurationAtom : uint8_t { kNone, kAvcC, kEsds };
+
+// How a coding whose rows of macroblocks are coded apart from each other
+// codes a picture in bands, each by a coder of its own (BandedEncoder).
+struct BandCoding {
+  int rowLines = 16;  // of one row of macroblocks
+  // Sets on a band coder's options what it takes from the whole picture's.
+  bool (*inherit)(const AVCodecContext& whole, AVDictionary** options) = nullptr;
+  // Joins the bands' frames, top first, into the frame of a picture `height` lines high.
+  bool (*join)(std::span<const std::span<const uint8_t>> bands, int height,
+               movie::ByteWriter& frame) = nullptr;
+};
 
 struct Compressor {
   uint32_t codecType = 0;
@@ -49,6 +62,7 @@ struct Compressor {
   // its pictures horizontally); 0: the picture's. Pictures are scaled to it.
   int codedWidth = 0;
   int codedHeight = 0;
+  const BandCoding* bands = nullptr;  // null: one coder codes the whole picture
 };
 
 // The compression id the 'AVdn' compressor codes pictures of this size at

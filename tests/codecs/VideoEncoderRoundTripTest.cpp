@@ -5,6 +5,7 @@
 // and decoded back by our reader and decoder and compared with the input.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 
@@ -181,6 +182,52 @@ TEST(VideoEncoderRates, DataRateIsHonoured) {
     const size_t limitedBytes = TotalBytes(EncodeAll(plugin, limited, pictures));
     EXPECT_LT(limitedBytes, target * 3 / 2) << "best " << bestBytes;
     EXPECT_GT(limitedBytes, target / 2) << "best " << bestBytes;
+  }
+}
+
+// ProRes pictures are coded in bands of macroblock rows on several threads
+// and joined; the frames must be the ffmpeg tool's (one coder, whole
+// pictures) byte for byte, also where the last band is a part row.
+TEST(VideoEncoderProResThreads, BandsJoinIntoTheToolsFramesByteForByte) {
+  TestPlugin plugin;
+  const struct {
+    const char* code;
+    int profile;
+    const char* pixelFormat;
+    uint32_t width;
+    uint32_t height;
+  } cases[] = {{"apcn", 2, "yuv422p10le", 1920, 1080},
+               {"ap4h", 4, "yuv444p10le", 1280, 720},
+               {"apco", 0, "yuv422p10le", 720, 488}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.code);
+    std::vector<std::vector<uint8_t>> pictures;
+    std::vector<uint8_t> raw;
+    for (uint32_t i = 0; i < 3; ++i) {
+      pictures.push_back(TestPattern(c.width, c.height, i * 7));
+      raw.insert(raw.end(), pictures.back().begin(), pictures.back().end());
+    }
+    const std::string rawPath = EncoderScratchPath(std::string("bands_") + c.code + ".uyvy");
+    const std::string toolPath = rawPath + ".prores";
+    WriteFile(rawPath, raw);
+    const std::string size = std::to_string(c.width) + "x" + std::to_string(c.height);
+    const CommandResult tool = RunCommand(
+        "ffmpeg -v error -nostdin -y -f rawvideo -pix_fmt uyvy422 -s " + size + " -r 25 -i " +
+        Quote(rawPath) + " -c:v prores_ks -profile:v " + std::to_string(c.profile) +
+        " -vendor appl -pix_fmt " + c.pixelFormat + " -sws_flags bicubic -f rawvideo " +
+        Quote(toolPath) + " 2>&1");
+    ASSERT_EQ(tool.exitCode, 0) << tool.output;
+    const std::vector<uint8_t> toolFrames = ReadFile(toolPath);
+    const std::vector<EncodedFrame> frames =
+        EncodeAll(plugin, EncoderStream(Code(c.code), c.width, c.height, 25, 1, 1), pictures);
+    ASSERT_EQ(frames.size(), pictures.size());
+    size_t at = 0;
+    for (const EncodedFrame& frame : frames) {
+      ASSERT_LE(at + frame.bytes.size(), toolFrames.size());
+      EXPECT_TRUE(std::equal(frame.bytes.begin(), frame.bytes.end(), toolFrames.begin() + at));
+      at += frame.bytes.size();
+    }
+    EXPECT_EQ(at, toolFrames.size());
   }
 }
 
