@@ -30,20 +30,6 @@ class MovieTree {
                          Stsz(10, 2), Stco({8})};
   }
 
-  static Bytes Mvhd(uint32_t timeScale) {
-    return FullAtom(FourCC("mvhd"), 0, 0,
-                    Concat({Bytes(8, 0), Be32s({timeScale, 0}), Bytes(80, 0)}));
-  }
-  static Bytes Tkhd(uint32_t trackId) {
-    return FullAtom(FourCC("tkhd"), 0, 1, Concat({Bytes(8, 0), Be32s({trackId}), Bytes(68, 0)}));
-  }
-  static Bytes Mdhd(uint32_t timeScale) {
-    return FullAtom(FourCC("mdhd"), 0, 0, Concat({Bytes(8, 0), Be32s({timeScale, 0, 0})}));
-  }
-  static Bytes Hdlr(uint32_t type) {
-    return FullAtom(FourCC("hdlr"), 0, 0, Concat({Be32s({FourCC("mhlr"), type}), Bytes(13, 0)}));
-  }
-
   // Removes every child of `container` of type `type`.
   MovieTree& Drop(const char* container, uint32_t type) {
     std::erase_if(children_[container],
@@ -137,17 +123,17 @@ TEST(AtomRulesTest, RepeatedAndMissingChildrenOfATrack) {
       {"stss twice", [](MovieTree& tree) { tree.Add("stbl", Stss({1})).Add("stbl", Stss({2})); },
        StatusCode::kInvalid, std::string(kStbl) + "/stss", "second 'stss' in 'stbl'", 0},
       // A second header atom or container: the first is read, the second noted.
-      {"tkhd twice", [](MovieTree& tree) { tree.Add("trak", MovieTree::Tkhd(9)); }, StatusCode::kOk,
+      {"tkhd twice", [](MovieTree& tree) { tree.Add("trak", Tkhd(9)); }, StatusCode::kOk,
        "moov/trak[1]/tkhd", "second 'tkhd' in 'trak'", 1,
        [](const Movie& movie) { EXPECT_EQ(movie.GetTrack(1)->Id(), 1u); }},
-      {"mdhd twice", [](MovieTree& tree) { tree.Add("mdia", MovieTree::Mdhd(90000)); },
-       StatusCode::kOk, "moov/trak[1]/mdia/mdhd", "second 'mdhd' in 'mdia'", 1,
+      {"mdhd twice", [](MovieTree& tree) { tree.Add("mdia", Mdhd(90000)); }, StatusCode::kOk,
+       "moov/trak[1]/mdia/mdhd", "second 'mdhd' in 'mdia'", 1,
        [](const Movie& movie) { EXPECT_EQ(movie.GetTrack(1)->GetMedia().TimeScale(), 600u); }},
-      {"hdlr twice", [](MovieTree& tree) { tree.Add("mdia", MovieTree::Hdlr(FourCC("soun"))); },
+      {"hdlr twice", [](MovieTree& tree) { tree.Add("mdia", Hdlr(FourCC("soun"))); },
        StatusCode::kOk, "moov/trak[1]/mdia/hdlr", "second 'hdlr' in 'mdia'", 1,
        [](const Movie& movie) { EXPECT_EQ(movie.GetTrack(1)->GetMedia().Type(), FourCC("vide")); }},
-      {"mvhd twice", [](MovieTree& tree) { tree.Add("moov", MovieTree::Mvhd(1000)); },
-       StatusCode::kOk, "moov/mvhd", "second 'mvhd' or 'cmov' in 'moov'", 1,
+      {"mvhd twice", [](MovieTree& tree) { tree.Add("moov", Mvhd(1000)); }, StatusCode::kOk,
+       "moov/mvhd", "second 'mvhd' or 'cmov' in 'moov'", 1,
        [](const Movie& movie) { EXPECT_EQ(movie.TimeScale(), 600u); }},
       {"stbl twice", [](MovieTree& tree) { tree.Add("minf", Atom(FourCC("stbl"), {})); },
        StatusCode::kOk, std::string(kStbl), "second 'stbl' in 'minf'", 1,

@@ -67,15 +67,11 @@ TEST(MalformedMovieTest, LyingCountsFailBeforeAllocating) {
   }
 }
 
-Bytes Mvhd() {
-  return FullAtom(FourCC("mvhd"), 0, 0, Concat({Bytes(8, 0), Be32s({600, 0}), Bytes(80, 0)}));
-}
-
 // An 'elst' whose count passes its atom keeps the edits it holds.
 TEST(MalformedMovieTest, ElstCountPastAtom) {
   const Bytes elst = FullAtom(FourCC("elst"), 0, 0, Be32s({189, 600, 0, 0x10000}));
   const Bytes moov =
-      Atom(FourCC("moov"), Concat({Mvhd(), Atom(FourCC("trak"), Atom(FourCC("edts"), elst))}));
+      Atom(FourCC("moov"), Concat({Mvhd(600), Atom(FourCC("trak"), Atom(FourCC("edts"), elst))}));
   std::unique_ptr<Movie> movie;
   ASSERT_TRUE(OpenBytes(Concat({Atom(FourCC("mdat"), {}), moov}), movie).IsOk());
   ASSERT_EQ(movie->GetTrack(1)->Edits().size(), 1u);
@@ -100,7 +96,7 @@ Bytes Nested(uint32_t type, int depth, const Bytes& inner) {
 }
 
 TEST(MalformedMovieTest, AtomFramingRules) {
-  const Bytes mvhd = Mvhd();
+  const Bytes mvhd = Mvhd(600);
   Bytes sizeZeroMoov = MoovWith({mvhd});
   sizeZeroMoov[3] = 0;  // size 0: runs to the end of the file
   Bytes largeSizeMoov = Concat(

@@ -108,68 +108,37 @@ Bytes Stsd(std::initializer_list<Bytes> entries) {
 
 Bytes ImageDescription(uint32_t format, uint16_t width, uint16_t height,
                        std::span<const uint8_t> extensions) {
-  ByteWriter writer;
-  writer.Begin(format);
-  writer.PutZeros(6);
-  writer.PutU16(1);               // data reference index
-  writer.PutU16(0);               // version
-  writer.PutU16(0);               // revision
-  writer.PutU32(FourCC("ZEBT"));  // vendor
-  writer.PutU32(512);             // temporal quality
-  writer.PutU32(1023);            // spatial quality
-  writer.PutU16(width);
-  writer.PutU16(height);
-  writer.PutU32(0x00480000);  // 72 dpi
-  writer.PutU32(0x00480000);
-  writer.PutU32(0);  // data size
-  writer.PutU16(1);  // frame count
-  writer.PutU8(4);   // name: Pascal string in 32 bytes
-  writer.PutBytes(Be32s({FourCC("test")}));
-  writer.PutZeros(27);
-  writer.PutU16(24);      // depth
-  writer.PutU16(0xFFFF);  // colour table id
-  writer.PutBytes(extensions);
-  writer.End();
-  return writer.Bytes();
+  Bytes name = {4, 't', 'e', 's', 't'};  // a Pascal string in 32 bytes
+  name.resize(32);
+  // Reserved, data reference 1, version and revision 0, vendor, temporal and
+  // spatial quality, size, 72 dpi both ways, data size 0, one frame, the
+  // name, depth 24, no colour table.
+  return Atom(format,
+              Concat({Bytes(6, 0), Be16s({1, 0, 0}), Be32s({FourCC("ZEBT"), 512, 1023}),
+                      Be16s({width, height}), Be32s({0x00480000, 0x00480000, 0}), Be16s({1}), name,
+                      Be16s({24, 0xFFFF}), Bytes(extensions.begin(), extensions.end())}));
 }
 
 Bytes SoundDescription(uint32_t format, uint16_t version, uint16_t channels, uint16_t bits,
                        uint32_t rate, std::array<uint32_t, 4> perPacket,
                        std::span<const uint8_t> extensions, int16_t compressionId) {
-  ByteWriter writer;
-  writer.Begin(format);
-  writer.PutZeros(6);
-  writer.PutU16(1);  // data reference index
-  writer.PutU16(version);
-  writer.PutU16(0);  // revision
-  writer.PutU32(0);  // vendor
+  // Reserved, data reference 1, the version, revision and vendor 0.
+  Bytes header = Concat({Bytes(6, 0), Be16s({1, version, 0}), Be32s({0})});
   if (version == 2) {
-    writer.PutU16(3);
-    writer.PutU16(16);
-    writer.PutU16(0xFFFE);
-    writer.PutU16(0);
-    writer.PutU32(0x00010000);
-    writer.PutU32(72);  // size of the struct
+    // The always-3, 16, -2, 0 fields, 1.0 in 16.16, the struct's 72 bytes,
+    // the rate as a double, the channels and the always-0x7F000000 word.
     const double rate64 = rate;
     uint64_t bits64 = 0;
-    static_assert(sizeof bits64 == sizeof rate64);
     std::memcpy(&bits64, &rate64, sizeof bits64);
-    writer.PutU64(bits64);
-    writer.PutU32(channels);
-    writer.PutU32(0x7F000000);
+    header = Concat({header, Be16s({3, 16, 0xFFFE, 0}), Be32s({0x00010000, 72}),
+                     Be32s({uint32_t(bits64 >> 32), uint32_t(bits64), channels, 0x7F000000})});
   } else {
-    writer.PutU16(channels);
-    writer.PutU16(bits);
-    writer.PutU16(version == 1 ? static_cast<uint16_t>(compressionId) : 0);
-    writer.PutU16(0);  // packet size
-    writer.PutU32(rate << 16);
+    const auto id = static_cast<uint16_t>(version == 1 ? compressionId : 0);
+    header = Concat({header, Be16s({channels, bits, id, 0}), Be32s({rate << 16})});
   }
-  if (version != 0) {
-    for (uint32_t field : perPacket) writer.PutU32(field);
-  }
-  writer.PutBytes(extensions);
-  writer.End();
-  return writer.Bytes();
+  if (version != 0)
+    header = Concat({header, Be32s({perPacket[0], perPacket[1], perPacket[2], perPacket[3]})});
+  return Atom(format, Concat({header, Bytes(extensions.begin(), extensions.end())}));
 }
 
 Bytes Elst(uint8_t version, std::initializer_list<std::array<int64_t, 3>> entries) {
@@ -196,48 +165,32 @@ uint32_t MovieBytes::AddData(std::span<const uint8_t> data) {
 
 uint32_t MovieBytes::AddData(size_t count, uint8_t fill) { return AddData(Bytes(count, fill)); }
 
+Bytes Mvhd(uint32_t timeScale) {
+  return FullAtom(FourCC("mvhd"), 0, 0, Concat({Bytes(8, 0), Be32s({timeScale, 0}), Bytes(80, 0)}));
+}
+
+Bytes Tkhd(uint32_t trackId) {
+  return FullAtom(FourCC("tkhd"), 0, 1, Concat({Bytes(8, 0), Be32s({trackId}), Bytes(68, 0)}));
+}
+
+Bytes Mdhd(uint32_t timeScale) {
+  return FullAtom(FourCC("mdhd"), 0, 0, Concat({Bytes(8, 0), Be32s({timeScale, 0, 0})}));
+}
+
+Bytes Hdlr(uint32_t handler) {
+  return FullAtom(FourCC("hdlr"), 0, 0, Concat({Be32s({FourCC("mhlr"), handler}), Bytes(13, 0)}));
+}
+
 Bytes MovieBytes::Build(std::initializer_list<TrackBytes> tracks) const {
-  ByteWriter writer;
-  writer.Begin(FourCC("mdat"));
-  writer.PutBytes(data_);
-  writer.End();
-  writer.Begin(FourCC("moov"));
-  writer.BeginFull(FourCC("mvhd"), 0, 0);
-  writer.PutZeros(8);
-  writer.PutU32(600);
-  writer.PutU32(0);
-  writer.PutZeros(80);
-  writer.End();
+  Bytes moov = Mvhd(600);
   for (const TrackBytes& track : tracks) {
-    writer.Begin(FourCC("trak"));
-    writer.BeginFull(FourCC("tkhd"), 0, 1);
-    writer.PutZeros(8);
-    writer.PutU32(track.trackId);
-    writer.PutZeros(4 + 4 + 8 + 8 + 36 + 8);
-    writer.End();
-    writer.Begin(FourCC("mdia"));
-    writer.BeginFull(FourCC("mdhd"), 0, 0);
-    writer.PutZeros(8);
-    writer.PutU32(track.timeScale);
-    writer.PutU32(0);
-    writer.PutU32(0);
-    writer.End();
-    writer.BeginFull(FourCC("hdlr"), 0, 0);
-    writer.PutU32(FourCC("mhlr"));
-    writer.PutU32(track.handler);
-    writer.PutZeros(13);
-    writer.End();
-    writer.Begin(FourCC("minf"));
-    if (!track.dinf.empty()) writer.PutBytes(Atom(FourCC("dinf"), track.dinf));
-    writer.Begin(FourCC("stbl"));
-    writer.PutBytes(track.stbl);
-    writer.End();
-    writer.End();
-    writer.End();
-    writer.End();
+    const Bytes dinf = track.dinf.empty() ? Bytes{} : Atom(FourCC("dinf"), track.dinf);
+    const Bytes minf = Atom(FourCC("minf"), Concat({dinf, Atom(FourCC("stbl"), track.stbl)}));
+    const Bytes mdia =
+        Atom(FourCC("mdia"), Concat({Mdhd(track.timeScale), Hdlr(track.handler), minf}));
+    moov = Concat({moov, Atom(FourCC("trak"), Concat({Tkhd(track.trackId), mdia}))});
   }
-  writer.End();
-  return writer.Bytes();
+  return Concat({Atom(FourCC("mdat"), data_), Atom(FourCC("moov"), moov)});
 }
 
 Status OpenBytes(Bytes bytes, std::unique_ptr<Movie>& movie) {

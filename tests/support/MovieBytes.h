@@ -35,6 +35,11 @@ Bytes Stsz(uint32_t constantSize, uint32_t count, std::initializer_list<uint32_t
 Bytes Stco(const std::vector<uint32_t>& offsets);
 Bytes Co64(std::initializer_list<uint64_t> offsets);
 Bytes Stsd(std::initializer_list<Bytes> entries);
+// Version-0 headers of a movie, a track, a media and its handler.
+Bytes Mvhd(uint32_t timeScale);
+Bytes Tkhd(uint32_t trackId);
+Bytes Mdhd(uint32_t timeScale);
+Bytes Hdlr(uint32_t handler);
 // {segment duration, media time, rate}; 64-bit fields in version 1.
 Bytes Elst(uint8_t version, std::initializer_list<std::array<int64_t, 3>> entries);
 
