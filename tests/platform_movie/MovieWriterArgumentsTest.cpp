@@ -5,6 +5,7 @@
 #include <cstring>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -53,10 +54,12 @@ TEST(MovieWriterArguments, RefusedCallsLeaveTheMovieIntact) {
   WriterTrack* other_track = other.Track(0);
   WriterMedia* other_media = other.Media(0);
 
-  const auto add = [](int64_t duration, int64_t offset, uint32_t size, uint32_t count) {
+  // One AddMediaSample2 call on the scene's media, or on `media` when given.
+  const auto add = [](int64_t duration, int64_t offset, uint32_t size, uint32_t count,
+                      bool data = true, std::optional<WriterMedia*> media = {}) {
     return [=](Scene& s) {
-      return s.Writer().AddMediaSample2(s.Media(), s.data.data(), size, duration, offset, nullptr,
-                                        count, 0, nullptr);
+      return s.Writer().AddMediaSample2(media.value_or(s.Media()), data ? s.data.data() : nullptr,
+                                        size, duration, offset, nullptr, count, 0, nullptr);
     };
   };
   const auto with_description = [](Bytes description) {
@@ -67,35 +70,27 @@ TEST(MovieWriterArguments, RefusedCallsLeaveTheMovieIntact) {
       return status;
     };
   };
+  constexpr StatusCode kOutOfRange = StatusCode::kOutOfRange;
   const RefusalCase cases[] = {
-      {"NoDescriptionForTheFirstSample", false, add(100, 0, 64, 1), StatusCode::kOutOfRange},
-      {"NullData", true,
-       [](Scene& s) {
-         return s.Writer().AddMediaSample2(s.Media(), nullptr, 64, 100, 0, nullptr, 1, 0, nullptr);
-       },
-       StatusCode::kOutOfRange},
-      {"ZeroSize", true, add(100, 0, 0, 1), StatusCode::kOutOfRange},
-      {"ZeroCount", true, add(100, 0, 64, 0), StatusCode::kOutOfRange},
-      {"SizeNotAWholeNumberOfSamples", true, add(100, 0, 64, 3), StatusCode::kOutOfRange},
-      {"NegativeDuration", true, add(-1, 0, 64, 1), StatusCode::kOutOfRange},
-      {"DurationPast32Bits", true, add(int64_t{1} << 32, 0, 64, 1), StatusCode::kOutOfRange},
-      {"DisplayOffsetPast32Bits", true, add(100, int64_t{1} << 31, 64, 1), StatusCode::kOutOfRange},
+      {"NoDescriptionForTheFirstSample", false, add(100, 0, 64, 1), kOutOfRange},
+      {"NullData", true, add(100, 0, 64, 1, false), kOutOfRange},
+      {"ZeroSize", true, add(100, 0, 0, 1), kOutOfRange},
+      {"ZeroCount", true, add(100, 0, 64, 0), kOutOfRange},
+      {"SizeNotAWholeNumberOfSamples", true, add(100, 0, 64, 3), kOutOfRange},
+      {"NegativeDuration", true, add(-1, 0, 64, 1), kOutOfRange},
+      {"DurationPast32Bits", true, add(int64_t{1} << 32, 0, 64, 1), kOutOfRange},
+      {"DisplayOffsetPast32Bits", true, add(100, int64_t{1} << 31, 64, 1), kOutOfRange},
       {"DescriptionShorterThanItsHeader", true, with_description(BrokenDescription(60, 60)),
-       StatusCode::kOutOfRange},
+       kOutOfRange},
       {"DescriptionLongerThanItsHandle", true, with_description(BrokenDescription(86, 200)),
-       StatusCode::kOutOfRange},
+       kOutOfRange},
       {"MediaOfAnotherMovie", true,
        [&](Scene& s) {
          return s.Writer().AddMediaSample2(other_media, s.data.data(), 64, 100, 0,
                                            s.description.Get(), 1, 0, nullptr);
        },
-       StatusCode::kOutOfRange},
-      {"NullMedia", true,
-       [](Scene& s) {
-         return s.Writer().AddMediaSample2(nullptr, s.data.data(), 64, 100, 0, nullptr, 1, 0,
-                                           nullptr);
-       },
-       StatusCode::kOutOfRange},
+       kOutOfRange},
+      {"NullMedia", true, add(100, 0, 64, 1, true, nullptr), kOutOfRange},
       {"MediaNotInEditing", true,
        [](Scene& s) {
          EXPECT_TRUE(s.Writer().EndMediaEdits(s.Media()).IsOk());
@@ -120,7 +115,7 @@ TEST(MovieWriterArguments, RefusedCallsLeaveTheMovieIntact) {
        StatusCode::kUnsupported},
       {"TrackOfAnotherMovie", true,
        [&](Scene& s) { return s.Writer().InsertMediaIntoTrack(other_track, 0, 0, 100, kFixedOne); },
-       StatusCode::kOutOfRange},
+       kOutOfRange},
   };
   const std::string path = OutputPath("refusals.mov");
   for (const RefusalCase& c : cases) {

@@ -3,7 +3,6 @@
 // (sync flags, the audio cadence, what comes first, nothing lost at close).
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <filesystem>
 #include <numeric>
 
@@ -281,24 +280,6 @@ TEST(MuxerModes, SyncFlagsFollowTheFrameTypeOfEachMode) {
     for (const WrittenSample& sample : tracks[0].samples) sync.push_back(sample.sync);
     EXPECT_EQ(sync, row.sync);
   }
-}
-
-TEST(MuxerModes, DvcproHdIsWrittenAt1920By1080) {
-  TestPlugin plugin;
-  const std::string path = ScratchPath("dvcpro_hd.mov");
-  {
-    HostMuxer muxer(plugin);
-    ASSERT_EQ(muxer.Open(path, {VideoStream(FourCC("dvh5"), 1440, 1080, 25, 1)}), 0u);
-    ASSERT_EQ(muxer.WriteVideo(Pattern(576000), PLUG_FRAME_COMPRESS_TYPE_I_), 0u);
-  }
-  const std::vector<WrittenTrack> tracks = ReadWrittenMovie(path);
-  ASSERT_EQ(tracks.size(), 1u);
-  ASSERT_EQ(tracks[0].descriptions.size(), 1u);
-  const Bytes& description = tracks[0].descriptions[0];
-  uint16_t size[2];
-  std::memcpy(size, description.data() + 32, sizeof size);
-  EXPECT_EQ(size[0], 1920);
-  EXPECT_EQ(size[1], 1080);
 }
 
 // Aligned mode with the writer thread: every unit reaches the file. Direct

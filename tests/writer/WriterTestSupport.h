@@ -36,6 +36,7 @@ struct WrittenSample {
   int64_t displayOffset = 0;
   bool sync = false;
   uint32_t descriptionIndex = 0;  // 1-based
+  bool operator==(const WrittenSample&) const = default;
 };
 struct WrittenTrack {
   uint32_t type = 0;  // 'vide', 'soun'
