@@ -89,13 +89,9 @@ constexpr CodingCase kCodings[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Codings, AudioDecoderCodings, testing::ValuesIn(kCodings),
-                         [](const testing::TestParamInfo<CodingCase>& info) {
-                           std::string name = std::string(info.param.fixture) + "_" +
-                                              std::to_string(info.param.block);
-                           for (char& ch : name) {
-                             if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
-                           }
-                           return name;
+                         [](const auto& info) {
+                           return TestName(info.param.fixture +
+                                           ("_" + std::to_string(info.param.block)));
                          });
 
 }  // namespace

@@ -28,19 +28,6 @@ std::vector<uint8_t> TonePcm(uint32_t frames, uint32_t channels, uint32_t rate, 
   return pcm;
 }
 
-SPlugAudioStreamInfo AudioRecord(uint32_t code, uint32_t channels, uint32_t bits, uint32_t rate) {
-  SPlugAudioStreamInfo info;
-  PlugRecords::Init(info);
-  info.audioType = PLUG_AUDIO_TYPE_QUICKTIME_;
-  info.audioSubType = code;
-  info.channels = channels;
-  info.bitsPerSample = bits;
-  info.sampleRate = rate;
-  info.blockAlign = channels * bits / 8;
-  info.bitRate = info.blockAlign * rate * 8;
-  return info;
-}
-
 uint32_t HostAudioEncoder::Put(const uint8_t* data, uint32_t size, uint32_t state, int channel) {
   SPlugFrameInfo info;
   PlugRecords::Init(info);
@@ -94,12 +81,8 @@ std::vector<CodedUnit> EncodeAll(HostAudioEncoder& encoder, const std::vector<ui
 
 bool WriteAudioMovie(const TestPlugin& plugin, const std::string& path,
                      const SPlugAudioStreamInfo& audio, const std::vector<CodedUnit>& units) {
-  SPlugStreamInfo stream;
-  PlugRecords::Init(stream);
-  stream.streamType = PLUG_STREAM_TYPE_AUDIO_;
-  stream.audio = audio;
   writer::test::HostMuxer muxer(plugin);
-  if (muxer.Open(path, {stream}) != 0) return false;
+  if (muxer.Open(path, {StreamRecord(audio)}) != 0) return false;
   for (const CodedUnit& unit : units) {
     if (muxer.Write(0, unit.bytes, unit.info) != 0) return false;
   }

@@ -16,9 +16,6 @@ namespace zeb::test {
 // half scale, so a channel in the wrong place shows.
 std::vector<uint8_t> TonePcm(uint32_t frames, uint32_t channels, uint32_t rate, uint32_t bits);
 
-// An audio record of type 12 (QuickTime) with `code`.
-SPlugAudioStreamInfo AudioRecord(uint32_t code, uint32_t channels, uint32_t bits, uint32_t rate);
-
 // One QTAudioEncoder behind its handle (ordinals 300 and 301).
 class HostAudioEncoder : public HostObject {
  public:

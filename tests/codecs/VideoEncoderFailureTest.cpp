@@ -43,15 +43,15 @@ TEST_F(VideoEncoderFailureTest, OpenRefusesWhatItCannotCodeAndThenEncodesNothing
     const char* libavLine = nullptr;
   };
   const Case cases[] = {
-      {"code without a compressor", EncoderStream(Code("b16g"), 320, 240, 25, 1, 1)},
-      {"code unknown to the table", EncoderStream(Code("zzzz"), 320, 240, 25, 1, 1)},
-      {"DV PAL at a size DV does not have", EncoderStream(Code("dvcp"), 640, 480, 25, 1, 1),
+      {"code without a compressor", VideoRecord(Code("b16g"), 320, 240, 25, 1, 1)},
+      {"code unknown to the table", VideoRecord(Code("zzzz"), 320, 240, 25, 1, 1)},
+      {"DV PAL at a size DV does not have", VideoRecord(Code("dvcp"), 640, 480, 25, 1, 1),
        "libav dvvideo: Found no DV profile for 640x480"},
-      {"DNxHD at a size it does not have", EncoderStream(Code("AVdn"), 320, 240, 25, 1, 1)},
-      {"MPEG IMX at the NTSC rate", EncoderStream(Code("mx5p"), 720, 608, 30000, 1001, 1)},
-      {"DV NTSC at the PAL rate", EncoderStream(Code("dvc "), 720, 480, 25, 1, 1)},
-      {"no picture", EncoderStream(Code("apcn"), 0, 0, 25, 1, 1)},
-      {"rows longer than a pixel map holds", EncoderStream(Code("apcn"), 9000, 16, 25, 1, 1)},
+      {"DNxHD at a size it does not have", VideoRecord(Code("AVdn"), 320, 240, 25, 1, 1)},
+      {"MPEG IMX at the NTSC rate", VideoRecord(Code("mx5p"), 720, 608, 30000, 1001, 1)},
+      {"DV NTSC at the PAL rate", VideoRecord(Code("dvc "), 720, 480, 25, 1, 1)},
+      {"no picture", VideoRecord(Code("apcn"), 0, 0, 25, 1, 1)},
+      {"rows longer than a pixel map holds", VideoRecord(Code("apcn"), 9000, 16, 25, 1, 1)},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -81,7 +81,7 @@ TEST_F(VideoEncoderFailureTest, OpenRefusesWhatItCannotCodeAndThenEncodesNothing
 
 TEST_F(VideoEncoderFailureTest, RefusedPictureIsLoggedAndNothingPends) {
   HostVideoEncoder encoder(plugin_);
-  SPlugVideoStreamInfo stream = EncoderStream(Code("apcn"), 64, 64, 25, 1, 1);
+  SPlugVideoStreamInfo stream = VideoRecord(Code("apcn"), 64, 64, 25, 1, 1);
   ASSERT_EQ(encoder.Open(&stream, nullptr), 0u);
   std::vector<uint8_t> good = TestPattern(64, 64, 0);
   ASSERT_EQ(encoder.Encode(good, 0), 0u);
@@ -104,7 +104,7 @@ TEST_F(VideoEncoderFailureTest, FrameIsFetchedOnce) {
   for (const std::string code : {"jpeg", "2vuy"}) {
     SCOPED_TRACE(code);
     HostVideoEncoder encoder(plugin_);
-    SPlugVideoStreamInfo stream = EncoderStream(Code(code), 64, 64, 25, 1, 1);
+    SPlugVideoStreamInfo stream = VideoRecord(Code(code), 64, 64, 25, 1, 1);
     ASSERT_EQ(encoder.Open(&stream, nullptr), 0u);
     EXPECT_EQ(stream.colorFormat, uint32_t{PLUG_COLOR_FORMAT_UYVY_});
     std::vector<uint8_t> picture = TestPattern(64, 64, 0);
@@ -137,7 +137,7 @@ std::vector<uint8_t> SettingsBlock(uint32_t spatial, uint32_t stateSize, size_t 
 }
 
 TEST_F(VideoEncoderFailureTest, SettingsBlockSetsTheQualities) {
-  SPlugVideoStreamInfo stream = EncoderStream(Code("jpeg"), 320, 240, 25, 1, 1);
+  SPlugVideoStreamInfo stream = VideoRecord(Code("jpeg"), 320, 240, 25, 1, 1);
   HostVideoEncoder best(plugin_);
   ASSERT_EQ(best.Open(&stream, nullptr), 0u);
   const uint32_t bestSize = EncodedSize(best, 320, 240);
@@ -173,7 +173,7 @@ TEST_F(VideoEncoderFailureTest, SettingsBlockSetsTheQualities) {
 
 TEST_F(VideoEncoderFailureTest, QueryAndInputFormatDescribeThePictures) {
   HostVideoEncoder encoder(plugin_);
-  SPlugVideoStreamInfo dv = EncoderStream(Code("dvcp"), 720, 576, 25, 1, 1);
+  SPlugVideoStreamInfo dv = VideoRecord(Code("dvcp"), 720, 576, 25, 1, 1);
   dv.colorFormat = PLUG_COLOR_FORMAT_ARGB32_;
   ASSERT_EQ(encoder.Query(&dv), 0u);
   EXPECT_EQ(dv.colorFormat, uint32_t{PLUG_COLOR_FORMAT_UYVY_});

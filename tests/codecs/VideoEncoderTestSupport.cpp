@@ -23,23 +23,6 @@ uint32_t HostVideoEncoder::Encode(std::vector<uint8_t>& picture, uint64_t positi
   return Call<PFN_EncodeVideoFrame>(ZEB_ORD_EncodeVideoFrame, &frame, &info);
 }
 
-SPlugVideoStreamInfo EncoderStream(uint32_t fourcc, uint32_t width, uint32_t height,
-                                   uint32_t rateNum, uint32_t rateDen, uint32_t gopSize) {
-  SPlugVideoStreamInfo stream;
-  PlugRecords::Init(stream);
-  stream.videoType = PLUG_VIDEO_TYPE_QUICKTIME_;
-  stream.videoSubType = fourcc;
-  stream.width = width;
-  stream.height = height;
-  stream.frameRateNum = rateNum;
-  stream.frameRateDen = rateDen;
-  stream.gopSize = gopSize;
-  stream.aspectX = 16;
-  stream.aspectY = 9;
-  stream.fieldOrder = PLUG_FIELD_ORDER_PROGRESSIVE_;
-  return stream;
-}
-
 std::vector<uint8_t> TestPattern(uint32_t width, uint32_t height, uint32_t index) {
   std::vector<uint8_t> picture(size_t{width} * height * 2);
   const uint32_t span = width + height + 128;
@@ -88,9 +71,7 @@ void WriteEncodedMovie(const TestPlugin& plugin, const std::string& path,
                        const std::vector<EncodedFrame>& frames) {
   ASSERT_FALSE(frames.empty());
   std::vector<uint8_t> description = frames.front().description;
-  SPlugStreamInfo record = zeb::writer::test::VideoStream(
-      stream.videoSubType, stream.width, stream.height, stream.frameRateNum, stream.frameRateDen);
-  record.video = stream;
+  SPlugStreamInfo record = StreamRecord(stream);
   record.privateKind = PLUG_PRIVATE_QT_IMAGE_DESCRIPTION;
   record.privateAddress = description.data();
   record.privateSize = static_cast<uint32_t>(description.size());

@@ -35,10 +35,6 @@ class HostVideoEncoder : public HostObject {
   }
 };
 
-// A video stream record as a host hands it to the encoder.
-SPlugVideoStreamInfo EncoderStream(uint32_t fourcc, uint32_t width, uint32_t height,
-                                   uint32_t rateNum, uint32_t rateDen, uint32_t gopSize);
-
 // A moving test pattern of smooth ramps in '2vuy' (U Y V Y), frame `index`.
 std::vector<uint8_t> TestPattern(uint32_t width, uint32_t height, uint32_t index);
 

@@ -20,6 +20,17 @@ constexpr uint32_t Code(std::string_view tag) {
 // The `width`-byte word at `at` of a record or block in the machine's order.
 uint32_t NativeWord(std::span<const uint8_t> bytes, size_t at, size_t width = 4);
 
+// Records as a host fills them: the library's defaults, then these fields.
+// Video is of the QuickTime type, 16:9 and progressive; audio's block align
+// and bit rate follow from the rest.
+SPlugVideoStreamInfo VideoRecord(uint32_t fourcc, uint32_t width, uint32_t height, uint32_t rateNum,
+                                 uint32_t rateDen, uint32_t gopSize = 12);
+SPlugAudioStreamInfo AudioRecord(uint32_t code, uint32_t channels, uint32_t bits, uint32_t rate,
+                                 uint32_t type = PLUG_AUDIO_TYPE_QUICKTIME_);
+// A stream record of the library's defaults carrying `video` or `audio`.
+SPlugStreamInfo StreamRecord(const SPlugVideoStreamInfo& video);
+SPlugStreamInfo StreamRecord(const SPlugAudioStreamInfo& audio);
+
 class TestPlugin {
  public:
   TestPlugin();

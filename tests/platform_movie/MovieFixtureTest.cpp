@@ -45,12 +45,7 @@ INSTANTIATE_TEST_SUITE_P(Fixtures, MovieFixtureTest,
                                          "pcm_in32.mov", "pcm_fl32.mov", "pcm_lpcm_96k.mov",
                                          "pcm_mono_tracks.mov", "ima4.mov", "aac.mov",
                                          "avc1_aac.mp4", "avc1_pcm.mov"),
-                         [](const testing::TestParamInfo<const char*>& info) {
-                           std::string name = info.param;
-                           for (char& c : name)
-                             c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
-                           return name;
-                         });
+                         [](const auto& info) { return zeb::test::TestName(info.param); });
 
 // Every real-world file of the corpus opens or fails with an error (never a
 // crash or a hang), and where ffprobe reads a file our samples agree with its

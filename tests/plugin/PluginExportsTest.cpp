@@ -123,14 +123,7 @@ TEST(SettingsExports, WithoutDialogsTheyAnswerCannotBeShownAndEraseFrees) {
     EXPECT_EQ(plugin.Get<Dialog>(ordinal)(nullptr, 0, 0, &kind, &block, &size), 1u) << ordinal;
     EXPECT_EQ(block, nullptr);
   }
-  SPlugVideoStreamInfo video{};
-  video.size = sizeof video;
-  video.videoType = 13;
-  video.videoSubType = 0x61766331;  // 'avc1'
-  video.width = 320;
-  video.height = 240;
-  video.frameRateNum = 25;
-  video.frameRateDen = 1;
+  SPlugVideoStreamInfo video = VideoRecord(Code("avc1"), 320, 240, 25, 1);
   const SPlugVideoStreamInfo before = video;
   void* block = nullptr;
   uint32_t kind = 0, size = 0;
@@ -143,12 +136,7 @@ TEST(SettingsExports, WithoutDialogsTheyAnswerCannotBeShownAndEraseFrees) {
   EXPECT_TRUE(log.Contains("GetVideoCodecCustomSetting--no display, the dialog cannot be shown"))
       << ::testing::PrintToString(log.Texts());
   // The audio record becomes type 12 before the dialog is asked for; nothing else changes.
-  SPlugAudioStreamInfo audio{};
-  audio.size = sizeof audio;
-  audio.audioType = 1;
-  audio.channels = 2;
-  audio.bitsPerSample = 16;
-  audio.sampleRate = 48000;
+  SPlugAudioStreamInfo audio = AudioRecord(0, 2, 16, 48000, PLUG_AUDIO_TYPE_PCM_);
   SPlugAudioStreamInfo audioAfter = audio;
   audioAfter.audioType = 12;
   EXPECT_EQ(

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <filesystem>
 #include <functional>
 #include <iterator>
@@ -210,6 +211,11 @@ constexpr FixtureRecipe kFixtures[] = {
 #undef ZEB_DV
 
 }  // namespace
+
+std::string TestName(std::string text) {
+  for (char& c : text) c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+  return text;
+}
 
 std::string FixtureDir() { return ZEB_FIXTURE_DIR; }
 std::string CorpusDir() { return ZEB_CORPUS_DIR; }

@@ -20,6 +20,9 @@ std::string FixturePath(const std::string& name, std::string& error);
 // The same, failing the running test when the fixture cannot be made.
 std::string Fixture(const std::string& name);
 
+// `text` as a test's name: every character but letters and digits becomes '_'.
+std::string TestName(std::string text);
+
 // The folders the build passes in.
 std::string FixtureDir();
 std::string CorpusDir();

@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <numeric>
 
-#include "core/PlugRecords.h"
 #include "platform/movie/FourCC.h"
 #include "tests/host/LogCapture.h"
 #include "tests/writer/WriterTestSupport.h"
@@ -20,13 +19,8 @@ using zeb::movie::FourCC;
 SPlugMuxStreamCheck VideoCheck(uint32_t type, uint32_t subType, uint32_t colorFormat = 0) {
   SPlugMuxStreamCheck streams{};
   streams.videoPresent = 1;
-  PlugRecords::Init(streams.video);
+  streams.video = VideoRecord(subType, 100, 100, 50, 1);
   streams.video.videoType = type;
-  streams.video.videoSubType = subType;
-  streams.video.width = 100;
-  streams.video.height = 100;
-  streams.video.frameRateNum = 50;
-  streams.video.frameRateDen = 1;
   streams.video.aspectX = 4;
   streams.video.aspectY = 3;
   streams.video.fieldOrder = PLUG_FIELD_ORDER_TOP_FIRST_;
@@ -37,13 +31,17 @@ SPlugMuxStreamCheck VideoCheck(uint32_t type, uint32_t subType, uint32_t colorFo
 SPlugMuxStreamCheck AudioCheck(uint32_t type, uint32_t subType, uint32_t channels, uint32_t bits) {
   SPlugMuxStreamCheck streams{};
   streams.audioCount = 1;
-  PlugRecords::Init(streams.audio);
-  streams.audio.audioType = type;
-  streams.audio.audioSubType = subType;
-  streams.audio.channels = channels;
-  streams.audio.bitsPerSample = bits;
-  streams.audio.sampleRate = 48000;
+  streams.audio = AudioRecord(subType, channels, bits, 48000, type);
   return streams;
+}
+
+// PCM records as a capture host hands them in.
+SPlugStreamInfo Pcm(uint32_t rate = 48000) {
+  return StreamRecord(AudioRecord(0, 2, 16, rate, PLUG_AUDIO_TYPE_PCM_));
+}
+SPlugStreamInfo Video(uint32_t width, uint32_t height, uint32_t rateNum = 25,
+                      uint32_t rateDen = 1) {
+  return StreamRecord(VideoRecord(FourCC("mp4v"), width, height, rateNum, rateDen));
 }
 
 // The video record as the rows spell it: type, code, rate, size, aspect,
@@ -119,10 +117,10 @@ TEST(MuxerOpen, RefusalsCreateNoMovie) {
     uint32_t result;
     const char* log;
   };
-  const SPlugStreamInfo video = VideoStream(FourCC("mp4v"), 320, 240, 25, 1);
+  const SPlugStreamInfo video = Video(320, 240);
   SPlugStreamInfo unknownVideo = video;
   unknownVideo.video.videoSubType = FourCC("zzzz");
-  SPlugStreamInfo unknownAudio = PcmStream(2, 16, 48000);
+  SPlugStreamInfo unknownAudio = Pcm();
   unknownAudio.audio.bitsPerSample = 12;
   const Row rows[] = {
       {"read while writing",
@@ -180,9 +178,7 @@ AlignedResult WriteAligned(const AlignedRun& run, const std::string& name) {
   AlignedResult result;
   {
     HostMuxer muxer(plugin);
-    EXPECT_EQ(muxer.Open(path,
-                         {VideoStream(FourCC("mp4v"), 64, 64, run.rateNum, run.rateDen),
-                          PcmStream(2, 16, run.sampleRate)},
+    EXPECT_EQ(muxer.Open(path, {Video(64, 64, run.rateNum, run.rateDen), Pcm(run.sampleRate)},
                          run.writerThreads),
               0u);
     const uint64_t totalSamples = static_cast<uint64_t>(
@@ -266,8 +262,8 @@ TEST(MuxerModes, SyncFlagsFollowTheFrameTypeOfEachMode) {
     const std::string path = ScratchPath("sync_flags.mov");
     {
       HostMuxer muxer(plugin);
-      std::vector<SPlugStreamInfo> streams = {VideoStream(FourCC("mp4v"), 64, 64, 25, 1)};
-      if (row.withPcm) streams.push_back(PcmStream(2, 16, 48000));
+      std::vector<SPlugStreamInfo> streams = {Video(64, 64)};
+      if (row.withPcm) streams.push_back(Pcm());
       ASSERT_EQ(muxer.Open(path, streams), 0u);
       for (uint32_t type : types) ASSERT_EQ(muxer.WriteVideo(Pattern(30), type), 0u);
       if (row.withPcm) {

@@ -135,35 +135,6 @@ std::vector<WrittenTrack> ReadWrittenMovie(const std::string& path) {
   return tracks;
 }
 
-SPlugStreamInfo VideoStream(uint32_t fourcc, uint32_t width, uint32_t height, uint32_t rateNum,
-                            uint32_t rateDen) {
-  SPlugStreamInfo stream;
-  PlugRecords::Init(stream);
-  stream.streamType = PLUG_STREAM_TYPE_VIDEO_;
-  stream.video.videoType = PLUG_VIDEO_TYPE_QUICKTIME_;
-  stream.video.videoSubType = fourcc;
-  stream.video.width = width;
-  stream.video.height = height;
-  stream.video.frameRateNum = rateNum;
-  stream.video.frameRateDen = rateDen;
-  stream.video.aspectX = 16;
-  stream.video.aspectY = 9;
-  stream.video.fieldOrder = PLUG_FIELD_ORDER_PROGRESSIVE_;
-  return stream;
-}
-
-SPlugStreamInfo PcmStream(uint32_t channels, uint32_t bitsPerSample, uint32_t sampleRate) {
-  SPlugStreamInfo stream;
-  PlugRecords::Init(stream);
-  stream.streamType = PLUG_STREAM_TYPE_AUDIO_;
-  stream.audio.audioType = PLUG_AUDIO_TYPE_PCM_;
-  stream.audio.channels = channels;
-  stream.audio.bitsPerSample = bitsPerSample;
-  stream.audio.sampleRate = sampleRate;
-  stream.audio.blockAlign = channels * bitsPerSample / 8;
-  return stream;
-}
-
 HostMuxer::HostMuxer(const TestPlugin& plugin) : plugin_(plugin) {
   handle_ = plugin_.Get<PFN_MuxerCreate>(ZEB_ORD_MuxerCreate)();
   EXPECT_NE(handle_, nullptr);

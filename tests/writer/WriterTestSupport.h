@@ -52,11 +52,6 @@ struct WrittenTrack {
 // layer; the test fails when the movie does not open.
 std::vector<WrittenTrack> ReadWrittenMovie(const std::string& path);
 
-// Stream records as a host hands them to the muxer.
-SPlugStreamInfo VideoStream(uint32_t fourcc, uint32_t width, uint32_t height, uint32_t rateNum,
-                            uint32_t rateDen);
-SPlugStreamInfo PcmStream(uint32_t channels, uint32_t bitsPerSample, uint32_t sampleRate);
-
 // One CMuxerForQuickTime behind its handle, created by ordinal 500 and
 // destroyed (which finishes the movie) by 501.
 class HostMuxer {
