@@ -74,14 +74,12 @@ class ReaderAudio : public testing::Test {
   TestPlugin plugin_;
 };
 
+// The other codes a stream passes through as read ('sowt', 'in24', '42ni',
+// 'in32', '23ni') are AudioDecoderCodings' rows, which read them with the
+// reader family and compare with the same decode.
 TEST_F(ReaderAudio, PcmRecordsAndBlocksMatchFfprobeAndFfmpegsDecode) {
   const PcmCase cases[] = {
       {"pcm_twos.mov", "twos", 16, 2, 1, "s16le", "-map 0:a:0", 0, 1000},
-      {"pcm_sowt.mov", "sowt", 16, 2, 1, "s16le", "-map 0:a:0", 0, 4410},
-      {"pcm_in24_be.mov", "in24", 24, 1, 1, "s24le", "-map 0:a:0", 0, 777},
-      {"pcm_in24_le.mov", "42ni", 24, 1, 1, "s24le", "-map 0:a:0", 0, 1000},
-      {"pcm_in32.mov", "in32", 32, 1, 1, "s32le", "-map 0:a:0", 0, 1000},
-      {"pcm_in32_le.mov", "23ni", 32, 1, 1, "s32le", "-map 0:a:0", 0, 1000},
       {"pcm_fl32.mov", "fl32", 32, 1, 1, "f32be", "-map 0:a:0", 0, 1000},
       {"pcm_lpcm_96k.mov", "lpcm", 24, 1, 1, "s24le", "-map 0:a:0", 0, 9600},
       {"pcm_raw_u8.mov", "raw ", 16, 1, 1, "u8", "-map 0:a:0", 0, 5000},
