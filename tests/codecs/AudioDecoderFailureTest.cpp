@@ -121,6 +121,7 @@ TEST_F(AudioDecoderFailureTest, BadUnitsDoNotStopTheStream) {
 
 TEST_F(AudioDecoderFailureTest, PendingUnitIsConsumedOnce) {
   ReadSound sound = ReadWholeSound(plugin_, Fixture("aac.mov"), 1);
+  EXPECT_EQ(sound.stream.framesPerPacket, 1024u) << "the reader's record of AAC";
   HostAudioDecoder decoder(plugin_);
   const SPlugPrivateDesc description = DescriptionOf(sound);
   ASSERT_EQ(decoder.Open(&description), 0u);

@@ -72,12 +72,8 @@ TEST_F(AudioSettingDialog, ChoicesCancelsAndTheBlock) {
       continue;
     }
     EXPECT_EQ(outcome.kind, uint32_t{PLUG_PRIVATE_AUDIO_SETTINGS});
-    EXPECT_EQ(after.audioSubType, c.format);
-    EXPECT_EQ(after.channels, c.channels);
-    EXPECT_EQ(after.bitsPerSample, c.bits);
-    EXPECT_EQ(after.sampleRate, c.rate);
-    EXPECT_EQ(after.blockAlign, c.bits * c.channels / 8);
-    EXPECT_EQ(after.bitRate, after.blockAlign * c.rate * 8);
+    const SPlugAudioStreamInfo expected = AudioRecord(c.format, c.channels, c.bits, c.rate);
+    EXPECT_EQ(std::memcmp(&after, &expected, sizeof after), 0);
     if (c.blockBitRate == 0) {
       EXPECT_TRUE(outcome.block.empty());
       continue;

@@ -50,8 +50,8 @@ uint8_t SampleByte(uint32_t channel, uint32_t index, uint32_t k) {
 // One call on the encoder. Inputs are numbered per channel: each put hands
 // the channel's next samples, whether the encoder keeps them or not.
 struct Op {
-  enum Kind { kInterleaved, kChannel, kEndAll, kEndChannel, kChunkSize, kGet } kind;
-  uint32_t count = 0;  // frames or samples; the chunk size for kChunkSize
+  enum Kind { kInterleaved, kChannel, kEndAll, kEndChannel, kGet } kind;
+  uint32_t count = 0;  // frames or samples
   uint32_t channel = 0;
   uint32_t state = kMore;
   uint32_t repeat = 1;
@@ -62,7 +62,6 @@ Op Interleaved(uint32_t frames, uint32_t state = kMore) {
 Op Channel(uint32_t channel, uint32_t samples) { return {Op::kChannel, samples, channel}; }
 Op EndAll() { return {Op::kEndAll}; }
 Op EndChannel(uint32_t channel) { return {Op::kEndChannel, 0, channel}; }
-Op ChunkSize(uint32_t samples) { return {Op::kChunkSize, samples}; }
 // Expects `repeat` chunks of `frames` frames with `state`; frames 0: nothing delivered.
 Op Get(uint32_t frames, uint32_t state = kMore, uint32_t repeat = 1) {
   return {Op::kGet, frames, 0, state, repeat};
@@ -109,9 +108,6 @@ class Harness {
         break;
       case Op::kEndChannel:
         EXPECT_EQ(encoder_.PutChannel(op.channel, nullptr, 0, kEnd), ZEB_OK);
-        break;
-      case Op::kChunkSize:
-        EXPECT_EQ(encoder_.SetChunkSize(static_cast<int32_t>(op.count)), ZEB_OK);
         break;
       case Op::kGet:
         for (uint32_t i = 0; i < op.repeat; ++i) Get(op.count, op.state);
@@ -178,15 +174,12 @@ Bytes Expected(uint32_t channel, const std::vector<OutputRun>& runs, uint32_t by
   return bytes;
 }
 
+// A chunk waits until it is full and the stream's end cuts a short last one,
+// in the cadence the muxer sets (MuxerAligned's 1602/1601 grid, the audio
+// encoder's one-second chunks, both compared byte for byte).
 TEST(PcmAudioEncoder, ChunksCarryEveryChannelInOrder) {
   const Format stereo16{2, 16};
   const Case cases[] = {
-      Row("HalfAChunkWaits", stereo16,
-          {Interleaved(960), Get(0), Interleaved(960), Get(1920), Get(0)},
-          {{{0, 1920}}, {{0, 1920}}}),
-      Row("EndCutsAShortLastChunk", stereo16,
-          {Interleaved(1000), Get(0), EndAll(), Get(1000, kEnd), Get(0)},
-          {{{0, 1000}}, {{0, 1000}}}),
       Row("EndStateWithTheLastUnit", stereo16,
           {Interleaved(2920, kEnd), Get(1920), Get(1000, kEnd)}, {{{0, 2920}}, {{0, 2920}}}),
       Row("MonoEightBit", {1, 8}, {Interleaved(1921), Get(1920), EndAll(), Get(1, kEnd)},
@@ -210,19 +203,10 @@ TEST(PcmAudioEncoder, ChunksCarryEveryChannelInOrder) {
           {Channel(0, 3000), Channel(1, 1000), EndChannel(1), Get(1920), Get(0), EndChannel(0),
            Get(1080, kEnd), Get(0)},
           {{{0, 3000}}, {{0, 1000}, {kSilence, 2000}}}),
-      // The muxer's 29.97 fps grid: alternate sizes cut in one buffer.
-      Row("AlternatingChunkSizes", stereo16,
-          {ChunkSize(1602), Interleaved(8010), Get(1602), ChunkSize(1601), Get(1601),
-           ChunkSize(1602), Get(1602), ChunkSize(1601), Get(1601), ChunkSize(1602), Get(1602),
-           Get(0), EndAll(), Get(2, kEnd)},
-          {{{0, 8010}}, {{0, 8010}}}),
       // Overflow: a channel buffer holds kCapacity48k samples; the rest of a
       // put is dropped in whole frames, and a full buffer takes nothing.
       Row("OverflowDropsWholeFrames", stereo16,
           {Interleaved(100000), Interleaved(50), EndAll(), Get(1920, kMore, 51), Get(1152, kEnd)},
-          {{{0, kCapacity48k}}, {{0, kCapacity48k}}}),
-      Row("OverflowOf24BitSamples", {2, 24},
-          {Interleaved(kCapacity48k + 1), EndAll(), Get(1920, kMore, 51), Get(1152, kEnd)},
           {{{0, kCapacity48k}}, {{0, kCapacity48k}}}),
       Row("OverflowOfOneChannel", stereo16,
           {Channel(0, kCapacity48k + 7), Channel(0, 3), Channel(1, 1920), Get(1920), EndAll(),
@@ -254,26 +238,6 @@ TEST(PcmAudioEncoder, ChunksCarryEveryChannelInOrder) {
       EXPECT_EQ(harness.Output()[channel].size(), expected.size());
       EXPECT_TRUE(harness.Output()[channel] == expected);
     }
-  }
-}
-
-// Once grown for the larger of two alternating chunk sizes, the chunk buffer
-// stays where it is.
-TEST(PcmAudioEncoder, SmallerChunksKeepTheLargerBuffer) {
-  CPCMAudioEncoder encoder;
-  const SPlugAudioStreamInfo info = StreamInfo({2, 16});
-  ASSERT_EQ(encoder.Init(&info, 0), ZEB_OK);
-  const Bytes pcm(4 * 2002 * 6, 0x11);
-  ASSERT_EQ(encoder.PutInterleaved(pcm.data(), static_cast<uint32_t>(pcm.size()), kMore), ZEB_OK);
-  const uint8_t* first = nullptr;
-  for (int i = 0; i < 6; ++i) {
-    ASSERT_EQ(encoder.SetChunkSize(i % 2 ? 2001 : 2002), ZEB_OK);
-    const uint8_t* data = nullptr;
-    SPlugFrameInfo chunk{};
-    ASSERT_EQ(encoder.GetChunk(&data, &chunk), ZEB_OK);
-    EXPECT_EQ(chunk.unitCount, i % 2 ? 2001u : 2002u);
-    if (i == 0) first = data;
-    EXPECT_EQ(data, first) << "chunk " << i;
   }
 }
 

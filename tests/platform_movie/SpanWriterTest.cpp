@@ -1,9 +1,8 @@
 // The checked writer of in-place rewrites: every put that would pass the
 // end fails and leaves bytes and cursor as they were; overlapping moves go
-// either way; native and offset reads of ByteReader beside it.
+// either way.
 #include <gtest/gtest.h>
 
-#include "platform/movie/ByteReader.h"
 #include "platform/movie/SpanWriter.h"
 #include "tests/support/MovieBytes.h"
 
@@ -49,25 +48,6 @@ TEST(SpanWriter, PutsStayInsideTheCallersBytes) {
       EXPECT_EQ(writer.Position(), c.at);  // a failed put leaves the cursor
     }
   }
-}
-
-TEST(ByteReader, NativeFieldsAtAnOffsetAndWidthsOfBigEndianReads) {
-  const Bytes bytes = {0x34, 0x12, 0, 0, 0xAA, 0xBB, 0xCC};
-  ByteReader reader(bytes);
-  uint16_t native = 0;
-  uint32_t wide = 0;
-  ASSERT_TRUE(reader.ReadNativeAt(0, native).IsOk());
-  EXPECT_EQ(native, 0x1234);  // the test machine is little-endian
-  EXPECT_FALSE(reader.ReadNativeAt(4, wide).IsOk());
-  EXPECT_FALSE(reader.ReadNativeAt(8, native).IsOk());
-  uint64_t value = 0;
-  ASSERT_TRUE(reader.Seek(4).IsOk());
-  ASSERT_TRUE(reader.ReadBigEndian(3, value).IsOk());
-  EXPECT_EQ(value, 0xAABBCCu);
-  EXPECT_FALSE(reader.ReadBigEndian(0, value).IsOk());
-  EXPECT_FALSE(reader.ReadBigEndian(9, value).IsOk());
-  EXPECT_FALSE(reader.Seek(8).IsOk());
-  EXPECT_EQ(reader.Position(), 7u);
 }
 
 }  // namespace

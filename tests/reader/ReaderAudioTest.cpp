@@ -127,33 +127,6 @@ TEST_F(ReaderAudio, PcmRecordsAndBlocksMatchFfprobeAndFfmpegsDecode) {
   }
 }
 
-// Packets of a compressed format come as stored, one media sample each.
-TEST_F(ReaderAudio, AacPacketsAreTheStoredOnes) {
-  const std::string path = Fixture("aac.mov");
-  const auto packets = ProbeFile(path, {"-ignore_editlist", "1"}).PacketsOf(0);
-  HostReader reader(plugin_);
-  ASSERT_EQ(reader.Open(path), 0u);
-  SPlugStreamInfo record;
-  ASSERT_EQ(reader.AudioInfo(0, &record), 0u);
-  EXPECT_EQ(record.audio.audioSubType, Code("mp4a"));
-  EXPECT_EQ(record.audio.bitsPerSample, 16u);
-  EXPECT_EQ(record.framesPerPacket, 1024u);
-  ASSERT_EQ(record.packetCount, packets.size());
-  for (uint32_t i = 0; i < packets.size(); ++i) {
-    uint8_t* data = nullptr;
-    SPlugFrameInfo info = NewFrameInfo();
-    ASSERT_EQ(reader.ReadAudioAlt(i, 1, &data, &info), 0u);
-    EXPECT_EQ(info.unitCount, 1u);
-    EXPECT_EQ(Sha256Hex({data, info.dataSize}), packets[i].sha256) << i;
-  }
-  // Three packets at once are the three stored back to back.
-  uint8_t* data = nullptr;
-  SPlugFrameInfo info = NewFrameInfo();
-  ASSERT_EQ(reader.ReadAudioAlt(4, 3, &data, &info), 0u);
-  EXPECT_EQ(info.unitCount, 3u);
-  EXPECT_EQ(info.dataSize, packets[4].size + packets[5].size + packets[6].size);
-}
-
 TEST_F(ReaderAudio, ReadsPastTheEndFailCleanly) {
   HostReader reader(plugin_);
   ASSERT_EQ(reader.Open(Fixture("pcm_twos.mov")), 0u);

@@ -192,25 +192,6 @@ TEST(CQTWriterAudio, TheBlockSaysHowLongEachSampleLasts) {
   }
 }
 
-TEST(CQTWriterAudio, ASoundDescriptionWithExtensionsIsKeptWhole) {
-  using zeb::movie::test::NativeDescription;
-  OpenWriter open("sound_extensions.mov", AudioOnlySetup(2));
-  const Bytes wave = {0, 0,  0,   20,  'w', 'a', 'v', 'e', 0,   0,
-                      0, 12, 'f', 'r', 'm', 'a', 't', 'w', 'o', 's'};
-  const NativeDescription sound(
-      FourCC("soun"),
-      zeb::movie::test::SoundDescription(FourCC("twos"), 1, 2, 16, 48000, {1, 2, 4, 2}, wave));
-  const Bytes native = sound.Native();
-  Bytes block(8, 0);
-  block.insert(block.end(), native.begin(), native.end());
-  block[4] = 1;  // mode 0, value 1: the count as it is
-  ASSERT_EQ(open.writer.AddAudioSamples(0, 100, Pattern(400), block), ZEB_OK);
-  const std::vector<WrittenTrack> tracks = open.Finish();
-  ASSERT_EQ(tracks.size(), 1u);
-  ASSERT_EQ(tracks[0].descriptions.size(), 1u);
-  EXPECT_EQ(tracks[0].descriptions[0], native);
-}
-
 TEST(CQTWriterOpen, RefusalsLeaveNoFileBehind) {
   struct Row {
     const char* what;
