@@ -105,8 +105,7 @@ TEST_F(AudioDecoderFailureTest, BadUnitsDoNotStopTheStream) {
     const std::vector<std::vector<uint8_t>> bad = {garbage, truncated, {0x55}};
     for (const std::vector<uint8_t>& unit : bad) {
       HostAudioDecoder decoder(plugin_);
-      const SPlugPrivateDesc description = DescriptionOf(sound);
-      ASSERT_EQ(decoder.Open(&description), 0u);
+      ASSERT_EQ(decoder.OpenOn(sound), 0u);
       SPlugFrameInfo info;
       size_t cleanSize = 0;
       for (size_t i = 0; i < 6; ++i) {
@@ -123,8 +122,7 @@ TEST_F(AudioDecoderFailureTest, PendingUnitIsConsumedOnce) {
   ReadSound sound = ReadWholeSound(plugin_, Fixture("aac.mov"), 1);
   EXPECT_EQ(sound.stream.framesPerPacket, 1024u) << "the reader's record of AAC";
   HostAudioDecoder decoder(plugin_);
-  const SPlugPrivateDesc description = DescriptionOf(sound);
-  ASSERT_EQ(decoder.Open(&description), 0u);
+  ASSERT_EQ(decoder.OpenOn(sound), 0u);
   SPlugFrameInfo info;
   EXPECT_EQ(decoder.DecodeUnit(sound.units[0].bytes, 1, info).size(), 1024u * 2);
   SPlugFrameInfo untouched;
@@ -153,13 +151,11 @@ TEST_F(AudioDecoderFailureTest, ReopenTakesTheNewStreamAndPassThroughAnySize) {
   ReadSound aac = ReadWholeSound(plugin_, Fixture("aac.mov"), 1);
   ReadSound sowt = ReadWholeSound(plugin_, Fixture("pcm_sowt.mov"), 4410);
   HostAudioDecoder decoder(plugin_);
-  const SPlugPrivateDesc aacDescription = DescriptionOf(aac);
-  const SPlugPrivateDesc sowtDescription = DescriptionOf(sowt);
   SPlugFrameInfo info;
-  ASSERT_EQ(decoder.Open(&aacDescription), 0u);
+  ASSERT_EQ(decoder.OpenOn(aac), 0u);
   EXPECT_EQ(decoder.IsPacketSizeConstant(), 0u);
   EXPECT_EQ(decoder.DecodeUnit(aac.units[0].bytes, 1, info).size(), 2048u);
-  ASSERT_EQ(decoder.Open(&sowtDescription), 0u);
+  ASSERT_EQ(decoder.OpenOn(sowt), 0u);
   EXPECT_EQ(decoder.IsPacketSizeConstant(), 1u);
   EXPECT_EQ(decoder.DecodeUnit(sowt.units[0].bytes, sowt.units[0].count, info),
             sowt.units[0].bytes);
@@ -169,7 +165,7 @@ TEST_F(AudioDecoderFailureTest, ReopenTakesTheNewStreamAndPassThroughAnySize) {
   EXPECT_EQ(decoder.DecodeUnit(large, 750000, info), large);
   EXPECT_EQ(decoder.DecodeUnit(sowt.units[1].bytes, sowt.units[1].count, info),
             sowt.units[1].bytes);
-  ASSERT_EQ(decoder.Open(&aacDescription), 0u);
+  ASSERT_EQ(decoder.OpenOn(aac), 0u);
   EXPECT_EQ(decoder.DecodeUnit(aac.units[0].bytes, 1, info).size(), 2048u);
 }
 

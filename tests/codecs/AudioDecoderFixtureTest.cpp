@@ -35,8 +35,7 @@ TEST_P(AudioDecoderCodings, EqualsTheToolsDecode) {
   EXPECT_EQ(sound.stream.audio.audioSubType, Code(c.code));
   EXPECT_EQ(sound.stream.audio.channels, c.channels);
   HostAudioDecoder decoder(plugin_);
-  const SPlugPrivateDesc description = DescriptionOf(sound);
-  ASSERT_EQ(decoder.Open(&description), 0u);
+  ASSERT_EQ(decoder.OpenOn(sound), 0u);
   EXPECT_EQ(decoder.IsPacketSizeConstant(), c.constant);
   std::vector<uint8_t> pcm;
   for (const AudioUnit& unit : sound.units) {

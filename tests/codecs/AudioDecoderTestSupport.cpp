@@ -20,6 +20,11 @@ std::vector<uint8_t> HostAudioDecoder::DecodeUnit(const std::vector<uint8_t>& un
   return {pcm, pcm + info.dataSize};
 }
 
+uint32_t HostAudioDecoder::OpenOn(ReadSound& sound) {
+  const SPlugPrivateDesc description = DescriptionOf(sound);
+  return Open(&description);
+}
+
 ReadSound ReadWholeSound(const TestPlugin& plugin, const std::string& path, uint32_t block) {
   ReadSound sound;
   HostReader reader(plugin);

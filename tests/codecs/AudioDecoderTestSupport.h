@@ -12,6 +12,8 @@
 
 namespace zeb::test {
 
+struct ReadSound;
+
 // One CQTSupportAudioDec behind its handle (ordinals 200 and 201); each call
 // below is one ordinal.
 class HostAudioDecoder : public HostObject {
@@ -22,6 +24,8 @@ class HostAudioDecoder : public HostObject {
   uint32_t Open(const SPlugPrivateDesc* description) {
     return Call<PFN_OpenAudioDecoder>(ZEB_ORD_OpenAudioDecoder, 0u, description);
   }
+  // Opens on `sound`'s description.
+  uint32_t OpenOn(ReadSound& sound);
   uint32_t Close() { return Call<PFN_AudioDecoderStub>(ZEB_ORD_CloseAudioDecoder); }
   uint32_t IsPacketSizeConstant() {
     return Call<PFN_AudioDecoderStub>(ZEB_ORD_IsAudioPacketSizeConstant);

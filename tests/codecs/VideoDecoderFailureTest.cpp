@@ -90,10 +90,7 @@ TEST_F(VideoDecoderFailureTest, BadFramesDecodeToNothingWorseThanAStalePicture) 
         std::vector<uint8_t>(frame.size(), 0),
     };
     HostVideoDecoder decoder(plugin_);
-    SPlugVideoStreamInfo video = movie.stream.video;
-    video.colorFormat = PLUG_COLOR_FORMAT_UYVY_;
-    const SPlugPrivateDesc description = DescriptionOf(movie);
-    ASSERT_EQ(decoder.Open(&video, &description), 0u);
+    ASSERT_EQ(decoder.OpenOn(movie), 0u);
     for (size_t i = 0; i <= bad.size(); ++i) {
       SCOPED_TRACE(i);
       const std::vector<uint8_t>& bytes = i < bad.size() ? bad[i] : frame;
@@ -128,13 +125,11 @@ TEST_F(VideoDecoderFailureTest, CallsOutOfOrderOrWithoutRecordsTouchNoMemory) {
   EXPECT_EQ(decoder.OutputFormat(nullptr, nullptr), kNullPointer);
 
   // A picture waiting in a slot does not outlive a reopen.
-  SPlugVideoStreamInfo video = movie.stream.video;
-  const SPlugPrivateDesc description = DescriptionOf(movie);
-  ASSERT_EQ(decoder.Open(&video, &description), 0u);
+  ASSERT_EQ(decoder.OpenOn(movie), 0u);
   info = movie.frames[0].info;
   ASSERT_EQ(decoder.Decode(movie.frames[0].bytes.data(), &info), 0u);
   ASSERT_EQ(decoder.Decode(movie.frames[1].bytes.data(), &(info = movie.frames[1].info)), 0u);
-  ASSERT_EQ(decoder.Open(&video, &description), 0u);
+  ASSERT_EQ(decoder.OpenOn(movie), 0u);
   SPlugFrameInfo end = NewFrameInfo();
   end.streamState = PLUG_STREAMSTATE_END_;
   ASSERT_EQ(decoder.Decode(nullptr, &end), 0u);

@@ -15,14 +15,6 @@ namespace {
 
 class VideoDecoderOrderTest : public ::testing::Test {
  protected:
-  // A decoder open on `movie` with its description, asking for '2vuy'.
-  void OpenOn(HostVideoDecoder& decoder, ReadMovie& movie) {
-    SPlugVideoStreamInfo video = movie.stream.video;
-    video.colorFormat = PLUG_COLOR_FORMAT_UYVY_;
-    const SPlugPrivateDesc description = DescriptionOf(movie);
-    ASSERT_EQ(decoder.Open(&video, &description), 0u);
-  }
-
   TestPlugin plugin_;
 };
 
@@ -51,7 +43,7 @@ TEST_F(VideoDecoderOrderTest, TwoSlotDelayGivesDisplayOrder) {
   };
   const Step steps[] = {{0, 0, std::nullopt}, {1, 3, 0}, {2, 1, 2}, {3, 2, 3}};
   HostVideoDecoder decoder(plugin_);
-  OpenOn(decoder, movie);
+  ASSERT_EQ(decoder.OpenOn(movie), 0u);
   for (size_t i = 0; i < std::size(steps); ++i) {
     SCOPED_TRACE(i);
     SPlugFrameInfo info = Record(movie.frames[steps[i].frame], i, steps[i].display);
@@ -110,7 +102,7 @@ TEST_F(VideoDecoderOrderTest, UncompressedFramesPassThrough) {
 TEST_F(VideoDecoderOrderTest, FetchCopiesIntoTheHostsBufferOrHandsOutAnAddress) {
   ReadMovie movie = ReadWholeMovie(plugin_, Fixture("prores.mov"));
   HostVideoDecoder decoder(plugin_);
-  OpenOn(decoder, movie);
+  ASSERT_EQ(decoder.OpenOn(movie), 0u);
   SPlugVideoFrameFormat format{};
   ASSERT_EQ(decoder.OutputFormat(nullptr, &format), 0u);
   const uint32_t planeSize = format.planeSize[0];
@@ -157,10 +149,7 @@ TEST_F(VideoDecoderOrderTest, OutputFormatFollowsTheStreamAndTheRequest) {
   };
   for (const Case& c : cases) {
     HostVideoDecoder decoder(plugin_);
-    SPlugVideoStreamInfo video = movie.stream.video;
-    video.colorFormat = c.asked;
-    const SPlugPrivateDesc description = DescriptionOf(movie);
-    ASSERT_EQ(decoder.Open(&video, &description), 0u);
+    ASSERT_EQ(decoder.OpenOn(movie, c.asked), 0u);
     SPlugVideoFrameFormat requested{};
     requested.videoRange = c.requestedRange.value_or(0);
     SPlugVideoFrameFormat format{};

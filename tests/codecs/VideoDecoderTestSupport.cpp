@@ -11,6 +11,13 @@
 
 namespace zeb::test {
 
+uint32_t HostVideoDecoder::OpenOn(ReadMovie& movie, uint32_t colorFormat) {
+  SPlugVideoStreamInfo video = movie.stream.video;
+  video.colorFormat = colorFormat;
+  const SPlugPrivateDesc description = DescriptionOf(movie);
+  return Open(&video, &description);
+}
+
 std::vector<uint8_t> HostVideoDecoder::FetchCopy(SPlugFrameInfo& info) {
   SPlugVideoFrame picture{};
   info = NewFrameInfo();
@@ -50,10 +57,7 @@ std::vector<DecodedPicture> DecodeAll(const TestPlugin& plugin, ReadMovie& movie
                                       uint32_t colorFormat) {
   std::vector<DecodedPicture> pictures;
   HostVideoDecoder decoder(plugin);
-  SPlugVideoStreamInfo video = movie.stream.video;
-  video.colorFormat = colorFormat;
-  const SPlugPrivateDesc description = DescriptionOf(movie);
-  EXPECT_EQ(decoder.Open(&video, &description), 0u);
+  EXPECT_EQ(decoder.OpenOn(movie, colorFormat), 0u);
   auto fetch = [&] {
     DecodedPicture picture{NewFrameInfo(), {}};
     picture.bytes = decoder.FetchCopy(picture.info);

@@ -14,6 +14,8 @@
 
 namespace zeb::test {
 
+struct ReadMovie;
+
 // One CQTSuppotVideoDec behind its handle (ordinals 1 and 2); each call
 // below is one ordinal.
 class HostVideoDecoder : public HostObject {
@@ -34,6 +36,8 @@ class HostVideoDecoder : public HostObject {
   uint32_t Fetch(SPlugVideoFrame* picture, SPlugFrameInfo* info) {
     return Call<PFN_GetDecodedVideoFrame>(ZEB_ORD_GetDecodedVideoFrame, picture, info);
   }
+  // Opens on `movie`'s stream record and description, asking for `colorFormat`.
+  uint32_t OpenOn(ReadMovie& movie, uint32_t colorFormat = PLUG_COLOR_FORMAT_UYVY_);
   // Fetches by address and copies the picture out; empty when none is ready.
   std::vector<uint8_t> FetchCopy(SPlugFrameInfo& info);
 };

@@ -92,15 +92,10 @@ std::set<std::string> DecodedPictures(const std::string& path) {
   for (std::string line; std::getline(lines, line);) {
     if (line.empty() || line[0] == '#') continue;
     // stream, dts, pts, duration, size, hash: keep pts and hash
-    std::istringstream fields(line);
-    std::string stream, dts, pts, duration, size, hash;
-    std::getline(fields, stream, ',');
-    std::getline(fields, dts, ',');
-    std::getline(fields, pts, ',');
-    std::getline(fields, duration, ',');
-    std::getline(fields, size, ',');
-    std::getline(fields, hash, ',');
-    pictures.insert(pts + hash);
+    std::vector<std::string> fields(6);
+    std::istringstream parts(line);
+    for (std::string& field : fields) std::getline(parts, field, ',');
+    pictures.insert(fields[2] + fields[5]);
   }
   return pictures;
 }

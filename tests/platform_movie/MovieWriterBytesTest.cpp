@@ -101,32 +101,15 @@ struct EditCase {
   uint8_t version;                 // of 'mvhd', 'tkhd' and 'mdhd'
 };
 
-// Movie time scale 600 throughout.
+// Movie time scale 600 throughout. The system inserts each media whole from
+// track time 0 at normal rate, after AAC's priming: the audio encoder's AAC
+// round trips decode that edit in the ffmpeg tool.
 TEST(MovieWriterBytes, MovieAtomEditsAndVersions) {
   const std::vector<SampleRun> ntscSecond = {{30, 10, 1001, 0, true}};
-  const std::vector<SampleRun> palSecond = {{25, 10, 1, 0, true}};
   const std::vector<SampleRun> past32Bits = {{3, 10, 0xF0000000u, 0, true}};
   const EditCase cases[] = {
       {"WholeMediaFromZeroNeedsNoEditList", 30000, ntscSecond, {{0, 0, 30030, kFixedOne}}, {}, 0},
       {"NothingInsertedIsAnEmptyEditList", 30000, ntscSecond, {}, Elst(0, {}), 0},
-      {"StartPastTheEndLeavesAnEmptyEdit",
-       25,
-       palSecond,
-       {{1200, 0, 25, kFixedOne}},
-       Elst(0, {{1200, -1, kFixedOne}, {600, 0, kFixedOne}}),
-       0},
-      {"MediaTimeOffsetIsKept",
-       25,
-       palSecond,
-       {{0, 5, 20, kFixedOne}},
-       Elst(0, {{480, 5, kFixedOne}}),
-       0},
-      {"HalfRateDoublesTrackTime",
-       25,
-       palSecond,
-       {{0, 0, 25, kFixedOne / 2}},
-       Elst(0, {{1200, 0, kFixedOne / 2}}),
-       0},
       {"DurationsPast32BitsUseVersion1", 1, past32Bits, {{0, 0, 0x2D0000000ull, kFixedOne}}, {}, 1},
       {"LongEditUsesElstVersion1",
        1,

@@ -26,36 +26,24 @@ struct FourSampleCase {
   const char* name;
   Bytes tables;
   std::vector<uint16_t> flags;
-  bool hasOffsets;
   std::vector<int64_t> offsets;
 };
 
 // Four 10-byte samples of 100 ticks in one chunk, plus each case's tables.
 TEST(SampleTableTest, SyncFlagsAndDisplayOffsets) {
-  const std::vector<uint16_t> allSync = {0, 0, 0, 0};
+  const std::vector<uint16_t> allSync = {0, 0, 0, 0}, oddSync = {0, 1, 0, 1};
   const std::vector<int64_t> none = {0, 0, 0, 0};
+  const Bytes stps = FullAtom(FourCC("stps"), 0, 0, Be32s({1, 3}));
   const FourSampleCase cases[] = {
-      {"no stss: every sample is sync", {}, allSync, false, none},
-      {"empty stss: no sample is sync", Stss({}), {1, 1, 1, 1}, false, none},
-      {"stss 1 and 3", Stss({1, 3}), {0, 1, 0, 1}, false, none},
-      {"unsorted stss", Stss({3, 1}), {0, 1, 0, 1}, false, none},
-      {"stps adds open-GOP sync samples",
-       Concat({Stss({1}), FullAtom(FourCC("stps"), 0, 0, Be32s({1, 3}))}),
-       {0, 1, 0, 1},
-       false,
-       none},
-      {"ctts version 1, negative",
-       Ctts(1, {{1, 200}, {1, -100}, {2, 0}}),
-       allSync,
-       true,
-       {200, -100, 0, 0}},
-      {"ctts version 0 read as signed",
-       Ctts(0, {{2, -100}, {2, 300}}),
-       allSync,
-       true,
-       {-100, -100, 300, 300}},
-      {"ctts all zero", Ctts(0, {{4, 0}}), allSync, false, none},
-      {"short ctts: the rest get 0", Ctts(0, {{1, 50}}), allSync, true, {50, 0, 0, 0}},
+      {"no stss: every sample is sync", {}, allSync, none},
+      {"empty stss: no sample is sync", Stss({}), {1, 1, 1, 1}, none},
+      {"stss 1 and 3", Stss({1, 3}), oddSync, none},
+      {"unsorted stss", Stss({3, 1}), oddSync, none},
+      {"stps adds open-GOP sync samples", Concat({Stss({1}), stps}), oddSync, none},
+      {"ctts v1, negative", Ctts(1, {{1, 200}, {1, -100}, {2, 0}}), allSync, {200, -100, 0, 0}},
+      {"ctts v0 read as signed", Ctts(0, {{2, -100}, {2, 300}}), allSync, {-100, -100, 300, 300}},
+      {"ctts all zero", Ctts(0, {{4, 0}}), allSync, none},
+      {"short ctts: the rest get 0", Ctts(0, {{1, 50}}), allSync, {50, 0, 0, 0}},
   };
   for (const FourSampleCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -67,7 +55,7 @@ TEST(SampleTableTest, SyncFlagsAndDisplayOffsets) {
                           movie)
                     .IsOk());
     const Media& media = OnlyMedia(movie);
-    EXPECT_EQ(media.HasDisplayOffsets(), c.hasOffsets);
+    EXPECT_EQ(media.HasDisplayOffsets(), c.offsets != none);
     for (uint32_t i = 0; i < 4; ++i) {
       SampleReadResult result;
       std::vector<uint8_t> data;
