@@ -30,10 +30,6 @@ struct FormatCase {
 // widths past the line, ill-formed text.
 TEST(SysLog, FormatsReadAsWindowsMeant) {
   const FormatCase cases[] = {
-      {"fullwidth comma kept",
-       TRACED(L"%s", L"Creat H264Analyzer Error，can get H264 videinfo from H264Dec Plug!"),
-       "Creat H264Analyzer Error\xEF\xBC\x8C"
-       "can get H264 videinfo from H264Dec Plug!"},
       {"hex value",
        TRACED(L"QuickTime7.x version is not installed on this computer,version = 0x%x",
               0x07608000u),

@@ -41,9 +41,7 @@ TEST(ModulePath, FolderEndsAtTheLastSlash) {
   const std::vector<std::pair<std::string, std::string>> cases = {
       {"/usr/lib/zeb/libZEBPlugQuickTimeLibU.so", "/usr/lib/zeb/"},
       {"/plugin.so", "/"},
-      {"/a/b/", "/a/b/"},
       {"plugin.so", ""},
-      {"", ""},
       {"rel/dir/x", "rel/dir/"},
   };
   for (const auto& [path, folder] : cases) EXPECT_EQ(FolderOf(path), folder) << path;

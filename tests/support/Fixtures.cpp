@@ -22,8 +22,11 @@ struct FixtureRecipe {
 };
 
 // Sources shared by the rows below.
-#define ZEB_VIDEO_SOURCE "-f lavfi -i testsrc2=size=160x120:rate=25:duration=1 "
+#define ZEB_CLIP(size, rate, seconds) \
+  "-f lavfi -i testsrc2=size=" size ":rate=" rate ":duration=" seconds " "
+#define ZEB_VIDEO_SOURCE ZEB_CLIP("160x120", "25", "1")
 #define ZEB_TONE(rate) "-f lavfi -i sine=frequency=440:sample_rate=" #rate ":duration=1 "
+#define ZEB_X264 "-c:v libx264 -preset veryfast "
 // Five or six channels, each its own tone: `sixth` is the sixth channel's
 // expression (with its leading '|') or empty.
 #define ZEB_CHANNEL_TONES(sixth, layout)                                                      \
@@ -35,27 +38,20 @@ struct FixtureRecipe {
   ZEB_PATTERN(size, rate, 2) "-c:v dvvideo -pix_fmt " options " -f dv"
 
 constexpr FixtureRecipe kFixtures[] = {
-    {"avc1_bframes.mov",
-     ZEB_VIDEO_SOURCE "-c:v libx264 -preset veryfast -bf 2 -g 12 -pix_fmt yuv420p"},
+    {"avc1_bframes.mov", ZEB_VIDEO_SOURCE ZEB_X264 "-bf 2 -g 12 -pix_fmt yuv420p"},
     // B-frames that are references: a reorder two frames deep.
-    {"avc1_pyramid.mov", ZEB_VIDEO_SOURCE
-     "-c:v libx264 -preset veryfast -bf 3 -b-pyramid normal -g 25 -pix_fmt yuv420p"},
+    {"avc1_pyramid.mov",
+     ZEB_VIDEO_SOURCE ZEB_X264 "-bf 3 -b-pyramid normal -g 25 -pix_fmt yuv420p"},
     {"prores.mov", ZEB_VIDEO_SOURCE "-c:v prores_ks -profile:v 2"},
-    {"dvvideo.mov",
-     "-f lavfi -i testsrc2=size=720x576:rate=25:duration=0.4 -c:v dvvideo -pix_fmt yuv420p"},
-    {"dnxhd.mov",
-     "-f lavfi -i testsrc2=size=1280x720:rate=25:duration=0.12 -c:v dnxhd -b:v 60M "
-     "-pix_fmt yuv422p"},
+    {"dvvideo.mov", ZEB_CLIP("720x576", "25", "0.4") "-c:v dvvideo -pix_fmt yuv420p"},
+    {"dnxhd.mov", ZEB_CLIP("1280x720", "25", "0.12") "-c:v dnxhd -b:v 60M -pix_fmt yuv422p"},
     {"mpeg2_xd5c.mov", ZEB_VIDEO_SOURCE "-c:v mpeg2video -g 6 -bf 2 -tag:v xd5c"},
     {"mpeg2_mx5p.mov",
-     "-f lavfi -i testsrc2=size=720x608:rate=25:duration=0.4 -c:v mpeg2video -g 1 "
-     "-pix_fmt yuv422p "
-     "-tag:v mx5p"},
+     ZEB_CLIP("720x608", "25", "0.4") "-c:v mpeg2video -g 1 -pix_fmt yuv422p -tag:v mx5p"},
     {"mjpeg.mov", ZEB_VIDEO_SOURCE "-c:v mjpeg -pix_fmt yuvj420p"},
     {"mp4v_bframes.mov", ZEB_VIDEO_SOURCE "-c:v mpeg4 -bf 2 -g 12"},
     {"prores_4444.mov", ZEB_VIDEO_SOURCE "-c:v prores_ks -profile:v 4 -pix_fmt yuva444p10le"},
-    {"uyvy_2vuy.mov",
-     "-f lavfi -i testsrc2=size=64x48:rate=25:duration=0.4 -c:v rawvideo -pix_fmt uyvy422"},
+    {"uyvy_2vuy.mov", ZEB_CLIP("64x48", "25", "0.4") "-c:v rawvideo -pix_fmt uyvy422"},
     {"pcm_twos.mov", ZEB_TONE(48000) "-ac 2 -c:a pcm_s16be"},
     {"pcm_sowt.mov", ZEB_TONE(44100) "-ac 2 -c:a pcm_s16le"},
     {"pcm_in24_be.mov", ZEB_TONE(48000) "-c:a pcm_s24be"},
@@ -82,50 +78,37 @@ constexpr FixtureRecipe kFixtures[] = {
     {"aac_51.mov", ZEB_CHANNEL_TONES("|0.5*sin(880*2*PI*t)", "5.1") "-c:a aac -b:a 256k"},
     {"aac_50.mov", ZEB_CHANNEL_TONES("", "5.0") "-c:a aac -b:a 256k"},
     {"avc1_aac.mp4",
-     ZEB_VIDEO_SOURCE ZEB_TONE(44100) "-map 0 -map 1 -c:v libx264 -preset veryfast -bf 2 -g 10 "
-                                      "-pix_fmt yuv420p -c:a aac -b:a 64k"},
-    {"avc1_pcm.mov",
-     ZEB_VIDEO_SOURCE ZEB_TONE(48000) "-map 0 -map 1 -c:v libx264 -preset veryfast -g 5 "
-                                      "-pix_fmt yuv420p -c:a pcm_s16le"},
+     ZEB_VIDEO_SOURCE ZEB_TONE(44100) "-map 0 -map 1 " ZEB_X264
+                                      "-bf 2 -g 10 -pix_fmt yuv420p -c:a aac -b:a 64k"},
+    {"avc1_pcm.mov", ZEB_VIDEO_SOURCE ZEB_TONE(48000) "-map 0 -map 1 " ZEB_X264
+                                                      "-g 5 -pix_fmt yuv420p -c:a pcm_s16le"},
     // Aligned PCM at 29.97 fps: the 1602/1601 cadence.
-    {"mjpeg_pcm_ntsc.mov", "-f lavfi -i testsrc2=size=160x120:rate=30000/1001:duration=1 " ZEB_TONE(
-                               48000) "-map 0 -map 1 -c:v mjpeg -ac 2 -c:a pcm_s16le"},
+    {"mjpeg_pcm_ntsc.mov", ZEB_CLIP("160x120", "30000/1001", "1")
+                               ZEB_TONE(48000) "-map 0 -map 1 -c:v mjpeg -ac 2 -c:a pcm_s16le"},
     // The movie writer's row: B-frames beside two sound tracks of different formats.
     {"avc1_bframes_pcm_tracks.mov",
      ZEB_VIDEO_SOURCE ZEB_TONE(48000) ZEB_TONE(
-         44100) "-map 0 -map 1 -map 2 -c:v libx264 -preset veryfast "
+         44100) "-map 0 -map 1 -map 2 " ZEB_X264
                 "-bf 2 -g 12 -pix_fmt yuv420p -c:a:0 pcm_s16be -c:a:1 pcm_s16le -ac:a:1 2"},
     // A recording long enough to be killed half-way: 20 s of 320x240 H.264
     // with B-frames beside 48 kHz stereo PCM.
     {"recording_avc1_pcm.mov",
-     "-f lavfi -i testsrc2=size=320x240:rate=25:duration=20 "
-     "-f lavfi -i sine=frequency=440:sample_rate=48000:duration=20 -map 0 -map 1 -c:v libx264 "
-     "-preset ultrafast -bf 2 -g 25 -pix_fmt yuv420p -ac 2 -c:a pcm_s16le"},
+     ZEB_CLIP(
+         "320x240", "25",
+         "20") "-f lavfi -i sine=frequency=440:sample_rate=48000:duration=20 "
+               "-map 0 -map 1 -c:v libx264 -preset ultrafast -bf 2 -g 25 -pix_fmt yuv420p -ac 2 "
+               "-c:a pcm_s16le"},
     // The reader's rows: DV sizes, DNxHD variants, more PCM codes, tracks
     // that merge or stay apart.
-    {"dv_ntsc.mov",
-     "-f lavfi -i testsrc2=size=720x480:rate=30000/1001:duration=0.2 -c:v dvvideo "
-     "-pix_fmt yuv411p"},
-    {"dv_hd_1080.mov",
-     "-f lavfi -i testsrc2=size=1280x1080:rate=30000/1001:duration=0.07 -c:v dvvideo "
-     "-pix_fmt yuv422p"},
-    {"dv_hd_720.mov",
-     "-f lavfi -i testsrc2=size=960x720:rate=60000/1001:duration=0.04 -c:v dvvideo "
-     "-pix_fmt yuv422p"},
-    {"dnxhd_1253.mov",
-     "-f lavfi -i testsrc2=size=1920x1080:rate=25:duration=0.08 -c:v dnxhd -b:v 36M "
-     "-pix_fmt yuv422p"},
+    {"dv_ntsc.mov", ZEB_CLIP("720x480", "30000/1001", "0.2") "-c:v dvvideo -pix_fmt yuv411p"},
+    {"dv_hd_1080.mov", ZEB_CLIP("1280x1080", "30000/1001", "0.07") "-c:v dvvideo -pix_fmt yuv422p"},
+    {"dv_hd_720.mov", ZEB_CLIP("960x720", "60000/1001", "0.04") "-c:v dvvideo -pix_fmt yuv422p"},
+    {"dnxhd_1253.mov", ZEB_CLIP("1920x1080", "25", "0.08") "-c:v dnxhd -b:v 36M -pix_fmt yuv422p"},
     {"dnxhd_1242.mov",
-     "-f lavfi -i testsrc2=size=1920x1080:rate=25:duration=0.08 -c:v dnxhd -b:v 120M "
-     "-flags +ildct "
-     "-pix_fmt yuv422p"},
-    {"avc1_long.mov",
-     "-f lavfi -i testsrc2=size=96x64:rate=25:duration=4 -c:v libx264 -preset "
-     "veryfast -bf 2 -g 12 "
-     "-pix_fmt yuv420p"},
+     ZEB_CLIP("1920x1080", "25", "0.08") "-c:v dnxhd -b:v 120M -flags +ildct -pix_fmt yuv422p"},
+    {"avc1_long.mov", ZEB_CLIP("96x64", "25", "4") ZEB_X264 "-bf 2 -g 12 -pix_fmt yuv420p"},
     // Parameter sets that code 1088 lines without cropping, in a 1080-line track.
-    {"avc1_1088.mov",
-     "-f lavfi -i testsrc2=size=1920x1080:rate=25:duration=0.12 -c:v libx264 -preset veryfast "
+    {"avc1_1088.mov", ZEB_CLIP("1920x1080", "25", "0.12") ZEB_X264
      "-pix_fmt yuv420p -bsf:v h264_metadata=crop_bottom=0"},
     {"pcm_in32_le.mov", ZEB_TONE(48000) "-c:a pcm_s32le"},
     {"pcm_raw_u8.mov", ZEB_TONE(22050) "-c:a pcm_u8"},
@@ -138,9 +121,8 @@ constexpr FixtureRecipe kFixtures[] = {
     // With a video track, so that a host can select the second sound track.
     {"mjpeg_pcm_unequal_tracks.mov",
      ZEB_VIDEO_SOURCE ZEB_TONE(
-         48000) "-f lavfi -i sine=frequency=660:sample_rate=48000:duration=0.5 -map 0 "
-                "-map 1 -map 2 "
-                "-c:v mjpeg -c:a pcm_s16le"},
+         48000) "-f lavfi -i sine=frequency=660:sample_rate=48000:duration=0.5 "
+                "-map 0 -map 1 -map 2 -c:v mjpeg -c:a pcm_s16le"},
     {"mjpeg_pcm_mixed_formats.mov",
      ZEB_VIDEO_SOURCE ZEB_TONE(48000)
          ZEB_TONE(48000) "-map 0 -map 1 -map 2 -c:v mjpeg -c:a:0 pcm_s16be -c:a:1 pcm_s16le"},
@@ -204,6 +186,8 @@ constexpr FixtureRecipe kFixtures[] = {
     {"hd720p50.dv", ZEB_DV("960x720", "50", "yuv422p")},
 };
 
+#undef ZEB_CLIP
+#undef ZEB_X264
 #undef ZEB_VIDEO_SOURCE
 #undef ZEB_TONE
 #undef ZEB_PATTERN

@@ -51,7 +51,6 @@ TEST(CQTWriterVideo, DisplayOffsetsComeFromTemporalReferences) {
   const OffsetRow rows[] = {
       {FourCC("mpeg"), refs, keys, {3, 0, 0, 3, 0, 0, 3, 0, 0}},
       {FourCC("xd5c"), refs, keys, {2, -1, -1, 2, -1, -1, 2, -1, -1}},
-      {FourCC("xdv4"), refs, keys, {2, -1, -1, 2, -1, -1, 2, -1, -1}},
       {FourCC("mp4v"), refs, keys, {0, 0, 0, 0, 0, 0, 0, 0, 0}},  // no temporal references read
   };
   for (const OffsetRow& row : rows) {

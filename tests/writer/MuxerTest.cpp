@@ -66,11 +66,8 @@ TEST(MuxerCheckStreams, RecordsAreRewrittenToWhatTheWriterCarries) {
   } rows[] = {
       {"DV 525", VideoCheck(kQt, FourCC("dvc ")), 0,
        "13 dvc  30000/1001 720x480 4:3 field 0 colour 14"},
-      {"DV 625", VideoCheck(kQt, FourCC("dv5p")), 0, "13 dv5p 25/1 720x576 4:3 field 0 colour 14"},
       {"DVCPRO HD 1080i50", VideoCheck(kQt, FourCC("dvh5")), 0,
        "13 dvh5 25/1 1440x1080 16:9 field 0 colour 14"},
-      {"DVCPRO HD 1080i60", VideoCheck(kQt, FourCC("dv1n")), 0,
-       "13 dv1n 30000/1001 1280x1080 16:9 field 0 colour 14"},
       {"DVCPRO HD 720p", VideoCheck(kQt, FourCC("dvhp")), 0,
        "13 dvhp 50/1 960x720 16:9 field 2 colour 14"},
       {"MPEG-2 keeps 4:2:2", VideoCheck(PLUG_VIDEO_TYPE_MPEG2_, 0, PLUG_COLOR_FORMAT_YUV422P_), 0,
@@ -83,7 +80,6 @@ TEST(MuxerCheckStreams, RecordsAreRewrittenToWhatTheWriterCarries) {
       {"PCM 16", AudioCheck(kPcm, 0, 2, 16), 0, "sowt"},
       {"PCM 24", AudioCheck(kPcm, 0, 2, 24), 0, "in24"},
       {"little-endian PCM 16", AudioCheck(PLUG_AUDIO_TYPE_PCM_LE_, 0, 2, 16), 0, "twos"},
-      {"six channels", AudioCheck(kPcm, 0, 6, 16), 0, "sowt"},
       {"three channels", AudioCheck(kPcm, 0, 3, 16), 0x80000208, "",
        "CMuxerForQuickTime--Audio Channel count must 1,2,4,8"},
       {"unknown audio", AudioCheck(PLUG_AUDIO_TYPE_QUICKTIME_, FourCC("zzzz"), 2, 16), 0x80000208,
@@ -210,7 +206,6 @@ TEST(MuxerAligned, AudioIsCutToTheFrameGridWithoutDrift) {
     std::vector<uint32_t> cycle;
   };
   const Row rows[] = {
-      {"48 kHz at 29.97", {30000, 1001, 48000, 600}, {1602, 1601, 1602, 1601, 1602}},
       {"48 kHz at 25", {25, 1, 48000, 500}, {1920}},
       // Ten minutes at 29.97: whole cycles, so the audio ends exactly with the video.
       {"ten minutes at 29.97", {30000, 1001, 48000, 17980}, {1602, 1601, 1602, 1601, 1602}},

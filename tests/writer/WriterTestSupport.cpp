@@ -51,17 +51,11 @@ WriterSetup AudioOnlySetup(int32_t channels, int32_t sampleRate) {
 }
 
 Bytes MpegPicture(uint16_t temporalReference, size_t size) {
-  Bytes picture = {0x00,
-                   0x00,
-                   0x01,
-                   0xB3,
-                   0x2D,
-                   0x00,
-                   0x00,
-                   0x01,
-                   0x00,
-                   static_cast<uint8_t>(temporalReference >> 2),
-                   static_cast<uint8_t>((temporalReference & 3) << 6 | 0x08)};
+  // A sequence header's start, then the picture header: 10 bits of temporal
+  // reference and the I coding type.
+  Bytes picture = {0x00, 0x00, 0x01, 0xB3, 0x2D, 0x00, 0x00, 0x01, 0x00};
+  picture.push_back(static_cast<uint8_t>(temporalReference >> 2));
+  picture.push_back(static_cast<uint8_t>((temporalReference & 3) << 6 | 0x08));
   picture.resize(std::max(size, picture.size()), 0x55);
   return picture;
 }
