@@ -23,7 +23,6 @@ const SyntheticSps kPocType1{.heightMapUnits = 8,
                              .picOrderCntType = 1,
                              .offsetForTopToBottomField = -2};
 const SyntheticSps kCrop444{.chromaFormatIdc = 3, .crop = {0, 3, 0, 1}};
-const SyntheticSps kMonochromeCrop{.chromaFormatIdc = 0, .crop = {0, 3, 0, 1}};
 constexpr uint32_t k422 = PLUG_COLOR_FORMAT_YUV422P_;
 constexpr uint32_t k444 = PLUG_COLOR_FORMAT_YUV444P_;
 
@@ -65,7 +64,6 @@ TEST(H264SyntheticStreamTest, SizeFieldOrderAndChromaFromParameterSetsAndFirstSl
       {"FrameWithBottomPocAfterTop", kInterlaced, true, {}, {.deltaPocBottom = 1}, kTop},
       {"FrameWithBottomPocBeforeTop", kInterlaced, true, {}, {.deltaPocBottom = -1}, kBottom},
       {"FrameWithEqualPocsIsProgressive", kInterlaced, true, {}, {}, kProgressive},
-      {"FrameWithoutPocDeltaIsProgressive", kInterlaced, false, {}, {}, kProgressive},
       {"PocType1OffsetGivesBottomFirst", kPocType1, false, {}, {}, kBottom},
       {"PicStructBottomTopBeatsPoc", kPicStruct, true, 4u, {.deltaPocBottom = 1}, kBottom},
       {"PicStructTopBottomTopBeatsPoc", kPicStruct, true, 5u, {.deltaPocBottom = -1}, kTop},
@@ -74,7 +72,6 @@ TEST(H264SyntheticStreamTest, SizeFieldOrderAndChromaFromParameterSetsAndFirstSl
       {"FieldCrop420CountsFourLines", InterlacedCropped(1), false, {}, {}, kProgressive, 314, 248},
       {"FieldCrop422CountsTwoLines", kFieldCrop422, false, {}, {}, kProgressive, 314, 252, k422},
       {"FrameCrop444CountsSingleSamples", kCrop444, false, {}, {}, kProgressive, 317, 239, k444},
-      {"MonochromeCropsSingleSamples", kMonochromeCrop, false, {}, {}, kProgressive, 317, 239},
       {"ScalingListsSkipped", {.scalingLists = true}, false, {}, {}, kProgressive, 320, 240},
   };
   for (const auto& c : cases) {

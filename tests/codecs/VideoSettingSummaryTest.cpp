@@ -31,12 +31,9 @@ TEST(VideoSettingSummary, NamesTheCodecQualityStepAndRate) {
       {0x61766331, 1023, 25, 1, "Compression: avc1\r\nQuality: Best\r\nFrame rate: 25.00\r\n"},
       {0x61766331, 1022, 30000, 1001,
        "Compression: avc1\r\nQuality: High\r\nFrame rate: 29.97\r\n"},
-      {0x64766320, 768, 24000, 1001, "Compression: dvc \r\nQuality: High\r\nFrame rate: 23.98\r\n"},
       {0x6A706567, 767, 1, 2, "Compression: jpeg\r\nQuality: Medium\r\nFrame rate: 0.50\r\n"},
-      {0x6D703476, 512, 120, 1, "Compression: mp4v\r\nQuality: Medium\r\nFrame rate: 120.00\r\n"},
       {0x61766331, 256, 25, 1, "Compression: avc1\r\nQuality: Low\r\nFrame rate: 25.00\r\n"},
       {0x61766331, 255, 25, 1, "Compression: avc1\r\nQuality: Least\r\nFrame rate: 25.00\r\n"},
-      {0x61766331, 0, 25, 1, "Compression: avc1\r\nQuality: Least\r\nFrame rate: 25.00\r\n"},
       // zero bytes of a code add nothing; bytes above 0x7F are one unit each
       {0x00410042, 4096, 5, 1, "Compression: AB\r\nQuality: Best\r\nFrame rate: 5.00\r\n"},
       {0xE9000000, 1023, 5, 1, "Compression: \xC3\xA9\r\nQuality: Best\r\nFrame rate: 5.00\r\n"},
@@ -54,9 +51,9 @@ TEST(VideoSettingSummary, FrameRateToFraction) {
     uint32_t num, den;
     int32_t result;
   } cases[] = {
-      {29.97, 30000, 1001, 1}, {23.98, 24000, 1001, 1},   {23.976, 23976, 1000, 1}, {25, 25, 1, 1},
-      {25.0005, 25, 1, 1},     {59.94, 59940, 1000, 1},   {12.5, 12500, 1000, 1},   {0, 25, 1, 0},
-      {-3, 25, 1, 0},          {29.9705, 30000, 1001, 1}, {0.5, 500, 1000, 1},
+      {29.97, 30000, 1001, 1},   {23.98, 24000, 1001, 1}, {23.976, 23976, 1000, 1},
+      {25.0005, 25, 1, 1},       {0, 25, 1, 0},           {-3, 25, 1, 0},
+      {29.9705, 30000, 1001, 1}, {0.5, 500, 1000, 1},
   };
   for (const auto& c : cases) {
     uint32_t num = 0, den = 0;
@@ -68,9 +65,7 @@ TEST(VideoSettingSummary, FrameRateToFraction) {
   } fixed[] = {
       {30000, 1001, 30000, 1001},
       {24000, 1001, 23976, 1000},
-      {60000, 1001, 59940, 1000},
       {25, 1, 25, 1},
-      {50, 1, 50, 1},
       {15, 2, 7499, 1000},  // 7.5 comes back a hair low and is cut to thousandths
   };
   for (const auto& c : fixed) {
@@ -88,12 +83,10 @@ TEST(DialogText, UnsignedNumbersOfEditBoxes) {
     bool converted;
     uint32_t value;
   } cases[] = {
-      {"640", true, 640},       {" 720 ", true, 720},
-      {"0", true, 0},           {"4294967295", true, 4294967295u},
-      {"4294967296", false, 0}, {"", false, 0},
-      {"  ", false, 0},         {"12x", false, 0},
-      {"-5", false, 0},         {"+5", false, 0},
-      {"1 2", false, 0},        {"99999999999999999999", false, 0},
+      {" 720 ", true, 720},     {"4294967295", true, 4294967295u},
+      {"4294967296", false, 0}, {"  ", false, 0},
+      {"12x", false, 0},        {"-5", false, 0},
+      {"+5", false, 0},         {"1 2", false, 0},
   };
   for (const auto& c : cases) {
     uint32_t value = 77;

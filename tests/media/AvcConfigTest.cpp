@@ -55,7 +55,6 @@ TEST(AvcConfig, CutOrLyingPayloadsKeepWhatTheRecordAllows) {
        {}},
       {"no PPS count", Bytes(whole.begin(), whole.begin() + 16), AvcConfigParse::kHeadUnusable, {}},
       {"SPS cut", Bytes(whole.begin(), whole.begin() + 12), AvcConfigParse::kHeadUnusable, {}},
-      {"fields cut", Bytes(whole.begin(), whole.begin() + 5), AvcConfigParse::kHeadUnusable, {}},
       {"sequence-set count 0", zeroSets, AvcConfigParse::kHeadUnusable, {}},
       {"eleven sequence sets", elevenSets, AvcConfigParse::kHeadUnusable, {}},
   };

@@ -195,6 +195,9 @@ std::string Described(const AudioTrackDesc& desc) {
          (desc.variable != 0 ? " variable" : "") + (desc.pcm ? " pcm" : "");
 }
 
+// The descriptions of ffmpeg's movies ('twos' of version 0, 8-bit 'raw ',
+// '23ni', version-2 'lpcm', 'mp4a') are the reader's and the audio decoder's
+// fixture rows, against ffprobe and the ffmpeg tool; these are the rest.
 TEST(SoundDescription, NormalisationAndFields) {
   const Bytes esds = Atom(FourCC("esds"), {1, 2, 3, 4});
   const struct {
@@ -203,8 +206,6 @@ TEST(SoundDescription, NormalisationAndFields) {
     const char* described;
     std::vector<std::string> log;
   } cases[] = {
-      {"version 0 upgraded", SoundV0(FourCC("twos"), 2, 16), "twos 2 16 48000 pcm", {}},
-      {"8-bit raw reports 16", SoundV0(FourCC("raw "), 1, 8), "raw  1 16 48000 pcm", {}},
       {"ni24 is in24", SoundV1(FourCC("ni24"), 24, -1), "in24 1 24 48000 pcm", {"k24BitFormat"}},
       {"in24 marked little-endian",
        SoundV1(FourCC("in24"), 24, -1, LittleEndianWave(1)),
@@ -214,13 +215,7 @@ TEST(SoundDescription, NormalisationAndFields) {
        SoundV1(FourCC("in24"), 24, -1, LittleEndianWave(0)),
        "in24 1 24 48000 pcm",
        {"k24BitFormat"}},
-      {"in32 marked little-endian",
-       SoundV1(FourCC("in32"), 32, -1, LittleEndianWave(1)),
-       "23ni 1 32 48000 pcm",
-       {}},
-      {"version 2 lpcm", SoundV2Lpcm(24, 0x2), "lpcm 2 24 96000 pcm", {}},
       {"version 2 without a width", SoundV2Lpcm(0, 0), "lpcm 2 16 96000 variable pcm", {}},
-      {"variable packets", SoundV1(FourCC("mp4a"), 16, -2, esds), "mp4a 1 16 48000 variable", {}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
