@@ -141,15 +141,6 @@ TEST(MalformedMovieTest, AtomFramingRules) {
   }
 }
 
-TEST(MalformedMovieTest, PathsThatAreNotReadableMovies) {
-  std::unique_ptr<Movie> movie;
-  const Status missing = Movie::Open("/nonexistent/folder/movie.mov", movie);
-  EXPECT_EQ(missing.Code(), StatusCode::kNotFound);
-  EXPECT_EQ(missing.Err(), kErrNotFound);
-  EXPECT_EQ(Movie::Open("/tmp", movie).Code(), StatusCode::kIoError) << "a folder is not a movie";
-  EXPECT_EQ(movie, nullptr);
-}
-
 // The atom tree as text: a golden dump of a byte-built movie, and a walk that
 // stops at a framing error after printing what came before it.
 Bytes OneTrackMovie() {
