@@ -154,14 +154,13 @@ TEST_F(VideoDecoderOrderTest, OutputFormatFollowsTheStreamAndTheRequest) {
     requested.videoRange = c.requestedRange.value_or(0);
     SPlugVideoFrameFormat format{};
     ASSERT_EQ(decoder.OutputFormat(c.requestedRange ? &requested : nullptr, &format), 0u);
-    EXPECT_EQ(format.colorFormat, c.colorFormat);
-    EXPECT_EQ(format.width, width);
-    EXPECT_EQ(format.height, movie.stream.video.height);
-    EXPECT_EQ(format.fieldOrder, int32_t(movie.stream.video.fieldOrder));
-    EXPECT_EQ(format.flag3, 1u);
-    EXPECT_EQ(format.videoRange, c.videoRange);
-    EXPECT_EQ(format.rowBytes[0], c.rowBytes);
-    EXPECT_EQ(format.planeSize[0], c.rowBytes * movie.stream.video.height);
+    const uint32_t height = movie.stream.video.height;
+    // Colour format, size, field order, flag 3, range, row bytes, plane size.
+    EXPECT_EQ(std::vector<uint32_t>({format.colorFormat, format.width, format.height,
+                                     uint32_t(format.fieldOrder), format.flag3, format.videoRange,
+                                     format.rowBytes[0], format.planeSize[0]}),
+              std::vector<uint32_t>({c.colorFormat, width, height, movie.stream.video.fieldOrder, 1,
+                                     c.videoRange, c.rowBytes, c.rowBytes * height}));
   }
 }
 

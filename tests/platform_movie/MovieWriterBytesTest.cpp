@@ -144,35 +144,5 @@ TEST(MovieWriterBytes, MovieAtomEditsAndVersions) {
   }
 }
 
-TEST(MovieWriterBytes, RefusedEdits) {
-  WriterMedia media(FourCC("soun"), 48000);
-  media.StartChunk(36, 1);
-  media.Append({48000, 4, 1, 0, true});
-  WriterTrack track(1, 0, 0, 0x100);
-  track.SetMedia(&media);
-  ASSERT_TRUE(track.InsertMedia(0, 0, 24000, kFixedOne, 600).IsOk());
-  struct Refused {
-    const char* name;
-    uint64_t start;
-    int64_t mediaTime;
-    uint64_t mediaDuration;
-    int32_t rate;
-    StatusCode code;
-  };
-  const Refused cases[] = {
-      {"BeforeTheTrackEnd", 100, 0, 10, kFixedOne, StatusCode::kUnsupported},
-      {"PastTheMediaEnd", 300, 24000, 24001, kFixedOne, StatusCode::kOutOfRange},
-      {"MediaTimePastTheEnd", 300, 48001, 0, kFixedOne, StatusCode::kOutOfRange},
-      {"NegativeRate", 300, 0, 10, -kFixedOne, StatusCode::kOutOfRange},
-      {"ZeroRate", 300, 0, 10, 0, StatusCode::kOutOfRange},
-      {"MediaTimeBelowEmpty", 300, -2, 10, kFixedOne, StatusCode::kOutOfRange},
-  };
-  for (const Refused& c : cases) {
-    SCOPED_TRACE(c.name);
-    EXPECT_EQ(track.InsertMedia(c.start, c.mediaTime, c.mediaDuration, c.rate, 600).Code(), c.code);
-    EXPECT_EQ(track.Duration(), 300u);
-  }
-}
-
 }  // namespace
 }  // namespace zeb::movie::test
