@@ -5,7 +5,6 @@
 #pragma once
 
 #include <array>
-#include <atomic>
 #include <cstdint>
 #include <initializer_list>
 #include <memory>
@@ -114,21 +113,5 @@ struct Reference {
 
 // Every reference of a media from time 0.
 std::vector<Reference> AllReferences(const Media& media);
-
-// A source that counts its reads, to check how many a media read costs.
-class CountingSource final : public ByteSource {
- public:
-  explicit CountingSource(std::shared_ptr<const ByteSource> inner) : inner_(std::move(inner)) {}
-  uint64_t Size() const override { return inner_->Size(); }
-  Status ReadAt(uint64_t offset, std::span<uint8_t> out) const override {
-    ++reads_;
-    return inner_->ReadAt(offset, out);
-  }
-  int Reads() const { return reads_; }
-
- private:
-  std::shared_ptr<const ByteSource> inner_;
-  mutable std::atomic<int> reads_{0};
-};
 
 }  // namespace zeb::movie::test
