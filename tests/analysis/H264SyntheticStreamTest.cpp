@@ -53,10 +53,7 @@ TEST(H264SyntheticStreamTest, SizeFieldOrderAndChromaFromParameterSetsAndFirstSl
     bool pocBottomInPps;
     std::optional<uint32_t> picStruct;
     SyntheticSlice slice;
-    uint32_t fieldOrder;
-    uint32_t width = 320;
-    uint32_t height = 256;
-    uint32_t colorFormat = PLUG_COLOR_FORMAT_YUV420P_;
+    uint32_t fieldOrder, width = 320, height = 256, colorFormat = PLUG_COLOR_FORMAT_YUV420P_;
   } cases[] = {
       {"ProgressiveIgnoresPocOrder", {}, true, {}, {.deltaPocBottom = -1}, kProgressive, 320, 240},
       {"TopFieldFirstPicture", kInterlaced, true, {}, {.fieldPic = true}, kTop},
@@ -109,8 +106,7 @@ TEST(H264SyntheticStreamTest, AspectRateColourAndRangeFromTheVui) {
   const struct {
     const char* name;
     SyntheticSps sps;
-    std::pair<uint32_t, uint32_t> aspect;
-    std::pair<uint32_t, uint32_t> frameRate;
+    std::pair<uint32_t, uint32_t> aspect, frameRate;
     std::array<uint32_t, 3> colour;
     uint32_t videoRange;
   } cases[] = {

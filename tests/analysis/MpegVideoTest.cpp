@@ -67,11 +67,7 @@ INSTANTIATE_TEST_SUITE_P(Ffmpeg, MpegStreamTest, ::testing::ValuesIn(kMpegCases)
 
 // Byte-built MPEG-2 headers (ISO/IEC 13818-2 6.2).
 struct Sequence {
-  uint32_t width = 720;
-  uint32_t height = 576;
-  uint32_t aspectCode = 2;
-  uint32_t frameRateCode = 3;
-  uint32_t bitRateValue = 12500;
+  uint32_t width = 720, height = 576, aspectCode = 2, frameRateCode = 3, bitRateValue = 12500;
 };
 
 std::vector<uint8_t> SequenceHeader(const Sequence& s) {
@@ -83,10 +79,7 @@ std::vector<uint8_t> SequenceHeader(const Sequence& s) {
 
 struct SequenceExtension {
   bool progressive = false;
-  uint32_t widthExtension = 0;
-  uint32_t bitRateExtension = 0;
-  uint32_t rateN = 0;
-  uint32_t rateD = 0;
+  uint32_t widthExtension = 0, bitRateExtension = 0, rateN = 0, rateD = 0;
 };
 
 std::vector<uint8_t> Extension(const SequenceExtension& e) {
@@ -112,9 +105,7 @@ std::vector<uint8_t> Picture(uint32_t temporalReference, uint32_t codingType) {
 
 struct Coding {
   uint32_t structure = 3;
-  bool topFieldFirst = true;
-  bool repeatFirstField = false;
-  bool progressiveFrame = false;
+  bool topFieldFirst = true, repeatFirstField = false, progressiveFrame = false;
 };
 
 std::vector<uint8_t> PictureCoding(const Coding& c) {
@@ -128,12 +119,10 @@ const std::vector<uint8_t> kSlice = {0, 0, 1, 0x01, 0x12, 0x34, 0x50};
 
 // What GetMpegVideoInfo writes; the defaults are those of the default headers.
 struct Described {
-  uint32_t width = 720;
-  uint32_t height = 576;
+  uint32_t width = 720, height = 576;
   std::pair<uint32_t, uint32_t> aspect = {4, 3};
   std::pair<uint32_t, uint32_t> frameRate = {25, 1};
-  uint32_t fieldOrder = kTop;
-  uint32_t bitRate = 5'000'000;
+  uint32_t fieldOrder = kTop, bitRate = 5'000'000;
 };
 
 TEST(MpegFrameTest, HeadersOfOneFrameFillTheRecord) {

@@ -10,8 +10,7 @@ namespace {
 
 TEST(RatioTest, LowestTermsAndClosestWithinALimit) {
   const struct {
-    uint64_t num;
-    uint64_t den;
+    uint64_t num, den;
     uint32_t limit;
     Ratio expected;
   } cases[] = {

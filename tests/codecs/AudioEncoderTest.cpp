@@ -67,10 +67,7 @@ class AudioEncoderTest : public ::testing::Test {
 
 struct RoundTrip {
   const char* name;
-  uint32_t code;
-  uint32_t bits;
-  uint32_t channels;
-  uint32_t rate;
+  uint32_t code, bits, channels, rate;
   const char* codecName;  // as ffprobe names the decoder
   double minSnrDb;        // 0: every sample equal
   size_t delay;           // frames the decode runs behind the input
@@ -146,12 +143,9 @@ TEST_F(AudioEncoderTest, CodedMoviesDecodeInFfmpeg) {
 TEST_F(AudioEncoderTest, ChunksAndDescriptionBlocks) {
   struct Case {
     const char* name;
-    uint32_t code;
-    uint32_t rate;
+    uint32_t code, rate;
     int32_t compressionId;
-    uint32_t samplesPerPacket;
-    uint32_t firstUnitCount;
-    uint32_t firstUnitBytes;
+    uint32_t samplesPerPacket, firstUnitCount, firstUnitBytes;
   };
   const Case cases[] = {
       {"PCM: one second", Code("twos"), 48000, -1, 1, 48000, 48000 * 4},
@@ -270,24 +264,6 @@ TEST_F(AudioEncoderTest, RefusalsAndTheirLogLines) {
   EXPECT_EQ(encoder.Open(nullptr), kNullPointer);
   EXPECT_EQ(encoder.Get(nullptr, nullptr), kNullPointer);
   EXPECT_EQ(plugin_.Get<PFN_DestroyAudioEncoder>(ZEB_ORD_DestroyAudioEncoder)(nullptr), 0u);
-}
-
-// A kind-8 block the component did not make opens the encoder like no block
-// (AudioSettingRoundTrip opens it with the component's own and empty ones); a
-// triple of another kind is not read.
-TEST_F(AudioEncoderTest, SettingsBlockIsAccepted) {
-  std::vector<uint8_t> settings(40, 0xA5);
-  const SPlugPrivateDesc blocks[] = {
-      {PLUG_PRIVATE_AUDIO_SETTINGS, settings.data(), uint32_t(settings.size())},
-      {PLUG_PRIVATE_QT_IMAGE_DESCRIPTION, nullptr, 1000},
-  };
-  for (const SPlugPrivateDesc& block : blocks) {
-    const SPlugAudioStreamInfo record = AudioRecord(Code("mp4a"), 2, 16, 48000);
-    HostAudioEncoder encoder(plugin_);
-    ASSERT_EQ(encoder.Open(&record, &block), 0u);
-    const std::vector<CodedUnit> units = EncodeAll(encoder, TonePcm(4800, 2, 48000, 16), 4, 4800);
-    EXPECT_GE(units.size(), 5u);  // 4800 frames: five packets and the encoder's delay
-  }
 }
 
 }  // namespace

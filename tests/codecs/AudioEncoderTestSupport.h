@@ -52,10 +52,8 @@ bool WriteAudioMovie(const TestPlugin& plugin, const std::string& path,
                      const SPlugAudioStreamInfo& audio, const std::vector<CodedUnit>& units);
 
 struct DecodedAudio {
-  std::string codecName;
-  std::string codecTag;
-  int sampleRate = 0;
-  int channels = 0;
+  std::string codecName, codecTag;
+  int sampleRate = 0, channels = 0;
   double duration = 0;           // seconds, as ffprobe reports the stream's
   std::vector<int16_t> samples;  // the ffmpeg tool's decode, interleaved 16-bit
 };

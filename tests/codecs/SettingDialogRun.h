@@ -15,8 +15,7 @@ namespace zeb::test {
 
 template <typename Record>
 struct DialogOutcome {
-  uint32_t result = 0;
-  uint32_t kind = 0;
+  uint32_t result = 0, kind = 0;
   std::vector<uint8_t> block;
   Record record{};
 };

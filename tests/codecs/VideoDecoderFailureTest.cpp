@@ -27,8 +27,7 @@ TEST_F(VideoDecoderFailureTest, OpenRefusesWhatItCannotDecode) {
   ReadMovie prores = ReadWholeMovie(plugin_, Fixture("prores.mov"));
   struct Case {
     const char* name;
-    uint32_t videoType;
-    uint32_t subType;
+    uint32_t videoType, subType;
     std::vector<uint8_t> description;  // empty: no triple
   };
   std::vector<uint8_t> unknownCode = prores.description;

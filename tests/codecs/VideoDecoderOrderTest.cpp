@@ -137,9 +137,7 @@ TEST_F(VideoDecoderOrderTest, OutputFormatFollowsTheStreamAndTheRequest) {
   struct Case {
     uint32_t asked;
     std::optional<uint32_t> requestedRange;
-    uint32_t colorFormat;
-    uint32_t rowBytes;
-    uint32_t videoRange;
+    uint32_t colorFormat, rowBytes, videoRange;
   };
   const uint32_t width = movie.stream.video.width;
   const Case cases[] = {

@@ -20,11 +20,7 @@ namespace {
 
 struct Case {
   const char* code;
-  uint32_t width;
-  uint32_t height;
-  uint32_t rateNum;
-  uint32_t rateDen;
-  uint32_t gop;
+  uint32_t width, height, rateNum, rateDen, gop;
   const char* codecName;  // ffprobe's
   const char* fieldOrder;
   const char* sampleAspect;
@@ -189,8 +185,7 @@ TEST(VideoEncoderProResThreads, BandsJoinIntoTheToolsFramesByteForByte) {
     const char* code;
     int profile;
     const char* pixelFormat;
-    uint32_t width;
-    uint32_t height;
+    uint32_t width, height;
   } cases[] = {{"apcn", 2, "yuv422p10le", 1920, 1080},
                {"ap4h", 4, "yuv444p10le", 1280, 720},
                {"apco", 0, "yuv422p10le", 720, 488}};

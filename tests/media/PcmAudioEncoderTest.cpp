@@ -24,9 +24,7 @@ constexpr uint32_t kUntouched = 77;  // a streamState GetChunk must leave alone
 constexpr uint32_t kCapacity48k = 99072;
 
 struct Format {
-  uint32_t channels;
-  uint32_t bits;
-  uint32_t rate = 48000;
+  uint32_t channels, bits, rate = 48000;
 };
 
 SPlugAudioStreamInfo StreamInfo(const Format& format) {
@@ -52,9 +50,7 @@ uint8_t SampleByte(uint32_t channel, uint32_t index, uint32_t k) {
 struct Op {
   enum Kind { kInterleaved, kChannel, kEndAll, kEndChannel, kGet } kind;
   uint32_t count = 0;  // frames or samples
-  uint32_t channel = 0;
-  uint32_t state = kMore;
-  uint32_t repeat = 1;
+  uint32_t channel = 0, state = kMore, repeat = 1;
 };
 Op Interleaved(uint32_t frames, uint32_t state = kMore) {
   return {Op::kInterleaved, frames, 0, state};
@@ -71,8 +67,7 @@ Op Get(uint32_t frames, uint32_t state = kMore, uint32_t repeat = 1) {
 // `count` samples of silence when first is kSilence.
 constexpr uint32_t kSilence = UINT32_MAX;
 struct OutputRun {
-  uint32_t first;
-  uint32_t count;
+  uint32_t first, count;
 };
 
 struct Case {

@@ -60,9 +60,7 @@ bool FolderHasSparseFiles() {
 struct LargeCase {
   const char* name;
   uint64_t videoBytes;
-  bool mdat64;
-  bool videoCo64;
-  bool soundCo64;
+  bool mdat64, videoCo64, soundCo64;
 };
 
 TEST(MovieWriterLargeFile, OffsetsAndMdatSizeSwitchTo64BitAtTheBoundary) {

@@ -35,8 +35,7 @@ std::vector<SampleView> ExpandReferences(const std::vector<Reference>& records) 
 }
 
 struct ByteSpan {
-  uint64_t offset;
-  uint64_t size;
+  uint64_t offset, size;
   bool operator==(const ByteSpan&) const = default;
 };
 

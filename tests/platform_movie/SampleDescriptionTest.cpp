@@ -19,8 +19,7 @@ const Bytes kWave = Atom(FourCC("wave"), Concat({Atom(FourCC("frma"), Be32s({Fou
                                                  Atom(FourCC("enda"), Be16s({1})), Be32s({0})}));
 
 struct FieldCheck {
-  size_t offset;
-  size_t width;
+  size_t offset, width;
   uint64_t value;
 };
 

@@ -18,8 +18,7 @@ TEST(Event, SingleEventSemantics) {
     const char* name;
     ResetMode mode;
     bool createdSignalled;
-    std::string ops;
-    std::string tries;
+    std::string ops, tries;
   } cases[] = {
       {"auto created signalled is consumed once", ResetMode::kAuto, true, "TT", "10"},
       {"auto created clear", ResetMode::kAuto, false, "TSTT", "010"},

@@ -9,8 +9,7 @@ namespace zeb::sys {
 namespace {
 
 struct SameText {
-  std::string name;
-  std::string utf8;
+  std::string name, utf8;
   std::u16string utf16;
   std::wstring wide;
 };
@@ -40,8 +39,7 @@ TEST(Utf, WellFormedTextIsTheSameInEveryForm) {
 constexpr char16_t R = 0xFFFD;
 
 struct BadUtf8 {
-  std::string name;
-  std::string bytes;
+  std::string name, bytes;
   std::u16string expected;
 };
 

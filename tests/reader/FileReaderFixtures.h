@@ -72,11 +72,7 @@ class MovieCopy {
 //   overstate:    bytes a call that delivered all it was asked claims beyond
 //                 that (a broken device).
 struct FakeDevice {
-  uint64_t piece = 0;
-  uint64_t interruptEvery = 0;
-  uint64_t failFrom = UINT64_MAX;
-  uint64_t endAt = UINT64_MAX;
-  uint64_t overstate = 0;
+  uint64_t piece = 0, interruptEvery = 0, failFrom = UINT64_MAX, endAt = UINT64_MAX, overstate = 0;
   std::atomic<uint64_t> calls{0};
   std::atomic<uint64_t> callerThreadCalls{0};
   std::atomic<uint64_t> largestRead{0};              // bytes asked for by one call

@@ -171,8 +171,7 @@ TEST(FileReaderRing, EnablingTheSameSizeAgainKeepsTheRing) {
 TEST(FileReaderRing, StopReturnsWhileTheProducerWaits) {
   struct Case {
     std::string name;
-    uint64_t primeAt;
-    uint64_t producerReads;
+    uint64_t primeAt, producerReads;
   };
   const std::vector<Case> cases = {
       // Three blocks: after the restart the producer fills two, one at a

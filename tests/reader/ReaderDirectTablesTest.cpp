@@ -77,9 +77,7 @@ Bytes ConstantSizeMovie() {
 }
 
 struct FrameView {
-  uint32_t result = 0;
-  uint32_t size = 0;
-  uint32_t key = 0;
+  uint32_t result = 0, size = 0, key = 0;
   int32_t displayOffset = 0;
   std::vector<uint8_t> bytes;
   bool operator==(const FrameView&) const = default;

@@ -182,8 +182,7 @@ TEST_F(ReaderRoads, FramesThatDoNotFitTheBufferAreRefused) {
   struct Case {
     const char* fixture;
     int32_t room;  // bytes of buffer beyond the stored frame
-    uint32_t directOrThreaded;
-    uint32_t plain;
+    uint32_t directOrThreaded, plain;
   };
   const Case cases[] = {
       {"prores.mov", -1, 0x80000107u, kMediaRefusal},

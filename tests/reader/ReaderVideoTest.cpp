@@ -59,8 +59,7 @@ struct VideoCase {
   const char* fixture;
   uint32_t videoType;
   uint32_t subType;  // 0: the codec tag itself
-  uint32_t colorFormat;
-  uint32_t fieldOrder;
+  uint32_t colorFormat, fieldOrder;
   bool measuredBitRate;            // the movie's data rate, not the stream header's
   bool streamAspect;               // the display ratio comes from the DV stream, not the movie
   uint32_t width = 0, height = 0;  // 0: ffprobe's; DVCPRO HD replaces the stored sizes

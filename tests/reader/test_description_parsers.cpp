@@ -141,8 +141,7 @@ TEST(ImageDescription, AvcConfigOutcomesEndOrContinueTheScan) {
   struct Case {
     const char* name;
     Bytes payload;
-    bool kept;
-    bool scanGoesOn;
+    bool kept, scanGoesOn;
   };
   const Bytes two = AvcC(2);
   const Case cases[] = {

@@ -23,11 +23,8 @@ struct ProbeStream {
 
 struct ProbePacket {
   int streamIndex = -1;
-  bool hasPts = false;
-  bool hasDts = false;
-  int64_t pts = 0;
-  int64_t dts = 0;
-  int64_t duration = 0;
+  bool hasPts = false, hasDts = false;
+  int64_t pts = 0, dts = 0, duration = 0;
   uint64_t size = 0;
   int64_t pos = -1;      // file offset; -1 when ffprobe does not know
   bool key = false;      // flags K

@@ -105,8 +105,7 @@ Status ReadAt(const Media& media, int64_t decodeTime, uint32_t maxSamples, Sampl
 struct Reference {
   int64_t offset;
   uint32_t size;  // bytes of all the record's samples
-  uint32_t duration;
-  uint32_t count;
+  uint32_t duration, count;
   uint16_t flags;
   bool operator==(const Reference&) const = default;
 };

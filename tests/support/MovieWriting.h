@@ -48,8 +48,7 @@ class NativeDescription {
 // A movie being written with one track and media per entry, every media
 // already in editing.
 struct TrackPlan {
-  uint32_t mediaType;
-  uint32_t timeScale;
+  uint32_t mediaType, timeScale;
   int32_t width = 0;   // 16.16
   int32_t height = 0;  // 16.16
 };

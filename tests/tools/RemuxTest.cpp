@@ -265,8 +265,7 @@ TEST(Remux, OutputFaultsEndWithAMessage) {
            kZebqt + " remux " + inner(source) + " " + inner(copy) + " " + flags;
   };
   struct Fault {
-    std::string command;
-    std::string message;
+    std::string command, message;
     int exitCode = 4;
   };
   const std::vector<Fault> faults = {

@@ -42,9 +42,7 @@ double LowestPsnr(const std::string& copy, const std::string& source) {
 
 TEST(Transcode, OutputHasTheCodingSizeFramesAndSoundAsked) {
   struct Case {
-    std::string fixture;
-    std::string options;
-    std::string tag;
+    std::string fixture, options, tag;
     std::string sampleRate;  // "" for a source without sound
     std::string channels;
     std::string audioCodec;  // ffprobe's name of the written sound's coding

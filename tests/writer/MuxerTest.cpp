@@ -109,8 +109,7 @@ TEST(MuxerOpen, RefusalsCreateNoMovie) {
   struct Row {
     const char* what;
     std::vector<SPlugStreamInfo> streams;
-    uint32_t mode;
-    uint32_t result;
+    uint32_t mode, result;
     const char* log;
   };
   const SPlugStreamInfo video = Video(320, 240);

@@ -32,8 +32,7 @@ Bytes Pattern(size_t size, uint8_t seed = 0);
 
 struct WrittenSample {
   Bytes bytes;
-  int64_t duration = 0;
-  int64_t displayOffset = 0;
+  int64_t duration = 0, displayOffset = 0;
   bool sync = false;
   uint32_t descriptionIndex = 0;  // 1-based
   bool operator==(const WrittenSample&) const = default;
