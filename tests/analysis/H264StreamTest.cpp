@@ -117,8 +117,7 @@ TEST(H264AnalyzerThreads, ConcurrentAnalysersMatchSerialOnes) {
     streams.push_back(Load(kH264Cases[i]));
     ASSERT_NE(Analyse(streams[i], &serial[i]), 0u);
   }
-  constexpr int kThreads = 4;
-  constexpr int kRounds = 20;
+  constexpr int kThreads = 4, kRounds = 20;
   std::atomic<int> mismatches{0};
   std::vector<std::thread> threads;
   for (int t = 0; t < kThreads; ++t) {

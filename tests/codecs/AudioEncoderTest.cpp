@@ -46,8 +46,7 @@ std::vector<int16_t> PairAs16Bit(const std::vector<uint8_t>& pcm, uint32_t chann
 // shifted by `delay` frames of `channels`.
 double SnrDb(const std::vector<int16_t>& reference, const std::vector<int16_t>& decoded,
              size_t delay, uint32_t channels) {
-  double signal = 0;
-  double noise = 0;
+  double signal = 0, noise = 0;
   const size_t skip = delay * channels;
   for (size_t i = 0; i < reference.size() && i + skip < decoded.size(); ++i) {
     const double difference = double(decoded[i + skip]) - reference[i];

@@ -111,8 +111,7 @@ TEST_F(VideoDecoderFailureTest, BadFramesDecodeToNothingWorseThanAStalePicture) 
 TEST_F(VideoDecoderFailureTest, CallsOutOfOrderOrWithoutRecordsTouchNoMemory) {
   ReadMovie movie = ReadWholeMovie(plugin_, Fixture("prores.mov"));
   HostVideoDecoder decoder(plugin_);
-  SPlugFrameInfo info = movie.frames[0].info;
-  SPlugFrameInfo out;
+  SPlugFrameInfo info = movie.frames[0].info, out;
   // Not opened yet: nothing to decode with, nothing to hand out.
   EXPECT_EQ(decoder.Decode(movie.frames[0].bytes.data(), &info), 0u);
   EXPECT_TRUE(decoder.FetchCopy(out).empty());

@@ -27,9 +27,7 @@ std::vector<uint8_t> Hex(const std::string& text) {
 
 std::string Times(const std::string& unit, int count) {
   std::string text;
-  for (int i = 0; i < count; ++i) {
-    text += unit + " ";
-  }
+  for (int i = 0; i < count; ++i) text += unit + " ";
   return text;
 }
 

@@ -23,8 +23,7 @@ constexpr uint8_t kHostByte = 0xAB;
 // own fields, which keep the host's bytes.
 template <typename Record>
 void ExpectInitWritesAllBut(std::initializer_list<std::pair<size_t, size_t>> kept) {
-  Record fromHostBytes;
-  Record fromZeros;
+  Record fromHostBytes, fromZeros;
   std::memset(&fromHostBytes, kHostByte, sizeof(Record));
   std::memset(&fromZeros, 0, sizeof(Record));
   PlugRecords::Init(fromHostBytes);
@@ -75,9 +74,7 @@ TEST(PlugRecordsInit, StreamInfoCarriesDefaultSubRecords) {
 template <typename Record>
 Record NumberedWords(uint32_t base) {
   uint32_t words[sizeof(Record) / 4];
-  for (uint32_t i = 0; i < std::size(words); ++i) {
-    words[i] = base + i;
-  }
+  for (uint32_t i = 0; i < std::size(words); ++i) words[i] = base + i;
   Record record;
   std::memcpy(&record, words, sizeof record);
   return record;

@@ -23,8 +23,7 @@ TEST(AspectRatio, SampleAndDisplayRatiosAgree) {
       {"odd size", 721, 481, 1, 1, 721, 481},
   };
   for (const AspectCase& c : cases) {
-    uint32_t num = 0;
-    uint32_t den = 0;
+    uint32_t num = 0, den = 0;
     EXPECT_EQ(SARtoDAR(c.width, c.height, c.sarNum, c.sarDen, &num, &den), 1) << c.name;
     EXPECT_EQ(num, c.darNum) << c.name;
     EXPECT_EQ(den, c.darDen) << c.name;
@@ -54,8 +53,7 @@ TEST(AspectRatio, UnknownRatiosAndBadArguments) {
       {"portrait", false, 1280, 720, 4, 3, 1, 3, 4},
   };
   for (const Case& c : cases) {
-    uint32_t num = 77;
-    uint32_t den = 77;
+    uint32_t num = 77, den = 77;
     const int32_t status = c.display ? SARtoDAR(c.width, c.height, c.num, c.den, &num, &den)
                                      : DARtoSAR(c.width, c.height, c.num, c.den, &num, &den);
     EXPECT_EQ(status, c.status) << c.name;
@@ -83,8 +81,7 @@ TEST(AspectRatio, ExtremeTermsStayInRange) {
       {1, 0xFFFFFFFF, 1, 0xFFFFFFFD, 0},
   };
   for (const Case& c : cases) {
-    uint32_t num = 0;
-    uint32_t den = 0;
+    uint32_t num = 0, den = 0;
     ASSERT_EQ(SARtoDAR(c.width, c.height, c.num, c.den, &num, &den), 1);
     ASSERT_GT(num, 0u);
     ASSERT_GT(den, 0u);

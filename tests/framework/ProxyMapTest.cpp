@@ -18,8 +18,7 @@ TEST(ProxyMap, VideoRecordsToFourcc) {
     const char* name;
     uint32_t type, fourcc, subType, expected;
   };
-  constexpr uint32_t kQt = PLUG_VIDEO_TYPE_QUICKTIME_;
-  constexpr uint32_t kMpeg2 = PLUG_VIDEO_TYPE_MPEG2_;
+  constexpr uint32_t kQt = PLUG_VIDEO_TYPE_QUICKTIME_, kMpeg2 = PLUG_VIDEO_TYPE_MPEG2_;
   const Case cases[] = {
       {"QuickTime unknown code kept as sub-type", kQt, FourCC("zzzz"), FourCC("zzzz"), 0},
       {"QuickTime zero code", kQt, 0, 0, 0},
@@ -53,8 +52,7 @@ TEST(ProxyMap, AudioRecordsToCodes) {
   struct Case {
     uint32_t type, bits, subType, expected;
   };
-  constexpr uint32_t kPcm = PLUG_AUDIO_TYPE_PCM_;
-  constexpr uint32_t kPcmLe = PLUG_AUDIO_TYPE_PCM_LE_;
+  constexpr uint32_t kPcm = PLUG_AUDIO_TYPE_PCM_, kPcmLe = PLUG_AUDIO_TYPE_PCM_LE_;
   const Case cases[] = {
       {kPcm, 8, 0, FourCC("twos")},
       {kPcm, 16, 0, FourCC("twos")},

@@ -174,8 +174,7 @@ struct UnlockedSink {
 };
 
 TEST(SysLogThreads, LinesFromManyThreadsArriveWholeAndInOrder) {
-  constexpr int kThreads = 6;
-  constexpr int kLines = 400;
+  constexpr int kThreads = 6, kLines = 400;
   UnlockedSink sink;
   ZEB_SetLogSink(&UnlockedSink::Receive, &sink);
   std::vector<std::thread> threads;
@@ -191,8 +190,7 @@ TEST(SysLogThreads, LinesFromManyThreadsArriveWholeAndInOrder) {
   ASSERT_EQ(sink.texts.size(), size_t{kThreads * kLines});
   std::vector<int> next(kThreads, 0);
   for (const std::string& text : sink.texts) {
-    int t = -1;
-    int i = -1;
+    int t = -1, i = -1;
     ASSERT_EQ(std::sscanf(text.c_str(), "thread %d\xEF\xBC\x8Cline %d", &t, &i), 2) << text;
     ASSERT_TRUE(t >= 0 && t < kThreads);
     EXPECT_EQ(i, next[t]++) << "lines of one thread keep their order";

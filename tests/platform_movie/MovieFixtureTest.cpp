@@ -126,8 +126,7 @@ std::vector<std::string> HashesOf(const Media& media) {
   std::vector<std::string> hashes;
   const uint32_t perRead = media.Type() == FourCC("soun") ? 1000 : 1;
   for (uint64_t n = 1; n <= media.SampleCount(); n += perRead) {
-    int64_t time = 0;
-    int64_t duration = 0;
+    int64_t time = 0, duration = 0;
     SampleReadResult result;
     std::vector<uint8_t> data;
     if (!media.GetSampleDecodeTime(n, time, duration).IsOk() ||

@@ -68,8 +68,7 @@ class StreamComparison {
   std::vector<std::string> Run() {
     CompareFormat();
     if (facts_.fragmented || packets_.empty()) return differences_;
-    int64_t firstDuration = 0;
-    int64_t firstTime = 0;
+    int64_t firstDuration = 0, firstTime = 0;
     const bool frameSamples = media_.Type() == FourCC("soun") && media_.SampleCount() > 0 &&
                               media_.GetSampleDecodeTime(1, firstTime, firstDuration).IsOk() &&
                               firstDuration == 1;
@@ -119,8 +118,7 @@ class StreamComparison {
       Differ("ffprobe stops after ", packets_.size(), " packets, sample ", common + 1, " of ",
              samples.size(), " lies in the file");
     }
-    int64_t firstTime = 0;
-    int64_t firstOffset = 0;
+    int64_t firstTime = 0, firstOffset = 0;
     for (size_t i = 0; i < common; ++i) CompareSample(i, samples[i], firstTime, firstOffset);
   }
 
@@ -140,8 +138,7 @@ class StreamComparison {
       Differ("sample ", number, " sync ", sample.sync, ", ffprobe ", packet.key);
     }
 
-    int64_t time = 0;
-    int64_t duration = 0;
+    int64_t time = 0, duration = 0;
     if (!media_.GetSampleDecodeTime(number, time, duration).IsOk()) {
       Differ("sample ", number, " has no decode time");
       return;

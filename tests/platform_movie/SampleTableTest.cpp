@@ -167,8 +167,7 @@ TEST(SampleTableTest, HourOfPcmStaysCompact) {
   const Media& media = OnlyMedia(movie);
   EXPECT_EQ(media.SampleCount(), kFrames);
 
-  int64_t time = 0;
-  int64_t duration = 0;
+  int64_t time = 0, duration = 0;
   ASSERT_TRUE(media.GetSampleDecodeTime(kFrames, time, duration).IsOk());
   EXPECT_EQ(time, kFrames - 1);
 
@@ -199,14 +198,12 @@ TEST(SampleTableTest, TimeQueriesPast32BitsAndOutsideTheTable) {
                   .IsOk());
   const Media& media = OnlyMedia(movie);
 
-  int32_t time32 = 0;
-  int32_t duration32 = 0;
+  int32_t time32 = 0, duration32 = 0;
   ASSERT_TRUE(media.SampleNumToMediaTime(2, time32, duration32).IsOk());
   EXPECT_EQ(time32, 0x7FFFFFFF);
   EXPECT_EQ(media.SampleNumToMediaTime(3, time32, duration32).Code(), StatusCode::kOutOfRange)
       << "a time past 32 bits is refused, not truncated";
-  int64_t time = 0;
-  int64_t duration = 0;
+  int64_t time = 0, duration = 0;
   ASSERT_TRUE(media.GetSampleDecodeTime(3, time, duration).IsOk());
   EXPECT_EQ(time, 2 * int64_t{0x7FFFFFFF});
   EXPECT_EQ(duration, 10);

@@ -107,8 +107,7 @@ TEST(ReaderDirectTables, MatchThePerFrameQueries) {
     std::vector<uint8_t> buffer(reader.FrameBufferSize());
     std::vector<int32_t> offsets;
     for (uint32_t i = 0; i < opened.frameCount; ++i) {
-      FrameView direct;
-      FrameView perFrame;
+      FrameView direct, perFrame;
       uint8_t* into = buffer.data();
       const uint32_t capacity = reader.FrameBufferSize();
       direct.result =

@@ -61,8 +61,7 @@ TEST_F(ReaderFailures, BadOpenRequestsAndPaths) {
   for (const std::string& name : {name255, name256}) {
     fs::copy_file(Fixture("pcm_twos.mov"), name, fs::copy_options::overwrite_existing);
   }
-  SPlugSourceDesc source{};
-  SPlugSourceDesc otherKind{};
+  SPlugSourceDesc source{}, otherKind{};
   otherKind.kind = 1;
   const SPlugOpenParam twoSources{2, &source};
   const SPlugOpenParam fileOfOtherKind{1, &otherKind};

@@ -39,8 +39,7 @@ std::pair<uint64_t, uint64_t> Ratio(uint32_t num, uint32_t den) {
 // The reader's group-of-pictures rule over ffprobe's key flags in decode
 // order: the frames before the first key frame, or from it to the next.
 uint32_t GopOf(const std::vector<ProbePacket>& packets) {
-  uint32_t run = 0;
-  uint32_t best = 0;
+  uint32_t run = 0, best = 0;
   for (size_t i = 0; i < packets.size(); ++i, ++run) {
     if (!packets[i].key) continue;
     best = std::max(best, run);

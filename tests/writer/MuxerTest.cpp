@@ -55,8 +55,7 @@ std::string Described(const SPlugVideoStreamInfo& v) {
 }
 
 TEST(MuxerCheckStreams, RecordsAreRewrittenToWhatTheWriterCarries) {
-  constexpr uint32_t kQt = PLUG_VIDEO_TYPE_QUICKTIME_;
-  constexpr uint32_t kPcm = PLUG_AUDIO_TYPE_PCM_;
+  constexpr uint32_t kQt = PLUG_VIDEO_TYPE_QUICKTIME_, kPcm = PLUG_AUDIO_TYPE_PCM_;
   const struct {
     const char* what;
     SPlugMuxStreamCheck in;
