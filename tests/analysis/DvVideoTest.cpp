@@ -89,7 +89,6 @@ TEST(DvFrameTest, HeaderAndVauxPacksDecide) {
       {"AsMade", [](auto&) {}},
       {"NotInterlaced", PatchPacks(kControl, 3, 0x10, 0), kComplete, kProgressive},
       {"FieldTwoFirst", PatchPacks(kControl, 3, 0x40, 0), kComplete, kTop},
-      {"ConsumerFullFormatWide", PatchPacks(kControl, 2, 0, 0x07), kComplete, kBottom, {16, 9}},
       {"ProfessionalTrackIs411AndKeepsDisplayCode7",
        [](auto& f) {
          f[4] = static_cast<uint8_t>((f[4] & ~0x07) | 0x01);

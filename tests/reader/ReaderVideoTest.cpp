@@ -7,10 +7,10 @@
 // switched on and off while frames are read is ReaderRoadsTest's and
 // FileReaderRingTest's.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <map>
 #include <numeric>
 
@@ -47,11 +47,6 @@ uint32_t GopOf(const std::vector<ProbePacket>& packets) {
     if (best != 0) break;
   }
   return best;
-}
-
-uint64_t FileSize(const std::string& path) {
-  struct stat status {};
-  return ::stat(path.c_str(), &status) == 0 ? uint64_t(status.st_size) : 0;
 }
 
 struct VideoCase {
@@ -109,7 +104,7 @@ TEST_F(ReaderVideo, VideoRecordsAndFramesAgreeWithFfprobe) {
     EXPECT_EQ(info.containerType, 26u);
     EXPECT_EQ(info.streamId, 0u);
     EXPECT_EQ(info.streamType, 1u);
-    EXPECT_EQ(info.fileSize, FileSize(path));
+    EXPECT_EQ(info.fileSize, std::filesystem::file_size(path));
     EXPECT_EQ(info.frameCount, packets.size());
     EXPECT_EQ(video.size, sizeof(SPlugVideoStreamInfo));
     EXPECT_EQ(video.videoType, c.videoType);

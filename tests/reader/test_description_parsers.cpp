@@ -32,10 +32,10 @@ Bytes Native(uint32_t mediaType, Bytes fileOrder) {
   return fileOrder;
 }
 
-Bytes ImageDescription(uint32_t fourcc, uint16_t width, uint16_t height,
-                       std::initializer_list<Bytes> atoms) {
+Bytes Image(const char (&code)[5], uint16_t width, uint16_t height,
+            std::initializer_list<Bytes> atoms) {
   return Native(FourCC("vide"),
-                zeb::movie::test::ImageDescription(fourcc, width, height, Concat(atoms)));
+                zeb::movie::test::ImageDescription(FourCC(code), width, height, Concat(atoms)));
 }
 
 // An 'avcC' payload of one SPS and `ppsCount` copies of a 4-byte PPS.
@@ -70,57 +70,54 @@ TEST(ImageDescription, ExtensionsSetFieldOrderAspectAndColour) {
     std::vector<std::string> log;
   } cases[] = {
       {"header and terminator only: not scanned",
-       ImageDescription(FourCC("apcn"), 1920, 1080, {Be32s({0})}),
+       Image("apcn", 1920, 1080, {Be32s({0})}),
        "0 16:9 1/1/1",
        {noPasp}},
       {"last pasp is examined",
-       ImageDescription(FourCC("mx5p"), 720, 480, {Atom(FourCC("pasp"), Be32s({40, 33}))}),
+       Image("mx5p", 720, 480, {Atom(FourCC("pasp"), Be32s({40, 33}))}),
        "0 20:11 6/5/5",
        {info + "SampleAspextX:40, SampleAspextY:33 \n"}},
       {"progressive",
-       ImageDescription(FourCC("dvcp"), 720, 576, {fiel(1, 0)}),
+       Image("dvcp", 720, 576, {fiel(1, 0)}),
        "2 5:4 5/5/5",
        {info + "Progressive", noPasp}},
       {"second field top",
-       ImageDescription(FourCC("apch"), 720, 486, {fiel(2, 14)}),
+       Image("apch", 720, 486, {fiel(2, 14)}),
        "1 40:27 6/5/5",
        {info + "SecondFieldTop", noPasp}},
       {"fields back to back",
-       ImageDescription(FourCC("apch"), 720, 576, {fiel(2, 6)}),
+       Image("apch", 720, 576, {fiel(2, 6)}),
        "5 5:4 5/5/5",
        {info + "SecondFieldTopBackToBack", noPasp}},
-      {"unknown field detail",
-       ImageDescription(FourCC("dvcp"), 720, 576, {fiel(2, 3)}),
-       "1 5:4 5/5/5",
-       {noPasp}},
+      {"unknown field detail", Image("dvcp", 720, 576, {fiel(2, 3)}), "1 5:4 5/5/5", {noPasp}},
       {"nclc colour",
-       ImageDescription(FourCC("apcn"), 720, 576, {colr('c')}),
+       Image("apcn", 720, 576, {colr('c')}),
        "0 5:4 1/1/1",
        {info + "'colr'", info + "'calc nclc: Primaries:1, TransferFunction:1, Matrix:1\n", noPasp}},
       {"nclx colour is not read",
-       ImageDescription(FourCC("apcn"), 720, 576, {colr('x')}),
+       Image("apcn", 720, 576, {colr('x')}),
        "0 5:4 5/5/5",
        {info + "'colr'", noPasp}},
       {"clean aperture with pasp",
-       ImageDescription(FourCC("dvc "), 720, 480,
-                        {Atom(FourCC("clap"), Be32s({704, 1, 480, 1, 0, 1, 0, 1})), pasp10to11,
-                         Atom(FourCC("pasp"), Be32s({1, 1}))}),
+       Image("dvc ", 720, 480,
+             {Atom(FourCC("clap"), Be32s({704, 1, 480, 1, 0, 1, 0, 1})), pasp10to11,
+              Atom(FourCC("pasp"), Be32s({1, 1}))}),
        "1 4:3 5/5/5",
        {info + "'calc: ClapWidth = 704/1 = 704, ClapHeight= 480/1 = 480, ClapOffsetX = 0/1, "
                "ClapOffsetY = 0/1\n",
         info + "SampleAspextX:10, SampleAspextY:11 \n", "pasp(size=16)"}},
       {"clap with a zero denominator is absent",
-       ImageDescription(FourCC("dvc "), 720, 480,
-                        {Atom(FourCC("clap"), Be32s({704, 0, 480, 1, 0, 1, 0, 1})), pasp10to11}),
+       Image("dvc ", 720, 480,
+             {Atom(FourCC("clap"), Be32s({704, 0, 480, 1, 0, 1, 0, 1})), pasp10to11}),
        "1 15:11 5/5/5",
        {info + "SampleAspextX:10, SampleAspextY:11 \n"}},
       {"other atoms are listed",
-       ImageDescription(FourCC("dvh5"), 1440, 1080, {Atom(FourCC("ACLR"), Bytes(16, 0))}),
+       Image("dvh5", 1440, 1080, {Atom(FourCC("ACLR"), Bytes(16, 0))}),
        "0 4:3 1/1/1",
        {"ACLR(size=24)", noPasp}},
       {"sequence-set count 0 ends the scan",
-       ImageDescription(FourCC("avc1"), 1280, 720,
-                        {Atom(FourCC("avcC"), Bytes{1, 100, 0, 30, 0xFF, 0xE0, 0}), fiel(1, 0)}),
+       Image("avc1", 1280, 720,
+             {Atom(FourCC("avcC"), Bytes{1, 100, 0, 30, 0xFF, 0xE0, 0}), fiel(1, 0)}),
        "0 16:9 1/1/1",
        {noPasp}},
   };
@@ -152,8 +149,8 @@ TEST(ImageDescription, AvcConfigOutcomesEndOrContinueTheScan) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    const Bytes d = ImageDescription(
-        FourCC("avc1"), 1280, 720, {Atom(FourCC("avcC"), c.payload), Atom(FourCC("fiel"), {1, 0})});
+    const Bytes d =
+        Image("avc1", 1280, 720, {Atom(FourCC("avcC"), c.payload), Atom(FourCC("fiel"), {1, 0})});
     VideoTrackDesc track;
     std::unique_ptr<zeb::media::AvcConfigRecord> avc;
     AnalyseImageDescription(d, track, avc);

@@ -31,7 +31,6 @@ TEST(ZebqtSettings, DialogsPrintTheChosenSettings) {
        {"\"codec\":\"mp4v\"", "\"key_frame_rate\":12", "\"quality\":\"Best\"",
         "\"block\":\"1400000020000000ff030000ff03000000000000\""}},
       {"settings audio", "focus 'Sound Settings'\nkeys Escape\n", 5, {"was cancelled"}},
-      {"settings video", "focus 'QuickTime VideoSet'\nkeys Escape\n", 5, {"was cancelled"}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.arguments);
