@@ -11,13 +11,11 @@ namespace zeb::writer::test {
 
 using zeb::movie::FourCC;
 
-VideoDescriptionRequest Request(const char* fourcc, int32_t width, int32_t height,
+VideoDescriptionRequest Request(const char (&fourcc)[5], int32_t width, int32_t height,
                                 int32_t fieldOrder, int32_t aspectX, int32_t aspectY,
                                 int32_t gopSize) {
   VideoDescriptionRequest request;
-  request.videoFourcc = static_cast<uint32_t>(fourcc[0]) << 24 |
-                        static_cast<uint32_t>(fourcc[1]) << 16 |
-                        static_cast<uint32_t>(fourcc[2]) << 8 | static_cast<uint32_t>(fourcc[3]);
+  request.videoFourcc = FourCC(fourcc);
   request.width = width;
   request.height = height;
   request.gopSize = gopSize;

@@ -17,7 +17,7 @@ using Bytes = std::vector<uint8_t>;
 using zeb::movie::OwnedHandle;
 
 // A request as the writer's set-up carries it; colours BT.601 625-line.
-VideoDescriptionRequest Request(const char* fourcc, int32_t width, int32_t height,
+VideoDescriptionRequest Request(const char (&fourcc)[5], int32_t width, int32_t height,
                                 int32_t fieldOrder = 0, int32_t aspectX = 4, int32_t aspectY = 3,
                                 int32_t gopSize = 12);
 
