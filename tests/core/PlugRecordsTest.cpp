@@ -9,7 +9,6 @@
 #include <string>
 #include <typeinfo>
 #include <utility>
-#include <vector>
 
 namespace {
 
@@ -57,58 +56,6 @@ TEST(PlugRecordsInit, EveryByteButTheHostsFieldsAndTheSizeWords) {
   EXPECT_EQ(video.size, 108u);
   EXPECT_EQ(audio.size, 60u);
   EXPECT_EQ(frame.size, sizeof frame);
-}
-
-TEST(PlugRecordsInit, StreamInfoCarriesDefaultSubRecords) {
-  SPlugStreamInfo info;
-  std::memset(&info, kHostByte, sizeof info);
-  PlugRecords::Init(info);
-  SPlugVideoStreamInfo video;
-  SPlugAudioStreamInfo audio;
-  PlugRecords::Init(video);
-  PlugRecords::Init(audio);
-  EXPECT_EQ(std::memcmp(&info.video, &video, sizeof video), 0);
-  EXPECT_EQ(std::memcmp(&info.audio, &audio, sizeof audio), 0);
-}
-
-template <typename Record>
-Record NumberedWords(uint32_t base) {
-  uint32_t words[sizeof(Record) / 4];
-  for (uint32_t i = 0; i < std::size(words); ++i) words[i] = base + i;
-  Record record;
-  std::memcpy(&record, words, sizeof record);
-  return record;
-}
-
-template <typename Record>
-std::vector<uint32_t> Words(const Record& record) {
-  std::vector<uint32_t> words(sizeof(Record) / 4);
-  std::memcpy(words.data(), &record, sizeof record);
-  return words;
-}
-
-// Every word is copied; only the video record's size word is set to its own size.
-template <typename Record>
-void ExpectCopy(uint32_t sourceSize, uint32_t wantSize, bool ontoItself) {
-  SCOPED_TRACE("source size " + std::to_string(sourceSize) + (ontoItself ? " onto itself" : ""));
-  Record source = NumberedWords<Record>(0x1000);
-  source.size = sourceSize;
-  Record copy;
-  std::memset(&copy, kHostByte, sizeof copy);
-  std::vector<uint32_t> want = Words(source);
-  want[0] = wantSize;
-  Record& target = ontoItself ? source : copy;
-  PlugRecords::Copy(target, source);
-  EXPECT_EQ(Words(target), want);
-}
-
-TEST(PlugRecordsCopy, WordsAndSizeWord) {
-  for (const uint32_t sourceSize : {0u, 60u, 108u, 0xFFFFFFFFu}) {
-    for (const bool ontoItself : {false, true}) {
-      ExpectCopy<SPlugVideoStreamInfo>(sourceSize, 108, ontoItself);
-      ExpectCopy<SPlugAudioStreamInfo>(sourceSize, sourceSize, ontoItself);
-    }
-  }
 }
 
 // The host reads the triple at fixed offsets; its neighbours must survive.
