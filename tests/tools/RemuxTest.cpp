@@ -20,19 +20,12 @@
 #include "tests/support/Shell.h"
 #include "tests/tools/ZebqtRun.h"
 
+namespace zeb::test {
 namespace {
-
-using zeb::test::Execute;
-using zeb::test::kZebqt;
-
-using zeb::test::ProbePacket;
-using zeb::test::ProbeResult;
-using zeb::test::Quote;
-using zeb::test::RunCommand;
 
 std::string Scratch(const std::string& name) { return zeb::test::Scratch("remux", name); }
 
-const zeb::test::ProbeStream* StreamOfType(const ProbeResult& probe, const std::string& type) {
+const ProbeStream* StreamOfType(const ProbeResult& probe, const std::string& type) {
   for (const auto& stream : probe.streams) {
     if (stream.codecType == type) return &stream;
   }
@@ -81,7 +74,7 @@ std::vector<uint8_t> AudioBytes(const std::string& movie, const std::string& out
   const auto run =
       Execute("ffmpeg -v error -y -i " + Quote(movie) + " -map 0:a:0 " + output + " " + Quote(raw));
   EXPECT_EQ(run.exitCode, 0) << run.output;
-  auto bytes = zeb::test::ReadFile(raw);
+  auto bytes = ReadFile(raw);
   std::remove(raw.c_str());
   return bytes;
 }
@@ -130,15 +123,15 @@ const RemuxCase kCases[] = {
 
 void RemuxEveryFixture(const std::string& flags) {
   for (const RemuxCase& c : kCases) {
-    const std::string source = zeb::test::Fixture(c.fixture);
+    const std::string source = Fixture(c.fixture);
     const std::string copy = Scratch(std::string(c.fixture) + ".mov");
     const std::string what = std::string(c.fixture) + " " + flags;
     const auto run = Execute(kZebqt + " remux " + Quote(source) + " " + Quote(copy) + " " + flags);
     ASSERT_EQ(run.exitCode, 0) << what << "\n" << run.output;
     EXPECT_NE(run.output.find("remuxed "), std::string::npos) << run.output;
 
-    const ProbeResult theirs = zeb::test::ProbeFile(source);
-    const ProbeResult ours = zeb::test::ProbeFile(copy);
+    const ProbeResult theirs = ProbeFile(source);
+    const ProbeResult ours = ProbeFile(copy);
     ASSERT_TRUE(ours.ok) << what << ": " << ours.error;
     ExpectSameVideo(theirs, ours, what);
     if (!PacketsOfType(theirs, "audio").empty()) {
@@ -162,7 +155,7 @@ TEST(RemuxThreads, EveryFixtureKeepsItsSamplesWithTheWriterThread) {
 // (as ffmpeg stores 'mx5p') comes back behind the 20-byte KLV header; a
 // wrapped frame of the nominal size comes back byte for byte.
 TEST(Remux, ImxFramesComeBackInTheirKlvItem) {
-  const std::string source = zeb::test::Fixture("mpeg2_mx5p.mov");
+  const std::string source = Fixture("mpeg2_mx5p.mov");
   const std::string wrapped = Scratch("imx-wrapped.mov");
   const std::string nominal = Scratch("imx-nominal.mov");
   const std::string again = Scratch("imx-again.mov");
@@ -171,11 +164,11 @@ TEST(Remux, ImxFramesComeBackInTheirKlvItem) {
     const auto run = Execute(kZebqt + " remux " + Quote(from) + " " + Quote(to));
     ASSERT_EQ(run.exitCode, 0) << run.output;
   }
-  const auto bare = PacketsOfType(zeb::test::ProbeFile(source), "video");
-  const auto klv = PacketsOfType(zeb::test::ProbeFile(wrapped), "video");
+  const auto bare = PacketsOfType(ProbeFile(source), "video");
+  const auto klv = PacketsOfType(ProbeFile(wrapped), "video");
   ASSERT_EQ(klv.size(), bare.size());
-  const std::vector<uint8_t> bareBytes = zeb::test::ReadFile(source);
-  const std::vector<uint8_t> klvBytes = zeb::test::ReadFile(wrapped);
+  const std::vector<uint8_t> bareBytes = ReadFile(source);
+  const std::vector<uint8_t> klvBytes = ReadFile(wrapped);
   // The item's key and length are the writer's test's.
   for (size_t i = 0; i < bare.size(); ++i) {
     ASSERT_EQ(klv[i].size, bare[i].size + 20) << "frame " << i;
@@ -183,8 +176,8 @@ TEST(Remux, ImxFramesComeBackInTheirKlvItem) {
     EXPECT_TRUE(std::equal(item + 20, item + klv[i].size, bareBytes.data() + bare[i].pos))
         << "frame " << i;
   }
-  const auto first = PacketsOfType(zeb::test::ProbeFile(nominal), "video");
-  const auto second = PacketsOfType(zeb::test::ProbeFile(again), "video");
+  const auto first = PacketsOfType(ProbeFile(nominal), "video");
+  const auto second = PacketsOfType(ProbeFile(again), "video");
   ASSERT_EQ(second.size(), first.size());
   for (size_t i = 0; i < first.size(); ++i) {
     EXPECT_EQ(first[i].size, 250020u) << "frame " << i;
@@ -207,13 +200,13 @@ TEST(Remux, AlignedAudioFollowsTheFrameCadence) {
   };
   for (const Cadence& c : cadences) {
     for (const std::string flags : {"--aligned", "--aligned --thread"}) {
-      const std::string source = zeb::test::Fixture(c.fixture);
+      const std::string source = Fixture(c.fixture);
       const std::string copy = Scratch(std::string("aligned-") + c.fixture);
       const auto run =
           Execute(kZebqt + " remux " + Quote(source) + " " + Quote(copy) + " " + flags);
       ASSERT_EQ(run.exitCode, 0) << run.output;
       EXPECT_NE(run.output.find("aligned mode"), std::string::npos) << run.output;
-      const auto chunks = AudioChunkSamples(zeb::test::ProbeFile(copy), c.bytesPerSample);
+      const auto chunks = AudioChunkSamples(ProbeFile(copy), c.bytesPerSample);
       ASSERT_GT(chunks.size(), 10u) << c.fixture;
       // The last chunk holds what is left.
       for (size_t i = 0; i + 1 < chunks.size(); ++i) {
@@ -237,8 +230,8 @@ void ExpectRecovers(const std::string& source, const std::string& leftover) {
   ASSERT_EQ(run.exitCode, 0) << run.output;
   // Killed after the movie was finished: it stands as written.
   const bool complete = run.output.find("closed normally") != std::string::npos;
-  const ProbeResult theirs = zeb::test::ProbeFile(source);
-  const ProbeResult ours = zeb::test::ProbeFile(complete ? leftover : recovered);
+  const ProbeResult theirs = ProbeFile(source);
+  const ProbeResult ours = ProbeFile(complete ? leftover : recovered);
   ASSERT_TRUE(ours.ok) << ours.error;
   const auto ourFrames = PacketsOfType(ours, "video");
   const auto theirFrames = PacketsOfType(theirs, "video");
@@ -251,10 +244,10 @@ void ExpectRecovers(const std::string& source, const std::string& leftover) {
 }
 
 TEST(Remux, OutputFaultsEndWithAMessage) {
-  const std::string source = zeb::test::Fixture("file_reader_mjpeg_pcm.mov");
+  const std::string source = Fixture("file_reader_mjpeg_pcm.mov");
   const std::string copy = Scratch("limited.mov");
   ASSERT_EQ(Execute(kZebqt + " remux " + Quote(source) + " " + Quote(copy)).exitCode, 0);
-  const uint64_t fullSize = zeb::test::ReadFile(copy).size();
+  const uint64_t fullSize = ReadFile(copy).size();
   std::remove(copy.c_str());
 
   // Run through `sh -c '...'`: the paths inside go in double quotes.
@@ -275,8 +268,7 @@ TEST(Remux, OutputFaultsEndWithAMessage) {
       {limited(fullSize / 2, "--thread"), "(is the disk full?)"},
       {limited(fullSize - 1024, ""), "the movie could not be finished"},
       {limited(fullSize - 1024, "--thread"), "the movie could not be finished"},
-      {kZebqt + " remux " + inner(zeb::test::Fixture("prores.mov")) + " " + inner(copy) +
-           " --aligned",
+      {kZebqt + " remux " + inner(Fixture("prores.mov")) + " " + inner(copy) + " --aligned",
        "--aligned needs a video stream beside PCM audio of at most two channels", 2},
   };
   for (size_t i = 0; i < faults.size(); ++i) {
@@ -313,7 +305,7 @@ bool RemuxKilledAfter(const std::string& source, const std::string& copy, const 
 TEST(RemuxRecovery, KilledRecordingsRecover) {
   std::mt19937 random(1206);
   int recovered = 0;
-  const std::string source = zeb::test::Fixture("recording_avc1_pcm.mov");
+  const std::string source = Fixture("recording_avc1_pcm.mov");
   for (const char* mode : {"--json", "--thread"}) {
     const std::string copy = Scratch("killed.mov");
     const auto start = std::chrono::steady_clock::now();
@@ -353,3 +345,4 @@ TEST(RemuxRecovery, KilledRecordingsRecover) {
 }
 
 }  // namespace
+}  // namespace zeb::test

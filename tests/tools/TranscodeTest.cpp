@@ -16,15 +16,8 @@
 #include "tests/support/Shell.h"
 #include "tests/tools/ZebqtRun.h"
 
+namespace zeb::test {
 namespace {
-
-using zeb::test::Execute;
-using zeb::test::kZebqt;
-
-using zeb::test::Field;
-using zeb::test::ProbeStreamFields;
-using zeb::test::Quote;
-using zeb::test::RunCommand;
 
 std::string Scratch(const std::string& name) { return zeb::test::Scratch("transcode", name); }
 
@@ -60,7 +53,7 @@ TEST(Transcode, OutputHasTheCodingSizeFramesAndSoundAsked) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.fixture + " " + c.options);
-    const std::string source = zeb::test::Fixture(c.fixture);
+    const std::string source = Fixture(c.fixture);
     const std::string copy = Scratch(c.tag + "-" + c.fixture + ".mov");
     const auto run =
         Execute(kZebqt + " transcode " + Quote(source) + " " + Quote(copy) + " " + c.options);
@@ -88,7 +81,7 @@ TEST(Transcode, OutputHasTheCodingSizeFramesAndSoundAsked) {
 }
 
 TEST(Transcode, RefusalsSayWhyWithTheirExitCodes) {
-  const std::string source = zeb::test::Fixture("avc1_pcm.mov");
+  const std::string source = Fixture("avc1_pcm.mov");
   const std::string copy = Scratch("refused.mov");
   struct Case {
     std::string arguments;
@@ -121,3 +114,4 @@ TEST(Transcode, RefusalsSayWhyWithTheirExitCodes) {
 }
 
 }  // namespace
+}  // namespace zeb::test

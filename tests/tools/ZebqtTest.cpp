@@ -11,14 +11,8 @@
 #include "tests/support/Shell.h"
 #include "tests/tools/ZebqtRun.h"
 
+namespace zeb::test {
 namespace {
-
-using zeb::test::Execute;
-using zeb::test::kZebqt;
-
-using zeb::test::ReadFile;
-using zeb::test::RunCommand;
-using zeb::test::WriteFile;
 
 const std::string kMovie = DEFAULT_MOVIE;
 
@@ -95,3 +89,4 @@ TEST(Zebqt, AudioBytesEqualTheToolsDecode) {
 }
 
 }  // namespace
+}  // namespace zeb::test
