@@ -22,10 +22,7 @@ constexpr uint32_t kNullPointer = 0x80000004u;
 constexpr size_t kVersionAt = 16;
 constexpr size_t kFormatAt = 4;
 
-class AudioDecoderFailureTest : public ::testing::Test {
- protected:
-  TestPlugin plugin_;
-};
+using AudioDecoderFailureTest = PluginTest;
 
 std::vector<uint8_t> WithField16(std::vector<uint8_t> bytes, size_t at, uint16_t value) {
   std::memcpy(bytes.data() + at, &value, 2);  // header fields are in the machine's order

@@ -113,10 +113,7 @@ TEST(AudioSettingRules, CodecSettingsOfTheComponent) {
   codec::CloseComponent(component);
 }
 
-class AudioSettingRoundTrip : public ::testing::Test {
- protected:
-  TestPlugin plugin_;
-};
+using AudioSettingRoundTrip = PluginTest;
 
 TEST_F(AudioSettingRoundTrip, ChosenSettingsShowInFfprobe) {
   const struct {

@@ -18,10 +18,7 @@ namespace {
 constexpr uint32_t kRefused = 0x80000302u;
 constexpr uint32_t kNullPointer = 0x80000004u;
 
-class VideoDecoderFailureTest : public ::testing::Test {
- protected:
-  TestPlugin plugin_;
-};
+using VideoDecoderFailureTest = PluginTest;
 
 TEST_F(VideoDecoderFailureTest, OpenRefusesWhatItCannotDecode) {
   ReadMovie prores = ReadWholeMovie(plugin_, Fixture("prores.mov"));

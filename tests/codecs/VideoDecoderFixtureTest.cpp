@@ -33,10 +33,7 @@ constexpr FixtureCase kCases[] = {
     {"avc1_pyramid.mov", PLUG_COLOR_FORMAT_UYVY_},  // reordered two deep
 };
 
-class VideoDecoderFixtureTest : public ::testing::Test {
- protected:
-  TestPlugin plugin_;
-};
+using VideoDecoderFixtureTest = PluginTest;
 
 TEST_F(VideoDecoderFixtureTest, PicturesEqualTheToolsDecodeInDisplayOrder) {
   for (const FixtureCase& c : kCases) {

@@ -13,10 +13,7 @@
 namespace zeb::test {
 namespace {
 
-class VideoDecoderOrderTest : public ::testing::Test {
- protected:
-  TestPlugin plugin_;
-};
+using VideoDecoderOrderTest = PluginTest;
 
 SPlugFrameInfo Record(const CodedFrame& frame, uint64_t decode, uint64_t display) {
   SPlugFrameInfo info = frame.info;

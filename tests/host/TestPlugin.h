@@ -2,6 +2,8 @@
 // folder, functions resolved by ordinal.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -54,6 +56,12 @@ class TestPlugin {
 
   void* module_ = nullptr;
   PFN_ZEBPlugGetProcByOrdinal lookup_ = nullptr;
+};
+
+// A test with the plug-in loaded; suites name it through an alias.
+class PluginTest : public ::testing::Test {
+ protected:
+  TestPlugin plugin_;
 };
 
 // One object of a family behind its handle, made by the `create` ordinal and

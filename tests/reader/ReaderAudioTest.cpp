@@ -69,10 +69,7 @@ void ExpectPcmRecord(HostReader& reader, const std::string& path, const PcmCase&
   EXPECT_EQ(info.packetCount, std::stoul(Field(fields, "duration_ts")));
 }
 
-class ReaderAudio : public testing::Test {
- protected:
-  TestPlugin plugin_;
-};
+using ReaderAudio = PluginTest;
 
 // The other codes a stream passes through as read ('sowt', 'in24', '42ni',
 // 'in32', '23ni') are AudioDecoderCodings' rows, which read them with the

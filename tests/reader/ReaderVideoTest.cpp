@@ -59,10 +59,7 @@ struct VideoCase {
   uint32_t width = 0, height = 0;  // 0: ffprobe's; DVCPRO HD replaces the stored sizes
 };
 
-class ReaderVideo : public testing::Test {
- protected:
-  TestPlugin plugin_;
-};
+using ReaderVideo = PluginTest;
 
 TEST_F(ReaderVideo, VideoRecordsAndFramesAgreeWithFfprobe) {
   const VideoCase cases[] = {
