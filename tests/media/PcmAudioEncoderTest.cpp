@@ -236,6 +236,26 @@ TEST(PcmAudioEncoder, ChunksCarryEveryChannelInOrder) {
   }
 }
 
+// Once grown for the larger of two alternating chunk sizes, the chunk buffer
+// stays where it is: a chunk handed out stays valid across the next size.
+TEST(PcmAudioEncoder, SmallerChunksKeepTheLargerBuffer) {
+  CPCMAudioEncoder encoder;
+  const SPlugAudioStreamInfo info = StreamInfo({2, 16});
+  ASSERT_EQ(encoder.Init(&info, 0), ZEB_OK);
+  const Bytes pcm(4 * 2002 * 6, 0x11);
+  ASSERT_EQ(encoder.PutInterleaved(pcm.data(), static_cast<uint32_t>(pcm.size()), kMore), ZEB_OK);
+  const uint8_t* first = nullptr;
+  for (int i = 0; i < 6; ++i) {
+    ASSERT_EQ(encoder.SetChunkSize(i % 2 ? 2001 : 2002), ZEB_OK);
+    const uint8_t* data = nullptr;
+    SPlugFrameInfo chunk{};
+    ASSERT_EQ(encoder.GetChunk(&data, &chunk), ZEB_OK);
+    EXPECT_EQ(chunk.unitCount, i % 2 ? 2001u : 2002u);
+    if (i == 0) first = data;
+    EXPECT_EQ(data, first) << "chunk " << i;
+  }
+}
+
 // Requests the encoder refuses: a defined code, a log line, and no change.
 TEST(PcmAudioEncoder, RefusedRequestsChangeNothing) {
   LogCapture log;
