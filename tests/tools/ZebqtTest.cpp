@@ -45,6 +45,8 @@ TEST(Zebqt, CommandsAnswerWithTheirExitCodesAndTexts) {
       {"probe " + kMovie, 0, "video_type          20 (H.264)\n"},
       {"frames --json " + kMovie, 0, "\"index\":59"},
       {"frames --read-ahead " + kMovie, 0, "60 frames"},
+      {"atoms " + kMovie, 0, "\n          stsd @"},
+      {"atoms " + text, 1, ": the walk stopped: "},
       {"probe /no/such/movie.mov", 1, "zebqt: /no/such/movie.mov: no such file (0x80000100)\n"},
       {"probe " + text, 1, text + ": not a QuickTime movie (0x80000100)\n"},
       {"probe " + scratch, 1, ": a folder, not a movie file (0x80000100)\n"},

@@ -40,6 +40,7 @@ int RunProbe(const PluginLibrary& plugin, const CommandLine& line);
 int RunFrames(const PluginLibrary& plugin, const CommandLine& line);
 int RunAudio(const PluginLibrary& plugin, const CommandLine& line);
 int RunRecover(const PluginLibrary& plugin, const CommandLine& line);
+int RunAtoms(const PluginLibrary& plugin, const CommandLine& line);
 int RunRemux(const PluginLibrary& plugin, const CommandLine& line);
 int RunTranscode(const PluginLibrary& plugin, const CommandLine& line);
 int RunDemo(const PluginLibrary& plugin, const CommandLine& line);

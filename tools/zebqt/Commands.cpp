@@ -23,6 +23,7 @@ const std::vector<Command>& AllCommands() {
        "frames, bits per second); the first audio stream decoded and written as PCM (or coded "
        "as CODE by the plug-in's audio encoder)",
        RunTranscode},
+      {"atoms", "[FILE]", "the atom tree of a movie: offsets, sizes, table entries", RunAtoms},
       {"recover", "DAMAGED [OUT]",
        "rebuild a movie whose recording stopped before it closed, from its journal", RunRecover},
       {"settings", "video|audio [--video FOURCC] [--audio CODE] [--gop N] [--bitrate N]",
