@@ -32,19 +32,11 @@ with_xvfb ctest --test-dir "$root/build" --output-on-failure -L dialogs
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer"
 "$root/scripts/build.sh" "$root/build-asan" -DZEB_SANITIZE=address,undefined -DZEB_BUILD_BENCH=OFF \
   -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g"
-asan_log=$(mktemp)
-run_asan_tests() {
-  ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-    ctest --test-dir "$root/build-asan" --output-on-failure -j "$jobs" "$@"
-}
-# LeakSanitizer's exit-time tracer now and then dies of its own SIGSEGV after a
-# test has passed; then the failed tests run once more (a real fault fails again).
-if ! run_asan_tests -LE 'slow|dialogs' 2>&1 | tee "$asan_log"; then
-  grep -q 'LeakSanitizer has encountered a fatal error' "$asan_log" || exit 1
-  echo "== rerun of the tests whose leak check died"
-  run_asan_tests --rerun-failed
-fi
-rm -f "$asan_log"
+# intercept_tls_get_addr=0: GCC 12's LeakSanitizer keeps a wrong range for
+# the dynamic TLS of dlopen'ed libraries and its exit-time tracer dies of a
+# SIGSEGV scanning it, after the test has passed.
+ASAN_OPTIONS=detect_leaks=1:intercept_tls_get_addr=0 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --test-dir "$root/build-asan" --output-on-failure -j "$jobs" -LE 'slow|dialogs'
 
 echo "== ThreadSanitizer (threaded code)"
 ZEB_TARGETS=threaded_tests "$root/scripts/build.sh" "$root/build-tsan" -DZEB_SANITIZE=thread \
