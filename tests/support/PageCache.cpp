@@ -38,14 +38,26 @@ void DropFromPageCache(const std::string& path) {
   ::posix_fadvise(file.get(), 0, 0, POSIX_FADV_DONTNEED);
 }
 
-void LoadIntoPageCache(const std::string& path, std::uint64_t offset, std::uint64_t length) {
+PinnedPages::PinnedPages(const std::string& path, std::uint64_t offset, std::uint64_t length) {
   const Descriptor file(path);
   ::posix_fadvise(file.get(), 0, 0, POSIX_FADV_RANDOM);
   std::vector<char> bytes(length);
   if (::pread(file.get(), bytes.data(), length, static_cast<off_t>(offset)) < 0) {
     throw std::runtime_error("cannot read " + path);
   }
+  const std::uint64_t start = offset / kPage * kPage;
+  length_ = offset + length - start;
+  // MAP_LOCKED, not mlock(2), which the thread sanitizer's runtime ignores;
+  // past the lock limit the pages are only mapped, which reclaim spares longer.
+  for (const int lock : {MAP_LOCKED, 0}) {
+    map_ = ::mmap(nullptr, length_, PROT_READ, MAP_SHARED | MAP_POPULATE | lock, file.get(),
+                  static_cast<off_t>(start));
+    if (map_ != MAP_FAILED) return;
+  }
+  throw std::runtime_error("cannot map " + path);
 }
+
+PinnedPages::~PinnedPages() { ::munmap(map_, length_); }
 
 std::vector<bool> CachedPages(const std::string& path) {
   const Descriptor file(path);
@@ -63,16 +75,16 @@ std::vector<bool> CachedPages(const std::string& path) {
   return cached;
 }
 
-std::uint64_t CachedBytes(const std::vector<bool>& cached, std::uint64_t fileSize,
-                          std::uint64_t offset, std::uint64_t length) {
-  const std::uint64_t end = std::min(fileSize, offset + length);
-  std::uint64_t bytes = 0;
-  for (std::uint64_t at = offset; at < end;) {
-    const std::uint64_t pageEnd = std::min(end, (at / kPage + 1) * kPage);
-    if (cached[at / kPage]) bytes += pageEnd - at;
-    at = pageEnd;
+PageCacheChange CompareCachedPages(const std::vector<bool>& before,
+                                   const std::vector<bool>& after) {
+  const std::size_t pages = std::min(before.size(), after.size());
+  PageCacheChange change{0, 0, pages};
+  for (std::size_t page = 0; page < pages; ++page) {
+    if (before[page] == after[page]) continue;
+    (after[page] ? change.cameIn : change.left) += 1;
+    change.firstChanged = std::min<std::uint64_t>(change.firstChanged, page);
   }
-  return bytes;
+  return change;
 }
 
 }  // namespace zeb::test

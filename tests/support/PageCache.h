@@ -11,14 +11,28 @@ namespace zeb::test {
 
 // Writes the file's dirty pages back and drops all of its pages.
 void DropFromPageCache(const std::string& path);
-// Reads [offset, offset + length) buffered with read-ahead off, so that just
-// those pages (rounded out to whole pages) come into the cache.
-void LoadIntoPageCache(const std::string& path, std::uint64_t offset, std::uint64_t length);
+// Brings [offset, offset + length) into the cache, just those pages (rounded
+// out to whole pages), and holds them there until destroyed: a locked mapping
+// keeps the kernel from evicting them when the cache fills up with other
+// tests' files. Without the right to lock memory they are only mapped.
+class PinnedPages {
+ public:
+  PinnedPages(const std::string& path, std::uint64_t offset, std::uint64_t length);
+  ~PinnedPages();
+  PinnedPages(const PinnedPages&) = delete;
+  PinnedPages& operator=(const PinnedPages&) = delete;
+
+ private:
+  void* map_ = nullptr;
+  std::uint64_t length_ = 0;
+};
 // One flag a page: in the page cache or not.
 std::vector<bool> CachedPages(const std::string& path);
-// Bytes of [offset, offset + length), cut at the end of the file, whose pages
-// `cached` marks.
-std::uint64_t CachedBytes(const std::vector<bool>& cached, std::uint64_t fileSize,
-                          std::uint64_t offset, std::uint64_t length);
+// How the cache of a file changed between two looks: pages that came in,
+// pages that left, and the first page that changed (the page count if none).
+struct PageCacheChange {
+  std::uint64_t cameIn = 0, left = 0, firstChanged = 0;
+};
+PageCacheChange CompareCachedPages(const std::vector<bool>& before, const std::vector<bool>& after);
 
 }  // namespace zeb::test
