@@ -116,4 +116,5 @@ void CQTSuppotVideoDec::Close() {
   passThroughCounter_ = 0;
   displayShiftKnown_ = false;
   displayShift_ = 0;
+  firstDisplay_ = 0;
 }

@@ -51,6 +51,7 @@ class CQTSuppotVideoDec {
   void ComputeOutputFormat(const SPlugVideoFrameFormat* requested);
   void PassThrough(const uint8_t* data, const SPlugFrameInfo& info);
   uint64_t DisplayNumber(const SPlugFrameInfo& info);
+  void LowerDisplayShift(uint64_t shift);
   void Delay(SPlugFrameInfo& info, uint64_t display);
   void Reorder(SPlugFrameInfo& info, uint64_t display);
   void Store(Slot& slot, SPlugFrameInfo& info, uint64_t display);
@@ -79,9 +80,12 @@ class CQTSuppotVideoDec {
   uint32_t passThroughCounter_ = 0;
   // Display positions count from the first frame's decode position: movies
   // whose display offsets are all shifted by the reorder delay give
-  // positions that many frames too high, which the delay takes off.
+  // positions that many frames too high, which the delay takes off. The
+  // first frame's lead gives the shift, less one for each frame shown before
+  // it (the leading pictures of an open group).
   bool displayShiftKnown_ = false;
   uint64_t displayShift_ = 0;
+  uint64_t firstDisplay_ = 0;
   SPlugVideoStreamInfo streamInfo_;
   zeb::movie::Handle descriptionHandle_ = nullptr;
   SPlugVideoFrameFormat outputFormat_;

@@ -76,9 +76,25 @@ uint64_t CQTSuppotVideoDec::DisplayNumber(const SPlugFrameInfo& info) {
   }
   if (!displayShiftKnown_) {
     displayShift_ = display > decode ? display - decode : 0;
+    firstDisplay_ = display;
     displayShiftKnown_ = true;
+  } else if (display < firstDisplay_) {
+    LowerDisplayShift(displayShift_ > 0 ? displayShift_ - 1 : 0);
+  } else {
+    firstDisplay_ = 0;  // the leading pictures, if any, have passed
   }
   return display >= displayShift_ ? display - displayShift_ : 0;
+}
+
+// A first frame that opens an open group of pictures is shown after the
+// leading pictures decoded right behind it (B-frames that refer to the group
+// before), and leads its decode position by the shift and one frame for
+// each of them. Pictures waiting keep their order against the new numbers.
+void CQTSuppotVideoDec::LowerDisplayShift(uint64_t shift) {
+  for (Slot& slot : slots_) {
+    if (slot.size != 0) slot.display += displayShift_ - shift;
+  }
+  displayShift_ = shift;
 }
 
 void CQTSuppotVideoDec::PassThrough(const uint8_t* data, const SPlugFrameInfo& info) {

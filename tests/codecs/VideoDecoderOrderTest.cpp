@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <map>
 #include <optional>
 
 #include "tests/codecs/VideoDecoderTestSupport.h"
@@ -208,6 +209,41 @@ TEST_F(VideoDecoderOrderTest, FrameFormsAndDescriptionKindsGiveThePictures) {
       ++fetched;
     }
     EXPECT_GE(fetched + 1, expected.size());
+  }
+}
+
+// A host that seeks opens the decoder at a key frame. The pictures leave in
+// display order and equal those of a decode from the first frame; where the
+// key frame opens an open group, the B-frames decoded right behind it refer
+// to the group before and only their order is checked. The open-group
+// fixture cuts to a closed group later, where a shift taken from the first
+// frame alone would put a P-frame behind the key frame after it.
+TEST_F(VideoDecoderOrderTest, StartingAtAnyKeyFrameGivesDisplayOrder) {
+  for (const char* fixture : {"avc1_open_gop.mov", "mpeg2_xd5c.mov", "avc1_bframes.mov"}) {
+    ReadMovie movie = ReadWholeMovie(plugin_, Fixture(fixture));
+    std::map<uint64_t, std::vector<uint8_t>> whole;
+    for (DecodedPicture& picture : DecodeAll(plugin_, movie, PLUG_COLOR_FORMAT_UYVY_)) {
+      whole[picture.info.presentationPosition] = std::move(picture.bytes);
+    }
+    for (size_t first = 1; first < movie.frames.size(); ++first) {
+      const SPlugFrameInfo& key = movie.frames[first].info;
+      if (key.frameType != PLUG_FRAME_COMPRESS_TYPE_I_ &&
+          key.frameType != PLUG_FRAME_COMPRESS_TYPE_IDR_) {
+        continue;
+      }
+      SCOPED_TRACE(std::string(fixture) + " from frame " + std::to_string(first));
+      const auto pictures = DecodeAll(plugin_, movie, PLUG_COLOR_FORMAT_UYVY_, first);
+      ASSERT_EQ(pictures.size(), movie.frames.size() - first);
+      for (size_t i = 0; i < pictures.size(); ++i) {
+        const uint64_t position = pictures[i].info.presentationPosition;
+        if (i > 0) {
+          EXPECT_EQ(position, pictures[i - 1].info.presentationPosition + 1);
+        }
+        if (position >= key.presentationPosition) {
+          EXPECT_TRUE(pictures[i].bytes == whole[position]) << "position " << position;
+        }
+      }
+    }
   }
 }
 

@@ -54,7 +54,7 @@ SPlugPrivateDesc DescriptionOf(ReadMovie& movie) {
 }
 
 std::vector<DecodedPicture> DecodeAll(const TestPlugin& plugin, ReadMovie& movie,
-                                      uint32_t colorFormat) {
+                                      uint32_t colorFormat, size_t first) {
   std::vector<DecodedPicture> pictures;
   HostVideoDecoder decoder(plugin);
   EXPECT_EQ(decoder.OpenOn(movie, colorFormat), 0u);
@@ -65,9 +65,9 @@ std::vector<DecodedPicture> DecodeAll(const TestPlugin& plugin, ReadMovie& movie
     pictures.push_back(std::move(picture));
     return true;
   };
-  for (CodedFrame& frame : movie.frames) {
-    SPlugFrameInfo info = frame.info;
-    EXPECT_EQ(decoder.Decode(frame.bytes.data(), &info), 0u);
+  for (size_t i = first; i < movie.frames.size(); ++i) {
+    SPlugFrameInfo info = movie.frames[i].info;
+    EXPECT_EQ(decoder.Decode(movie.frames[i].bytes.data(), &info), 0u);
     fetch();
   }
   SPlugFrameInfo end = NewFrameInfo();

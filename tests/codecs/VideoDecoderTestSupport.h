@@ -65,10 +65,11 @@ struct DecodedPicture {
 };
 
 // Opens a decoder for `movie` (colour format 14 '2vuy' or 1 'ARGB' asked for),
-// decodes every frame with one fetch after each, then the end-of-stream call
-// and fetches until none is left. Pictures in the order they came.
+// decodes every frame from `first` on (decode order) with one fetch after
+// each, then the end-of-stream call and fetches until none is left. Pictures
+// in the order they came.
 std::vector<DecodedPicture> DecodeAll(const TestPlugin& plugin, ReadMovie& movie,
-                                      uint32_t colorFormat);
+                                      uint32_t colorFormat, size_t first = 0);
 
 // The ffmpeg tool's pictures of `input` (its input options and file) in
 // `pixelFormat` ("uyvy422" or "argb") at `width` × `height`, in display

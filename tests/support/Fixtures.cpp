@@ -42,6 +42,14 @@ constexpr FixtureRecipe kFixtures[] = {
     // B-frames that are references: a reorder two frames deep.
     {"avc1_pyramid.mov",
      ZEB_VIDEO_SOURCE ZEB_X264 "-bf 3 -b-pyramid normal -g 25 -pix_fmt yuv420p"},
+    // Open groups (their first B-frames refer to the group before) and, at
+    // the cut to the bars, a closed one.
+    {"avc1_open_gop.mov",
+     ZEB_CLIP("160x120", "25",
+              "1.16") "-f lavfi -i smptebars=size=160x120:rate=25:duration=1 "
+                      "-filter_complex concat=n=2:v=1 " ZEB_X264
+                      "-bf 2 -x264-params open-gop=1:keyint=12:min-keyint=1:b-pyramid=0 -pix_fmt "
+                      "yuv420p"},
     {"prores.mov", ZEB_VIDEO_SOURCE "-c:v prores_ks -profile:v 2"},
     {"dvvideo.mov", ZEB_CLIP("720x576", "25", "0.4") "-c:v dvvideo -pix_fmt yuv420p"},
     {"dnxhd.mov", ZEB_CLIP("1280x720", "25", "0.12") "-c:v dnxhd -b:v 60M -pix_fmt yuv422p"},
