@@ -137,6 +137,9 @@ OSErr SoundConverterObject::Begin() {
   return 0;
 }
 
+// The PCM has the stream's channel count. A coding that decodes to another
+// (mono AAC under a description that says two, as phones write it) is mixed
+// to it; one channel goes to every output channel at full level.
 bool SoundConverterObject::PrepareResampler(const AVFrame& decoded) {
   const auto format = static_cast<AVSampleFormat>(decoded.format);
   if (resampler && format == resamplerFormat &&
@@ -146,15 +149,25 @@ bool SoundConverterObject::PrepareResampler(const AVFrame& decoded) {
   resampler.reset();
   av_channel_layout_uninit(&resamplerLayout);
   const int rate = decoded.sample_rate > 0 ? decoded.sample_rate : Rate();
+  AVChannelLayout target{};
+  if (decoded.ch_layout.nb_channels == Channels()) {
+    if (av_channel_layout_copy(&target, &decoded.ch_layout) < 0) return false;
+  } else {
+    av_channel_layout_default(&target, Channels());
+  }
   SwrContext* made = nullptr;
   // libswresample 4 takes the layouts by non-const pointer, and only reads them.
   auto* channels = const_cast<AVChannelLayout*>(&decoded.ch_layout);
-  if (swr_alloc_set_opts2(&made, channels, layout.conversion, rate, channels, format, rate, 0,
-                          nullptr) < 0) {
-    return false;
-  }
+  const int allocated = swr_alloc_set_opts2(&made, &target, layout.conversion, rate, channels,
+                                            format, rate, 0, nullptr);
+  av_channel_layout_uninit(&target);
+  if (allocated < 0) return false;
   resampler.reset(made);
-  if (swr_init(made) < 0 || av_channel_layout_copy(&resamplerLayout, &decoded.ch_layout) < 0) {
+  // libswresample's own mix would put the one channel 3 dB down on each.
+  const std::vector<double> everyOutputTakesIt(static_cast<size_t>(Channels()), 1.0);
+  const bool upmix = decoded.ch_layout.nb_channels == 1 && Channels() > 1;
+  if ((upmix && swr_set_matrix(made, everyOutputTakesIt.data(), 1) < 0) || swr_init(made) < 0 ||
+      av_channel_layout_copy(&resamplerLayout, &decoded.ch_layout) < 0) {
     resampler.reset();
     return false;
   }
@@ -165,7 +178,7 @@ bool SoundConverterObject::PrepareResampler(const AVFrame& decoded) {
 // Converts one decoded frame to the output format and queues it.
 bool SoundConverterObject::Deliver(const AVFrame& decoded) {
   if (decoded.nb_samples <= 0 || !PrepareResampler(decoded)) return false;
-  const int channels = decoded.ch_layout.nb_channels;
+  const int channels = Channels();
   const size_t values = static_cast<size_t>(decoded.nb_samples) * static_cast<size_t>(channels);
   converted.resize(values * static_cast<size_t>(av_get_bytes_per_sample(layout.conversion)));
   uint8_t* target = converted.data();
@@ -334,8 +347,7 @@ OSErr SoundConverterFillBuffer(SoundConverter converter, SoundConverterFillBuffe
     const OSErr decoded = converter->DecodeUnit(*data);
     if (decoded != 0) result = decoded;
   }
-  const int channels =
-      converter->resampler ? converter->resamplerLayout.nb_channels : converter->Channels();
+  const int channels = converter->Channels();
   if (bytesWritten != nullptr) *bytesWritten = written;
   if (framesWritten != nullptr)
     *framesWritten = written / static_cast<uint32_t>(channels * converter->layout.bytes);

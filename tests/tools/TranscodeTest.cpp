@@ -42,8 +42,9 @@ TEST(Transcode, OutputHasTheCodingSizeFramesAndSoundAsked) {
   };
   const std::vector<Case> cases = {
       // H.264 with B-frames and AAC: display order, the decoder's delay,
-      // AAC decoded to PCM.
-      {"avc1_aac.mp4", "--video apcn", "apcn", "44100", "1", "pcm_s16le"},
+      // AAC decoded to PCM; mono AAC under the .mp4 entry's two channels
+      // comes out as the record says, on both.
+      {"avc1_aac.mp4", "--video apcn", "apcn", "44100", "2", "pcm_s16le"},
       // 29.97 frames a second: PCM aligned in the 1602/1601 cadence.
       {"mjpeg_pcm_ntsc.mov", "--video jpeg --quality 1000", "jpeg", "48000", "2", "pcm_s16le"},
       {"mjpeg_pcm_ntsc.mov", "--video avc1 --quality 900 --gop 5 --audio alac", "avc1", "48000",
@@ -78,6 +79,23 @@ TEST(Transcode, OutputHasTheCodingSizeFramesAndSoundAsked) {
     EXPECT_GE(LowestPsnr(copy, source), 35.0);
     ::unlink(copy.c_str());
   }
+}
+
+// A phone's movie whose first AAC packet decodes to no sound (as in the
+// tool's decode): the sound's format is read off the next packet, and every
+// packet that gives sound reaches the copy.
+TEST(Transcode, FirstAacPacketWithoutSound) {
+  const std::string source = CorpusDir() + "/androidx-media__sample_with_metadata.mp4";
+  if (::access(source.c_str(), R_OK) != 0) GTEST_SKIP() << "no corpus movie " << source;
+  const std::string copy = Scratch("silent-first-packet.mov");
+  const auto run =
+      Execute(kZebqt + " transcode " + Quote(source) + " " + Quote(copy) + " --video jpeg");
+  ASSERT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_NE(run.output.find("45056 audio samples"), std::string::npos) << run.output;
+  const auto sound = ProbeStreamFields(copy, "a:0");
+  EXPECT_EQ(Field(sound, "codec_name"), "pcm_s16le");
+  EXPECT_EQ(Field(sound, "channels"), "2");
+  ::unlink(copy.c_str());
 }
 
 TEST(Transcode, RefusalsSayWhyWithTheirExitCodes) {

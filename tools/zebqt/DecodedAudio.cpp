@@ -22,14 +22,18 @@ DecodedAudio::DecodedAudio(const PluginLibrary& plugin, ReaderSession& reader,
       packetsPerUnit_(stream.framesPerPacket > 1
                           ? 1
                           : std::max<uint32_t>(stream.audio.sampleRate / kUnitsPerSecond, 1)) {
+  // A coding's first packet may give no PCM (the AAC of some phones); the
+  // format is read off the first unit that gives some.
+  uint64_t frames = 0;
+  while (pcm_.empty() && packetsRead_ < stream_.packetCount) {
+    const uint64_t before = packetsRead_;
+    DecodeNextUnit();
+    frames = (packetsRead_ - before) * std::max<uint32_t>(stream.framesPerPacket, 1);
+  }
   if (stream_.packetCount == 0) return;
-  DecodeNextUnit();
-  const uint64_t frames = packetsRead_ * std::max<uint32_t>(stream.framesPerPacket, 1);
   const uint64_t frameBytes = frames > 0 ? pcm_.size() / frames : 0;
-  // The record's channel count is the description's, which for AAC in
-  // .mp4 files says 2 whatever the configuration says; the decoder follows
-  // the configuration. The width is the record's when it divides the
-  // frame, else 16 bits.
+  // The PCM has the record's channel count; the width is the record's when
+  // it divides the frame, else 16 bits.
   const uint32_t bits = stream.audio.bitsPerSample;
   uint64_t width = frameBytes % channels_ == 0 ? frameBytes / channels_ : 0;
   if (width < 2 || width > 4) width = bits == 24 || bits == 32 ? bits / 8 : 2;
