@@ -81,6 +81,7 @@ struct SoundConverterObject {
   ResamplerPtr resampler;
   AVSampleFormat resamplerFormat = AV_SAMPLE_FMT_NONE;
   AVChannelLayout resamplerLayout{};
+  int resamplerRate = 0;
   std::vector<uint8_t> padded;     // the unit being decoded, with libavcodec's padding
   std::vector<uint8_t> converted;  // one frame as libswresample writes it
   std::vector<uint8_t> leftOver;   // PCM that did not fit the last output buffer
@@ -89,6 +90,10 @@ struct SoundConverterObject {
   ~SoundConverterObject() { av_channel_layout_uninit(&resamplerLayout); }
 
   int Channels() const { return std::max<int>(1, input.numChannels); }
+  // HE-AAC decodes at twice the rate of its core, which is what many sound
+  // descriptions say (and the stream's record with them): the PCM is brought
+  // to that rate so that its length matches. Other rates are kept.
+  int OutputRate(int decodedRate) const { return decodedRate == 2 * Rate() ? Rate() : decodedRate; }
   int Rate() const {
     const int rate = static_cast<int>(input.sampleRate >> 16);
     return rate > 0 ? rate : kFallbackRate;
@@ -142,13 +147,13 @@ OSErr SoundConverterObject::Begin() {
 // to it; one channel goes to every output channel at full level.
 bool SoundConverterObject::PrepareResampler(const AVFrame& decoded) {
   const auto format = static_cast<AVSampleFormat>(decoded.format);
-  if (resampler && format == resamplerFormat &&
+  const int rate = decoded.sample_rate > 0 ? decoded.sample_rate : Rate();
+  if (resampler && format == resamplerFormat && rate == resamplerRate &&
       av_channel_layout_compare(&decoded.ch_layout, &resamplerLayout) == 0) {
     return true;
   }
   resampler.reset();
   av_channel_layout_uninit(&resamplerLayout);
-  const int rate = decoded.sample_rate > 0 ? decoded.sample_rate : Rate();
   AVChannelLayout target{};
   if (decoded.ch_layout.nb_channels == Channels()) {
     if (av_channel_layout_copy(&target, &decoded.ch_layout) < 0) return false;
@@ -158,8 +163,8 @@ bool SoundConverterObject::PrepareResampler(const AVFrame& decoded) {
   SwrContext* made = nullptr;
   // libswresample 4 takes the layouts by non-const pointer, and only reads them.
   auto* channels = const_cast<AVChannelLayout*>(&decoded.ch_layout);
-  const int allocated = swr_alloc_set_opts2(&made, &target, layout.conversion, rate, channels,
-                                            format, rate, 0, nullptr);
+  const int allocated = swr_alloc_set_opts2(&made, &target, layout.conversion, OutputRate(rate),
+                                            channels, format, rate, 0, nullptr);
   av_channel_layout_uninit(&target);
   if (allocated < 0) return false;
   resampler.reset(made);
@@ -172,6 +177,7 @@ bool SoundConverterObject::PrepareResampler(const AVFrame& decoded) {
     return false;
   }
   resamplerFormat = format;
+  resamplerRate = rate;
   return true;
 }
 
@@ -179,11 +185,13 @@ bool SoundConverterObject::PrepareResampler(const AVFrame& decoded) {
 bool SoundConverterObject::Deliver(const AVFrame& decoded) {
   if (decoded.nb_samples <= 0 || !PrepareResampler(decoded)) return false;
   const int channels = Channels();
-  const size_t values = static_cast<size_t>(decoded.nb_samples) * static_cast<size_t>(channels);
+  const int room = swr_get_out_samples(resampler.get(), decoded.nb_samples);
+  if (room < 0) return false;
+  const size_t values = static_cast<size_t>(room) * static_cast<size_t>(channels);
   converted.resize(values * static_cast<size_t>(av_get_bytes_per_sample(layout.conversion)));
   uint8_t* target = converted.data();
   const int frames =
-      swr_convert(resampler.get(), &target, decoded.nb_samples,
+      swr_convert(resampler.get(), &target, room,
                   const_cast<const uint8_t**>(decoded.extended_data), decoded.nb_samples);
   if (frames < 0) return false;
   const size_t count = static_cast<size_t>(frames) * static_cast<size_t>(channels);

@@ -6,8 +6,14 @@
 // and the same libswresample conversion to integers run on the same packets.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+
 #include "tests/codecs/AudioDecoderTestSupport.h"
 #include "tests/reader/ReaderTestSupport.h"
+#include "tests/support/Ffprobe.h"
 #include "tests/support/Fixtures.h"
 
 namespace zeb::test {
@@ -115,6 +121,40 @@ TEST(AudioDecoderChannels, MonoAacUnderATwoChannelEntryFillsBoth) {
   }
   ASSERT_EQ(pcm.size(), stereo.size());
   EXPECT_TRUE(pcm == stereo);
+}
+
+// Level of 16-bit PCM in dB.
+double Level(const std::vector<uint8_t>& pcm) {
+  double squares = 0;
+  for (size_t at = 0; at + 1 < pcm.size(); at += 2) {
+    const double value = static_cast<int16_t>(pcm[at] | pcm[at + 1] << 8);
+    squares += value * value;
+  }
+  return 10 * std::log10(squares / static_cast<double>(std::max<size_t>(pcm.size() / 2, 1)));
+}
+
+// HE-AAC decodes at twice the rate that its sound description, and so the
+// record, says. The PCM comes at the record's rate, 1024 frames a packet:
+// as long as the stream, not twice, and as loud as the tool's decode.
+TEST(AudioDecoderRates, HeAacComesOutAtTheRecordsRate) {
+  const std::string path =
+      CorpusDir() + "/fate-suite__aac-tones_afconvert_44100_stereo_aac_he2.m4a";
+  if (::access(path.c_str(), R_OK) != 0) GTEST_SKIP() << "no corpus movie " << path;
+  TestPlugin plugin;
+  ReadSound sound = ReadWholeSound(plugin, path, 1);
+  ASSERT_EQ(sound.stream.audio.sampleRate, 22050u);
+  ASSERT_EQ(sound.stream.audio.channels, 2u);
+  HostAudioDecoder decoder(plugin);
+  ASSERT_EQ(decoder.OpenOn(sound), 0u);
+  std::vector<uint8_t> pcm;
+  for (const AudioUnit& unit : sound.units) {
+    SPlugFrameInfo info;
+    const std::vector<uint8_t> out = decoder.DecodeUnit(unit.bytes, unit.count, info);
+    pcm.insert(pcm.end(), out.begin(), out.end());
+  }
+  const double seconds = static_cast<double>(pcm.size() / 4) / 22050;
+  EXPECT_NEAR(seconds, std::stod(Field(ProbeStreamFields(path, "a:0"), "duration")), 0.01);
+  EXPECT_NEAR(Level(pcm), Level(ReferenceAudio(path, "s16le", "-ar 22050")), 1.0);
 }
 
 }  // namespace

@@ -49,9 +49,11 @@ SPlugPrivateDesc DescriptionOf(ReadSound& sound) {
           static_cast<uint32_t>(sound.description.size())};
 }
 
-std::vector<uint8_t> ReferenceAudio(const std::string& path, const std::string& format) {
-  const CommandResult run = RunCommand("ffmpeg -v error -nostdin -ignore_editlist 1 -i " +
-                                       Quote(path) + " -map 0:a:0 -f " + format + " -");
+std::vector<uint8_t> ReferenceAudio(const std::string& path, const std::string& format,
+                                    const std::string& options) {
+  const CommandResult run =
+      RunCommand("ffmpeg -v error -nostdin -ignore_editlist 1 -i " + Quote(path) + " -map 0:a:0 " +
+                 options + " -f " + format + " -");
   EXPECT_EQ(run.exitCode, 0) << run.output.substr(0, 200);
   return {run.output.begin(), run.output.end()};
 }

@@ -60,7 +60,9 @@ ReadSound ReadWholeSound(const TestPlugin& plugin, const std::string& path, uint
 SPlugPrivateDesc DescriptionOf(ReadSound& sound);
 
 // The ffmpeg tool's decode of the first sound stream of every packet (edit
-// list ignored, so encoder priming stays) as raw `format` ("s16le").
-std::vector<uint8_t> ReferenceAudio(const std::string& path, const std::string& format);
+// list ignored, so encoder priming stays) as raw `format` ("s16le"), with
+// the tool's output `options` ("-ar 22050").
+std::vector<uint8_t> ReferenceAudio(const std::string& path, const std::string& format,
+                                    const std::string& options = "");
 
 }  // namespace zeb::test
