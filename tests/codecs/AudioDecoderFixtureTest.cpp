@@ -98,6 +98,19 @@ INSTANTIATE_TEST_SUITE_P(Codings, AudioDecoderCodings, testing::ValuesIn(kCoding
                                            ("_" + std::to_string(info.param.block)));
                          });
 
+// The PCM of every unit of `sound`, decoded in order.
+std::vector<uint8_t> DecodeWholeSound(const TestPlugin& plugin, ReadSound& sound) {
+  HostAudioDecoder decoder(plugin);
+  EXPECT_EQ(decoder.OpenOn(sound), 0u);
+  std::vector<uint8_t> pcm;
+  for (const AudioUnit& unit : sound.units) {
+    SPlugFrameInfo info;
+    const std::vector<uint8_t> out = decoder.DecodeUnit(unit.bytes, unit.count, info);
+    pcm.insert(pcm.end(), out.begin(), out.end());
+  }
+  return pcm;
+}
+
 // An .mp4 sample entry says two channels whatever the AAC holds (ffmpeg
 // writes it so, as phones do). The stream is what the description says: mono
 // AAC comes out stereo, the one channel at full level on both.
@@ -106,14 +119,7 @@ TEST(AudioDecoderChannels, MonoAacUnderATwoChannelEntryFillsBoth) {
   TestPlugin plugin;
   ReadSound sound = ReadWholeSound(plugin, path, 1);
   ASSERT_EQ(sound.stream.audio.channels, 2u);
-  HostAudioDecoder decoder(plugin);
-  ASSERT_EQ(decoder.OpenOn(sound), 0u);
-  std::vector<uint8_t> pcm;
-  for (const AudioUnit& unit : sound.units) {
-    SPlugFrameInfo info;
-    const std::vector<uint8_t> out = decoder.DecodeUnit(unit.bytes, unit.count, info);
-    pcm.insert(pcm.end(), out.begin(), out.end());
-  }
+  const std::vector<uint8_t> pcm = DecodeWholeSound(plugin, sound);
   const std::vector<uint8_t> mono = ReferenceAudio(path, "s16le");
   std::vector<uint8_t> stereo;
   for (size_t at = 0; at + 1 < mono.size(); at += 2) {
@@ -144,14 +150,7 @@ TEST(AudioDecoderRates, HeAacComesOutAtTheRecordsRate) {
   ReadSound sound = ReadWholeSound(plugin, path, 1);
   ASSERT_EQ(sound.stream.audio.sampleRate, 22050u);
   ASSERT_EQ(sound.stream.audio.channels, 2u);
-  HostAudioDecoder decoder(plugin);
-  ASSERT_EQ(decoder.OpenOn(sound), 0u);
-  std::vector<uint8_t> pcm;
-  for (const AudioUnit& unit : sound.units) {
-    SPlugFrameInfo info;
-    const std::vector<uint8_t> out = decoder.DecodeUnit(unit.bytes, unit.count, info);
-    pcm.insert(pcm.end(), out.begin(), out.end());
-  }
+  const std::vector<uint8_t> pcm = DecodeWholeSound(plugin, sound);
   const double seconds = static_cast<double>(pcm.size() / 4) / 22050;
   EXPECT_NEAR(seconds, std::stod(Field(ProbeStreamFields(path, "a:0"), "duration")), 0.01);
   EXPECT_NEAR(Level(pcm), Level(ReferenceAudio(path, "s16le", "-ar 22050")), 1.0);
